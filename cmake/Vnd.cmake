@@ -1,12 +1,12 @@
 # One helper per kind of target, so every part is built the same way.
 
-# vnd_add_library(name [SHARED] SOURCES ... LIBS ...)
+# vnd_add_library(name [STATIC] SOURCES ... LIBS ...): shared unless STATIC.
 function(vnd_add_library name)
-  cmake_parse_arguments(A "SHARED" "" "SOURCES;LIBS" ${ARGN})
-  if(A_SHARED)
-    add_library(${name} SHARED ${A_SOURCES})
-  else()
+  cmake_parse_arguments(A "STATIC" "" "SOURCES;LIBS" ${ARGN})
+  if(A_STATIC)
     add_library(${name} STATIC ${A_SOURCES})
+  else()
+    add_library(${name} SHARED ${A_SOURCES})
   endif()
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${A_LIBS})
