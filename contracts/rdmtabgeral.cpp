@@ -1,0 +1,137 @@
+#include "contracts/rdmtabgeral.h"
+
+#include "host/net/netconnection.h"
+
+namespace vnd::contracts {
+
+using data::ChangeSet;
+using data::Reply;
+using data::Value;
+
+namespace {
+
+Value dateValue(const QDate &d)
+{
+    return d.isValid() ? Value(d) : Value();
+}
+
+// A by-reference text comes back in the reply's refs; keep the caller's value otherwise.
+void readBack(const Reply &reply, size_t index, QString &target)
+{
+    if (reply.ok && index < reply.refs.size() &&
+        reply.refs[index].kind() == Value::Kind::String)
+        target = reply.refs[index].toString();
+}
+
+} // namespace
+
+Reply RdmTabGeral::call(const char *method, data::ValueArray args)
+{
+    return m_conn.call(QString::fromLatin1(method), args);
+}
+
+Reply RdmTabGeral::getTabGeral()
+{
+    return call("getTabGeral", {});
+}
+
+Reply RdmTabGeral::getVdTabGeral(const QString &table)
+{
+    return call("getVdTabGeral", {table});
+}
+
+Reply RdmTabGeral::setTabGeral(const ChangeSet &delta)
+{
+    return call("setTabGeral", {delta});
+}
+
+Reply RdmTabGeral::getVigenciaTab(const QString &table)
+{
+    return call("getVigenciaTab", {table});
+}
+
+Reply RdmTabGeral::getVdPeriodo(const QString &table, const QDate &start, const QDate &end)
+{
+    return call("getVdPeriodo", {table, dateValue(start), dateValue(end)});
+}
+
+Reply RdmTabGeral::GetMaxDtFinVg(const QString &table)
+{
+    return call("GetMaxDtFinVg", {table});
+}
+
+Reply RdmTabGeral::setVigenciaTab(const ChangeSet &delta)
+{
+    return call("setVigenciaTab", {delta});
+}
+
+Reply RdmTabGeral::getFilTab(const QString &table)
+{
+    return call("getFilTab", {table});
+}
+
+Reply RdmTabGeral::getVdFilTab(const QString &table, const QString &branch)
+{
+    return call("getVdFilTab", {table, branch});
+}
+
+Reply RdmTabGeral::getFilOutTab(const QString &branch, const QString &table)
+{
+    return call("getFilOutTab", {branch, table});
+}
+
+Reply RdmTabGeral::setFilTab(const ChangeSet &delta)
+{
+    return call("setFilTab", {delta});
+}
+
+Reply RdmTabGeral::getItemPreco(const QString &table, const QDate &periodStart,
+                                const QString &levels, QString &product, QString &mark)
+{
+    Reply r = call("getItemPreco", {table, dateValue(periodStart), levels, product, mark});
+    readBack(r, 3, product);
+    readBack(r, 4, mark);
+    return r;
+}
+
+Reply RdmTabGeral::SetItemPreco(const ChangeSet &delta, QString &emptyFields)
+{
+    Reply r = call("SetItemPreco", {delta, emptyFields});
+    readBack(r, 1, emptyFields);
+    return r;
+}
+
+Reply RdmTabGeral::setApagaPreco(const QString &table, const QString &periodStartText,
+                                 const QString &product, const QString &parentProduct)
+{
+    return call("setApagaPreco", {table, periodStartText, product, parentProduct});
+}
+
+Reply RdmTabGeral::getItemPrecoComp(const QString &table, const QString &product,
+                                    const QDate &periodStart)
+{
+    return call("getItemPrecoComp", {table, product, dateValue(periodStart)});
+}
+
+Reply RdmTabGeral::GetPrecoHora(const QString &table, const QDate &periodStart)
+{
+    return call("GetPrecoHora", {table, dateValue(periodStart)});
+}
+
+Reply RdmTabGeral::SetPrecoHora(const ChangeSet &delta)
+{
+    return call("SetPrecoHora", {delta});
+}
+
+Reply RdmTabGeral::getVdModalidade(const QString &table, const QDate &periodStart,
+                                   const QString &product, const QString &parentProduct,
+                                   const QString &consumerType, const QString &day,
+                                   const QString &startTime, const QString &endTime,
+                                   const QDate &validFrom)
+{
+    return call("getVdModalidade",
+                {table, dateValue(periodStart), product, parentProduct, consumerType, day,
+                 startTime, endTime, dateValue(validFrom)});
+}
+
+} // namespace vnd::contracts

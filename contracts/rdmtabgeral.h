@@ -1,0 +1,63 @@
+#pragma once
+// The application server's remote data module "vnd42700.rdmTabGeral", one typed method per
+// server method, arguments in the server's order. By-reference texts are written back from
+// the reply. Every method returns the raw reply: callers pass it through CheckResultServ.
+
+#include "host/data/value.h"
+
+#include <QDate>
+#include <QString>
+
+namespace vnd::net {
+class TNetConnection;
+}
+
+namespace vnd::contracts {
+
+class RdmTabGeral
+{
+public:
+    explicit RdmTabGeral(net::TNetConnection &connection) : m_conn(connection) {}
+
+    // Price tables and periods.
+    data::Reply getTabGeral();
+    data::Reply getVdTabGeral(const QString &table);
+    data::Reply setTabGeral(const data::ChangeSet &delta);
+    data::Reply getVigenciaTab(const QString &table);
+    data::Reply getVdPeriodo(const QString &table, const QDate &start, const QDate &end);
+    data::Reply GetMaxDtFinVg(const QString &table);
+    data::Reply setVigenciaTab(const data::ChangeSet &delta);
+
+    // Branches.
+    data::Reply getFilTab(const QString &table);
+    data::Reply getVdFilTab(const QString &table, const QString &branch);
+    data::Reply getFilOutTab(const QString &branch, const QString &table);
+    data::Reply setFilTab(const data::ChangeSet &delta);
+
+    // Item prices and compositions.
+    data::Reply getItemPreco(const QString &table, const QDate &periodStart,
+                             const QString &levels, QString &product, QString &mark);
+    data::Reply SetItemPreco(const data::ChangeSet &delta, QString &emptyFields);
+    data::Reply setApagaPreco(const QString &table, const QString &periodStartText,
+                              const QString &product, const QString &parentProduct);
+    data::Reply getItemPrecoComp(const QString &table, const QString &product,
+                                 const QDate &periodStart);
+
+    // Day/hour prices.
+    data::Reply GetPrecoHora(const QString &table, const QDate &periodStart);
+    data::Reply SetPrecoHora(const data::ChangeSet &delta);
+    data::Reply getVdModalidade(const QString &table, const QDate &periodStart,
+                                const QString &product, const QString &parentProduct,
+                                const QString &consumerType, const QString &day,
+                                const QString &startTime, const QString &endTime,
+                                const QDate &validFrom);
+
+    net::TNetConnection &connection() { return m_conn; }
+
+private:
+    data::Reply call(const char *method, data::ValueArray args);
+
+    net::TNetConnection &m_conn;
+};
+
+} // namespace vnd::contracts

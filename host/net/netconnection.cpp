@@ -1,0 +1,128 @@
+#include "host/net/netconnection.h"
+
+#include "host/data/codec.h"
+#include "host/services/errors.h"
+
+#include <httplib.h>
+
+namespace vnd::net {
+
+using data::Reply;
+
+struct TNetConnection::Impl {
+    std::unique_ptr<httplib::Client> client;
+};
+
+namespace {
+
+Reply failure(const QString &code, const QString &message)
+{
+    Reply r;
+    r.ok = false;
+    r.errorCode = code;
+    r.errorMessage = message;
+    return r;
+}
+
+QString transportMessage(httplib::Error err, const QString &where)
+{
+    switch (err) {
+    case httplib::Error::Connection:
+        return QStringLiteral("Não foi possível conectar ao servidor de aplicação em %1. "
+                              "Verifique se ele está em execução.")
+            .arg(where);
+    case httplib::Error::ConnectionTimeout:
+        return QStringLiteral("O servidor de aplicação em %1 não respondeu a tempo.").arg(where);
+    case httplib::Error::Read:
+        return QStringLiteral("A conexão com o servidor de aplicação em %1 foi interrompida "
+                              "durante a resposta.")
+            .arg(where);
+    case httplib::Error::Write:
+        return QStringLiteral("A conexão com o servidor de aplicação em %1 foi interrompida "
+                              "durante o envio.")
+            .arg(where);
+    default:
+        return QStringLiteral("Falha de comunicação com o servidor de aplicação em %1 (%2).")
+            .arg(where, QString::fromStdString(httplib::to_string(err)));
+    }
+}
+
+} // namespace
+
+TNetConnection::TNetConnection(QObject *parent) : QObject(parent), d(std::make_unique<Impl>()) {}
+
+TNetConnection::~TNetConnection() = default;
+
+bool TNetConnection::connected() const
+{
+    return d->client != nullptr;
+}
+
+void TNetConnection::setConnected(bool on)
+{
+    if (on == connected())
+        return;
+    if (!on) {
+        d->client->stop();
+        d->client.reset();
+        emit connectedChanged(false);
+        return;
+    }
+    if (BeforeConnect)
+        BeforeConnect(*this);
+    auto client = std::make_unique<httplib::Client>(Host.toStdString(), Port);
+    client->set_keep_alive(true);
+    client->set_connection_timeout(connectTimeout);
+    client->set_read_timeout(readTimeout);
+    client->set_write_timeout(writeTimeout);
+    // No Accept-Encoding: compressed answers cost more than they save on a LAN.
+    client->set_decompress(false);
+    d->client = std::move(client);
+    emit connectedChanged(true);
+}
+
+Reply TNetConnection::call(const QString &method, const data::ValueArray &args)
+{
+    Reply reply;
+    const QString where = QStringLiteral("%1:%2").arg(Host).arg(Port);
+    try {
+        if (!connected())
+            setConnected(true);
+        const QByteArray body = data::encodeRequest(args, encoding);
+        const std::string path = ("/" + ServerName + "/" + method).toStdString();
+        auto res = d->client->Post(path, body.constData(), size_t(body.size()),
+                                   data::contentType(encoding));
+        if (!res) {
+            reply = failure(QStringLiteral("connection"), transportMessage(res.error(), where));
+        } else {
+            const QByteArray answer = QByteArray::fromStdString(res->body);
+            const bool cbor = res->get_header_value("Content-Type").find("cbor") !=
+                              std::string::npos;
+            try {
+                reply = data::decodeReply(answer, cbor ? data::Encoding::Cbor
+                                                       : data::Encoding::Json);
+            } catch (const data::DecodeError &) {
+                reply = failure(QStringLiteral("bad_reply"),
+                                QStringLiteral("Resposta inválida do servidor de aplicação "
+                                               "(%1, HTTP %2) ao método %3.")
+                                    .arg(where)
+                                    .arg(res->status)
+                                    .arg(method));
+            }
+            if (!reply.ok && reply.errorMessage.isEmpty())
+                reply.errorMessage =
+                    QStringLiteral("O servidor de aplicação recusou o método %1 (HTTP %2).")
+                        .arg(method)
+                        .arg(res->status);
+        }
+    } catch (const std::exception &e) {
+        reply = failure(QStringLiteral("client"),
+                        QStringLiteral("Falha ao chamar o método %1: %2")
+                            .arg(method, QString::fromUtf8(e.what())));
+    }
+    if (!reply.ok && ThrowException)
+        throw Error(reply.errorMessage);
+    return reply;
+}
+
+} // namespace vnd::net

@@ -1,0 +1,54 @@
+#pragma once
+// Connection to the application server: calls its remote data module's methods by name.
+// Transport failures never throw: they come back as a failed Reply with a Portuguese
+// message, so callers treat them exactly like a refusal by the server (CheckResultServ).
+
+#include "host/data/value.h"
+
+#include <QObject>
+#include <QString>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+
+namespace vnd::net {
+
+class TNetConnection : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TNetConnection(QObject *parent = nullptr);
+    ~TNetConnection() override;
+
+    QString Host = QStringLiteral("127.0.0.1");
+    int Port = 42700;
+    QString ServerName = QStringLiteral("vnd42700.rdmTabGeral");
+    // When true, a failed call throws vnd::Error instead of returning the failed reply.
+    bool ThrowException = false;
+    data::Encoding encoding = data::Encoding::Cbor;
+    std::chrono::seconds connectTimeout{5};
+    // Per read: a 100,000-row packet takes a while to be built on the server.
+    std::chrono::seconds readTimeout{300};
+    std::chrono::seconds writeTimeout{60};
+
+    // Runs before every connect; the place where host and port are set.
+    std::function<void(TNetConnection &)> BeforeConnect;
+
+    void setConnected(bool on);
+    void open() { setConnected(true); }
+    void close() { setConnected(false); }
+    bool connected() const;
+
+    // Late-bound call by method name. Connects first when needed.
+    data::Reply call(const QString &method, const data::ValueArray &args = {});
+
+signals:
+    void connectedChanged(bool connected);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+} // namespace vnd::net

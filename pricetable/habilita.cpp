@@ -1,0 +1,60 @@
+#include "pricetable/habilita.h"
+
+namespace vnd::pricetable {
+
+using data::DataSetState;
+
+EnableDecision decideEnabling(const EnableInput &in)
+{
+    EnableDecision d;
+    const bool browse = in.state == DataSetState::Browse;
+    const bool browseNotEmpty = browse && !in.empty;
+    const bool editing = in.state == DataSetState::Edit || in.state == DataSetState::Insert;
+
+    d.incluir = browse;
+    d.alterar = browseNotEmpty;
+    d.excluir = browseNotEmpty;
+    d.procurar = browseNotEmpty;
+    d.verificar = browse;
+    d.confirmar = editing;
+    d.cancelar = editing;
+
+    d.sbtProdPro = browse && !in.tabGeralEmpty;
+    d.btnCadPrecoDif = d.sbtProdPro;
+    d.sbtImport = !in.vigenciaEmpty && in.page == Page::DataSheet;
+
+    switch (in.page) {
+    case Page::DataSheet:
+        if (in.focus.boTabFocada)
+            d.dbgVigencia = browseNotEmpty;
+        else
+            d.dbgPadrao = browse;
+        d.tshFormulario = browse && !in.vigenciaEmpty;
+        d.tshFilTab = browse;
+        break;
+    case Page::Branches:
+        d.tshFolhaDados = browse;
+        d.tshFormulario = browse && !in.vigenciaEmpty;
+        break;
+    case Page::Form:
+        d.tshFolhaDados = browse;
+        d.tshFilTab = browse;
+        if (in.focus.boProdFocado) {
+            d.incluir = false;
+            d.dbgPrecoHora = browse;
+        }
+        if (in.focus.boPrecoHoraFocado) {
+            d.dbsItemPreco = browse;
+            d.tshComposicao = browse;
+        }
+        if (in.focus.boCompFocado) {
+            d.incluir = d.alterar = d.excluir = d.procurar = false;
+            d.verificar = d.confirmar = d.cancelar = false;
+            d.dbgPrecoHora = false;
+        }
+        break;
+    }
+    return d;
+}
+
+} // namespace vnd::pricetable
