@@ -13,9 +13,13 @@ QString periodStatusText(const QString &code, const MessageTable &messages)
     return messages.msg(QString::fromLatin1(keys[c.at(0).unicode() - '1']));
 }
 
+// A missing date counts as the zero date: a missing start lies before every day, a missing
+// end too, so a period without an end is never in force.
 bool periodInForce(const QDate &start, const QDate &end, const QDate &today)
 {
-    return start.isValid() && end.isValid() && start <= today && today <= end;
+    const bool started = !start.isValid() || start <= today;
+    const bool ended = !end.isValid() || today > end;
+    return started && !ended;
 }
 
 QDate defaultPeriodStart(const QDate &latestEnd, const QDate &today)
@@ -25,10 +29,7 @@ QDate defaultPeriodStart(const QDate &latestEnd, const QDate &today)
 
 QColor periodFontColor(const QDate &start, const QDate &end, const QDate &today)
 {
-    // An unset date compares as "before everything", so such a row shows red.
-    const bool before = !start.isValid() || today < start;
-    const bool after = !end.isValid() || today > end;
-    return (before || after) ? QColor(255, 0, 0) : QColor(0, 0, 0);
+    return periodInForce(start, end, today) ? QColor(0, 0, 0) : QColor(255, 0, 0);
 }
 
 QString formatMessage(QString text, const QStringList &args)

@@ -14,7 +14,7 @@ namespace vnd::pricetable {
 // "1".."4" -> Pendente, Liberada, Confirmada, Aprovada; anything else -> "".
 QString periodStatusText(const QString &code, const MessageTable &messages);
 
-// Today within [start, end], both inclusive. A missing date is never in force.
+// Today within [start, end], both inclusive.
 bool periodInForce(const QDate &start, const QDate &end, const QDate &today);
 
 // Default start of a new period: today when the table has no period (or no end date),
