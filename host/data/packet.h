@@ -39,6 +39,8 @@ struct DataPacket {
     // Case-insensitive; -1 when absent.
     int indexOf(QStringView fieldName) const;
     bool isEmpty() const { return rows.empty(); }
+
+    friend bool operator==(const DataPacket &, const DataPacket &) = default;
 };
 
 struct Change {
@@ -46,6 +48,8 @@ struct Change {
     Op op = Op::Insert;
     Row oldRow; // Modify and Delete: the row as loaded (or last merged)
     Row newRow; // Insert and Modify: the row now
+
+    friend bool operator==(const Change &, const Change &) = default;
 };
 
 struct ChangeSet {
@@ -54,6 +58,8 @@ struct ChangeSet {
 
     int indexOf(QStringView fieldName) const;
     bool isEmpty() const { return changes.empty(); }
+
+    friend bool operator==(const ChangeSet &, const ChangeSet &) = default;
 };
 
 // Converts a value to the representation its field type uses in a Row (see Row), or

@@ -48,6 +48,9 @@ public:
     QVariant toVariant() const;
     static Value fromVariant(const QVariant &v);
 
+    // Deep comparison: packets, change sets and arrays by content.
+    friend bool operator==(const Value &a, const Value &b);
+
 private:
     std::variant<std::monostate, bool, qint64, double, QString, QDate, QDateTime,
                  std::shared_ptr<DataPacket>, std::shared_ptr<ChangeSet>,
