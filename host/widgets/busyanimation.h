@@ -1,0 +1,40 @@
+#pragma once
+// The busy animation shown over the main window while the user-interface thread waits on the
+// server. Kinds: 0 loading, 1 processing, 6 talking to the server; an optional text replaces
+// the kind's caption. ActiveShowAvi while one is shown replaces it; DeactiveShowAvi ends it.
+// Prefer the BusyAnimation guard: it ends the animation on every path.
+
+#include <QString>
+
+class QWidget;
+
+namespace vnd::widgets
+{
+
+// window: the module's window asking (may be null); the overlay always covers the main
+// window when one is registered, else that window.
+void ActiveShowAvi(QWidget *window, int kind, const QString &text = {});
+void DeactiveShowAvi();
+
+bool busyAnimationActive();
+int busyAnimationKind();     // -1 when none
+QString busyAnimationText(); // the caption shown
+
+// Shows the animation for its lifetime; on destruction puts back what was shown before it
+// (nothing, or an outer guard's animation), so guards nest.
+class BusyAnimation
+{
+public:
+    explicit BusyAnimation(int kind = 6, const QString &text = {}, QWidget *window = nullptr);
+    ~BusyAnimation();
+    BusyAnimation(const BusyAnimation &) = delete;
+    BusyAnimation &operator=(const BusyAnimation &) = delete;
+
+private:
+    bool m_wasActive;
+    int m_previousKind;
+    QString m_previousText;
+    QWidget *m_window;
+};
+
+} // namespace vnd::widgets

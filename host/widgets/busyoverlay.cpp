@@ -1,0 +1,91 @@
+#include "host/widgets/busyoverlay.h"
+
+#include <QEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTimer>
+
+namespace vnd::widgets::Internal
+{
+
+BusyOverlay::BusyOverlay(QWidget *parent) : QWidget(parent), m_timer(new QTimer(this))
+{
+    setAttribute(Qt::WA_NoSystemBackground);
+    setAttribute(Qt::WA_TransparentForMouseEvents, false);
+    setFocusPolicy(Qt::NoFocus);
+    m_timer->setInterval(90);
+    connect(m_timer, &QTimer::timeout, this, &BusyOverlay::step);
+    parent->installEventFilter(this);
+    hide();
+}
+
+void BusyOverlay::start(int kind, const QString &text)
+{
+    m_kind = kind;
+    m_text = text;
+    m_frame = 0;
+    setGeometry(parentWidget()->rect());
+    raise();
+    show();
+    m_timer->start();
+    // The caller is about to block the event loop: paint now, not at the next idle moment.
+    repaint();
+}
+
+void BusyOverlay::stop()
+{
+    m_timer->stop();
+    hide();
+}
+
+void BusyOverlay::step()
+{
+    m_frame = (m_frame + 1) % 12;
+    update();
+}
+
+bool BusyOverlay::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == parentWidget() && event->type() == QEvent::Resize)
+        setGeometry(parentWidget()->rect());
+    return QWidget::eventFilter(watched, event);
+}
+
+void BusyOverlay::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.fillRect(rect(), QColor(30, 40, 60, 90));
+
+    const QSize box(300, 96);
+    const QRect panel(QPoint((width() - box.width()) / 2, (height() - box.height()) / 2), box);
+    QPainterPath path;
+    path.addRoundedRect(panel, 8, 8);
+    p.fillPath(path, palette().color(QPalette::Window));
+    p.setPen(QPen(palette().color(QPalette::Mid), 1));
+    p.drawPath(path);
+
+    // Twelve spokes, the current one darkest; the kind picks the colour.
+    const QColor base = m_kind == 1   ? QColor(0, 120, 60)
+                        : m_kind == 6 ? QColor(20, 80, 160)
+                                      : QColor(90, 90, 90);
+    const QPointF centre(panel.left() + 44, panel.center().y());
+    for (int i = 0; i < 12; ++i) {
+        QColor c = base;
+        c.setAlpha(255 - ((i - m_frame + 12) % 12) * 18);
+        p.save();
+        p.translate(centre);
+        p.rotate(i * 30.0);
+        p.setPen(QPen(c, 4, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(0, -11), QPointF(0, -20));
+        p.restore();
+    }
+    p.setPen(palette().color(QPalette::WindowText));
+    QFont f = font();
+    f.setPointSizeF(f.pointSizeF() * 1.1);
+    p.setFont(f);
+    const QRect textRect = panel.adjusted(80, 8, -12, -8);
+    p.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextWordWrap, m_text);
+}
+
+} // namespace vnd::widgets::Internal

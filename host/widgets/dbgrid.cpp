@@ -1,0 +1,561 @@
+#include "host/widgets/dbgrid.h"
+
+#include "host/services/ui.h"
+#include "host/widgets/dbgriddelegate.h"
+#include "host/widgets/dbgridmodel.h"
+#include "host/widgets/syscolors.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPainter>
+
+namespace vnd::widgets
+{
+
+using data::ClientDataSet;
+using data::DataSetState;
+
+TDBGrid::TDBGrid(QWidget *parent)
+    : QTableView(parent), m_model(new DBGridModel(this)),
+      m_delegate(new Internal::DBGridDelegate(this)),
+      m_options(dgEditing | dgTitles | dgColumnResize | dgColLines | dgRowLines | dgTabs |
+                dgConfirmDelete | dgCancelOnExit)
+{
+    m_model->setColumns(&m_columns);
+    setModel(m_model);
+    setItemDelegate(m_delegate);
+    setSelectionMode(SingleSelection);
+    setSelectionBehavior(SelectItems);
+    setEditTriggers(DoubleClicked | EditKeyPressed | AnyKeyPressed);
+    setTabKeyNavigation(false);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    // Fixed row heights: the view never measures rows, so 100,000 rows scroll smoothly.
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    verticalHeader()->setMinimumSectionSize(fontMetrics().height() + 2);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    horizontalHeader()->setStretchLastSection(false);
+    m_background = sysColor(clWindow, palette());
+    setOptions(m_options);
+
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
+        const int ci = m_model->columnIndexOf(section);
+        if (ci >= 0)
+            titleClicked(ci);
+    });
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this,
+            [this](int section, int, int size) {
+                const int ci = m_model->columnIndexOf(section);
+                if (!m_applyingWidths && ci >= 0)
+                    m_columns[ci].width = size;
+            });
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
+        applyColumnWidths();
+        syncFromDataSet();
+    });
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, &TDBGrid::syncFromDataSet);
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, &TDBGrid::syncFromDataSet);
+    connect(qApp, &QApplication::focusChanged, this, &TDBGrid::onFocusChanged);
+}
+
+TDBGrid::~TDBGrid() = default;
+
+ClientDataSet *TDBGrid::dataSet() const
+{
+    return m_source ? m_source->dataSet() : nullptr;
+}
+
+void TDBGrid::setDataSource(data::DataSource *source)
+{
+    m_source = source;
+    bindDataSet();
+}
+
+void TDBGrid::bindDataSet()
+{
+    for (const auto &c : m_dsConnections)
+        disconnect(c);
+    m_dsConnections.clear();
+    ClientDataSet *ds = dataSet();
+    m_boundDataSet = ds;
+    if (ds) {
+        m_dsConnections << connect(ds, &ClientDataSet::currentChanged, this,
+                                   &TDBGrid::syncFromDataSet)
+                        << connect(ds, &ClientDataSet::stateChanged, this,
+                                   [this] {
+                                       ClientDataSet *d = dataSet();
+                                       if (d && d->state() == DataSetState::Insert)
+                                           m_touchedSinceInsert = false;
+                                       if (d && d->state() == DataSetState::Browse &&
+                                           state() == EditingState)
+                                           closePersistentEditor(currentIndex());
+                                   })
+                        << connect(ds, &ClientDataSet::focusFieldRequested, this,
+                                   [this](int fieldIndex) {
+                                       for (int i = 0; i < int(m_columns.size()); ++i) {
+                                           if (m_columns[i].field &&
+                                               m_columns[i].field->index() == fieldIndex) {
+                                               setSelectedIndex(i);
+                                               setFocus();
+                                               return;
+                                           }
+                                       }
+                                   })
+                        << connect(ds, &ClientDataSet::reset, this, [this] {
+                               if (m_defaultColumns || m_columns.empty())
+                                   makeDefaultColumns();
+                           });
+    }
+    if (m_defaultColumns || m_columns.empty())
+        makeDefaultColumns();
+    m_model->setDataSet(ds);
+}
+
+void TDBGrid::makeDefaultColumns()
+{
+    ClientDataSet *ds = dataSet();
+    if (!ds || ds->fieldCount() == 0)
+        return;
+    m_columns.clear();
+    for (int i = 0; i < ds->fieldCount(); ++i) {
+        const data::Field &f = ds->field(i);
+        if (f.visible) {
+            TColumn c;
+            c.fieldName = f.fieldName();
+            m_columns.push_back(c);
+        }
+    }
+    m_defaultColumns = true;
+    m_model->columnsChanged();
+}
+
+TColumn &TDBGrid::addColumn(const QString &fieldName, const QString &title, int width)
+{
+    if (m_defaultColumns) {
+        m_columns.clear();
+        m_defaultColumns = false;
+    }
+    TColumn c;
+    c.fieldName = fieldName;
+    c.title = title;
+    c.width = width;
+    m_columns.push_back(c);
+    m_model->columnsChanged();
+    return m_columns.back();
+}
+
+void TDBGrid::columnsChanged()
+{
+    m_model->columnsChanged();
+}
+
+void TDBGrid::applyColumnWidths()
+{
+    m_applyingWidths = true;
+    const int charWidth = fontMetrics().averageCharWidth();
+    for (int v = 0; v < m_model->columnCount(); ++v) {
+        const TColumn &c = m_columns[m_model->columnIndexOf(v)];
+        int w = c.width;
+        if (w < 0 && c.field) {
+            int chars = c.field->displayWidth > 0 ? c.field->displayWidth : c.field->size();
+            if (chars <= 0)
+                chars = 10;
+            chars = std::clamp(chars, 4, 40);
+            w = std::max(chars * charWidth + 8, fontMetrics().horizontalAdvance(c.caption()) + 12);
+        }
+        setColumnWidth(v, w < 0 ? 64 : w);
+    }
+    m_applyingWidths = false;
+}
+
+void TDBGrid::setOptions(int options)
+{
+    m_options = options;
+    m_model->editingAllowed = (options & dgEditing) && !m_readOnly;
+    horizontalHeader()->setVisible(options & dgTitles);
+    verticalHeader()->setVisible(options & dgIndicator);
+    verticalHeader()->setFixedWidth(12);
+    horizontalHeader()->setSectionResizeMode((options & dgColumnResize) ? QHeaderView::Interactive
+                                                                        : QHeaderView::Fixed);
+    setShowGrid(options & (dgColLines | dgRowLines));
+    setSelectionBehavior((options & dgRowSelect) ? SelectRows : SelectItems);
+    viewport()->update();
+}
+
+void TDBGrid::setReadOnly(bool on)
+{
+    m_readOnly = on;
+    setOptions(m_options);
+}
+
+void TDBGrid::setColor(const QColor &background)
+{
+    m_background = background;
+    QPalette p = palette();
+    p.setColor(QPalette::Base, background);
+    setPalette(p);
+    viewport()->update();
+}
+
+void TDBGrid::setTitleFont(const QFont &font)
+{
+    horizontalHeader()->setFont(font);
+}
+
+int TDBGrid::SelectedIndex() const
+{
+    return m_model->columnIndexOf(currentIndex().isValid() ? currentIndex().column() : 0);
+}
+
+void TDBGrid::setSelectedIndex(int columnIndex)
+{
+    const int v = m_model->visibleColumnOf(columnIndex);
+    ClientDataSet *ds = dataSet();
+    if (v < 0 || !ds)
+        return;
+    setCurrentIndex(m_model->index(std::max(ds->recNo(), 0), v));
+}
+
+data::Field *TDBGrid::SelectedField() const
+{
+    const int ci = SelectedIndex();
+    return ci >= 0 ? m_columns[ci].field : nullptr;
+}
+
+void TDBGrid::ShowEditor()
+{
+    edit(currentIndex(), EditKeyPressed, nullptr);
+}
+
+void TDBGrid::setCurrentQuietly(const QModelIndex &index)
+{
+    m_syncing = true;
+    selectionModel()->setCurrentIndex(
+        index,
+        QItemSelectionModel::ClearAndSelect |
+            (hasOption(dgRowSelect) ? QItemSelectionModel::Rows : QItemSelectionModel::NoUpdate));
+    m_syncing = false;
+}
+
+void TDBGrid::syncFromDataSet()
+{
+    ClientDataSet *ds = dataSet();
+    if (!ds || !ds->isActive() || m_model->rowCount() == 0 || m_model->columnCount() == 0)
+        return;
+    const int row = ds->recNo();
+    if (row < 0 || row >= m_model->rowCount())
+        return;
+    const int col = currentIndex().isValid() ? currentIndex().column() : 0;
+    if (currentIndex().row() != row || !currentIndex().isValid()) {
+        setCurrentQuietly(m_model->index(row, col));
+        scrollTo(currentIndex());
+    }
+}
+
+void TDBGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    QTableView::currentChanged(current, previous); // commits an open editor first
+    viewport()->update();
+    if (m_syncing || !current.isValid())
+        return;
+    ClientDataSet *ds = dataSet();
+    const bool columnChanged = previous.isValid() && current.column() != previous.column();
+    if (columnChanged && onColExit && !guarded(onColExit)) {
+        setCurrentQuietly(previous);
+        return;
+    }
+    if (ds && ds->isActive() && current.row() != ds->recNo()) {
+        if (!guarded([&] { ds->moveTo(current.row()); })) {
+            const int row = ds->recNo() >= 0 ? ds->recNo() : 0;
+            setCurrentQuietly(m_model->index(row, previous.isValid() ? previous.column() : 0));
+            return;
+        }
+    }
+    if ((columnChanged || !previous.isValid()) && onColEnter)
+        guarded(onColEnter);
+}
+
+bool TDBGrid::isCurrentEditable() const
+{
+    return currentIndex().isValid() && m_model->isEditable(currentIndex());
+}
+
+bool TDBGrid::ensureEditState()
+{
+    ClientDataSet *ds = dataSet();
+    if (!ds || !ds->isActive())
+        return false;
+    if (ds->state() == DataSetState::Browse) {
+        if (ds->isEmpty())
+            return false; // nothing to edit; rows come through append
+        if (!guarded([ds] { ds->edit(); }))
+            return false;
+    }
+    return ds->state() == DataSetState::Edit || ds->state() == DataSetState::Insert;
+}
+
+bool TDBGrid::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event)
+{
+    const bool opening = trigger == DoubleClicked || trigger == EditKeyPressed ||
+                         trigger == AnyKeyPressed || trigger == AllEditTriggers;
+    if (opening && index.isValid() && state() != EditingState) {
+        if (!m_model->isEditable(index) || !ensureEditState())
+            return false;
+    }
+    return QTableView::edit(index, trigger, event);
+}
+
+void TDBGrid::moveColumn(int delta)
+{
+    const QModelIndex cur = currentIndex();
+    if (!cur.isValid())
+        return;
+    int col = cur.column() + delta;
+    int row = cur.row();
+    if (col >= m_model->columnCount()) {
+        col = 0;
+        ++row;
+    } else if (col < 0) {
+        col = m_model->columnCount() - 1;
+        --row;
+    }
+    if (row < 0 || row >= m_model->rowCount())
+        return;
+    setCurrentIndex(m_model->index(row, col));
+}
+
+void TDBGrid::fireEditButton()
+{
+    if (onEditButtonClick)
+        guarded(onEditButtonClick);
+}
+
+void TDBGrid::keyPressEvent(QKeyEvent *event)
+{
+    int key = event->key();
+    if (onKeyDown && !guarded([&] { onKeyDown(key, event->modifiers()); }))
+        return;
+    if (key == 0)
+        return;
+    ClientDataSet *ds = dataSet();
+    const bool ctrl = event->modifiers() & Qt::ControlModifier;
+    const bool editing =
+        ds && (ds->state() == DataSetState::Edit || ds->state() == DataSetState::Insert);
+
+    if (key == Qt::Key_Delete && ctrl) {
+        if (!ds || !ds->isActive() || ds->isEmpty() || m_readOnly)
+            return;
+        guarded([&] {
+            if (hasOption(dgConfirmDelete) &&
+                ShowMsg(QStringLiteral("Excluir o registro?"), mtConfirmation, mbYesNo) != mrYes)
+                return;
+            ds->remove();
+        });
+        return;
+    }
+    if (key == Qt::Key_Escape) {
+        if (editing)
+            guarded([ds] { ds->cancel(); });
+        return;
+    }
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && ctrl) {
+        const int ci = SelectedIndex();
+        if (ci >= 0 && m_columns[ci].buttonStyle == ColumnButtonStyle::Ellipsis)
+            fireEditButton();
+        return;
+    }
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        if (!editing && isCurrentEditable()) {
+            edit(currentIndex(), EditKeyPressed, event);
+            return;
+        }
+        if (editing && currentIndex().column() == m_model->columnCount() - 1)
+            guarded([ds] { ds->post(); });
+        else
+            moveColumn(1);
+        return;
+    }
+    if ((key == Qt::Key_Tab || key == Qt::Key_Backtab) && hasOption(dgTabs)) {
+        moveColumn(key == Qt::Key_Backtab || (event->modifiers() & Qt::ShiftModifier) ? -1 : 1);
+        return;
+    }
+    if (key == Qt::Key_Down && ds && ds->isActive() &&
+        (ds->isEmpty() || currentIndex().row() == m_model->rowCount() - 1)) {
+        if (allowAppend && hasOption(dgEditing) && !m_readOnly &&
+            ds->state() != DataSetState::Insert)
+            guarded([ds] { ds->append(); });
+        return;
+    }
+    if (key == Qt::Key_F2) {
+        edit(currentIndex(), EditKeyPressed, event);
+        return;
+    }
+    const QString text = event->text();
+    if (!text.isEmpty() && text[0].isPrint() && !ctrl) {
+        QChar ch = text[0];
+        if (onKeyPress && !guarded([&] { onKeyPress(ch); }))
+            return;
+        if (ch.isNull())
+            return;
+        QKeyEvent typed(QEvent::KeyPress, key, event->modifiers(), QString(ch));
+        edit(currentIndex(), AnyKeyPressed, &typed);
+        return;
+    }
+    if (key != event->key()) {
+        QKeyEvent changed(QEvent::KeyPress, key, event->modifiers(), event->text());
+        QTableView::keyPressEvent(&changed);
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+bool TDBGrid::handleEditorKey(QWidget *editor, QKeyEvent *event)
+{
+    if (m_rewritingKey)
+        return false;
+    int key = event->key();
+    if (onKeyDown && !guarded([&] { onKeyDown(key, event->modifiers()); }))
+        return true;
+    if (key == 0)
+        return true;
+    ClientDataSet *ds = dataSet();
+    const bool ctrl = event->modifiers() & Qt::ControlModifier;
+    switch (key) {
+    case Qt::Key_Escape:
+        closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
+        if (ds && (ds->state() == DataSetState::Edit || ds->state() == DataSetState::Insert))
+            guarded([ds] { ds->cancel(); });
+        setFocus();
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (ctrl) {
+            fireEditButton();
+            return true;
+        }
+        commitData(editor);
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+        setFocus();
+        if (ds && (ds->state() == DataSetState::Edit || ds->state() == DataSetState::Insert) &&
+            currentIndex().column() == m_model->columnCount() - 1)
+            guarded([ds] { ds->post(); });
+        else
+            moveColumn(1);
+        return true;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Up:
+    case Qt::Key_Down: {
+        if (key == Qt::Key_Down && (event->modifiers() & Qt::AltModifier))
+            return false; // opens a drop-down list
+        commitData(editor);
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+        setFocus();
+        if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
+            moveColumn(key == Qt::Key_Backtab ? -1 : 1);
+        } else {
+            QKeyEvent again(QEvent::KeyPress, key, Qt::NoModifier);
+            keyPressEvent(&again);
+        }
+        return true;
+    }
+    default:
+        break;
+    }
+    if (key != event->key()) {
+        m_rewritingKey = true;
+        QKeyEvent changed(QEvent::KeyPress, key, event->modifiers(), event->text());
+        QCoreApplication::sendEvent(editor, &changed);
+        m_rewritingKey = false;
+        return true;
+    }
+    const QString text = event->text();
+    if (!text.isEmpty() && text[0].isPrint() && !ctrl && onKeyPress) {
+        QChar ch = text[0];
+        if (!guarded([&] { onKeyPress(ch); }) || ch.isNull())
+            return true;
+        if (ch != text[0]) {
+            m_rewritingKey = true;
+            QKeyEvent changed(QEvent::KeyPress, key, event->modifiers(), QString(ch));
+            QCoreApplication::sendEvent(editor, &changed);
+            m_rewritingKey = false;
+            return true;
+        }
+    }
+    return false;
+}
+
+void TDBGrid::mousePressEvent(QMouseEvent *event)
+{
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (index.isValid() && index == currentIndex() && event->button() == Qt::LeftButton) {
+        const int ci = m_model->columnIndexOf(index.column());
+        const QRect button = Internal::DBGridDelegate::buttonRect(visualRect(index));
+        if (ci >= 0 && button.contains(event->position().toPoint())) {
+            if (m_columns[ci].buttonStyle == ColumnButtonStyle::Ellipsis) {
+                fireEditButton();
+                return;
+            }
+            if (!m_columns[ci].pickList.isEmpty()) {
+                edit(index, AllEditTriggers, event);
+                return;
+            }
+        }
+    }
+    QTableView::mousePressEvent(event);
+}
+
+void TDBGrid::mouseReleaseEvent(QMouseEvent *event)
+{
+    QTableView::mouseReleaseEvent(event);
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (index.isValid() && index == currentIndex() && onCellClick &&
+        event->button() == Qt::LeftButton) {
+        const int ci = m_model->columnIndexOf(index.column());
+        if (ci >= 0)
+            guarded([&] { onCellClick(m_columns[ci]); });
+    }
+}
+
+void TDBGrid::titleClicked(int columnIndex)
+{
+    if (onTitleClick)
+        guarded([&] { onTitleClick(m_columns[columnIndex]); });
+}
+
+bool TDBGrid::inside(const QWidget *w) const
+{
+    return w && (w == this || isAncestorOf(w));
+}
+
+void TDBGrid::onFocusChanged(QWidget *old, QWidget *now)
+{
+    // Focus going to or coming from another window (a dialog) is no enter or exit.
+    const bool nowIn = inside(now), oldIn = inside(old);
+    if (nowIn && !oldIn && (!old || old->window() == window())) {
+        if (onEnter)
+            guarded(onEnter);
+    } else if (oldIn && !nowIn && now && now->window() == window()) {
+        ClientDataSet *ds = dataSet();
+        if (hasOption(dgCancelOnExit) && ds && ds->state() == DataSetState::Insert &&
+            !m_touchedSinceInsert)
+            guarded([ds] { ds->cancel(); });
+        if (onExit)
+            guarded(onExit);
+    }
+}
+
+int IndiceCol(const TDBGrid *grid, const QString &fieldName)
+{
+    auto &cols = const_cast<TDBGrid *>(grid)->Columns();
+    for (int i = 0; i < int(cols.size()); ++i)
+        if (cols[i].fieldName.compare(fieldName, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+} // namespace vnd::widgets

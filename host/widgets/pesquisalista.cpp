@@ -1,0 +1,173 @@
+#include "host/widgets/pesquisalista.h"
+
+#include "host/services/ui.h"
+#include "host/widgets/dbgrid.h"
+#include "host/widgets/dialogrunner.h"
+#include "host/widgets/hostwindows.h"
+#include "host/widgets/lookuplayout.h"
+#include "host/widgets/pesquisar.h"
+#include "host/widgets/syscolors.h"
+
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QVBoxLayout>
+
+namespace vnd::widgets
+{
+
+QStringList parseListText(const QString &list, int keyWidth)
+{
+    // Read by position, as the module does: "_" then keyWidth characters.
+    QStringList keys;
+    qsizetype p = list.indexOf(u'_');
+    while (p >= 0 && p + 1 < list.size()) {
+        const QString key = list.mid(p + 1, keyWidth).trimmed();
+        if (!key.isEmpty())
+            keys.append(key);
+        p = list.indexOf(u'_', p + 1 + keyWidth);
+    }
+    return keys;
+}
+
+QString makeListText(const QStringList &keys, int keyWidth)
+{
+    if (keys.isEmpty())
+        return {};
+    QString out;
+    for (const QString &k : keys)
+        out += u'_' + k.leftJustified(keyWidth, u' ', true);
+    return out + u'_';
+}
+
+PesquisaListaDialog::PesquisaListaDialog(data::DataSource *source, const QString &keyField,
+                                         const QString &title, const QString &list, QWidget *parent)
+    : QDialog(parent), m_source(source), m_grid(new TDBGrid(this))
+{
+    setWindowTitle(title.isEmpty() ? QStringLiteral("Selecionar") : title);
+    data::ClientDataSet *ds = source->dataSet();
+    m_key = &ds->fieldByName(keyField);
+    m_keyWidth = m_key->size() > 0 ? m_key->size() : 10;
+    for (const QString &k : parseListText(list, m_keyWidth))
+        m_marked.insert(k);
+
+    // The mark column is drawn over the key field, which the picker never shows as text.
+    m_grid->addColumn(m_key->fieldName(), QStringLiteral("✓"), 26);
+    for (int i = 0; i < ds->fieldCount(); ++i) {
+        const data::Field &f = ds->field(i);
+        if (f.visible && &f != m_key && f.fieldName().compare(u"IDMARCADO", Qt::CaseInsensitive))
+            m_grid->addColumn(f.fieldName());
+    }
+    Internal::setUpLookupGrid(m_grid, source);
+    m_grid->onDrawColumnCell = [this](const QRect &r, int ci, TColumn &, GridDrawState st) {
+        if (ci != 0)
+            return;
+        TCanvas &c = m_grid->Canvas();
+        c.FillRect(r);
+        QStyleOptionButton box;
+        box.rect = QRect(r.center().x() - 7, r.center().y() - 7, 14, 14);
+        box.state =
+            QStyle::State_Enabled |
+            (m_marked.contains(m_key->asString().trimmed()) ? QStyle::State_On : QStyle::State_Off);
+        m_grid->style()->drawPrimitive(QStyle::PE_IndicatorCheckBox, &box, c.painter(), m_grid);
+        if (st.focused)
+            c.DrawFocusRect(r);
+    };
+    m_grid->onCellClick = [this](TColumn &col) {
+        if (&col == &m_grid->Columns()[0])
+            toggleCurrent();
+    };
+    m_grid->onKeyDown = [this](int &key, Qt::KeyboardModifiers) {
+        if (key == Qt::Key_Space) {
+            key = 0;
+            toggleCurrent();
+        }
+    };
+    m_grid->onKeyPress = [](QChar &ch) {
+        if (ch == u' ')
+            ch = QChar();
+    };
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(
+        QStringLiteral("Marque os registros com um clique na primeira coluna ou com a barra de "
+                       "espaço."),
+        this));
+    layout->addWidget(m_grid, 1);
+    auto *row = new QHBoxLayout;
+    auto *all = new QPushButton(QStringLiteral("&Marcar todos"), this);
+    auto *none = new QPushButton(QStringLiteral("&Desmarcar todos"), this);
+    connect(all, &QPushButton::clicked, this, [this] { markAll(true); });
+    connect(none, &QPushButton::clicked, this, [this] { markAll(false); });
+    row->addWidget(all);
+    row->addWidget(none);
+    row->addStretch(1);
+    row->addWidget(Internal::confirmButtons(this));
+    layout->addLayout(row);
+    resize(600, 420);
+}
+
+QString PesquisaListaDialog::keyAt(int row) const
+{
+    return m_source->dataSet()->textAt(row, m_key->index(), false).trimmed();
+}
+
+bool PesquisaListaDialog::isMarked(int row) const
+{
+    return m_marked.contains(keyAt(row));
+}
+
+void PesquisaListaDialog::toggleCurrent()
+{
+    data::ClientDataSet *ds = m_source->dataSet();
+    if (ds->isEmpty())
+        return;
+    const QString key = keyAt(ds->recNo());
+    if (!m_marked.remove(key))
+        m_marked.insert(key);
+    m_grid->viewport()->update();
+}
+
+void PesquisaListaDialog::markAll(bool on)
+{
+    data::ClientDataSet *ds = m_source->dataSet();
+    for (int row = 0; row < ds->recordCount(); ++row) {
+        if (on)
+            m_marked.insert(keyAt(row));
+        else
+            m_marked.remove(keyAt(row));
+    }
+    m_grid->viewport()->update();
+}
+
+QString PesquisaListaDialog::listText() const
+{
+    data::ClientDataSet *ds = m_source->dataSet();
+    QStringList keys;
+    for (int row = 0; row < ds->recordCount(); ++row)
+        if (m_marked.contains(keyAt(row)))
+            keys.append(keyAt(row));
+    return makeListText(keys, m_keyWidth);
+}
+
+bool PesquisaLista(data::DataSource *source, const QString &keyField, const QString &caption, bool,
+                   QString &list)
+{
+    const LookupCaption c = splitCaption(caption);
+    data::ClientDataSet *ds = source ? source->dataSet() : nullptr;
+    if (!ds || !ds->isActive() || ds->isEmpty()) {
+        ShowInfo(c.notFound.isEmpty() ? QStringLiteral("Nenhum registro encontrado.") : c.notFound);
+        return false;
+    }
+    PesquisaListaDialog dialog(source, keyField, c.title, list, dialogParent());
+    if (runDialog(dialog) != QDialog::Accepted)
+        return false;
+    list = dialog.listText();
+    return true;
+}
+
+} // namespace vnd::widgets

@@ -1,0 +1,86 @@
+#include "host/widgets/pesquisar.h"
+
+#include "host/services/ui.h"
+#include "host/widgets/dbgrid.h"
+#include "host/widgets/dialogrunner.h"
+#include "host/widgets/hostwindows.h"
+#include "host/widgets/lookuplayout.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+namespace vnd::widgets
+{
+
+LookupCaption splitCaption(const QString &caption)
+{
+    const qsizetype bar = caption.indexOf(u'|');
+    if (bar < 0)
+        return {caption, {}};
+    return {caption.left(bar), caption.mid(bar + 1)};
+}
+
+PesquisarDialog::PesquisarDialog(data::DataSource *source, const QString &title, QWidget *parent)
+    : QDialog(parent), m_source(source), m_grid(new TDBGrid(this)), m_search(new QLineEdit(this)),
+      m_field(new QComboBox(this))
+{
+    setWindowTitle(title.isEmpty() ? QStringLiteral("Pesquisar") : title);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(Internal::searchRow(this, m_field, m_search));
+    Internal::setUpLookupGrid(m_grid, source);
+    layout->addWidget(m_grid, 1);
+    Internal::fillFieldChoice(m_field, m_grid);
+    auto *buttons = Internal::confirmButtons(this);
+    layout->addWidget(buttons);
+    connect(m_search, &QLineEdit::textEdited, this, [this](const QString &t) { seek(t); });
+    connect(m_grid, &QAbstractItemView::doubleClicked, this, &QDialog::accept);
+    m_grid->onKeyDown = [this](int &key, Qt::KeyboardModifiers) {
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            key = 0;
+            accept();
+        }
+    };
+    resize(560, 400);
+    m_search->setFocus();
+}
+
+bool PesquisarDialog::seek(const QString &text)
+{
+    data::ClientDataSet *ds = m_source ? m_source->dataSet() : nullptr;
+    const int ci = m_field->currentData().toInt();
+    if (!ds || text.isEmpty() || ci < 0 || ci >= int(m_grid->Columns().size()))
+        return false;
+    const data::Field *f = m_grid->Columns()[ci].field;
+    if (!f)
+        return false;
+    for (int row = 0; row < ds->recordCount(); ++row) {
+        if (ds->textAt(row, f->index(), true).startsWith(text, Qt::CaseInsensitive) ||
+            ds->textAt(row, f->index(), false).startsWith(text, Qt::CaseInsensitive)) {
+            return guarded([&] { ds->moveTo(row); });
+        }
+    }
+    return false;
+}
+
+bool Pesquisar(data::DataSource *source, const QString &caption, bool, bool)
+{
+    const LookupCaption c = splitCaption(caption);
+    data::ClientDataSet *ds = source ? source->dataSet() : nullptr;
+    if (!ds || !ds->isActive() || ds->isEmpty()) {
+        ShowInfo(c.notFound.isEmpty() ? QStringLiteral("Nenhum registro encontrado.") : c.notFound);
+        return false;
+    }
+    const int start = ds->recNo();
+    PesquisarDialog dialog(source, c.title, dialogParent());
+    if (runDialog(dialog) == QDialog::Accepted && !ds->isEmpty())
+        return true;
+    if (ds->isActive() && start >= 0 && start < ds->recordCount())
+        guarded([&] { ds->moveTo(start); });
+    return false;
+}
+
+} // namespace vnd::widgets

@@ -1,0 +1,35 @@
+#include "host/widgets/tedit.h"
+
+#include "host/services/ui.h"
+
+#include <QApplication>
+#include <QFocusEvent>
+
+namespace vnd::widgets
+{
+
+TEdit::TEdit(QWidget *parent) : QLineEdit(parent)
+{
+    connect(this, &QLineEdit::textChanged, this, [this] {
+        if (onChange)
+            guarded(onChange);
+    });
+}
+
+void TEdit::focusInEvent(QFocusEvent *event)
+{
+    QLineEdit::focusInEvent(event);
+    if (onEnter && event->reason() != Qt::ActiveWindowFocusReason &&
+        event->reason() != Qt::PopupFocusReason)
+        guarded(onEnter);
+}
+
+void TEdit::focusOutEvent(QFocusEvent *event)
+{
+    QLineEdit::focusOutEvent(event);
+    if (onExit && event->reason() != Qt::ActiveWindowFocusReason &&
+        event->reason() != Qt::PopupFocusReason && !QApplication::activeModalWidget())
+        guarded(onExit);
+}
+
+} // namespace vnd::widgets
