@@ -12,7 +12,8 @@
 #include <memory>
 #include <vector>
 
-namespace vnd::data {
+namespace vnd::data
+{
 
 enum class DataSetState { Inactive, Browse, Edit, Insert };
 
@@ -101,7 +102,7 @@ public:
     int fieldCount() const;
     Field &field(int index);
     const Field &field(int index) const;
-    Field *findField(QStringView name) const; // case-insensitive, nullptr when absent
+    Field *findField(QStringView name) const;   // case-insensitive, nullptr when absent
     Field &fieldByName(QStringView name) const; // throws vnd::Error when absent
 
     // --- Opening ---
@@ -118,6 +119,9 @@ public:
     void close(); // inactive, data dropped; declared fields kept
     bool isActive() const;
     DataSetState state() const;
+    // In edit or insert, a field was set since the edit began (after onNewRecord for an
+    // insert). Moving away posts a modified record and gives up an untouched one.
+    bool modified() const;
 
     // --- Navigation (over the rows that pass the filter, in index order) ---
     int recordCount() const;
@@ -190,12 +194,12 @@ public:
 
 signals:
     void stateChanged();
-    void fieldChanged(int fieldIndex);   // a value of the current record changed
-    void currentChanged(int row);        // the current record moved
-    void rowChanged(int row);            // a row's values changed (post, cancel, calc)
+    void fieldChanged(int fieldIndex); // a value of the current record changed
+    void currentChanged(int row);      // the current record moved
+    void rowChanged(int row);          // a row's values changed (post, cancel, calc)
     void rowsInserted(int first, int last);
     void rowsRemoved(int first, int last);
-    void reset();                        // load, filter, sort, undo all, close
+    void reset(); // load, filter, sort, undo all, close
     void focusFieldRequested(int fieldIndex);
 
 private:
@@ -223,7 +227,7 @@ signals:
 
 private:
     ClientDataSet *m_dataSet = nullptr;
-    QMetaObject::Connection m_c1, m_c2, m_c3, m_c4;
+    QMetaObject::Connection m_c1, m_c2, m_c3, m_c4, m_c5, m_c6;
 };
 
 } // namespace vnd::data

@@ -1,0 +1,155 @@
+#pragma once
+// Private state of ClientDataSet, shared by the files that implement it.
+
+#include "host/data/clientdataset.h"
+#include "host/data/datasetrecord.h"
+#include "host/data/filterexpression.h"
+#include "host/data/hashindex.h"
+
+#include <QHash>
+
+#include <climits>
+#include <optional>
+#include <unordered_set>
+
+namespace vnd::data
+{
+
+using internal::Record;
+
+struct ClientDataSet::Impl {
+    explicit Impl(ClientDataSet *owner) : q(owner) {}
+
+    ClientDataSet *q;
+
+    // --- Structure: declared fields first, then those taken from the last packet ---
+    std::vector<std::unique_ptr<Field>> fields;
+    int declaredCount = 0;
+    std::vector<int> slot;       // per field: place in Record::values or Record::calc
+    std::vector<int> dataFields; // field indices in data-slot order
+    std::vector<int> calcFields; // field indices in calc-slot order
+    QHash<QString, int> byName;  // lower-cased name -> field index
+
+    // --- Rows ---
+    DataSetState state = DataSetState::Inactive;
+    internal::RecordPool pool;
+    std::vector<Record *> order;    // live rows, in index (or load) order; Record::pos is the place
+    std::vector<Record *> filtered; // rows passing the filter, in the same order
+    std::unordered_set<Record *> changed;
+    quint64 changeCounter = 0;
+    qint64 seqCounter = 0;
+
+    // --- Filter and kept order ---
+    QString filterText;
+    std::unique_ptr<internal::FilterNode> filterTree;
+    std::optional<internal::CompiledFilter> compiled;
+    bool filterOn = false;
+    std::vector<std::unique_ptr<internal::HashIndex>> indexes;
+    QString indexNames;
+    std::vector<int> sortFields;
+
+    // --- Cursor and editing ---
+    int cur = -1;
+    bool bof = true;
+    bool eof = true;
+    Record *editRec = nullptr;
+    Record *insertReturn = nullptr; // current before an insert, current again if it is cancelled
+    Row buffer;
+    Row calcBuffer;
+    bool modified = false;
+
+    // --- Where fields read from (calculation > RowScope > current record) ---
+    static constexpr int kNoScope = INT_MIN;
+    const Record *calcRec = nullptr;
+    Row *calcTarget = nullptr;
+    int scopeRow = kNoScope;
+
+    // ---------------------------------------------------------------------------------
+    bool useFilter() const { return filterOn && compiled.has_value(); }
+    std::vector<Record *> &view() { return useFilter() ? filtered : order; }
+    const std::vector<Record *> &view() const { return useFilter() ? filtered : order; }
+    int count() const { return int(view().size()); }
+    Record *recordAt(int row) const { return row >= 0 && row < count() ? view()[row] : nullptr; }
+    Record *current() const { return recordAt(cur); }
+    int viewIndexOf(const Record *r) const;
+    bool editing() const { return state == DataSetState::Edit || state == DataSetState::Insert; }
+
+    const Row &dataOf(const Record *r) const { return r == editRec ? buffer : r->values; }
+    const Row &calcOf(const Record *r) const { return r == editRec ? calcBuffer : r->calc; }
+    const Record *readRecord() const;
+    QVariant rawValue(int fieldIndex) const;
+    QVariant rawValueOf(const Record *r, int fieldIndex) const;
+
+    void run(const Hook &h)
+    {
+        if (h)
+            h(*q);
+    }
+    void setState(DataSetState s);
+    void requireActive() const;
+    void checkBrowseMode();
+    void moveCursor(int row, bool alwaysScroll);
+
+    // Order and view upkeep.
+    void renumber(size_t from);
+    int attach(Record *r, size_t orderAt, bool visible); // returns the view row or -1
+    int detach(Record *r);                               // returns the former view row or -1
+    bool before(const Record *a, const Record *b) const; // kept order: index key, then seq
+    bool inSortedPlace(const Record *r) const;
+    size_t sortedPlace(const Record *r) const;
+    void sortAll();
+
+    // Filter upkeep.
+    bool passes(const Record *r) const;
+    void rebuildFiltered();
+    void showFirst(); // after the filter changed: first record current, afterScroll
+    internal::HashIndex &indexFor(const std::vector<int> &keySlots,
+                                  const std::vector<FieldType> &types);
+    void dropIndexes() { indexes.clear(); }
+    std::optional<internal::FilterField> filterField(const QString &name) const;
+    std::vector<int> resolveSortFields(const QString &names) const;
+
+    // Editing helpers.
+    void startInsert(bool atEnd);
+    void rollbackInsert(Record *r);
+    void commitEdit(bool &leftView);
+    void deleteCurrent();
+
+    // Calculated fields.
+    void calcRecord(Record *r);
+    void recalcBuffer(bool announce);
+
+    // Change log.
+    void logChange(Record *r);
+
+    // Structure.
+    Field &createField(const QString &name, FieldType type, int size, bool calc);
+    void dropPacketFields();
+    void rebuildSlots();
+
+    // Keeps a calculation's record and target in place for the calc hook, on every path.
+    class CalcScope
+    {
+    public:
+        CalcScope(Impl &d, const Record *r, Row *target)
+            : m_d(d), m_rec(d.calcRec), m_target(d.calcTarget)
+        {
+            d.calcRec = r;
+            d.calcTarget = target;
+        }
+        ~CalcScope()
+        {
+            m_d.calcRec = m_rec;
+            m_d.calcTarget = m_target;
+        }
+        CalcScope(const CalcScope &) = delete;
+        CalcScope &operator=(const CalcScope &) = delete;
+
+    private:
+        Impl &m_d;
+        const Record *m_rec;
+        Row *m_target;
+    };
+};
+
+} // namespace vnd::data
