@@ -1,0 +1,62 @@
+#pragma once
+// Rules of the item price rows (cdsItemPreco) that the window's dataset hooks call.
+
+#include "host/data/clientdataset.h"
+
+#include <QDate>
+#include <QString>
+
+namespace vnd
+{
+class MessageTable;
+}
+
+namespace vnd::pricetable
+{
+
+// The validity period current in the window (cdsVigenciaTab).
+struct CurrentPeriod {
+    QString cdTabePrec;
+    QDate dtIniVgPrec;
+    QDate dtFinVgPrec;
+};
+
+// Reads the current record of cdsVigenciaTab; all empty when it has none.
+CurrentPeriod currentPeriodOf(const data::ClientDataSet &cdsVigenciaTab);
+
+// Every price at or above it is refused.
+inline constexpr double kPriceLimit = 999999999999999.0;
+
+// Before-insert: rows only come from the server, so every insert ends silently.
+[[noreturn]] void refuseItemInsert(data::ClientDataSet &cdsItemPreco);
+
+// After-edit (and after-insert): the row takes the period as its key, and its promotion flag
+// starts over at "N" on every edit.
+void applyItemEditDefaults(data::ClientDataSet &cdsItemPreco, const CurrentPeriod &period);
+
+// Before-post: normalises the prices, runs every check in order (the first failure focuses
+// its field and ends the post through MensErro) and rebuilds the empty-field list in
+// stCamposVazios on the way.
+void itemPrecoBeforePost(data::ClientDataSet &cdsItemPreco, const MessageTable &messages,
+                         QString &stCamposVazios);
+
+// "NAME|" for every field without value or with empty text, in field order.
+QString buildCamposVazios(const data::ClientDataSet &cdsItemPreco);
+
+// Vd_HrIniVenProd / Vd_HrFimVenProd: an invalid sales time is emptied and refused with
+// "'<edit text>'Hora inválida.".
+void checkHoraVenda(data::Field &hora, const MessageTable &messages);
+
+// The day/hour filter of one item: "CDTABEPREC = 'x' and DTINIVGPREC = 'dd/MM/yyyy' and
+// CDPRODUTO = 'y' and CDPRPAITABPR = 'z'".
+QString precoHoraFilterText(const CurrentPeriod &period, const QString &cdProduto,
+                            const QString &cdPrPaiTabPr);
+// The same for the current row of cdsItemPreco (empty codes when it has none).
+QString precoHoraFilterText(const CurrentPeriod &period, const data::ClientDataSet &cdsItemPreco);
+// Switches the filter off, sets the expression and switches it back on.
+void applyPrecoHoraFilter(data::ClientDataSet &cdsPrecoHora, const QString &expression);
+
+// The composition page is open to composed products only (NRCOMPPROD > 0).
+bool composicaoEnabled(const data::ClientDataSet &cdsItemPreco);
+
+} // namespace vnd::pricetable
