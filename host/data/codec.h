@@ -17,8 +17,7 @@
 #include <QByteArray>
 #include <stdexcept>
 
-namespace vnd::data
-{
+namespace vnd::data {
 
 class DecodeError : public std::runtime_error
 {

@@ -7,6 +7,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace vnd {
 
 // Message types and buttons of ShowMsg (host values).
