@@ -1,0 +1,29 @@
+#pragma once
+// The server's command line:
+//   --db sqlite:PATH|postgresql://... --listen HOST:PORT [--threads N]
+//   --db ... --init [--demo | --synthetic N]
+
+#include <QString>
+#include <QStringList>
+
+namespace vnd::server
+{
+
+struct CommandLine {
+    QString db;
+    bool init = false;
+    bool demo = false;
+    int synthetic = 0; // products; 0: none
+    bool serve = false;
+    QString host = QStringLiteral("127.0.0.1");
+    int port = 42700;
+    int threads = 16;
+    bool help = false;
+    QString error; // not empty when the line is wrong
+};
+
+// args without the program name.
+CommandLine parseCommandLine(const QStringList &args);
+QString usage();
+
+} // namespace vnd::server

@@ -1,0 +1,134 @@
+#include "server/database.h"
+
+#include "server/dberror.h"
+
+#include <QSqlQuery>
+#include <QThread>
+#include <QUrl>
+
+#include <stdexcept>
+#include <unordered_set>
+
+namespace vnd::server
+{
+
+std::atomic<int> Database::s_nextId{1};
+
+namespace
+{
+
+// Connections this thread opened; removed when the thread ends.
+struct ThreadConnections {
+    std::unordered_set<QString> names;
+    ~ThreadConnections()
+    {
+        for (const QString &name : names)
+            QSqlDatabase::removeDatabase(name);
+    }
+};
+
+ThreadConnections &threadConnections()
+{
+    thread_local ThreadConnections connections;
+    return connections;
+}
+
+QString connectionName(int id)
+{
+    return QStringLiteral("vnd42700-%1-%2")
+        .arg(id)
+        .arg(reinterpret_cast<quintptr>(QThread::currentThreadId()));
+}
+
+void execPragma(QSqlDatabase &db, const QString &sql)
+{
+    QSqlQuery q(db);
+    if (!q.exec(sql))
+        throw DbError::fromSqlError(q.lastError());
+}
+
+} // namespace
+
+Database::Database(const QString &url) : m_id(s_nextId++)
+{
+    if (url.startsWith(QLatin1String("sqlite:"))) {
+        m_dialect = Dialect::Sqlite;
+        m_path = url.mid(7);
+        if (m_path.isEmpty())
+            throw std::invalid_argument("sqlite: without a file path");
+        return;
+    }
+    if (url.startsWith(QLatin1String("postgresql://")) ||
+        url.startsWith(QLatin1String("postgres://"))) {
+        const QUrl u(url);
+        if (!u.isValid())
+            throw std::invalid_argument("invalid PostgreSQL URL");
+        m_dialect = Dialect::Postgres;
+        m_host = u.host().isEmpty() ? QStringLiteral("localhost") : u.host();
+        m_port = u.port(5432);
+        m_user = u.userName();
+        m_password = u.password();
+        m_name = u.path().mid(1);
+        return;
+    }
+    throw std::invalid_argument("database URL must start with sqlite: or postgresql://");
+}
+
+Database::~Database()
+{
+    const QString name = connectionName(m_id);
+    auto &names = threadConnections().names;
+    if (names.erase(name) > 0)
+        QSqlDatabase::removeDatabase(name);
+}
+
+QString Database::nullSafeEquals() const
+{
+    return m_dialect == Dialect::Sqlite ? QStringLiteral(" IS ")
+                                        : QStringLiteral(" IS NOT DISTINCT FROM ");
+}
+
+QSqlDatabase Database::connection() const
+{
+    const QString name = connectionName(m_id);
+    auto &names = threadConnections().names;
+    if (names.contains(name))
+        return QSqlDatabase::database(name, false);
+    QSqlDatabase db = open(name);
+    names.insert(name);
+    return db;
+}
+
+QSqlDatabase Database::open(const QString &name) const
+{
+    if (m_dialect == Dialect::Sqlite) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(m_path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+        if (!db.open()) {
+            const QSqlError error = db.lastError();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(name);
+            throw DbError(DbError::Kind::Other, error.text());
+        }
+        execPragma(db, QStringLiteral("PRAGMA foreign_keys = ON"));
+        execPragma(db, QStringLiteral("PRAGMA journal_mode = WAL"));
+        execPragma(db, QStringLiteral("PRAGMA synchronous = NORMAL"));
+        return db;
+    }
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+    db.setHostName(m_host);
+    db.setPort(m_port);
+    db.setUserName(m_user);
+    db.setPassword(m_password);
+    db.setDatabaseName(m_name);
+    if (!db.open()) {
+        const QSqlError error = db.lastError();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(name);
+        throw DbError(DbError::Kind::Other, error.text());
+    }
+    return db;
+}
+
+} // namespace vnd::server

@@ -1,0 +1,19 @@
+#pragma once
+// The fields of every packet the server returns, in the order and with the types and sizes
+// the windows' client datasets declare.
+
+#include "host/data/packet.h"
+
+namespace vnd::server::datasets
+{
+
+QList<data::FieldDef> tabGeral();      // getTabGeral, getVdTabGeral
+QList<data::FieldDef> vigenciaTab();   // getVigenciaTab, getVdPeriodo
+QList<data::FieldDef> maxDtFinVg();    // GetMaxDtFinVg
+QList<data::FieldDef> filTab();        // getFilTab, getVdFilTab
+QList<data::FieldDef> vdFilTab();      // getFilOutTab
+QList<data::FieldDef> itemPreco();     // getItemPreco
+QList<data::FieldDef> itemPrecoComp(); // getItemPrecoComp
+QList<data::FieldDef> precoHora();     // GetPrecoHora, getVdModalidade
+
+} // namespace vnd::server::datasets

@@ -1,0 +1,39 @@
+#pragma once
+// SQL of the day/hour price rules (ITEMPRECODIA).
+
+#include "host/data/packet.h"
+#include "server/database.h"
+
+#include <QDate>
+
+namespace vnd::server
+{
+
+// The nine values that identify a rule.
+struct DayHourIdentity {
+    QString table;
+    QDate start;
+    QString product;
+    QString parent;
+    QString consumerType;
+    QString day;
+    QString fromTime;
+    QString toTime;
+    QDate validFrom;
+};
+
+class DayHourRepository
+{
+public:
+    explicit DayHourRepository(const Database &database) : m_database(database) {}
+
+    // Every rule of the period, with its resulting prices computed from the item's prices.
+    data::DataPacket rules(const QString &table, QDate start) const;
+    data::DataPacket sameIdentity(const DayHourIdentity &identity) const;
+    void saveRules(const data::ChangeSet &changes) const;
+
+private:
+    const Database &m_database;
+};
+
+} // namespace vnd::server

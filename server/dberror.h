@@ -1,0 +1,33 @@
+#pragma once
+// A database statement that failed, classified so that callers can turn it into the right
+// answer (a busy database is worth a retry, a violated constraint is the caller's fault).
+
+#include <QSqlError>
+#include <QString>
+
+#include <stdexcept>
+
+namespace vnd::server
+{
+
+class DbError : public std::runtime_error
+{
+public:
+    enum class Kind { Busy, ForeignKey, Unique, NotNull, Check, Other };
+
+    DbError(Kind kind, const QString &text)
+        : std::runtime_error(text.toStdString()), m_kind(kind), m_text(text)
+    {
+    }
+    static DbError fromSqlError(const QSqlError &error);
+
+    Kind kind() const { return m_kind; }
+    bool isConstraint() const { return m_kind != Kind::Busy && m_kind != Kind::Other; }
+    const QString &text() const { return m_text; }
+
+private:
+    Kind m_kind;
+    QString m_text;
+};
+
+} // namespace vnd::server

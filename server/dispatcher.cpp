@@ -1,0 +1,46 @@
+#include "server/dispatcher.h"
+
+#include "server/errors.h"
+
+#include <QStringList>
+
+namespace vnd::server
+{
+
+void Dispatcher::add(const QString &name, Method method)
+{
+    m_methods.insert(name.toLower(), {name, std::move(method)});
+}
+
+bool Dispatcher::has(const QString &name) const
+{
+    return m_methods.contains(name.toLower());
+}
+
+data::Reply Dispatcher::call(const QString &name, const data::ValueArray &args) const
+{
+    const auto it = m_methods.constFind(name.toLower());
+    if (it == m_methods.cend())
+        throw ServiceError::notFound(QStringLiteral("Método não encontrado: %1.").arg(name));
+    return it->second(args);
+}
+
+QStringList Dispatcher::names() const
+{
+    QStringList out;
+    for (const auto &entry : m_methods)
+        out << entry.first;
+    out.sort(Qt::CaseInsensitive);
+    return out;
+}
+
+data::Reply okReply(data::Value result, data::ValueArray refs)
+{
+    data::Reply reply;
+    reply.ok = true;
+    reply.result = std::move(result);
+    reply.refs = std::move(refs);
+    return reply;
+}
+
+} // namespace vnd::server

@@ -1,0 +1,237 @@
+#include "server/itempricerepository.h"
+
+#include "server/changeapplier.h"
+#include "server/datasets.h"
+#include "server/errors.h"
+#include "server/packetreader.h"
+#include "server/sqlstatement.h"
+#include "server/unitofwork.h"
+
+namespace vnd::server
+{
+
+using data::Change;
+
+namespace
+{
+
+const TableSpec &itemSpec()
+{
+    static const TableSpec spec{QStringLiteral("ITEMPRECO"),
+                                {{QStringLiteral("CDTABEPREC"), Storage::Text, 3, true, true},
+                                 {QStringLiteral("DTINIVGPREC"), Storage::Date, 0, true, true},
+                                 {QStringLiteral("CDPRODUTO"), Storage::Text, 10, true, true},
+                                 {QStringLiteral("CDPRPAITABPR"), Storage::Text, 10, true, true},
+                                 {QStringLiteral("VRPRECITEM"), Storage::Float, 0, false, false},
+                                 {QStringLiteral("VRPRECITEMCMD"), Storage::Float, 0, false, false},
+                                 {QStringLiteral("VRPRECITEMDLV"), Storage::Float, 0, false, false},
+                                 {QStringLiteral("VRPRECITEMCL"), Storage::Float, 0, false, false},
+                                 {QStringLiteral("IDPRECVARIA"), Storage::Text, 1, false, false},
+                                 {QStringLiteral("VRPRESUGITEM"), Storage::Float, 0, false, false},
+                                 {QStringLiteral("VRCUSTITEM"), Storage::Float, 0, false, false},
+                                 {QStringLiteral("VRMKUPITEM"), Storage::Float, 0, false, false},
+                                 {QStringLiteral("IDPRODPROMOC"), Storage::Text, 1, false, false},
+                                 {QStringLiteral("HRINIVENPROD"), Storage::Text, 4, false, false},
+                                 {QStringLiteral("HRFIMVENPROD"), Storage::Text, 4, false, false}}};
+    return spec;
+}
+
+const TableSpec &productSpec()
+{
+    static const TableSpec spec{
+        QStringLiteral("PRODUTO"),
+        {{QStringLiteral("CDPRODUTO"), Storage::Text, 10, true, true},
+         {QStringLiteral("NMPRODUTO"), Storage::Text, 50, false, true},
+         {QStringLiteral("CDBARPRODUTO"), Storage::Text, 30, false, false}}};
+    return spec;
+}
+
+QString iso(QDate d)
+{
+    return d.toString(Qt::ISODate);
+}
+
+// The change restricted to the product's columns; keys stay, so the row is found.
+MappedChange productPart(const MappedChange &m)
+{
+    MappedChange p;
+    p.op = Change::Op::Modify;
+    for (size_t i = 0; i < m.columns.size(); ++i) {
+        const QString &name = m.columns[i]->name;
+        if (name == QLatin1String("CDPRODUTO") || name == QLatin1String("NMPRODUTO") ||
+            name == QLatin1String("CDBARPRODUTO")) {
+            p.columns.push_back(productSpec().column(name));
+            p.oldValues.push_back(m.oldValues.empty() ? m.newValues[i] : m.oldValues[i]);
+            p.newValues.push_back(m.newValues[i]);
+        }
+    }
+    return p;
+}
+
+} // namespace
+
+data::DataPacket ItemPriceRepository::items(const QString &table, QDate start, int level,
+                                            const QString &product) const
+{
+    QString sql = QStringLiteral(
+        "SELECT P.NMPRODUTO, P.CDPRODUTO,"
+        " (SELECT COUNT(*) FROM PRODCOMP C WHERE C.CDPRODUTO = P.CDPRODUTO),"
+        " I.VRPRECITEM, I.VRPRECITEMCMD, I.VRPRECITEMDLV, I.VRPRECITEMCL, I.IDPRECVARIA,"
+        " I.VRPRESUGITEM, P.CDARVPROD, I.VRCUSTITEM, I.VRMKUPITEM, I.IDPRODPROMOC,"
+        " P.CDBARPRODUTO, I.HRINIVENPROD, I.HRFIMVENPROD "
+        "FROM PRODUTO P LEFT JOIN ITEMPRECO I ON I.CDTABEPREC = ? AND I.DTINIVGPREC = ? AND"
+        " I.CDPRODUTO = P.CDPRODUTO AND I.CDPRPAITABPR = P.CDPRODUTO "
+        "WHERE P.CDNVPRODUTO = ?");
+    if (!product.isEmpty())
+        sql += QStringLiteral(" AND P.CDPRODUTO = ?");
+    sql += QStringLiteral(" ORDER BY P.CDARVPROD");
+    SqlStatement q(m_database.connection(), sql);
+    q.bind(table).bind(iso(start)).bind(level);
+    if (!product.isEmpty())
+        q.bind(product);
+    q.exec();
+
+    data::DataPacket packet;
+    packet.fields = datasets::itemPreco();
+    const QVariant tableValue(table);
+    const QVariant startValue(QDateTime(start, QTime(0, 0)));
+    auto real = [&q](int i) { return q.value(i).isNull() ? QVariant() : q.value(i).toDouble(); };
+    auto text = [&q](int i) { return q.value(i).isNull() ? QVariant() : q.value(i).toString(); };
+    while (q.next()) {
+        const QVariant code = q.value(1).toString();
+        packet.rows.push_back(data::Row{text(0), code, tableValue, code, real(2), real(3), real(4),
+                                        real(5), real(6), startValue, text(7), real(8), text(9),
+                                        real(10), real(11), text(12), text(13), text(14),
+                                        text(15)});
+    }
+    return packet;
+}
+
+void ItemPriceRepository::saveItems(const data::ChangeSet &changes,
+                                    const QStringList &emptyFields) const
+{
+    UnitOfWork work(m_database);
+    const QSqlDatabase db = work.db();
+    const ChangeApplier::Messages messages{
+        QStringLiteral("Preço do produto já cadastrado para a tabela e vigência."),
+        QStringLiteral("Produto ou período de vigência não cadastrado."), QString()};
+    ChangeApplier items(m_database, db, itemSpec(), changes, messages);
+    // The product's columns are looked up separately: a change set without them is fine.
+    QStringList toClear;
+    for (const QString &name : emptyFields) {
+        const Column *c = itemSpec().column(name);
+        if (c && !c->key)
+            toClear << c->name;
+    }
+    const bool clearBarCode =
+        emptyFields.contains(QStringLiteral("CDBARPRODUTO"), Qt::CaseInsensitive);
+    const bool carriesProduct =
+        changes.indexOf(u"NMPRODUTO") >= 0 || changes.indexOf(u"CDBARPRODUTO") >= 0;
+
+    for (const MappedChange &m : items.mapped()) {
+        if (m.op == Change::Op::Delete) {
+            items.apply(m);
+            continue;
+        }
+        for (const Column *c : m.columns)
+            if (c->key && m.op == Change::Op::Modify && m.touches(c->name))
+                throw ServiceError::rule(
+                    QStringLiteral("A chave do preço do item não pode ser alterada."));
+        const QVariantList key{m.newValue(u"CDTABEPREC"), m.newValue(u"DTINIVGPREC"),
+                               m.newValue(u"CDPRODUTO"), m.newValue(u"CDPRPAITABPR")};
+        bool exists = false;
+        {
+            SqlStatement q(db, QStringLiteral("SELECT 1 FROM ITEMPRECO WHERE CDTABEPREC = ? "
+                                              "AND DTINIVGPREC = ? AND CDPRODUTO = ? AND "
+                                              "CDPRPAITABPR = ?"));
+            for (const QVariant &v : key)
+                q.bind(v);
+            q.exec();
+            exists = q.next();
+        }
+        if (m.op == Change::Op::Insert) {
+            items.insert(m);
+        } else if (exists) {
+            if (!items.update(m))
+                throw ServiceError::conflict();
+        } else {
+            // A product without a price row was loaded with every price empty; anything
+            // else means another user cleared the row meanwhile.
+            for (size_t i = 0; i < m.columns.size(); ++i)
+                if (!m.columns[i]->key && !m.oldValues[i].isNull())
+                    throw ServiceError::conflict();
+            items.insert(m);
+        }
+        if (!toClear.isEmpty()) {
+            QStringList sets;
+            for (const QString &c : toClear)
+                sets << c + QStringLiteral(" = NULL");
+            SqlStatement q(db, QStringLiteral("UPDATE ITEMPRECO SET %1 WHERE CDTABEPREC = ? AND "
+                                              "DTINIVGPREC = ? AND CDPRODUTO = ? AND "
+                                              "CDPRPAITABPR = ?")
+                                   .arg(sets.join(QLatin1Char(','))));
+            for (const QVariant &v : key)
+                q.bind(v);
+            q.exec();
+        }
+        if (carriesProduct) {
+            const MappedChange p = productPart(m);
+            bool touched = false;
+            for (const Column *c : p.columns)
+                touched = touched || (!c->key && p.touches(c->name));
+            if (touched) {
+                ChangeApplier products(
+                    m_database, db, productSpec(),
+                    data::ChangeSet{{data::FieldDef{QStringLiteral("CDPRODUTO")}}, {}});
+                if (!products.update(p))
+                    throw ServiceError::conflict();
+            }
+        }
+        if (clearBarCode) {
+            SqlStatement(db, QStringLiteral("UPDATE PRODUTO SET CDBARPRODUTO = NULL WHERE "
+                                            "CDPRODUTO = ?"))
+                .bind(m.newValue(u"CDPRODUTO"))
+                .exec();
+        }
+    }
+    work.commit();
+}
+
+void ItemPriceRepository::removePrice(const QString &table, QDate start, const QString &product,
+                                      const QString &parent) const
+{
+    UnitOfWork work(m_database);
+    SqlStatement(work.db(), QStringLiteral("DELETE FROM ITEMPRECO WHERE CDTABEPREC = ? AND "
+                                           "DTINIVGPREC = ? AND CDPRODUTO = ? AND "
+                                           "CDPRPAITABPR = ?"))
+        .bind(table)
+        .bind(iso(start))
+        .bind(product)
+        .bind(parent)
+        .exec();
+    work.commit();
+}
+
+data::DataPacket ItemPriceRepository::components(const QString &table, const QString &product,
+                                                 QDate start) const
+{
+    // The component's price row under the composed product, else its own price row.
+    SqlStatement q(
+        m_database.connection(),
+        QStringLiteral(
+            "SELECT P.NMPRODUTO, P.CDARVPROD, P.CDPRODUTO,"
+            " CASE WHEN IC.CDPRODUTO IS NOT NULL THEN IC.VRPRECITEM ELSE IO.VRPRECITEM END,"
+            " CASE WHEN IC.CDPRODUTO IS NOT NULL THEN IC.VRPRECITEMCL ELSE IO.VRPRECITEMCL END,"
+            " C.CDPRODUTO, ?, C.IDIMPPRODROT, C.QUANTIDADE, ? "
+            "FROM PRODCOMP C JOIN PRODUTO P ON P.CDPRODUTO = C.CDPRODCOMP "
+            "LEFT JOIN ITEMPRECO IC ON IC.CDTABEPREC = ? AND IC.DTINIVGPREC = ? AND"
+            " IC.CDPRODUTO = C.CDPRODCOMP AND IC.CDPRPAITABPR = C.CDPRODUTO "
+            "LEFT JOIN ITEMPRECO IO ON IO.CDTABEPREC = ? AND IO.DTINIVGPREC = ? AND"
+            " IO.CDPRODUTO = C.CDPRODCOMP AND IO.CDPRPAITABPR = C.CDPRODCOMP "
+            "WHERE C.CDPRODUTO = ? ORDER BY P.CDARVPROD"));
+    const QString day = iso(start);
+    q.bind(day).bind(table).bind(table).bind(day).bind(table).bind(day).bind(product).exec();
+    return readPacket(q, datasets::itemPrecoComp());
+}
+
+} // namespace vnd::server

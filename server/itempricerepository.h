@@ -1,0 +1,35 @@
+#pragma once
+// SQL of the item prices (ITEMPRECO), with the products (PRODUTO) and compositions
+// (PRODCOMP) they are shown with.
+
+#include "host/data/packet.h"
+#include "server/database.h"
+
+#include <QDate>
+#include <QStringList>
+
+namespace vnd::server
+{
+
+class ItemPriceRepository
+{
+public:
+    explicit ItemPriceRepository(const Database &database) : m_database(database) {}
+
+    // One row per product of the given tree level, priced in the period or not; only the
+    // given product when it is not empty.
+    data::DataPacket items(const QString &table, QDate start, int level,
+                           const QString &product) const;
+    // Inserts or updates each row, sets the listed fields to no value and carries name and
+    // bar code to the product.
+    void saveItems(const data::ChangeSet &changes, const QStringList &emptyFields) const;
+    // Removes the price row and, through the cascade, its day/hour prices.
+    void removePrice(const QString &table, QDate start, const QString &product,
+                     const QString &parent) const;
+    data::DataPacket components(const QString &table, const QString &product, QDate start) const;
+
+private:
+    const Database &m_database;
+};
+
+} // namespace vnd::server

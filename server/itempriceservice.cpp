@@ -1,0 +1,87 @@
+#include "server/itempriceservice.h"
+
+#include "server/arguments.h"
+#include "server/datasets.h"
+#include "server/errors.h"
+#include "server/itempricerepository.h"
+#include "server/itempricerules.h"
+#include "server/pricetablerepository.h"
+
+namespace vnd::server
+{
+
+using data::Value;
+using data::ValueArray;
+
+namespace
+{
+
+int levelCount(const QString &text)
+{
+    bool ok = false;
+    const int n = text.trimmed().toInt(&ok);
+    if (!ok || n < 1 || n > 20)
+        throw ServiceError::badRequest(
+            QStringLiteral("Número de níveis do código de produto inválido: %1.")
+                .arg(text.left(20)));
+    return n;
+}
+
+// The period start as the host's short date text (dd/mm/yyyy); ISO is accepted as well.
+QDate periodStartText(const QString &text)
+{
+    const QString t = text.trimmed();
+    QDate d = QDate::fromString(t, QStringLiteral("dd/MM/yyyy"));
+    if (!d.isValid())
+        d = QDate::fromString(t, Qt::ISODate);
+    if (!d.isValid())
+        throw ServiceError::badRequest(
+            QStringLiteral("Data inicial de vigência inválida: %1.").arg(t.left(20)));
+    return d;
+}
+
+} // namespace
+
+void addItemPriceMethods(Dispatcher &dispatcher, const Database &database)
+{
+    auto items = std::make_shared<ItemPriceRepository>(database);
+    auto tables = std::make_shared<PriceTableRepository>(database);
+
+    dispatcher.add(QStringLiteral("getItemPreco"), [items, tables](const ValueArray &args) {
+        Arguments a(QStringLiteral("getItemPreco"), args, 5);
+        const QString table = a.text(0);
+        const QDate start = a.date(1);
+        const int levels = levelCount(a.text(2));
+        const QString product = a.text(3).trimmed();
+        const QString mark = a.text(4).trimmed();
+        const ValueArray refs{nullptr, nullptr, nullptr, a.text(3), a.text(4)};
+        // No period, no prices: nothing could be saved against it either.
+        if (!start.isValid() || !tables->periodExists(table, start))
+            return okReply(data::DataPacket{datasets::itemPreco(), {}}, refs);
+        const QString only = mark == QLatin1String("T") ? QString() : product;
+        return okReply(items->items(table, start, levels, only), refs);
+    });
+    dispatcher.add(QStringLiteral("SetItemPreco"), [items](const ValueArray &args) {
+        Arguments a(QStringLiteral("SetItemPreco"), args, 2);
+        const data::ChangeSet &changes = a.delta(0);
+        const QString emptyList = a.text(1);
+        const QStringList empty = parseEmptyFieldList(emptyList);
+        for (const data::Change &c : changes.changes)
+            if (c.op != data::Change::Op::Delete)
+                checkItemPriceRow(changes, c.newRow);
+        items->saveItems(changes, empty);
+        return okReply(true, {nullptr, emptyList});
+    });
+    dispatcher.add(QStringLiteral("setApagaPreco"), [items](const ValueArray &args) {
+        Arguments a(QStringLiteral("setApagaPreco"), args, 4);
+        items->removePrice(a.text(0), periodStartText(a.text(1)), a.text(2), a.text(3));
+        return okReply(true, {nullptr, nullptr, nullptr, nullptr});
+    });
+    dispatcher.add(QStringLiteral("getItemPrecoComp"), [items](const ValueArray &args) {
+        Arguments a(QStringLiteral("getItemPrecoComp"), args, 3);
+        return okReply(items->components(a.text(0), a.text(1), a.date(2)),
+                       {nullptr, nullptr, nullptr});
+    });
+}
+
+} // namespace vnd::server

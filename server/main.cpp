@@ -1,0 +1,121 @@
+// vnd42700-server: the application server of the price table module.
+
+#include "server/commandline.h"
+#include "server/database.h"
+#include "server/demodata.h"
+#include "server/schema.h"
+#include "server/server.h"
+#include "server/syntheticdata.h"
+
+#include <QCoreApplication>
+#include <QDate>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <exception>
+#include <pthread.h>
+#include <thread>
+
+using namespace vnd::server;
+
+namespace
+{
+
+void say(const QString &text)
+{
+    std::fputs(qPrintable(text + QLatin1Char('\n')), stderr);
+}
+
+int serve(const Database &database, const CommandLine &cl, sigset_t stopSignals)
+{
+    if (Schema::currentVersion(database) < Schema::latestVersion()) {
+        say(QStringLiteral("banco de dados sem o esquema atual: execute com --init"));
+        return 1;
+    }
+    ServerOptions options;
+    options.host = cl.host;
+    options.port = cl.port;
+    options.threads = cl.threads;
+    Server server(database, options);
+    if (server.bind() < 0) {
+        say(QStringLiteral("não foi possível escutar em %1:%2").arg(cl.host).arg(cl.port));
+        return 1;
+    }
+    say(QStringLiteral("vnd42700-server escutando em %1:%2").arg(cl.host).arg(server.port()));
+
+    // Signals are taken by this thread alone (blocked everywhere else), so a stop never
+    // runs inside a signal handler.
+    std::atomic<bool> finished{false};
+    std::thread watcher([&server, &finished, stopSignals] {
+        int signal = 0;
+        sigwait(&stopSignals, &signal);
+        while (!finished) {
+            server.stop();
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+    });
+    const bool ok = server.run();
+    finished = true;
+    pthread_kill(watcher.native_handle(), SIGTERM);
+    watcher.join();
+    say(QStringLiteral("vnd42700-server encerrado"));
+    return ok ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    // A client that drops its connection must not kill the server.
+    std::signal(SIGPIPE, SIG_IGN);
+
+    QCoreApplication app(argc, argv);
+    QStringList args = QCoreApplication::arguments();
+    args.removeFirst();
+    const CommandLine cl = parseCommandLine(args);
+    if (cl.help) {
+        std::fputs(qPrintable(usage()), stdout);
+        return 0;
+    }
+    if (!cl.error.isEmpty()) {
+        say(cl.error);
+        std::fputs(qPrintable(usage()), stderr);
+        return 2;
+    }
+    try {
+        const Database database(cl.db);
+        if (cl.init) {
+            const int version = Schema::upgrade(database);
+            say(QStringLiteral("esquema na versão %1").arg(version));
+            if (cl.demo) {
+                const DemoSummary s = loadDemoData(database, QDate::currentDate());
+                say(QStringLiteral("demonstração: %1 produtos, %2 preços, %3 preços "
+                                   "diferenciados")
+                        .arg(s.products)
+                        .arg(s.prices)
+                        .arg(s.rules));
+            }
+            if (cl.synthetic > 0) {
+                const SyntheticSummary s =
+                    loadSyntheticData(database, cl.synthetic, QDate::currentDate());
+                say(QStringLiteral("sintético: %1 produtos, %2 preços, %3 preços diferenciados")
+                        .arg(s.products)
+                        .arg(s.prices)
+                        .arg(s.rules));
+            }
+            if (!cl.serve)
+                return 0;
+        }
+        return serve(database, cl, stopSignals);
+    } catch (const std::exception &e) {
+        say(QStringLiteral("erro: %1").arg(QString::fromUtf8(e.what())));
+        return 1;
+    }
+}

@@ -1,0 +1,19 @@
+#include "server/methods.h"
+
+#include "server/branchservice.h"
+#include "server/dayhourservice.h"
+#include "server/itempriceservice.h"
+#include "server/tableservice.h"
+
+namespace vnd::server
+{
+
+void addAllMethods(Dispatcher &dispatcher, const Database &database)
+{
+    addTableMethods(dispatcher, database);
+    addBranchMethods(dispatcher, database);
+    addItemPriceMethods(dispatcher, database);
+    addDayHourMethods(dispatcher, database);
+}
+
+} // namespace vnd::server

@@ -1,0 +1,33 @@
+#pragma once
+// SQL of the price tables (TABEPRECGER) and their validity periods (TABEVEND).
+
+#include "host/data/packet.h"
+#include "server/database.h"
+
+#include <QDate>
+
+namespace vnd::server
+{
+
+class PriceTableRepository
+{
+public:
+    explicit PriceTableRepository(const Database &database) : m_database(database) {}
+
+    data::DataPacket tables() const;
+    data::DataPacket table(const QString &code) const;
+    void saveTables(const data::ChangeSet &changes) const;
+
+    data::DataPacket periods(const QString &code) const;
+    // Periods of the table overlapping [start, end] whose start differs from start.
+    data::DataPacket clashes(const QString &code, QDate start, QDate end) const;
+    data::DataPacket latestEnd(const QString &code) const;
+    void savePeriods(const data::ChangeSet &changes) const;
+
+    bool periodExists(const QString &code, QDate start) const;
+
+private:
+    const Database &m_database;
+};
+
+} // namespace vnd::server

@@ -1,0 +1,35 @@
+#pragma once
+// One prepared statement with positional values; every failure becomes a DbError.
+// Reads are forward-only and finished on destruction, so no open statement keeps holding a
+// WAL snapshot.
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariant>
+
+namespace vnd::server
+{
+
+class SqlStatement
+{
+public:
+    SqlStatement(const QSqlDatabase &db, const QString &sql);
+    ~SqlStatement();
+    SqlStatement(const SqlStatement &) = delete;
+    SqlStatement &operator=(const SqlStatement &) = delete;
+
+    SqlStatement &bind(const QVariant &value);
+    // Runs with the values bound so far, then forgets them for the next run.
+    SqlStatement &exec();
+    bool next() { return m_query.next(); }
+    QVariant value(int index) const { return m_query.value(index); }
+    int rowsAffected() const { return m_query.numRowsAffected(); }
+    QSqlQuery &query() { return m_query; }
+
+private:
+    QSqlQuery m_query;
+    int m_bound = 0;
+};
+
+} // namespace vnd::server

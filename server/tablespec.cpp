@@ -1,0 +1,127 @@
+#include "server/tablespec.h"
+
+#include "server/errors.h"
+
+#include <QDate>
+#include <QDateTime>
+
+#include <cmath>
+
+namespace vnd::server
+{
+
+using data::FieldType;
+
+const Column *TableSpec::column(QStringView name) const
+{
+    for (const Column &c : columns)
+        if (name.compare(c.name, Qt::CaseInsensitive) == 0)
+            return &c;
+    return nullptr;
+}
+
+namespace
+{
+
+ServiceError wrongKind(const Column &column)
+{
+    return ServiceError::badRequest(
+        QStringLiteral("Valor de tipo inválido para o campo %1.").arg(column.name));
+}
+
+} // namespace
+
+QVariant toStorage(const Column &column, FieldType sentAs, const QVariant &value)
+{
+    if (value.isNull()) {
+        if (column.required)
+            throw ServiceError::rule(
+                QStringLiteral("Campo %1 deve ser informado.").arg(column.name));
+        return {};
+    }
+    switch (column.storage) {
+    case Storage::Text: {
+        if (value.typeId() != QMetaType::QString)
+            throw wrongKind(column);
+        QString text = value.toString();
+        if (sentAs == FieldType::FixedString) {
+            qsizetype end = text.size();
+            while (end > 0 && text.at(end - 1) == QLatin1Char(' '))
+                --end;
+            text.truncate(end);
+        }
+        if (column.size > 0 && text.size() > column.size)
+            throw ServiceError::rule(QStringLiteral("Campo %1 aceita no máximo %2 caracteres.")
+                                         .arg(column.name)
+                                         .arg(column.size));
+        if (column.required && text.trimmed().isEmpty())
+            throw ServiceError::rule(
+                QStringLiteral("Campo %1 deve ser informado.").arg(column.name));
+        return text;
+    }
+    case Storage::Float:
+    case Storage::Integer: {
+        double d = 0;
+        if (value.typeId() == QMetaType::Double)
+            d = value.toDouble();
+        else if (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int)
+            d = double(value.toLongLong());
+        else
+            throw wrongKind(column);
+        if (!std::isfinite(d))
+            throw ServiceError::rule(
+                QStringLiteral("Valor inválido no campo %1.").arg(column.name));
+        if (column.storage == Storage::Integer)
+            return qlonglong(value.toLongLong());
+        return d;
+    }
+    case Storage::Date: {
+        QDate date;
+        if (value.typeId() == QMetaType::QDate)
+            date = value.toDate();
+        else if (value.typeId() == QMetaType::QDateTime)
+            date = value.toDateTime().date();
+        else
+            throw wrongKind(column);
+        if (!date.isValid() || date.year() < 1 || date.year() > 9999)
+            throw ServiceError::rule(QStringLiteral("Data inválida no campo %1.").arg(column.name));
+        return date.toString(Qt::ISODate);
+    }
+    }
+    return {};
+}
+
+QVariant fromStorage(FieldType type, const QVariant &v)
+{
+    if (v.isNull())
+        return {};
+    switch (type) {
+    case FieldType::String:
+    case FieldType::FixedString:
+        return v.toString();
+    case FieldType::Integer:
+        return qlonglong(v.toLongLong());
+    case FieldType::Float:
+        return v.toDouble();
+    case FieldType::Date:
+        return QDate::fromString(v.toString().left(10), Qt::ISODate);
+    case FieldType::DateTime:
+        return QDateTime(QDate::fromString(v.toString().left(10), Qt::ISODate), QTime(0, 0));
+    case FieldType::Boolean:
+        return v.toBool();
+    }
+    return {};
+}
+
+bool sameStored(const QVariant &a, const QVariant &b)
+{
+    if (a.isNull() || b.isNull())
+        return a.isNull() && b.isNull();
+    if (a.typeId() == QMetaType::Double || b.typeId() == QMetaType::Double)
+        return a.toDouble() == b.toDouble();
+    if (a.typeId() == QMetaType::LongLong && b.typeId() == QMetaType::LongLong)
+        return a.toLongLong() == b.toLongLong();
+    return a.toString() == b.toString();
+}
+
+} // namespace vnd::server
