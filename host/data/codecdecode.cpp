@@ -113,10 +113,12 @@ QVariant readScalar(TokenReader &r)
     failAt(r.position(), u"valor de linha deve ser simples"_s);
 }
 
-Row readRawRow(TokenReader &r)
+// widthHint: the expected number of values (JSON declares none).
+Row readRawRow(TokenReader &r, qsizetype widthHint = 0)
 {
     Row row;
-    reserveBounded(row, r.enterArray());
+    const qsizetype declared = r.enterArray();
+    reserveBounded(row, declared >= 0 ? declared : widthHint);
     while (r.hasNext())
         row.append(readScalar(r));
     r.leave();
@@ -143,72 +145,97 @@ const char *typeWord(FieldType type)
     return "";
 }
 
-// Converts a raw wire scalar to its field's representation; false when the wire value
-// does not fit the field.
-bool convertCell(FieldType type, QVariant &v)
+// Converts raw wire scalars to their fields' representations.
+class RowConverter
 {
-    if (v.isNull())
-        return true;
-    const int id = v.typeId();
-    switch (type) {
-    case FieldType::String:
-    case FieldType::FixedString:
-        return id == QMetaType::QString;
-    case FieldType::Integer:
-        if (id == QMetaType::LongLong)
-            return true;
-        if (id == QMetaType::Double) {
-            const double d = v.toDouble();
-            if (d != std::trunc(d) || d >= 9223372036854775808.0 || d < -9223372036854775808.0)
-                return false;
-            v = qlonglong(d);
-            return true;
-        }
-        return false;
-    case FieldType::Float:
-        if (id == QMetaType::Double)
-            return true;
-        if (id == QMetaType::LongLong) {
-            v = double(v.toLongLong());
-            return true;
-        }
-        return false;
-    case FieldType::Date: {
-        if (id != QMetaType::QString)
-            return false;
-        const QDate d = parseDate(*static_cast<const QString *>(v.constData()));
-        if (!d.isValid())
-            return false;
-        v = d;
-        return true;
+public:
+    explicit RowConverter(const QList<FieldDef> &fields)
+        : m_fields(fields), m_last(size_t(fields.size()))
+    {
     }
-    case FieldType::DateTime: {
-        if (id != QMetaType::QString)
-            return false;
-        const QDateTime dt = parseDateTime(*static_cast<const QString *>(v.constData()));
-        if (!dt.isValid())
-            return false;
-        v = dt;
-        return true;
-    }
-    case FieldType::Boolean:
-        return id == QMetaType::Bool;
-    }
-    return false;
-}
 
-void convertRow(const QList<FieldDef> &fields, Row &row, qsizetype rowIndex)
-{
-    if (row.size() != fields.size())
-        invalid(u"linha %1 tem %2 valores para %3 campos"_s.arg(rowIndex + 1)
-                    .arg(row.size())
-                    .arg(fields.size()));
-    for (qsizetype i = 0; i < row.size(); ++i) {
-        if (!convertCell(fields[i].type, row[i]))
-            invalid(u"linha %1, campo %2: esperado %3"_s.arg(rowIndex + 1)
-                        .arg(fields[i].name, QString::fromUtf8(typeWord(fields[i].type))));
+    void convert(Row &row, qsizetype rowIndex)
+    {
+        if (row.size() != m_fields.size())
+            invalid(u"linha %1 tem %2 valores para %3 campos"_s.arg(rowIndex + 1)
+                        .arg(row.size())
+                        .arg(m_fields.size()));
+        for (qsizetype i = 0; i < row.size(); ++i) {
+            if (!convertCell(i, row[i]))
+                invalid(u"linha %1, campo %2: esperado %3"_s.arg(rowIndex + 1)
+                            .arg(m_fields[i].name, QString::fromUtf8(typeWord(m_fields[i].type))));
+        }
     }
-}
+
+private:
+    // A column's dates mostly repeat (the period start of every row), and building a local
+    // date-time costs a time-zone lookup: the last one parsed is reused.
+    struct Last {
+        QString text;
+        QVariant value;
+    };
+
+    template <typename Parse> bool convertDate(qsizetype column, QVariant &v, Parse parse)
+    {
+        if (v.typeId() != QMetaType::QString)
+            return false;
+        const QString &text = *static_cast<const QString *>(v.constData());
+        Last &last = m_last[size_t(column)];
+        if (last.value.isValid() && text == last.text) {
+            v = last.value;
+            return true;
+        }
+        const auto parsed = parse(text);
+        if (!parsed.isValid())
+            return false;
+        last.text = text;
+        v = parsed;
+        last.value = v;
+        return true;
+    }
+
+    // False when the wire value does not fit the field.
+    bool convertCell(qsizetype column, QVariant &v)
+    {
+        if (!v.isValid()) // raw no value
+            return true;
+        const int id = v.typeId();
+        switch (m_fields[column].type) {
+        case FieldType::String:
+        case FieldType::FixedString:
+            return id == QMetaType::QString;
+        case FieldType::Integer:
+            if (id == QMetaType::LongLong)
+                return true;
+            if (id == QMetaType::Double) {
+                const double d = v.toDouble();
+                if (d != std::trunc(d) || d >= 9223372036854775808.0 || d < -9223372036854775808.0)
+                    return false;
+                v = qlonglong(d);
+                return true;
+            }
+            return false;
+        case FieldType::Float:
+            if (id == QMetaType::Double)
+                return true;
+            if (id == QMetaType::LongLong) {
+                v = double(v.toLongLong());
+                return true;
+            }
+            return false;
+        case FieldType::Date:
+            return convertDate(column, v, [](QStringView t) { return parseDate(t); });
+        case FieldType::DateTime:
+            return convertDate(column, v, [](QStringView t) { return parseDateTime(t); });
+        case FieldType::Boolean:
+            return id == QMetaType::Bool;
+        }
+        return false;
+    }
+
+    const QList<FieldDef> &m_fields;
+    std::vector<Last> m_last;
+};
 
 void checkUniqueNames(const QList<FieldDef> &fields)
 {
@@ -234,8 +261,12 @@ DataPacket readPacket(TokenReader &r)
         } else if (key == u"rows") {
             p.rows.clear();
             reserveBounded(p.rows, r.enterArray());
-            while (r.hasNext())
-                p.rows.push_back(readRawRow(r));
+            while (r.hasNext()) {
+                const qsizetype hint = hasFields        ? p.fields.size()
+                                       : p.rows.empty() ? 0
+                                                        : p.rows.back().size();
+                p.rows.push_back(readRawRow(r, hint));
+            }
             r.leave();
         } else {
             r.skip();
@@ -245,8 +276,9 @@ DataPacket readPacket(TokenReader &r)
     if (!hasFields)
         invalid(u"pacote sem \"fields\""_s);
     checkUniqueNames(p.fields);
+    RowConverter converter(p.fields);
     for (size_t i = 0; i < p.rows.size(); ++i)
-        convertRow(p.fields, p.rows[i], qsizetype(i));
+        converter.convert(p.rows[i], qsizetype(i));
     return p;
 }
 
@@ -304,6 +336,7 @@ ChangeSet readDelta(TokenReader &r)
     if (!hasFields)
         invalid(u"alterações sem \"fields\""_s);
     checkUniqueNames(d.fields);
+    RowConverter converter(d.fields);
     d.changes.reserve(raw.size());
     for (size_t i = 0; i < raw.size(); ++i) {
         RawChange &c = raw[i];
@@ -325,9 +358,9 @@ ChangeSet readDelta(TokenReader &r)
             invalid(
                 u"alteração %1 (%2) com linhas \"old\"/\"new\" incorretas"_s.arg(n + 1).arg(c.op));
         if (needOld)
-            convertRow(d.fields, c.change.oldRow, n);
+            converter.convert(c.change.oldRow, n);
         if (needNew)
-            convertRow(d.fields, c.change.newRow, n);
+            converter.convert(c.change.newRow, n);
         d.changes.push_back(std::move(c.change));
     }
     return d;

@@ -59,26 +59,12 @@ public:
     Token peek() override
     {
         skipWhitespace();
-        if (m_p == m_end)
-            fail(QStringLiteral("fim inesperado dos dados"));
-        switch (*m_p) {
-        case 'n':
-            return Token::Null;
-        case 't':
-        case 'f':
-            return Token::Bool;
-        case '"':
-            return Token::String;
-        case '[':
-            return Token::Array;
-        case '{':
-            return Token::Map;
-        default:
-            break;
-        }
-        if (*m_p == '-' || (*m_p >= '0' && *m_p <= '9'))
-            return scanNumber() ? Token::Float : Token::Integer;
-        fail(QStringLiteral("caractere inesperado"));
+        // Reading a value peeks again: the number scan is not repeated.
+        if (m_p == m_peeked)
+            return m_peekedToken;
+        m_peekedToken = classify();
+        m_peeked = m_p;
+        return m_peekedToken;
     }
 
     qsizetype enterArray() override
@@ -257,6 +243,30 @@ private:
     };
 
     [[noreturn]] void fail(const QString &detail) const { failAt(position(), detail); }
+
+    Token classify()
+    {
+        if (m_p == m_end)
+            fail(QStringLiteral("fim inesperado dos dados"));
+        switch (*m_p) {
+        case 'n':
+            return Token::Null;
+        case 't':
+        case 'f':
+            return Token::Bool;
+        case '"':
+            return Token::String;
+        case '[':
+            return Token::Array;
+        case '{':
+            return Token::Map;
+        default:
+            break;
+        }
+        if (*m_p == '-' || (*m_p >= '0' && *m_p <= '9'))
+            return scanNumber() ? Token::Float : Token::Integer;
+        fail(QStringLiteral("caractere inesperado"));
+    }
 
     void skipWhitespace()
     {
@@ -441,7 +451,9 @@ private:
     const char *m_begin;
     const char *m_p;
     const char *m_end;
-    const char *m_numberEnd = nullptr;
+    const char *m_numberEnd = nullptr; // end of the number last classified
+    const char *m_peeked = nullptr;    // where the last peek looked
+    Token m_peekedToken = Token::Null;
     std::vector<Level> m_stack;
 };
 
