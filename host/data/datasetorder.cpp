@@ -155,8 +155,16 @@ void ClientDataSet::Impl::rebuildFiltered()
     }
     // Only the rows of the matching bucket are looked at: the cost follows the matches.
     const HashIndex &ix = indexFor(compiled->indexSlots(), compiled->indexTypes());
-    if (const std::vector<Record *> *bucket = ix.find(compiled->indexKey())) {
-        for (Record *r : *bucket) {
+    const HashIndex::Bucket *bucket = ix.find(compiled->indexKey());
+    if (!bucket)
+        return;
+    if (compiled->indexOnly() && !bucket->mixed) {
+        // Equal keys throughout: the first row answers for the bucket, the others are
+        // not even read.
+        if (passes(bucket->rows.front()))
+            filtered = bucket->rows;
+    } else {
+        for (Record *r : bucket->rows) {
             if (passes(r))
                 filtered.push_back(r);
         }

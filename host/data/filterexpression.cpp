@@ -428,6 +428,7 @@ CompiledFilter::CompiledFilter(const FilterNode &root, const Resolver &resolve)
 
     // Collect the equality terms of the top-level "and" chain.
     std::vector<const Node *> terms;
+    bool others = false;
     std::vector<const Node *> pending{m_root.get()};
     while (!pending.empty()) {
         const Node *n = pending.back();
@@ -438,13 +439,18 @@ CompiledFilter::CompiledFilter(const FilterNode &root, const Resolver &resolve)
         } else if (n->kind == FilterNode::Kind::Compare && n->op == CompareOp::Eq &&
                    !n->field.calculated) {
             terms.push_back(n);
+        } else {
+            others = true;
         }
     }
     std::sort(terms.begin(), terms.end(),
               [](const Node *a, const Node *b) { return a->field.slot < b->field.slot; });
+    m_indexOnly = !others;
     for (const Node *t : terms) {
-        if (!m_indexSlots.empty() && m_indexSlots.back() == t->field.slot)
-            continue; // the evaluation checks the second term on the same field
+        if (!m_indexSlots.empty() && m_indexSlots.back() == t->field.slot) {
+            m_indexOnly = false; // the evaluation checks the second term on the same field
+            continue;
+        }
         m_indexSlots.push_back(t->field.slot);
         m_indexTypes.push_back(t->field.type);
         m_indexKey = combineHash(m_indexKey, hashLiteral(t->field.type, t->literal));

@@ -64,6 +64,8 @@ public:
     const std::vector<int> &indexSlots() const { return m_indexSlots; }
     const std::vector<FieldType> &indexTypes() const { return m_indexTypes; }
     quint64 indexKey() const { return m_indexKey; }
+    // The whole expression is those equality terms, nothing else.
+    bool indexOnly() const { return m_indexOnly; }
 
 private:
     struct Node;
@@ -71,6 +73,7 @@ private:
     std::vector<int> m_indexSlots;
     std::vector<FieldType> m_indexTypes;
     quint64 m_indexKey = 0;
+    bool m_indexOnly = false;
 };
 
 } // namespace vnd::data::internal

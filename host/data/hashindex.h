@@ -18,17 +18,25 @@ public:
     const std::vector<int> &keySlots() const { return m_slots; }
     quint64 keyOf(const Row &values) const;
 
-    void add(Record *r) { m_buckets[keyOf(r->values)].push_back(r); }
+    // The rows whose key hashes alike. Unless `mixed`, they all hold equal key values, so
+    // one of them answers for all (a hash collision makes a bucket mixed).
+    struct Bucket {
+        std::vector<Record *> rows;
+        bool mixed = false;
+    };
+
+    void add(Record *r);
     void remove(Record *r, quint64 key);
     void remove(Record *r) { remove(r, keyOf(r->values)); }
 
-    // Rows whose key hashes like this one (a superset of the matches); nullptr when none.
-    const std::vector<Record *> *find(quint64 key) const;
+    const Bucket *find(quint64 key) const;
 
 private:
+    bool sameKey(const Row &a, const Row &b) const;
+
     std::vector<int> m_slots;
     std::vector<FieldType> m_types;
-    std::unordered_map<quint64, std::vector<Record *>> m_buckets;
+    std::unordered_map<quint64, Bucket> m_buckets;
 };
 
 } // namespace vnd::data::internal
