@@ -204,6 +204,7 @@ void ClientDataSet::cancel()
     d->calcBuffer.clear();
     d->modified = false;
     d->state = DataSetState::Browse;
+    d->calcRecord(r); // may depend on more than the record, so not kept from before the edit
     emit rowChanged(d->viewIndexOf(r));
     emit stateChanged();
     d->run(afterCancel);
