@@ -47,6 +47,7 @@ TEST(ItemPrecoBeforePost, ChecksInOrderWithFocusAndMessage)
         const char *focus;
     };
     const double limit = kPriceLimit;
+    // clang-format off
     const Case cases[] = {
         {"zero consumer price", {{"VRPRECITEM", 0.0}}, nullptr, ""},
         {"negative consumer", {{"VRPRECITEM", -0.01}}, "VrCons_Zero", "VRPRECITEM"},
@@ -62,18 +63,15 @@ TEST(ItemPrecoBeforePost, ChecksInOrderWithFocusAndMessage)
         {"suggested at limit", {{"VRPRESUGITEM", limit}}, "Ope_bl_VrItem_Sug", "VRPRESUGITEM"},
         {"calculated at limit", {{"VRCUSTITEM", limit}}, "Ope_bl_Vr_Cal", "VRCUSTITEM"},
         {"negative calculated", {{"VRCUSTITEM", -5.0}}, nullptr, ""},
-        {"consumer before delivery",
-         {{"VRPRECITEM", -1.0}, {"VRPRECITEMDLV", -1.0}},
-         "VrCons_Zero",
-         "VRPRECITEM"},
-        {"prices before times",
-         {{"VRPRECITEMCL", -1.0}, {"HRINIVENPROD", "2500"}},
-         "VrClie_Zero",
-         "VRPRECITEMCL"},
+        {"consumer before delivery", {{"VRPRECITEM", -1.0}, {"VRPRECITEMDLV", -1.0}},
+         "VrCons_Zero", "VRPRECITEM"},
+        {"prices before times", {{"VRPRECITEMCL", -1.0}, {"HRINIVENPROD", "2500"}},
+         "VrClie_Zero", "VRPRECITEMCL"},
         {"start without end", {{"HRINIVENPROD", "1030"}}, "HORAFININF", "HRFIMVENPROD"},
         {"end without start", {{"HRFIMVENPROD", "1030"}}, "HORAINIINF", "HRINIVENPROD"},
         {"start after end", {{"HRINIVENPROD", "1800"}, {"HRFIMVENPROD", "0900"}}, nullptr, ""},
     };
+    // clang-format on
     for (const Case &c : cases) {
         PostedItem item(c.edits);
         const QString expected = c.key ? messages().msg(QString::fromLatin1(c.key)) : QString();
