@@ -11,6 +11,9 @@
 //   arrays of values.
 // Decoding never trusts its input: anything malformed throws DecodeError with a Portuguese
 // message, and sizes are checked against what is actually present before allocating.
+// Encoding throws vnd::Error for what the wire cannot carry: infinite or NaN floats, years
+// outside 1..9999, a row whose width or values do not match its fields. Date-times travel
+// in local time to the whole second.
 
 #include "host/data/value.h"
 

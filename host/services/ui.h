@@ -31,7 +31,8 @@ public:
 void setUserInterface(UserInterface *ui);
 UserInterface &userInterface();
 
-// Shows the error and ends the operation silently (throws SilentAbort).
+// Shows the error and ends the operation silently (throws SilentAbort). It never returns,
+// so it ends the operation whatever the abort flag says.
 [[noreturn]] void MensErro(const QString &text, bool abort = true);
 // Dialog; Yes answers 6 (mrYes).
 int ShowMsg(const QString &text, int type, int buttons, int helpContext = 0);

@@ -155,6 +155,24 @@ TEST(CodecRoundTrip, JsonWireFormIsTheDocumentedOne)
     }
 }
 
+TEST(CodecRoundTrip, JsonFromOtherWritersIsRead)
+{
+    // Scripts write indented JSON, escape freely and order keys as they like.
+    const QByteArray body = "\xEF\xBB\xBF{\n  \"extra\" : {\"ignored\": [1, {\"a\": null}]},\n"
+                            "  \"args\" : [ \"\\u00e7\\u00e3o\\/\\ud834\\udd1e\" , -12 , 2.5E+3 ,\n"
+                            "    {\"packet\": {\"rows\": [[\"001\", 1.10]],\n"
+                            "      \"fields\": [{\"size\": 3, \"type\": \"fixedstring\", "
+                            "\"name\": \"CD\"}, {\"name\": \"VR\", \"type\": \"float\"}]}} ]\n}\n";
+    const ValueArray args = decodeRequest(body, Encoding::Json);
+    ASSERT_EQ(args.size(), 4u);
+    EXPECT_EQ(args[0].toString(), QString::fromUtf8("ção/𝄞"));
+    EXPECT_EQ(args[1].toInteger(), -12);
+    EXPECT_EQ(args[2].toFloat(), 2500.0);
+    const DataPacket &p = args[3].packet();
+    EXPECT_EQ(p.fields.at(0), (FieldDef{"CD", FieldType::FixedString, 3}));
+    EXPECT_EQ(p.rows.at(0).at(1), QVariant(1.1));
+}
+
 TEST(CodecRoundTrip, RowValuesFollowTheirFieldsWhenDecoded)
 {
     const QByteArray fields = R"([{"name":"F","type":"float"},{"name":"I","type":"integer"},)"
