@@ -51,23 +51,6 @@ QString iso(QDate d)
     return d.toString(Qt::ISODate);
 }
 
-// The change restricted to the product's columns; keys stay, so the row is found.
-MappedChange productPart(const MappedChange &m)
-{
-    MappedChange p;
-    p.op = Change::Op::Modify;
-    for (size_t i = 0; i < m.columns.size(); ++i) {
-        const QString &name = m.columns[i]->name;
-        if (name == QLatin1String("CDPRODUTO") || name == QLatin1String("NMPRODUTO") ||
-            name == QLatin1String("CDBARPRODUTO")) {
-            p.columns.push_back(productSpec().column(name));
-            p.oldValues.push_back(m.oldValues.empty() ? m.newValues[i] : m.oldValues[i]);
-            p.newValues.push_back(m.newValues[i]);
-        }
-    }
-    return p;
-}
-
 } // namespace
 
 data::DataPacket ItemPriceRepository::items(const QString &table, QDate start, int level,
@@ -116,7 +99,6 @@ void ItemPriceRepository::saveItems(const data::ChangeSet &changes,
         QStringLiteral("Preço do produto já cadastrado para a tabela e vigência."),
         QStringLiteral("Produto ou período de vigência não cadastrado."), QString()};
     ChangeApplier items(m_database, db, itemSpec(), changes, messages);
-    // The product's columns are looked up separately: a change set without them is fine.
     QStringList toClear;
     for (const QString &name : emptyFields) {
         const Column *c = itemSpec().column(name);
@@ -125,10 +107,11 @@ void ItemPriceRepository::saveItems(const data::ChangeSet &changes,
     }
     const bool clearBarCode =
         emptyFields.contains(QStringLiteral("CDBARPRODUTO"), Qt::CaseInsensitive);
-    const bool carriesProduct =
-        changes.indexOf(u"NMPRODUTO") >= 0 || changes.indexOf(u"CDBARPRODUTO") >= 0;
+    // Name and bar code belong to the product: the same changes, seen on PRODUTO.
+    ChangeApplier products(m_database, db, productSpec(), changes, messages);
 
-    for (const MappedChange &m : items.mapped()) {
+    for (size_t index = 0; index < items.mapped().size(); ++index) {
+        const MappedChange &m = items.mapped()[index];
         if (m.op == Change::Op::Delete) {
             items.apply(m);
             continue;
@@ -174,19 +157,10 @@ void ItemPriceRepository::saveItems(const data::ChangeSet &changes,
                 q.bind(v);
             q.exec();
         }
-        if (carriesProduct) {
-            const MappedChange p = productPart(m);
-            bool touched = false;
-            for (const Column *c : p.columns)
-                touched = touched || (!c->key && p.touches(c->name));
-            if (touched) {
-                ChangeApplier products(
-                    m_database, db, productSpec(),
-                    data::ChangeSet{{data::FieldDef{QStringLiteral("CDPRODUTO")}}, {}});
-                if (!products.update(p))
-                    throw ServiceError::conflict();
-            }
-        }
+        const MappedChange &p = products.mapped()[index];
+        if (p.op == Change::Op::Modify && (p.touches(u"NMPRODUTO") || p.touches(u"CDBARPRODUTO")) &&
+            !products.update(p))
+            throw ServiceError::conflict();
         if (clearBarCode) {
             SqlStatement(db, QStringLiteral("UPDATE PRODUTO SET CDBARPRODUTO = NULL WHERE "
                                             "CDPRODUTO = ?"))

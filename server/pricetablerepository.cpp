@@ -94,7 +94,8 @@ data::DataPacket PriceTableRepository::clashes(const QString &code, QDate start,
 data::DataPacket PriceTableRepository::latestEnd(const QString &code) const
 {
     SqlStatement q(m_database.connection(),
-                   QStringLiteral("SELECT MAX(DTFINVGPREC) FROM TABEVEND WHERE CDTABEPREC = ?"));
+                   QStringLiteral("SELECT MAX(DTFINVGPREC) FROM TABEVEND WHERE CDTABEPREC = ? "
+                                  "HAVING COUNT(*) > 0"));
     q.bind(code).exec();
     return readPacket(q, datasets::maxDtFinVg());
 }

@@ -1,0 +1,128 @@
+#include "serverfixture.h"
+
+#include "host/data/codec.h"
+#include "server/demodata.h"
+#include "server/schema.h"
+#include "server/sqlstatement.h"
+
+#include <httplib.h>
+
+namespace vnd::server::test
+{
+
+using data::Encoding;
+
+void ServerFixture::SetUp()
+{
+    ASSERT_TRUE(m_dir.isValid());
+    m_today = QDate::currentDate();
+    m_database = std::make_unique<Database>(QStringLiteral("sqlite:") + dbPath());
+    Schema::upgrade(*m_database);
+    loadDemoData(*m_database, m_today);
+    ServerOptions options;
+    options.port = 0;
+    options.threads = 8;
+    options.maxBodyBytes = 1 << 20;
+    options.logRequests = false;
+    m_server = std::make_unique<Server>(*m_database, options);
+    m_port = m_server->bind();
+    ASSERT_GT(m_port, 0);
+    m_thread = std::thread([this] {
+        m_server->run();
+        m_finished = true;
+    });
+}
+
+void ServerFixture::TearDown()
+{
+    if (m_server) {
+        // stop() may come before run() started listening; repeat until it returns.
+        while (!m_finished) {
+            m_server->stop();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        m_thread.join();
+    }
+    m_server.reset();
+    m_database.reset();
+}
+
+Answer ServerFixture::post(const std::string &path, const std::string &body,
+                           const std::string &type, const std::string &extraHeader) const
+{
+    httplib::Client client("127.0.0.1", m_port);
+    client.set_read_timeout(30, 0);
+    client.set_decompress(false);
+    httplib::Headers headers;
+    if (!extraHeader.empty()) {
+        const auto colon = extraHeader.find(':');
+        headers.emplace(extraHeader.substr(0, colon), extraHeader.substr(colon + 2));
+    }
+    auto res = client.Post(path.c_str(), headers, body, type.c_str());
+    Answer a;
+    if (!res)
+        return a;
+    a.status = res->status;
+    const Encoding enc = res->get_header_value("Content-Type").find("cbor") != std::string::npos
+                             ? Encoding::Cbor
+                             : Encoding::Json;
+    a.reply = data::decodeReply(QByteArray::fromStdString(res->body), enc);
+    return a;
+}
+
+Answer ServerFixture::call(const QString &method, const data::ValueArray &args, Encoding enc) const
+{
+    const QByteArray body = data::encodeRequest(args, enc);
+    return post("/vnd42700.rdmTabGeral/" + method.toStdString(), body.toStdString(),
+                data::contentType(enc));
+}
+
+data::DataPacket ServerFixture::packet(const QString &method, const data::ValueArray &args) const
+{
+    const Answer a = call(method, args);
+    EXPECT_EQ(a.status, 200) << qPrintable(method) << ": " << qPrintable(a.reply.errorMessage);
+    if (!a.reply.ok || a.reply.result.kind() != data::Value::Kind::Packet)
+        return {};
+    return a.reply.result.packet();
+}
+
+QVariant ServerFixture::scalar(const QString &sql, const QVariantList &values) const
+{
+    SqlStatement q(m_database->connection(), sql);
+    for (const QVariant &v : values)
+        q.bind(v);
+    q.exec();
+    return q.next() ? q.value(0) : QVariant();
+}
+
+QDate currentPeriodStart(const data::DataPacket &periods, QDate today)
+{
+    for (const data::Row &r : periods.rows)
+        if (r[1].toDate() <= today && today <= r[2].toDate())
+            return r[1].toDate();
+    return {};
+}
+
+data::ChangeSet changeSetFor(const data::DataPacket &packet)
+{
+    data::ChangeSet c;
+    c.fields = packet.fields;
+    return c;
+}
+
+data::Change modify(const data::Row &oldRow, const data::Row &newRow)
+{
+    return {data::Change::Op::Modify, oldRow, newRow};
+}
+
+data::Change insert(const data::Row &row)
+{
+    return {data::Change::Op::Insert, {}, row};
+}
+
+data::Change remove(const data::Row &row)
+{
+    return {data::Change::Op::Delete, row, {}};
+}
+
+} // namespace vnd::server::test

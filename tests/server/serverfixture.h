@@ -1,0 +1,65 @@
+#pragma once
+// A real server on a loopback port over a fresh demo database, and a client that talks to
+// it over HTTP with the shared codecs.
+
+#include "host/data/value.h"
+#include "server/database.h"
+#include "server/server.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <thread>
+
+namespace vnd::server::test
+{
+
+struct Answer {
+    int status = 0;
+    data::Reply reply;
+};
+
+class ServerFixture : public ::testing::Test
+{
+public:
+    void SetUp() override;
+    void TearDown() override;
+
+    Answer call(const QString &method, const data::ValueArray &args,
+                data::Encoding enc = data::Encoding::Cbor) const;
+    // A raw POST: the body and headers exactly as given.
+    Answer post(const std::string &path, const std::string &body, const std::string &type,
+                const std::string &extraHeader = {}) const;
+    // The packet of a successful call; fails the test otherwise.
+    data::DataPacket packet(const QString &method, const data::ValueArray &args) const;
+    // A scalar query on the database behind the server.
+    QVariant scalar(const QString &sql, const QVariantList &values = {}) const;
+
+    int port() const { return m_port; }
+    const Database &database() const { return *m_database; }
+    QDate today() const { return m_today; }
+    QString dbPath() const { return m_dir.filePath(QStringLiteral("test.db")); }
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<Database> m_database;
+    std::unique_ptr<Server> m_server;
+    std::thread m_thread;
+    std::atomic<bool> m_finished{false};
+    int m_port = 0;
+    QDate m_today;
+};
+
+// The demo's current period of a table (the one holding today).
+QDate currentPeriodStart(const data::DataPacket &periods, QDate today);
+// A change set over the packet's fields.
+data::ChangeSet changeSetFor(const data::DataPacket &packet);
+data::Change modify(const data::Row &oldRow, const data::Row &newRow);
+data::Change insert(const data::Row &row);
+data::Change remove(const data::Row &row);
+
+} // namespace vnd::server::test
