@@ -1,0 +1,61 @@
+#include "benchserver.h"
+
+#include "host/data/codec.h"
+#include "server/schema.h"
+#include "server/syntheticdata.h"
+
+#include <httplib.h>
+
+#include <chrono>
+
+namespace vnd::server::bench
+{
+
+BenchServer::BenchServer(int products, int threads) : m_today(QDate::currentDate())
+{
+    m_database = std::make_unique<Database>(QStringLiteral("sqlite:") + dbPath());
+    Schema::upgrade(*m_database);
+    loadSyntheticData(*m_database, products, m_today);
+    ServerOptions options;
+    options.port = 0;
+    options.threads = threads;
+    options.logRequests = false;
+    m_server = std::make_unique<Server>(*m_database, options);
+    m_port = m_server->bind();
+    m_thread = std::thread([this] {
+        m_server->run();
+        m_finished = true;
+    });
+}
+
+BenchServer::~BenchServer()
+{
+    while (!m_finished) {
+        m_server->stop();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    m_thread.join();
+}
+
+BenchClient::BenchClient(int port) : m_client(std::make_unique<httplib::Client>("127.0.0.1", port))
+{
+    m_client->set_keep_alive(true);
+    m_client->set_tcp_nodelay(true);
+    m_client->set_read_timeout(60, 0);
+    m_client->set_decompress(false);
+}
+
+BenchClient::~BenchClient() = default;
+
+int BenchClient::call(const QString &method, const data::ValueArray &args, data::Reply &reply)
+{
+    const QByteArray body = data::encodeRequest(args, data::Encoding::Cbor);
+    auto res = m_client->Post(("/vnd42700.rdmTabGeral/" + method.toStdString()).c_str(),
+                              body.constData(), size_t(body.size()), "application/cbor");
+    if (!res)
+        return 0;
+    reply = data::decodeReply(QByteArray::fromStdString(res->body), data::Encoding::Cbor);
+    return res->status;
+}
+
+} // namespace vnd::server::bench
