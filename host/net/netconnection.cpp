@@ -72,6 +72,8 @@ void TNetConnection::setConnected(bool on)
         BeforeConnect(*this);
     auto client = std::make_unique<httplib::Client>(Host.toStdString(), Port);
     client->set_keep_alive(true);
+    // Small request bodies would otherwise wait on Nagle (about 40 ms a call).
+    client->set_tcp_nodelay(true);
     client->set_connection_timeout(connectTimeout);
     client->set_read_timeout(readTimeout);
     client->set_write_timeout(writeTimeout);

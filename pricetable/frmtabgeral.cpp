@@ -1,0 +1,366 @@
+#include "pricetable/frmtabgeral.h"
+
+#include "host/db/adoibquery.h"
+#include "host/net/netconnection.h"
+#include "host/services/hostconfig.h"
+#include "host/services/picture.h"
+#include "host/services/ui.h"
+#include "host/widgets/busyanimation.h"
+#include "host/widgets/dbgrid.h"
+#include "host/widgets/dbsortgrid.h"
+#include "host/widgets/procura.h"
+#include "pricetable/messages.h"
+#include "pricetable/tabgeralstate.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QTabWidget>
+
+namespace vnd::pricetable {
+
+using data::ClientDataSet;
+using data::DataSetState;
+using data::DataSource;
+using widgets::BusyAnimation;
+
+TfrmTabGeral::TfrmTabGeral(QWidget *parent)
+    : TfrmPadrao(parent), netTabGeral(new net::TNetConnection(this)),
+      cdsTabGeral(new ClientDataSet(this)), cdsVigenciaTab(new ClientDataSet(this)),
+      cdsVd(new ClientDataSet(this)), cdsMaxDtFinVg(new ClientDataSet(this)),
+      cdsFilTab(new ClientDataSet(this)), cdsVdFilTab(new ClientDataSet(this)),
+      cdsItemPreco(new ClientDataSet(this)), cdsItemPrecoComp(new ClientDataSet(this)),
+      cdsPrecoHora(new ClientDataSet(this)), cdsVdMod(new ClientDataSet(this)),
+      dtsVigenciaTab(new DataSource(cdsVigenciaTab, this)),
+      dtsFilTab(new DataSource(cdsFilTab, this)),
+      dtsItemPreco(new DataSource(cdsItemPreco, this)),
+      dtsItemPrecoComp(new DataSource(cdsItemPrecoComp, this)),
+      dtsPrecoHora(new DataSource(cdsPrecoHora, this)), qryFilial(new db::TADOIBQuery(this)),
+      adqTipoCons(new db::TADOIBQuery(this)), m_server(new contracts::RdmTabGeral(*netTabGeral))
+{
+    setWindowTitle(QStringLiteral("Tabela de Preços Geral"));
+    lblCodTela->setText(QStringLiteral("VND42700"));
+    msgPadrao.setEntries(tabGeralMessages());
+    dtsFilial = new DataSource(&qryFilial->dataSet(), this);
+
+    netTabGeral->ServerName = QStringLiteral("vnd42700.rdmTabGeral");
+    netTabGeral->ThrowException = false;
+    netTabGeral->BeforeConnect = [](net::TNetConnection &c) {
+        c.Host = WebURL();
+        c.Port = WebPort();
+    };
+
+    defineDataSets();
+    buildToolButtons();
+    buildDataSheet();
+    buildFormPage();
+    buildBranchesPage();
+    bindTableHooks();
+    bindPeriodHooks();
+    bindBranchHooks();
+    bindFocusTracking();
+
+    for (DataSource *ds : {dtsVigenciaTab, dtsFilTab, dtsItemPreco, dtsItemPrecoComp,
+                           dtsPrecoHora}) {
+        ds->onStateChange = [this](DataSource &s) { habilita(&s); };
+        connect(ds, &DataSource::stateChanged, this, [ds] {
+            guarded([ds] {
+                if (ds->onStateChange)
+                    ds->onStateChange(*ds);
+            });
+        });
+    }
+    resize(900, 600);
+}
+
+TfrmTabGeral::~TfrmTabGeral() = default;
+
+void TfrmTabGeral::FormCreate()
+{
+    TfrmPadrao::FormCreate();
+    BusyAnimation busy(0, {}, this);
+    netTabGeral->open();
+    const QString mask = DBPict(ptProduto);
+    for (ClientDataSet *ds : {cdsItemPreco, cdsItemPrecoComp})
+        if (data::Field *f = ds->findField(u"CDARVPROD"))
+            f->editMask = mask;
+    ActiveShowAvi(this, 6);
+    boTabFocada = true;
+    boProdFocado = true;
+    boCompFocado = false;
+    // A server that cannot be reached is reported, but the window still opens: Verificar
+    // tries again.
+    guarded([this] { getTabGeral(); });
+    habilita(dtsPadrao);
+}
+
+void TfrmTabGeral::FormClose(widgets::CloseAction &action)
+{
+    TfrmPadrao::FormClose(action);
+    if (netTabGeral->connected())
+        netTabGeral->close();
+    boIdCriado = false;
+}
+
+Page TfrmTabGeral::activePage() const
+{
+    QWidget *page = pgcPadrao->currentWidget();
+    if (page == tshFormulario)
+        return Page::Form;
+    if (page == tshFilTab)
+        return Page::Branches;
+    return Page::DataSheet;
+}
+
+void TfrmTabGeral::habilita(DataSource *source)
+{
+    if (!source)
+        return;
+    EnableInput in;
+    in.state = source->state();
+    ClientDataSet *ds = source->dataSet();
+    in.empty = !ds || !ds->isActive() || ds->isEmpty();
+    in.tabGeralEmpty = !cdsTabGeral->isActive() || cdsTabGeral->isEmpty();
+    in.vigenciaEmpty = !cdsVigenciaTab->isActive() || cdsVigenciaTab->isEmpty();
+    in.page = activePage();
+    in.focus = {boTabFocada, boProdFocado, boPrecoHoraFocado, boCompFocado};
+    applyDecision(decideEnabling(in));
+}
+
+void TfrmTabGeral::applyDecision(const EnableDecision &d)
+{
+    // One QAction serves button and menu entry, so they cannot disagree.
+    sbtIncluir->setEnabled(d.incluir);
+    sbtAlterar->setEnabled(d.alterar);
+    sbtExcluir->setEnabled(d.excluir);
+    sbtProcurar->setEnabled(d.procurar);
+    sbtVerificar->setEnabled(d.verificar);
+    sbtConfirmar->setEnabled(d.confirmar);
+    sbtCancelar->setEnabled(d.cancelar);
+    sbtProdPro->setEnabled(d.sbtProdPro);
+    btnCadPrecoDif->setEnabled(d.btnCadPrecoDif);
+    sbtImport->setEnabled(d.sbtImport);
+    auto set = [](QWidget *w, const std::optional<bool> &on) {
+        if (on)
+            w->setEnabled(*on);
+    };
+    set(dbgVigencia, d.dbgVigencia);
+    set(dbgPadrao, d.dbgPadrao);
+    set(dbsItemPreco, d.dbsItemPreco);
+    set(dbgPrecoHora, d.dbgPrecoHora);
+    auto page = [this](QWidget *p, const std::optional<bool> &on) {
+        if (on)
+            setPageEnabled(p, *on);
+    };
+    page(tshFolhaDados, d.tshFolhaDados);
+    page(tshFormulario, d.tshFormulario);
+    page(tshFilTab, d.tshFilTab);
+    if (d.tshComposicao) {
+        pgcItemPreco->setTabEnabled(pgcItemPreco->indexOf(tshComposicao), *d.tshComposicao);
+        tshComposicao->setEnabled(*d.tshComposicao);
+    }
+}
+
+void TfrmTabGeral::dtsPadraoStateChange()
+{
+    habilita(dtsPadrao);
+}
+
+void TfrmTabGeral::pgcPadraoChange()
+{
+    switch (activePage()) {
+    case Page::DataSheet:
+        getTabGeral();
+        break;
+    case Page::Form:
+        getItensTabGeral(QString(), QStringLiteral("T"));
+        getPrecoHora();
+        boPrecoHoraFocado = false;
+        boProdFocado = true;
+        boCompFocado = false;
+        pgcItemPreco->setCurrentWidget(tshProduto);
+        dbsItemPreco->setFocus();
+        if (data::Field *f = cdsItemPreco->findField(u"CDPRODUTO"))
+            f->focusControl();
+        break;
+    case Page::Branches:
+        getFilTab();
+        break;
+    }
+}
+
+void TfrmTabGeral::sbtIncluirClick()
+{
+    switch (activePage()) {
+    case Page::DataSheet:
+        (boTabFocada ? cdsTabGeral : cdsVigenciaTab)->insert();
+        break;
+    case Page::Form:
+        if (boPrecoHoraFocado)
+            cdsPrecoHora->insert();
+        break;
+    case Page::Branches:
+        cdsFilTab->insert();
+        break;
+    }
+}
+
+void TfrmTabGeral::sbtAlterarClick()
+{
+    switch (activePage()) {
+    case Page::DataSheet:
+        (boTabFocada ? cdsTabGeral : cdsVigenciaTab)->edit();
+        break;
+    case Page::Form:
+        if (boProdFocado)
+            cdsItemPreco->edit();
+        if (boPrecoHoraFocado)
+            cdsPrecoHora->edit();
+        break;
+    case Page::Branches:
+        cdsFilTab->edit();
+        break;
+    }
+}
+
+void TfrmTabGeral::sbtExcluirClick()
+{
+    const auto confirmed = [](const QString &text) {
+        return ShowMsg(text, mtConfirmation, mbYesNo, 0) == mrYes;
+    };
+    switch (activePage()) {
+    case Page::DataSheet:
+        if (boTabFocada) {
+            if (confirmed(Msg(QStringLiteral("EXCLUIR_RELAC"))))
+                cdsTabGeral->remove();
+        } else if (confirmed(Msg(QStringLiteral("EXCLVIG")))) {
+            cdsVigenciaTab->remove();
+        }
+        break;
+    case Page::Form:
+        if (boProdFocado) {
+            apagaProduto();
+        } else if (confirmed(msgMensagensPadroes.msg(QStringLiteral("Excl")))) {
+            if (boPrecoHoraFocado)
+                cdsPrecoHora->remove();
+        }
+        break;
+    case Page::Branches:
+        if (confirmed(msgMensagensPadroes.msg(QStringLiteral("Excl"))))
+            cdsFilTab->remove();
+        break;
+    }
+}
+
+void TfrmTabGeral::sbtConfirmarClick()
+{
+    switch (activePage()) {
+    case Page::DataSheet:
+        (boTabFocada ? cdsTabGeral : cdsVigenciaTab)->post();
+        break;
+    case Page::Form:
+        if (boProdFocado)
+            cdsItemPreco->post();
+        if (boPrecoHoraFocado)
+            cdsPrecoHora->post();
+        break;
+    case Page::Branches:
+        cdsFilTab->post();
+        break;
+    }
+}
+
+void TfrmTabGeral::sbtCancelarClick()
+{
+    if (ShowMsg(msgMensagensPadroes.msg(QStringLiteral("Canc")), mtConfirmation, mbYesNo, 0) !=
+        mrYes)
+        return;
+    switch (activePage()) {
+    case Page::DataSheet:
+        (boTabFocada ? cdsTabGeral : cdsVigenciaTab)->cancel();
+        break;
+    case Page::Form:
+        if (boProdFocado)
+            cdsItemPreco->cancel();
+        if (boPrecoHoraFocado)
+            cdsPrecoHora->cancel();
+        break;
+    case Page::Branches:
+        cdsFilTab->cancel();
+        break;
+    }
+}
+
+void TfrmTabGeral::sbtVerificarClick()
+{
+    switch (activePage()) {
+    case Page::DataSheet:
+        getTabGeral();
+        if (cdsTabGeral->state() == DataSetState::Browse)
+            getVigenciaTab();
+        habilita(dtsPadrao);
+        break;
+    case Page::Form:
+        if (boProdFocado)
+            getItensTabGeral(QString(), QStringLiteral("T"));
+        if (boPrecoHoraFocado)
+            getPrecoHora();
+        break;
+    case Page::Branches:
+        break;
+    }
+}
+
+void TfrmTabGeral::sbtProcurarClick()
+{
+    // The branches page has no rule of its own: the form page's applies.
+    if (activePage() == Page::DataSheet) {
+        widgets::Procura(boTabFocada ? cdsTabGeral : cdsVigenciaTab);
+        return;
+    }
+    if (boPrecoHoraFocado)
+        widgets::Procura(cdsPrecoHora);
+    else if (boProdFocado)
+        widgets::Procura(cdsItemPreco);
+}
+
+void TfrmTabGeral::bindFocusTracking()
+{
+    connect(qApp, &QApplication::focusChanged, this, &TfrmTabGeral::onFocusChanged);
+}
+
+void TfrmTabGeral::onFocusChanged(QWidget *, QWidget *now)
+{
+    if (!now || !isAncestorOf(now))
+        return;
+    guarded([&] {
+        if (panDbgPadrao->isAncestorOf(now)) {
+            boTabFocada = true;
+        } else if (panVigencia->isAncestorOf(now)) {
+            boTabFocada = false;
+        } else if (panItemPreco->isAncestorOf(now)) {
+            if (!boProdFocado || boPrecoHoraFocado || boCompFocado) {
+                boProdFocado = true;
+                boPrecoHoraFocado = false;
+                boCompFocado = false;
+                habilita(dtsItemPreco);
+            }
+        } else if (dbgPrecoHora->isAncestorOf(now) || now == dbgPrecoHora) {
+            if (!boPrecoHoraFocado || boProdFocado || boCompFocado) {
+                boPrecoHoraFocado = true;
+                boProdFocado = false;
+                boCompFocado = false;
+                habilita(dtsPrecoHora);
+            }
+        } else if (dbgItPrecoComp->isAncestorOf(now) || now == dbgItPrecoComp) {
+            if (!boCompFocado) {
+                boCompFocado = true;
+                boProdFocado = false;
+                boPrecoHoraFocado = false;
+                boTabFocada = false;
+                habilita(dtsItemPrecoComp);
+            }
+        }
+    });
+}
+
+} // namespace vnd::pricetable

@@ -1,0 +1,134 @@
+// The form page: item prices of the current period, their compositions and day/hour prices.
+
+#include "pricetable/frmtabgeral.h"
+
+#include "host/services/picture.h"
+#include "host/services/ui.h"
+#include "host/widgets/busyanimation.h"
+#include "host/widgets/dbgrid.h"
+#include "host/widgets/dbsortgrid.h"
+#include "host/widgets/hosticons.h"
+#include "host/widgets/syscolors.h"
+
+#include <QSplitter>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace vnd::pricetable {
+
+using data::ClientDataSet;
+using widgets::BusyAnimation;
+
+namespace {
+
+QWidget *pageWith(QWidget *content)
+{
+    auto *page = new QWidget;
+    auto *layout = new QVBoxLayout(page);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->addWidget(content);
+    return page;
+}
+
+} // namespace
+
+void TfrmTabGeral::buildToolButtons()
+{
+    panMenu->addSeparator();
+    auto tool = [this](widgets::Glyph glyph, const QString &hint) {
+        auto *a = new QAction(widgets::hostIcon(glyph), hint, this);
+        a->setToolTip(hint);
+        a->setEnabled(false);
+        panMenu->addAction(a);
+        return a;
+    };
+    // The tool windows are not part of this build: the buttons follow habilita and their
+    // click opens nothing yet.
+    sbtImport = tool(widgets::Glyph::Exportar, QStringLiteral("Exportar Tabela de Preço"));
+    sbtProdPro = tool(widgets::Glyph::Promocao, QStringLiteral("Alteração Automática"));
+    btnCadPrecoDif = tool(widgets::Glyph::PrecoDiferenciado,
+                          QStringLiteral("Cadastro Automático de Preços Diferenciados"));
+    for (QAction *a : {sbtImport, sbtProdPro, btnCadPrecoDif})
+        a->setIconText(a->toolTip().section(QLatin1Char(' '), 0, 0));
+    imgCompoe = widgets::hostIcon(widgets::Glyph::Modulo).pixmap(16, 16).toImage();
+    imgCheck = widgets::hostIcon(widgets::Glyph::Confirmar).pixmap(16, 16).toImage();
+    imgUncheck = widgets::hostIcon(widgets::Glyph::Cancelar).pixmap(16, 16).toImage();
+}
+
+void TfrmTabGeral::buildFormPage()
+{
+    auto *split = new QSplitter(Qt::Vertical, tshFormulario);
+    auto *layout = new QVBoxLayout(tshFormulario);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(split);
+
+    pgcItemPreco = new QTabWidget;
+    panItemPreco = new QWidget;
+    dbsItemPreco = new widgets::TDBSortGrid(panItemPreco);
+    auto *pl = new QVBoxLayout(panItemPreco);
+    pl->setContentsMargins(0, 0, 0, 0);
+    pl->addWidget(dbsItemPreco);
+    tshProduto = pageWith(panItemPreco);
+    dbgItPrecoComp = new widgets::TDBGrid;
+    tshComposicao = pageWith(dbgItPrecoComp);
+    pgcItemPreco->addTab(tshProduto, QStringLiteral("Produto"));
+    pgcItemPreco->addTab(tshComposicao, QStringLiteral("Composição"));
+
+    pgcPrecoCliCon = new QTabWidget;
+    dbgPrecoHora = new widgets::TDBGrid;
+    tshPrecoHora = pageWith(dbgPrecoHora);
+    pgcPrecoCliCon->addTab(tshPrecoHora, QStringLiteral("Preços Diferenciados"));
+
+    split->addWidget(pgcItemPreco);
+    split->addWidget(pgcPrecoCliCon);
+    split->setSizes({187, 260});
+
+    dbsItemPreco->setDataSource(dtsItemPreco);
+    dbsItemPreco->allowAppend = false;
+    dbgItPrecoComp->setDataSource(dtsItemPrecoComp);
+    dbgItPrecoComp->setReadOnly(true);
+    dbgItPrecoComp->onKeyDown = [this](int &key, Qt::KeyboardModifiers m) {
+        dbgPadraoKeyDown(key, m);
+    };
+    dbgPrecoHora->setDataSource(dtsPrecoHora);
+    dbgPrecoHora->setColor(widgets::sysColor(widgets::clInfoBk));
+}
+
+void TfrmTabGeral::getItensTabGeral(const QString &product, const QString &mark)
+{
+    BusyAnimation busy(6, {}, this);
+    const QString levels = QString::number(DBPictObj(ptProduto).GetTtNiveis());
+    QString p = product, m = mark;
+    const QString table = cdsVigenciaTab->fieldByName(u"CDTABEPREC").asString();
+    const QDate start = cdsVigenciaTab->fieldByName(u"DTINIVGPREC").asDate();
+    cdsItemPreco->loadPacket(
+        CheckResultServ(server().getItemPreco(table, start, levels, p, m), true, 0));
+    habilita(dtsItemPreco);
+}
+
+void TfrmTabGeral::getPrecoHora()
+{
+    BusyAnimation busy(6, {}, this);
+    const QString table = cdsVigenciaTab->fieldByName(u"CDTABEPREC").asString();
+    const QDate start = cdsVigenciaTab->fieldByName(u"DTINIVGPREC").asDate();
+    cdsPrecoHora->loadPacket(CheckResultServ(server().GetPrecoHora(table, start), true, 0));
+}
+
+void TfrmTabGeral::apagaProduto()
+{
+    if (ShowMsg(Msg(QStringLiteral("LIMPAR_PRECO")), mtConfirmation, mbYesNo, 0) != mrYes)
+        return;
+    if (!cdsItemPreco->isActive() || cdsItemPreco->isEmpty())
+        return;
+    BusyAnimation busy(6, {}, this);
+    const QString table = cdsVigenciaTab->fieldByName(u"CDTABEPREC").asString();
+    const QString start = cdsVigenciaTab->fieldByName(u"DTINIVGPREC").text();
+    CheckResultServ(server().setApagaPreco(table, start,
+                                           cdsItemPreco->fieldByName(u"CDPRODUTO").asString(),
+                                           cdsItemPreco->fieldByName(u"CDPRPAITABPR").asString()),
+                    true, 0);
+    sbtVerificar->trigger();
+}
+
+} // namespace vnd::pricetable
