@@ -85,6 +85,7 @@ void TNetConnection::setConnected(bool on)
 
 Reply TNetConnection::call(const QString &method, const data::ValueArray &args)
 {
+    emit methodCalled(method);
     Reply reply;
     const QString where = QStringLiteral("%1:%2").arg(Host).arg(Port);
     try {

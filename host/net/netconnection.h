@@ -45,6 +45,8 @@ public:
 
 signals:
     void connectedChanged(bool connected);
+    // Before every call: lets the host log or trace what the windows ask of the server.
+    void methodCalled(const QString &method);
 
 private:
     struct Impl;
