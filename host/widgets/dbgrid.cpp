@@ -29,7 +29,6 @@ TDBGrid::TDBGrid(QWidget *parent)
     setSelectionMode(SingleSelection);
     setSelectionBehavior(SelectItems);
     setEditTriggers(DoubleClicked | EditKeyPressed | AnyKeyPressed);
-    setTabKeyNavigation(false);
     setWordWrap(false);
     setCornerButtonEnabled(false);
     // Fixed row heights: the view never measures rows, so 100,000 rows scroll smoothly.
@@ -121,13 +120,10 @@ void TDBGrid::makeDefaultColumns()
     if (!ds || ds->fieldCount() == 0)
         return;
     m_columns.clear();
-    for (int i = 0; i < ds->fieldCount(); ++i) {
-        const data::Field &f = ds->field(i);
-        if (f.visible) {
-            TColumn c;
-            c.fieldName = f.fieldName();
-            m_columns.push_back(c);
-        }
+    for (int i : shownFields(*ds)) {
+        TColumn c;
+        c.fieldName = ds->field(i).fieldName();
+        m_columns.push_back(c);
     }
     m_defaultColumns = true;
     m_model->columnsChanged();
@@ -182,6 +178,7 @@ void TDBGrid::setOptions(int options)
     horizontalHeader()->setSectionResizeMode((options & dgColumnResize) ? QHeaderView::Interactive
                                                                         : QHeaderView::Fixed);
     setShowGrid(options & (dgColLines | dgRowLines));
+    setTabKeyNavigation(options & dgTabs);
     setSelectionBehavior((options & dgRowSelect) ? SelectRows : SelectItems);
     viewport()->update();
 }
@@ -208,6 +205,8 @@ void TDBGrid::setTitleFont(const QFont &font)
 
 int TDBGrid::SelectedIndex() const
 {
+    if (m_leavingColumn >= 0)
+        return m_model->columnIndexOf(m_leavingColumn);
     return m_model->columnIndexOf(currentIndex().isValid() ? currentIndex().column() : 0);
 }
 
@@ -264,9 +263,15 @@ void TDBGrid::currentChanged(const QModelIndex &current, const QModelIndex &prev
         return;
     ClientDataSet *ds = dataSet();
     const bool columnChanged = previous.isValid() && current.column() != previous.column();
-    if (columnChanged && onColExit && !guarded(onColExit)) {
-        setCurrentQuietly(previous);
-        return;
+    if (columnChanged && onColExit) {
+        // The handler sees the column being left as the selected one.
+        m_leavingColumn = previous.column();
+        const bool ok = guarded(onColExit);
+        m_leavingColumn = -1;
+        if (!ok) {
+            setCurrentQuietly(previous);
+            return;
+        }
     }
     if (ds && ds->isActive() && current.row() != ds->recNo()) {
         if (!guarded([&] { ds->moveTo(current.row()); })) {
@@ -401,8 +406,11 @@ void TDBGrid::keyPressEvent(QKeyEvent *event)
             return;
         if (ch.isNull())
             return;
+        // The key reaches the new editor already filtered: its handlers must not see it twice.
         QKeyEvent typed(QEvent::KeyPress, key, event->modifiers(), QString(ch));
+        m_rewritingKey = true;
         edit(currentIndex(), AnyKeyPressed, &typed);
+        m_rewritingKey = false;
         return;
     }
     if (key != event->key()) {
@@ -497,6 +505,7 @@ void TDBGrid::mousePressEvent(QMouseEvent *event)
         const QRect button = Internal::DBGridDelegate::buttonRect(visualRect(index));
         if (ci >= 0 && button.contains(event->position().toPoint())) {
             if (m_columns[ci].buttonStyle == ColumnButtonStyle::Ellipsis) {
+                m_buttonPressed = true; // the release is no cell click
                 fireEditButton();
                 return;
             }
@@ -512,6 +521,8 @@ void TDBGrid::mousePressEvent(QMouseEvent *event)
 void TDBGrid::mouseReleaseEvent(QMouseEvent *event)
 {
     QTableView::mouseReleaseEvent(event);
+    if (std::exchange(m_buttonPressed, false))
+        return;
     const QModelIndex index = indexAt(event->position().toPoint());
     if (index.isValid() && index == currentIndex() && onCellClick &&
         event->button() == Qt::LeftButton) {

@@ -156,6 +156,8 @@ private:
     bool m_applyingWidths = false;
     bool m_rewritingKey = false;
     bool m_touchedSinceInsert = false;
+    bool m_buttonPressed = false;
+    int m_leavingColumn = -1; // visible column reported while onColExit runs
 };
 
 // Index into the grid's Columns() of the column showing the field; -1 when none.

@@ -31,4 +31,17 @@ struct TColumn {
     }
 };
 
+// Indexes of the fields a view shows by default: the visible ones, or every field when none
+// is marked visible (a packet loaded without declared fields).
+inline QList<int> shownFields(const data::ClientDataSet &ds)
+{
+    QList<int> all, visible;
+    for (int i = 0; i < ds.fieldCount(); ++i) {
+        all << i;
+        if (ds.field(i).visible)
+            visible << i;
+    }
+    return visible.isEmpty() ? all : visible;
+}
+
 } // namespace vnd::widgets

@@ -91,7 +91,8 @@ bool isNumeric(const data::Field *f)
 
 QVariant DBGridModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || !m_dataSet || index.row() >= m_rows)
+    if (!index.isValid() || !m_dataSet || index.row() >= m_rows ||
+        index.row() >= m_dataSet->recordCount())
         return {};
     const int ci = columnIndexOf(index.column());
     if (ci < 0)
@@ -165,18 +166,23 @@ void DBGridModel::onReset()
     endResetModel();
 }
 
+// The dataset reports changes after making them, so during a "rows about to change" window
+// the rows would already read as changed. Appending is the one case where nothing before the
+// change reads differently; anything else is announced as a reset.
 void DBGridModel::onRowsInserted(int first, int last)
 {
+    if (first != m_rows) {
+        onReset();
+        return;
+    }
     beginInsertRows({}, first, last);
     m_rows += last - first + 1;
     endInsertRows();
 }
 
-void DBGridModel::onRowsRemoved(int first, int last)
+void DBGridModel::onRowsRemoved(int, int)
 {
-    beginRemoveRows({}, first, last);
-    m_rows -= last - first + 1;
-    endRemoveRows();
+    onReset();
 }
 
 void DBGridModel::onRowChanged(int row)

@@ -1,7 +1,8 @@
 #pragma once
 // The table model of a data-aware grid: a thin adapter over a client dataset. Every call is
-// O(1) in the number of rows; the dataset's signals become model signals. Row counts are
-// cached so views and testers see consistent before/after counts.
+// O(1) in the number of rows; the dataset's signals become model signals (appends as row
+// insertions, other insertions and removals as resets). Row counts are cached so views and
+// testers see consistent before/after counts.
 
 #include "host/data/clientdataset.h"
 #include "host/widgets/dbgridcolumn.h"

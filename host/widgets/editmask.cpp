@@ -156,7 +156,12 @@ QString maskedToStored(const QString &hostMask, const QString &displayText)
         const QChar c = displayText[i];
         out += (!literal && c == m.blank) ? QChar(u' ') : c;
     }
-    return m.trim ? out.trimmed() : out;
+    // Empty positions are not part of the value; '!' also drops leading ones.
+    if (m.trim)
+        return out.trimmed();
+    while (out.endsWith(u' '))
+        out.chop(1);
+    return out;
 }
 
 QString formatMaskText(const QString &hostMask, const QString &stored)

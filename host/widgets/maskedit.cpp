@@ -13,6 +13,7 @@ void TMaskEdit::setEditMask(const QString &hostMask)
     m_mask = hostMask;
     setInputMask(toQtInputMask(hostMask));
     setStoredText(stored);
+    setCursorPosition(0); // typing fills the mask from its first position
 }
 
 QString TMaskEdit::Text() const

@@ -57,9 +57,9 @@ PesquisaListaDialog::PesquisaListaDialog(data::DataSource *source, const QString
 
     // The mark column is drawn over the key field, which the picker never shows as text.
     m_grid->addColumn(m_key->fieldName(), QStringLiteral("✓"), 26);
-    for (int i = 0; i < ds->fieldCount(); ++i) {
+    for (int i : shownFields(*ds)) {
         const data::Field &f = ds->field(i);
-        if (f.visible && &f != m_key && f.fieldName().compare(u"IDMARCADO", Qt::CaseInsensitive))
+        if (&f != m_key && f.fieldName().compare(u"IDMARCADO", Qt::CaseInsensitive))
             m_grid->addColumn(f.fieldName());
     }
     Internal::setUpLookupGrid(m_grid, source);

@@ -1,6 +1,7 @@
 #include "host/widgets/procura.h"
 
 #include "host/services/ui.h"
+#include "host/widgets/dbgridcolumn.h"
 #include "host/widgets/dialogrunner.h"
 #include "host/widgets/hostwindows.h"
 
@@ -18,10 +19,9 @@ ProcuraDialog::ProcuraDialog(data::ClientDataSet *dataSet, QWidget *parent)
     : QDialog(parent), m_dataSet(dataSet), m_field(new QComboBox(this)), m_text(new QLineEdit(this))
 {
     setWindowTitle(QStringLiteral("Procurar"));
-    for (int i = 0; i < dataSet->fieldCount(); ++i) {
+    for (int i : shownFields(*dataSet)) {
         const data::Field &f = dataSet->field(i);
-        if (f.visible)
-            m_field->addItem(f.displayLabel.isEmpty() ? f.fieldName() : f.displayLabel, i);
+        m_field->addItem(f.displayLabel.isEmpty() ? f.fieldName() : f.displayLabel, i);
     }
     auto *form = new QFormLayout;
     form->addRow(QStringLiteral("&Campo:"), m_field);

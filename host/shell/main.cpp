@@ -1,0 +1,49 @@
+// backoffice: the host shell.
+
+#include "host/services/hostconfig.h"
+#include "host/services/ui.h"
+#include "host/shell/mainwindow.h"
+#include "host/shell/moduleloader.h"
+#include "host/shell/shellconfig.h"
+#include "host/shell/startup.h"
+#include "host/widgets/guiuserinterface.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("backoffice"));
+    QApplication::setOrganizationName(QStringLiteral("vnd42700"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Retaguarda"));
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    vnd::shell::installPortuguese(app);
+    vnd::widgets::installGuiUserInterface();
+
+    vnd::shell::ShellOptions options;
+    QString error;
+    if (!vnd::shell::parseShellOptions(QApplication::arguments(), options, error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 2;
+    }
+    vnd::hostConfig() = options.host;
+
+    vnd::shell::ModuleLoader module;
+    module.load(options.modulePath);
+    vnd::shell::MainWindow window(module);
+    window.show();
+
+    QTimer::singleShot(0, &window, [&] {
+        const QStringList problems = vnd::shell::checkEnvironment(options, module, window);
+        for (const QString &p : problems)
+            std::fprintf(stderr, "backoffice: %s\n", qPrintable(p));
+        if (!problems.isEmpty())
+            vnd::ShowMsg(problems.join(QStringLiteral("\n\n")), vnd::mtWarning, vnd::mbOK);
+        if (!options.openFunction.isEmpty())
+            module.run(options.openFunction);
+    });
+    return app.exec();
+}

@@ -1,0 +1,128 @@
+#include "host/shell/mainwindow.h"
+
+#include "host/shell/moduleloader.h"
+#include "host/widgets/hosticons.h"
+#include "host/widgets/hostwindows.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QToolBar>
+
+namespace vnd::shell
+{
+
+using widgets::Glyph;
+using widgets::hostIcon;
+
+MainWindow::MainWindow(const ModuleLoader &module, QWidget *parent)
+    : QMainWindow(parent), m_module(module), m_mdi(new QMdiArea(this)), m_server(new QLabel(this)),
+      m_database(new QLabel(this))
+{
+    setWindowTitle(QStringLiteral("Retaguarda – Vendas"));
+    setWindowIcon(hostIcon(Glyph::Modulo));
+    m_mdi->setBackground(QColor(74, 98, 128));
+    m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(m_mdi);
+    statusBar()->addPermanentWidget(m_server);
+    statusBar()->addPermanentWidget(m_database);
+    buildMenus();
+    widgets::setMainWindow(this);
+    widgets::setMdiArea(m_mdi);
+    resize(1180, 760);
+}
+
+MainWindow::~MainWindow()
+{
+    widgets::setMdiArea(nullptr);
+    widgets::setMainWindow(nullptr);
+}
+
+void MainWindow::buildMenus()
+{
+    QMenu *arquivo = menuBar()->addMenu(QStringLiteral("&Arquivo"));
+    QAction *sair = arquivo->addAction(QStringLiteral("&Sair"));
+    sair->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
+    connect(sair, &QAction::triggered, this, &QWidget::close);
+
+    QMenu *precos = menuBar()->addMenu(QStringLiteral("&Preços"));
+    QToolBar *bar = addToolBar(QStringLiteral("Módulos"));
+    bar->setObjectName(QStringLiteral("tbrModulos"));
+    bar->setMovable(false);
+    bar->setIconSize(QSize(24, 24));
+    bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    const Glyph glyphs[] = {Glyph::Modulo, Glyph::Exportar, Glyph::Promocao,
+                            Glyph::PrecoDiferenciado};
+    int i = 0;
+    for (const ModuleFunction &f : moduleFunctions()) {
+        if (f.caption.isEmpty())
+            continue;
+        QAction *a = precos->addAction(hostIcon(glyphs[i++ % 4]), f.caption);
+        a->setObjectName(QString::fromLatin1(f.symbol));
+        const QString symbol = QString::fromLatin1(f.symbol);
+        connect(a, &QAction::triggered, this, [this, symbol] { m_module.run(symbol); });
+        if (m_module.isLoaded() && !m_module.resolve(symbol))
+            a->setToolTip(QStringLiteral("Função %1 ausente no módulo").arg(symbol));
+        if (i == 1) {
+            bar->addAction(a);
+            precos->addSeparator();
+        }
+    }
+
+    QMenu *janela = menuBar()->addMenu(QStringLiteral("&Janela"));
+    connect(janela->addAction(QStringLiteral("&Cascata")), &QAction::triggered, m_mdi,
+            &QMdiArea::cascadeSubWindows);
+    connect(janela->addAction(QStringLiteral("&Lado a lado")), &QAction::triggered, m_mdi,
+            &QMdiArea::tileSubWindows);
+    connect(janela->addAction(QStringLiteral("&Fechar todas")), &QAction::triggered, m_mdi,
+            &QMdiArea::closeAllSubWindows);
+
+    QMenu *ajuda = menuBar()->addMenu(QStringLiteral("Aj&uda"));
+    connect(ajuda->addAction(QStringLiteral("&Sobre")), &QAction::triggered, this, [this] {
+        QMessageBox::about(
+            this, QStringLiteral("Sobre"),
+            QStringLiteral("<b>Retaguarda – Vendas</b><br>Módulo de tabelas de "
+                           "preços gerais (VND42700).<br>Módulo: %1")
+                .arg(m_module.isLoaded() ? m_module.path() : QStringLiteral("não carregado")));
+    });
+}
+
+namespace
+{
+void paintStatus(QLabel *label, const QString &text, bool ok)
+{
+    label->setText(text);
+    label->setStyleSheet(ok ? QStringLiteral("QLabel { color: #1d5e2c; padding: 0 8px; }")
+                            : QStringLiteral("QLabel { color: #b02a1e; padding: 0 8px; }"));
+}
+} // namespace
+
+void MainWindow::setServerStatus(const QString &text, bool ok)
+{
+    paintStatus(m_server, text, ok);
+}
+
+void MainWindow::setDatabaseStatus(const QString &text, bool ok)
+{
+    paintStatus(m_database, text, ok);
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    // Document windows close through their own FormClose, and may refuse.
+    m_mdi->closeAllSubWindows();
+    if (!m_mdi->subWindowList().isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+} // namespace vnd::shell

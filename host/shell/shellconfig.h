@@ -1,0 +1,30 @@
+#pragma once
+// The shell's configuration: the settings file, then the command line over it.
+//   --server HOST:PORT   application server (settings WebURL, WebPort)
+//   --db SPEC            the host's database, "sqlite:PATH" or "postgresql://..." (settings db)
+//   --open FUNCTION      runs one exported creation function at start-up
+//   --module PATH        the module library (default: beside the executable)
+//   --settings FILE      another settings file (default ~/.config/vnd42700/backoffice.ini)
+
+#include "host/services/hostconfig.h"
+
+#include <QStringList>
+
+namespace vnd::shell
+{
+
+struct ShellOptions {
+    HostConfig host;
+    QString openFunction;
+    QString modulePath;
+    QString settingsFile;
+};
+
+// Parses the arguments (argv[0] included). On a malformed command line returns false with
+// a Portuguese message in error.
+bool parseShellOptions(const QStringList &arguments, ShellOptions &options, QString &error);
+
+// Default settings file.
+QString defaultSettingsFile();
+
+} // namespace vnd::shell

@@ -1,0 +1,91 @@
+#include "host/widgets/frmrotigeral.h"
+
+#include "host/widgets/dialogrunner.h"
+#include "host/widgets/hosticons.h"
+#include "host/widgets/hostwindows.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+namespace vnd::widgets
+{
+
+TfrmRotiGeral::TfrmRotiGeral(QWidget *parent)
+    : QDialog(parent ? parent : mainWindow()), lblCodTela(new QLabel(this)),
+      grbDadosRel(new QGroupBox(this)), sbtConfirma(new QPushButton(this)),
+      sbtFechar(new QPushButton(this))
+{
+    setModal(true);
+    lblCodTela->setObjectName(QStringLiteral("lblCodTela"));
+    lblCodTela->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    QFont f = lblCodTela->font();
+    f.setBold(true);
+    lblCodTela->setFont(f);
+    grbDadosRel->setObjectName(QStringLiteral("grbDadosRel"));
+    sbtConfirma->setText(QStringLiteral("&Confirmar"));
+    sbtConfirma->setIcon(hostIcon(Glyph::Confirmar));
+    sbtConfirma->setAutoDefault(false);
+    sbtFechar->setText(QStringLiteral("&Fechar"));
+    sbtFechar->setIcon(hostIcon(Glyph::Cancelar));
+    sbtFechar->setAutoDefault(false);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(lblCodTela);
+    layout->addWidget(grbDadosRel, 1);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(sbtConfirma);
+    buttons->addWidget(sbtFechar);
+    layout->addLayout(buttons);
+
+    connect(sbtConfirma, &QPushButton::clicked, this,
+            [this] { guarded([this] { sbtConfirmaClick(); }); });
+    connect(sbtFechar, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+TfrmRotiGeral::~TfrmRotiGeral() = default;
+
+int TfrmRotiGeral::ShowModal()
+{
+    return runDialog(*this);
+}
+
+void TfrmRotiGeral::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (!event->spontaneous()) {
+        guarded([this] { FormShow(); });
+        guarded([this] { FormActivate(); });
+    }
+}
+
+void TfrmRotiGeral::done(int result)
+{
+    CloseAction action = caFree;
+    if (!guarded([&] { FormClose(action); }) || action == caNone)
+        return;
+    QDialog::done(result);
+    if (action == caFree && !m_destroyed) {
+        m_destroyed = true;
+        guarded([this] { FormDestroy(); });
+        deleteLater();
+    }
+}
+
+void TfrmRotiGeral::FormCreate() {}
+void TfrmRotiGeral::FormShow() {}
+void TfrmRotiGeral::FormActivate() {}
+
+void TfrmRotiGeral::FormClose(CloseAction &action)
+{
+    action = caFree;
+}
+
+void TfrmRotiGeral::FormDestroy() {}
+void TfrmRotiGeral::sbtConfirmaClick() {}
+
+} // namespace vnd::widgets

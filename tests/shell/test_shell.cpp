@@ -1,0 +1,147 @@
+#include "host/services/scriptedui.h"
+#include "host/shell/mainwindow.h"
+#include "host/shell/moduleloader.h"
+#include "host/shell/shellconfig.h"
+#include "host/shell/startup.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenuBar>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace vnd;
+using namespace vnd::shell;
+
+namespace
+{
+int moduleCalls(const ModuleLoader &m)
+{
+    using Count = int (*)();
+    auto f = reinterpret_cast<Count>(m.resolve(QStringLiteral("testModuleCalls")));
+    return f ? f() : -1;
+}
+} // namespace
+
+TEST(ModuleLoader, MissingModuleIsReportedAndNothingRuns)
+{
+    ScriptedUi ui;
+    ModuleLoader m;
+    EXPECT_FALSE(m.load(QStringLiteral("/nao/existe/libvnd42700.so")));
+    EXPECT_TRUE(m.errorText().contains(QStringLiteral("/nao/existe/libvnd42700.so")));
+    EXPECT_EQ(m.resolve(QStringLiteral("IniProc")), nullptr);
+    EXPECT_FALSE(m.run(QStringLiteral("IniProc")));
+    ASSERT_EQ(ui.questions().size(), 1); // the warning box
+    EXPECT_TRUE(ui.questions().first().contains(QStringLiteral("não foi encontrado")));
+}
+
+TEST(ModuleLoader, RunsExportsReportsMissingOnesAndContainsFailures)
+{
+    ScriptedUi ui;
+    ModuleLoader m;
+    ASSERT_TRUE(m.load(QStringLiteral(TEST_MODULE_PATH))) << qPrintable(m.errorText());
+    EXPECT_TRUE(m.run(QStringLiteral("IniProc")));
+    EXPECT_EQ(moduleCalls(m), 1);
+    EXPECT_FALSE(m.run(QStringLiteral("CriaCadAutPromocao")));
+    EXPECT_TRUE(
+        ui.questions().last().contains(QStringLiteral("\"CriaCadAutPromocao\" não existe")));
+    EXPECT_FALSE(m.run(QStringLiteral("CriaImportaTabela")));
+    EXPECT_EQ(ui.errors(), QStringList{QStringLiteral("Falha ao abrir a janela.")});
+}
+
+TEST(ShellOptions, SettingsFileThenCommandLine)
+{
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("backoffice.ini"));
+    {
+        QSettings s(ini, QSettings::IniFormat);
+        s.setValue(QStringLiteral("WebURL"), QStringLiteral("10.0.0.5"));
+        s.setValue(QStringLiteral("WebPort"), 8081);
+        s.setValue(QStringLiteral("db"), QStringLiteral("sqlite:/dados/loja.db"));
+    }
+    struct Case {
+        QStringList args;
+        bool ok;
+        const char *host;
+        int port;
+        const char *db;
+        const char *open;
+    } cases[] = {
+        {{}, true, "10.0.0.5", 8081, "sqlite:/dados/loja.db", ""},
+        {{QStringLiteral("--server"), QStringLiteral("127.0.0.1:5000")},
+         true,
+         "127.0.0.1",
+         5000,
+         "sqlite:/dados/loja.db",
+         ""},
+        {{QStringLiteral("--db"), QStringLiteral("sqlite:/tmp/x.db"), QStringLiteral("--open"),
+          QStringLiteral("criaTabGeral")},
+         true,
+         "10.0.0.5",
+         8081,
+         "sqlite:/tmp/x.db",
+         "criaTabGeral"},
+        {{QStringLiteral("--server"), QStringLiteral("semporta")}, false, "", 0, "", ""},
+        {{QStringLiteral("--open"), QStringLiteral("apagaTudo")}, false, "", 0, "", ""},
+        {{QStringLiteral("--desconhecida")}, false, "", 0, "", ""},
+    };
+    for (const Case &c : cases) {
+        ShellOptions o;
+        QString error;
+        const QStringList args =
+            QStringList{QStringLiteral("backoffice"), QStringLiteral("--settings"), ini} + c.args;
+        ASSERT_EQ(parseShellOptions(args, o, error), c.ok) << qPrintable(args.join(u' '));
+        if (!c.ok) {
+            EXPECT_FALSE(error.isEmpty());
+            continue;
+        }
+        EXPECT_EQ(o.host.webUrl, QString::fromUtf8(c.host));
+        EXPECT_EQ(o.host.webPort, c.port);
+        EXPECT_EQ(o.host.database, QString::fromUtf8(c.db));
+        EXPECT_EQ(o.openFunction, QString::fromUtf8(c.open));
+    }
+}
+
+TEST(MainWindow, MenuOffersTheModuleWindowsAndCallsThem)
+{
+    ScriptedUi ui;
+    ModuleLoader m;
+    ASSERT_TRUE(m.load(QStringLiteral(TEST_MODULE_PATH)));
+    MainWindow w(m);
+    QStringList captions;
+    QAction *tabela = nullptr;
+    for (QAction *menu : w.menuBar()->actions())
+        if (menu->text() == QStringLiteral("&Preços"))
+            for (QAction *a : menu->menu()->actions()) {
+                if (!a->isSeparator())
+                    captions << a->text();
+                if (a->objectName() == QStringLiteral("IniProc"))
+                    tabela = a;
+            }
+    EXPECT_EQ(captions,
+              (QStringList{QStringLiteral("Tabela de Preços Geral"),
+                           QStringLiteral("Exportar Tabela de Preço"),
+                           QStringLiteral("Alteração Automática"),
+                           QStringLiteral("Cadastro Automático de Preços Diferenciados")}));
+    ASSERT_NE(tabela, nullptr);
+    tabela->trigger();
+    EXPECT_EQ(moduleCalls(m), 1);
+}
+
+TEST(Startup, UnreachableServerAndMissingDatabaseAreReported)
+{
+    ModuleLoader m;
+    m.load(QStringLiteral("/nao/existe.so"));
+    MainWindow w(m);
+    ShellOptions o;
+    o.host.webUrl = QStringLiteral("127.0.0.1");
+    o.host.webPort = 1; // nothing listens there
+    o.host.database = QStringLiteral("sqlite:/nao/existe/demo.db");
+    const QStringList problems = checkEnvironment(o, m, w);
+    EXPECT_EQ(problems.size(), 3);
+    EXPECT_TRUE(w.serverLabel()->text().contains(QStringLiteral("sem resposta")));
+    EXPECT_TRUE(w.databaseLabel()->text().contains(QStringLiteral("indisponível")));
+}

@@ -1,0 +1,174 @@
+#include "gridfixture.h"
+
+#include "host/widgets/btnpesquisa.h"
+#include "host/widgets/dialogrunner.h"
+#include "host/widgets/pesquisalista.h"
+#include "host/widgets/pesquisar.h"
+#include "host/widgets/procura.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+using namespace vnd;
+using namespace vnd::widgets;
+using namespace vnd::widgets::test;
+
+namespace
+{
+data::DataPacket products()
+{
+    data::DataPacket p;
+    p.fields = {{QStringLiteral("CDPRODUTO"), data::FieldType::String, 10},
+                {QStringLiteral("NMPRODUTO"), data::FieldType::String, 40}};
+    p.rows = {{QStringLiteral("0000000001"), QStringLiteral("Arroz")},
+              {QStringLiteral("0000000002"), QStringLiteral("Feijão")},
+              {QStringLiteral("0000000003"), QStringLiteral("Farinha")}};
+    return p;
+}
+
+QPushButton *button(QDialog &d, const QString &caption)
+{
+    for (QPushButton *b : d.findChildren<QPushButton *>())
+        if (b->text().remove(u'&') == caption)
+            return b;
+    return nullptr;
+}
+
+class Lookup : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ds.loadPacket(products());
+        src.setDataSet(&ds);
+    }
+    ScriptedUi ui;
+    data::ClientDataSet ds;
+    data::DataSource src;
+};
+} // namespace
+
+TEST_F(Lookup, PesquisarPicksByTypingAndLeavesTheRowCurrent)
+{
+    ScopedDialogResponder r([](QDialog &d) {
+        auto &dlg = dynamic_cast<PesquisarDialog &>(d);
+        EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Produto"));
+        dlg.searchField()->setCurrentIndex(1);
+        QTest::keyClicks(dlg.searchEdit(), QStringLiteral("fa"));
+        QTest::mouseClick(button(d, QStringLiteral("Confirmar")), Qt::LeftButton);
+    });
+    EXPECT_TRUE(Pesquisar(&src, QStringLiteral("Produto|Não há produto cadastrado.")));
+    EXPECT_EQ(ds.fieldByName(u"NMPRODUTO").asString(), QStringLiteral("Farinha"));
+}
+
+TEST_F(Lookup, PesquisarCancelledRestoresTheCursorAndEmptyShowsNotFound)
+{
+    ds.moveTo(1);
+    ScopedDialogResponder r([](QDialog &d) {
+        auto &dlg = dynamic_cast<PesquisarDialog &>(d);
+        QTest::keyClicks(dlg.searchEdit(), QStringLiteral("0000000003"));
+        QTest::mouseClick(button(d, QStringLiteral("Cancelar")), Qt::LeftButton);
+    });
+    EXPECT_FALSE(Pesquisar(&src, QStringLiteral("Produto")));
+    EXPECT_EQ(ds.recNo(), 1);
+
+    ds.loadPacket(data::DataPacket{products().fields, {}});
+    EXPECT_FALSE(Pesquisar(&src, QStringLiteral("Produto|Não há produto cadastrado.")));
+    EXPECT_EQ(ui.infos(), QStringList{QStringLiteral("Não há produto cadastrado.")});
+}
+
+TEST_F(Lookup, ListTextsRoundTrip)
+{
+    struct Case {
+        const char *text;
+        QStringList keys;
+    } cases[] = {
+        {"_0000000001_0000000002_", {QStringLiteral("0000000001"), QStringLiteral("0000000002")}},
+        {"_0000000001_0000000002", {QStringLiteral("0000000001"), QStringLiteral("0000000002")}},
+        {"", {}},
+        {"_", {}},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(parseListText(QString::fromUtf8(c.text), 10), c.keys) << c.text;
+    EXPECT_EQ(makeListText({QStringLiteral("0000000001"), QStringLiteral("12")}, 10),
+              QStringLiteral("_0000000001_12        _"));
+    EXPECT_EQ(makeListText({}, 10), QString());
+}
+
+TEST_F(Lookup, PesquisaListaMarksRowsByClickAndSpace)
+{
+    QString list = QStringLiteral("_0000000002_");
+    ScopedDialogResponder r([](QDialog &d) {
+        auto &dlg = dynamic_cast<PesquisaListaDialog &>(d);
+        EXPECT_FALSE(dlg.isMarked(0));
+        EXPECT_TRUE(dlg.isMarked(1));
+        TDBGrid *g = dlg.grid();
+        QTest::mouseClick(g->viewport(), Qt::LeftButton, {},
+                          g->visualRect(g->model()->index(2, 0)).center());
+        g->setFocus();
+        QTest::keyClick(g, Qt::Key_Up);
+        QTest::keyClick(g, Qt::Key_Space); // unmarks row 1
+        QTest::mouseClick(button(d, QStringLiteral("Confirmar")), Qt::LeftButton);
+    });
+    EXPECT_TRUE(
+        PesquisaLista(&src, QStringLiteral("CDPRODUTO"), QStringLiteral("Produto"), false, list));
+    EXPECT_EQ(list, QStringLiteral("_0000000003_"));
+
+    ScopedDialogResponder all([](QDialog &d) {
+        QTest::mouseClick(button(d, QStringLiteral("Marcar todos")), Qt::LeftButton);
+        QTest::mouseClick(button(d, QStringLiteral("Cancelar")), Qt::LeftButton);
+    });
+    EXPECT_FALSE(
+        PesquisaLista(&src, QStringLiteral("CDPRODUTO"), QStringLiteral("Produto"), false, list));
+    EXPECT_EQ(list, QStringLiteral("_0000000003_"));
+}
+
+TEST_F(Lookup, ProcuraFindsTheNextMatchingRow)
+{
+    ScopedDialogResponder r([](QDialog &d) {
+        auto &dlg = dynamic_cast<ProcuraDialog &>(d);
+        dlg.fieldChoice()->setCurrentIndex(1);
+        QTest::keyClicks(dlg.textEdit(), QStringLiteral("fa"));
+        QTest::mouseClick(button(d, QStringLiteral("Procurar")), Qt::LeftButton);
+        QTest::mouseClick(button(d, QStringLiteral("Fechar")), Qt::LeftButton);
+    });
+    EXPECT_TRUE(Procura(&ds));
+    EXPECT_EQ(ds.recNo(), 2);
+
+    ScopedDialogResponder none([](QDialog &d) {
+        auto &dlg = dynamic_cast<ProcuraDialog &>(d);
+        QTest::keyClicks(dlg.textEdit(), QStringLiteral("zzz"));
+        QTest::mouseClick(button(d, QStringLiteral("Procurar")), Qt::LeftButton);
+    });
+    EXPECT_FALSE(Procura(&ds));
+    EXPECT_EQ(ds.recNo(), 2);
+    EXPECT_EQ(ui.infos().size(), 1);
+}
+
+TEST_F(Lookup, BtnPesquisaRunsItsHooksAroundTheLookup)
+{
+    TBtnPesquisa btn;
+    btn.setDataSource(&src);
+    btn.caption = QStringLiteral("Produto|Não há produto cadastrado.");
+    QStringList log;
+    btn.onBeforePesq = [&](TBtnPesquisa &) { log << QStringLiteral("before"); };
+    btn.onAfterPesq = [&](TBtnPesquisa &) {
+        log << QStringLiteral("after ") + ds.fieldByName(u"CDPRODUTO").asString();
+    };
+    {
+        ScopedDialogResponder r([](QDialog &d) {
+            auto &dlg = dynamic_cast<PesquisarDialog &>(d);
+            QTest::keyClicks(dlg.searchEdit(), QStringLiteral("0000000002"));
+            QTest::keyClick(dlg.searchEdit(), Qt::Key_Return);
+        });
+        btn.click();
+    }
+    {
+        ScopedDialogResponder r([](QDialog &d) { d.reject(); });
+        EXPECT_FALSE(btn.execute());
+    }
+    EXPECT_EQ(log, (QStringList{QStringLiteral("before"), QStringLiteral("after 0000000002"),
+                                QStringLiteral("before")}));
+}
