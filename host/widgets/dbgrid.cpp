@@ -70,7 +70,14 @@ ClientDataSet *TDBGrid::dataSet() const
 
 void TDBGrid::setDataSource(data::DataSource *source)
 {
+    disconnect(m_sourceConnection);
     m_source = source;
+    // A data source pointed at another dataset says so through its state change.
+    if (source)
+        m_sourceConnection = connect(source, &data::DataSource::stateChanged, this, [this] {
+            if (dataSet() != m_boundDataSet)
+                bindDataSet();
+        });
     bindDataSet();
 }
 
@@ -152,16 +159,30 @@ void TDBGrid::columnsChanged()
 void TDBGrid::applyColumnWidths()
 {
     m_applyingWidths = true;
-    const int charWidth = fontMetrics().averageCharWidth();
     for (int v = 0; v < m_model->columnCount(); ++v) {
         const TColumn &c = m_columns[m_model->columnIndexOf(v)];
         int w = c.width;
         if (w < 0 && c.field) {
-            int chars = c.field->displayWidth > 0 ? c.field->displayWidth : c.field->size();
-            if (chars <= 0)
-                chars = 10;
-            chars = std::clamp(chars, 4, 40);
-            w = std::max(chars * charWidth + 8, fontMetrics().horizontalAdvance(c.caption()) + 12);
+            QString sample;
+            switch (c.field->dataType()) {
+            case data::FieldType::Date:
+                sample = QStringLiteral("00/00/0000");
+                break;
+            case data::FieldType::DateTime:
+                sample = QStringLiteral("00/00/0000 00:00:00");
+                break;
+            case data::FieldType::Integer:
+            case data::FieldType::Float:
+                sample = QStringLiteral("000000,00");
+                break;
+            default: {
+                const int chars =
+                    c.field->displayWidth > 0 ? c.field->displayWidth : c.field->size();
+                sample = QString(std::clamp(chars > 0 ? chars : 10, 4, 40), u'n');
+            }
+            }
+            w = std::max(fontMetrics().horizontalAdvance(sample) + 10,
+                         fontMetrics().horizontalAdvance(c.caption()) + 16);
         }
         setColumnWidth(v, w < 0 ? 64 : w);
     }

@@ -144,6 +144,7 @@ private:
     QPointer<data::DataSource> m_source;
     QPointer<data::ClientDataSet> m_boundDataSet;
     QList<QMetaObject::Connection> m_dsConnections;
+    QMetaObject::Connection m_sourceConnection;
     DBGridModel *m_model;
     Internal::DBGridDelegate *m_delegate;
     std::deque<TColumn> m_columns;

@@ -27,8 +27,14 @@ void TDBText::rebind()
     m_connections.clear();
     if (m_source) {
         m_connections << connect(m_source, &data::DataSource::dataChanged, this, &TDBText::refresh)
-                      << connect(m_source, &data::DataSource::stateChanged, this,
-                                 &TDBText::refresh);
+                      << connect(m_source, &data::DataSource::stateChanged, this, [this] {
+                             // The source may now point at another dataset.
+                             if (m_source->dataSet() != m_boundDataSet)
+                                 rebind();
+                             else
+                                 refresh();
+                         });
+        m_boundDataSet = m_source->dataSet();
         if (data::ClientDataSet *ds = m_source->dataSet())
             m_connections << connect(ds, &data::ClientDataSet::currentChanged, this,
                                      &TDBText::refresh)

@@ -25,6 +25,7 @@ private:
 
     QPointer<data::DataSource> m_source;
     QString m_fieldName;
+    QPointer<data::ClientDataSet> m_boundDataSet;
     QList<QMetaObject::Connection> m_connections;
 };
 

@@ -43,8 +43,9 @@ TEST(ModuleLoader, RunsExportsReportsMissingOnesAndContainsFailures)
     ScriptedUi ui;
     ModuleLoader m;
     ASSERT_TRUE(m.load(QStringLiteral(TEST_MODULE_PATH))) << qPrintable(m.errorText());
+    const int before = moduleCalls(m);
     EXPECT_TRUE(m.run(QStringLiteral("IniProc")));
-    EXPECT_EQ(moduleCalls(m), 1);
+    EXPECT_EQ(moduleCalls(m), before + 1);
     EXPECT_FALSE(m.run(QStringLiteral("CriaCadAutPromocao")));
     EXPECT_TRUE(
         ui.questions().last().contains(QStringLiteral("\"CriaCadAutPromocao\" não existe")));
@@ -127,8 +128,9 @@ TEST(MainWindow, MenuOffersTheModuleWindowsAndCallsThem)
                            QStringLiteral("Alteração Automática"),
                            QStringLiteral("Cadastro Automático de Preços Diferenciados")}));
     ASSERT_NE(tabela, nullptr);
+    const int before = moduleCalls(m); // the library stays loaded across tests
     tabela->trigger();
-    EXPECT_EQ(moduleCalls(m), 1);
+    EXPECT_EQ(moduleCalls(m), before + 1);
 }
 
 TEST(Startup, UnreachableServerAndMissingDatabaseAreReported)

@@ -41,15 +41,17 @@ protected:
     {
         window = std::make_unique<QWidget>();
         ds = new data::ClientDataSet(window.get());
-        source = new data::DataSource(ds, window.get());
+        source = new data::DataSource(nullptr, window.get());
         grid = makeGrid();
         auto *layout = new QVBoxLayout(window.get());
         layout->addWidget(grid);
         other = new QWidget(window.get());
         other->setFocusPolicy(Qt::StrongFocus);
         layout->addWidget(other);
-        ds->loadPacket(pricePacket());
         grid->setDataSource(source);
+        source->setDataSet(nullptr);
+        source->setDataSet(ds); // the grid follows its source to another dataset
+        ds->loadPacket(pricePacket());
         window->resize(600, 300);
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));

@@ -107,9 +107,10 @@ TEST(DBText, FollowsTheCurrentRecord)
     p.fields = {{QStringLiteral("NOME"), data::FieldType::String, 20}};
     p.rows = {{QStringLiteral("Tabela A")}, {QStringLiteral("Tabela B")}};
     ds.loadPacket(p);
-    data::DataSource src(&ds);
+    data::DataSource src;
     TDBText label;
     label.setDataSource(&src);
+    src.setDataSet(&ds); // pointed at its dataset after binding, as windows do
     label.setDataField(QStringLiteral("NOME"));
     EXPECT_EQ(label.text(), QStringLiteral("Tabela A"));
     ds.next();
