@@ -5,7 +5,8 @@
 
 #include <httplib.h>
 
-namespace vnd::net {
+namespace vnd::net
+{
 
 using data::Reply;
 
@@ -13,7 +14,8 @@ struct TNetConnection::Impl {
     std::unique_ptr<httplib::Client> client;
 };
 
-namespace {
+namespace
+{
 
 Reply failure(const QString &code, const QString &message)
 {
@@ -87,10 +89,11 @@ Reply TNetConnection::call(const QString &method, const data::ValueArray &args)
 {
     emit methodCalled(method);
     Reply reply;
-    const QString where = QStringLiteral("%1:%2").arg(Host).arg(Port);
     try {
         if (!connected())
             setConnected(true);
+        // Only now: the before-connect hook may just have chosen another host or port.
+        const QString where = QStringLiteral("%1:%2").arg(Host).arg(Port);
         const QByteArray body = data::encodeRequest(args, encoding);
         const std::string path = ("/" + ServerName + "/" + method).toStdString();
         auto res = d->client->Post(path, body.constData(), size_t(body.size()),
@@ -99,11 +102,11 @@ Reply TNetConnection::call(const QString &method, const data::ValueArray &args)
             reply = failure(QStringLiteral("connection"), transportMessage(res.error(), where));
         } else {
             const QByteArray answer = QByteArray::fromStdString(res->body);
-            const bool cbor = res->get_header_value("Content-Type").find("cbor") !=
-                              std::string::npos;
+            const bool cbor =
+                res->get_header_value("Content-Type").find("cbor") != std::string::npos;
             try {
-                reply = data::decodeReply(answer, cbor ? data::Encoding::Cbor
-                                                       : data::Encoding::Json);
+                reply =
+                    data::decodeReply(answer, cbor ? data::Encoding::Cbor : data::Encoding::Json);
             } catch (const data::DecodeError &) {
                 reply = failure(QStringLiteral("bad_reply"),
                                 QStringLiteral("Resposta inválida do servidor de aplicação "
@@ -119,9 +122,8 @@ Reply TNetConnection::call(const QString &method, const data::ValueArray &args)
                         .arg(res->status);
         }
     } catch (const std::exception &e) {
-        reply = failure(QStringLiteral("client"),
-                        QStringLiteral("Falha ao chamar o método %1: %2")
-                            .arg(method, QString::fromUtf8(e.what())));
+        reply = failure(QStringLiteral("client"), QStringLiteral("Falha ao chamar o método %1: %2")
+                                                      .arg(method, QString::fromUtf8(e.what())));
     }
     if (!reply.ok && ThrowException)
         throw Error(reply.errorMessage);

@@ -1,0 +1,308 @@
+// The connection itself: failures of the transport become failed replies with a Portuguese
+// message (or vnd::Error when asked to throw), the before-connect hook decides where to
+// connect, and a dropped server is reconnected to once it is back.
+
+#include "netfixture.h"
+#include "scriptedpeer.h"
+
+#include "host/data/codec.h"
+#include "host/services/errors.h"
+
+#include <httplib.h>
+
+#include <QElapsedTimer>
+
+#include <cmath>
+
+namespace vnd::net::test
+{
+namespace
+{
+
+using data::Reply;
+using data::Value;
+
+// A server of our own on the fixture's database, so a test can stop it and start it again.
+class RunningServer
+{
+public:
+    RunningServer(const server::Database &db, int port)
+    {
+        server::ServerOptions options;
+        options.port = port;
+        options.logRequests = false;
+        // Stopping waits for idle kept-alive connections to time out.
+        options.keepAliveSeconds = 1;
+        m_server = std::make_unique<server::Server>(db, options);
+        m_port = m_server->bind();
+        if (m_port > 0)
+            m_thread = std::thread([this] {
+                m_server->run();
+                m_finished = true;
+            });
+    }
+    ~RunningServer()
+    {
+        if (m_port <= 0)
+            return;
+        while (!m_finished) {
+            m_server->stop();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        m_thread.join();
+    }
+    int port() const { return m_port; }
+
+private:
+    std::unique_ptr<server::Server> m_server;
+    std::thread m_thread;
+    std::atomic<bool> m_finished{false};
+    int m_port = -1;
+};
+
+using ConnectionTest = NetFixture;
+
+TEST_F(ConnectionTest, TransportFailuresBecomeFailedRepliesOrErrorsWhenAsked)
+{
+    ScriptedPeer peer;
+    const struct {
+        const char *name;
+        int port;
+        ScriptedPeer::Handler answer;
+        QString code;
+        QString message; // the start of it; any text will do when empty
+    } cases[] = {
+        {"nothing listening", closedPort(), nullptr, "connection",
+         "Não foi possível conectar ao servidor de aplicação em 127.0.0.1:"},
+        {"answer cut short", peer.port(),
+         [](const httplib::Request &, httplib::Response &res) {
+             // Promises more than it sends, then hangs up.
+             res.set_content_provider(1000, "application/cbor",
+                                      [](size_t, size_t, httplib::DataSink &sink) {
+                                          sink.write("\xa1\x62ok", 4);
+                                          return false;
+                                      });
+         },
+         "connection", "A conexão com o servidor de aplicação em 127.0.0.1:"},
+        {"body that is not a reply", peer.port(),
+         [](const httplib::Request &, httplib::Response &res) {
+             res.set_content("<html>proxy error</html>", "application/cbor");
+         },
+         "bad_reply", "Resposta inválida do servidor de aplicação (127.0.0.1:"},
+        {"refusal without a message", peer.port(),
+         [](const httplib::Request &, httplib::Response &res) {
+             res.status = 503;
+             res.set_content(
+                 data::encodeReply(Reply{false, {}, {}, "busy", {}}, data::Encoding::Cbor)
+                     .toStdString(),
+                 "application/cbor");
+         },
+         "busy", ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.answer)
+            peer.answer(c.answer);
+        for (const bool raise : {false, true}) {
+            TNetConnection conn;
+            conn.Port = c.port;
+            conn.ThrowException = raise;
+            if (!raise) {
+                const Reply r = conn.call(QStringLiteral("getTabGeral"));
+                EXPECT_FALSE(r.ok);
+                EXPECT_EQ(r.errorCode, c.code);
+                EXPECT_FALSE(r.errorMessage.isEmpty());
+                EXPECT_TRUE(r.errorMessage.startsWith(c.message)) << qPrintable(r.errorMessage);
+                continue;
+            }
+            try {
+                conn.call(QStringLiteral("getTabGeral"));
+                ADD_FAILURE() << "no exception";
+            } catch (const vnd::Error &e) {
+                EXPECT_TRUE(e.message().startsWith(c.message)) << qPrintable(e.message());
+            }
+        }
+    }
+}
+
+TEST_F(ConnectionTest, ServerRefusalsKeepTheirMessageAndThrowOnlyWhenAsked)
+{
+    const Reply unknown = m_conn.call(QStringLiteral("semMetodo"));
+    EXPECT_FALSE(unknown.ok);
+    EXPECT_EQ(unknown.errorCode, QStringLiteral("not_found"));
+    EXPECT_FALSE(unknown.errorMessage.isEmpty());
+
+    // An argument the wire cannot carry fails on this side, before anything is sent.
+    const Reply nan = m_conn.call(QStringLiteral("getVdTabGeral"), {std::nan("")});
+    EXPECT_FALSE(nan.ok);
+    EXPECT_EQ(nan.errorCode, QStringLiteral("client"));
+    EXPECT_TRUE(nan.errorMessage.startsWith(QStringLiteral("Falha ao chamar o método "
+                                                           "getVdTabGeral")));
+
+    m_conn.ThrowException = true;
+    try {
+        m_conn.call(QStringLiteral("getVdTabGeral"), {"001", "excesso"});
+        ADD_FAILURE() << "no exception";
+    } catch (const vnd::Error &e) {
+        const Reply same =
+            server::test::ServerFixture::call(QStringLiteral("getVdTabGeral"), {"001", "excesso"})
+                .reply;
+        EXPECT_EQ(e.message(), same.errorMessage);
+    }
+    // Case-insensitive method names, and success does not throw.
+    EXPECT_TRUE(m_conn.call(QStringLiteral("GETTABGERAL")).ok);
+}
+
+TEST_F(ConnectionTest, AStoppedServerFailsTheCallAndIsReachedAgainWhenBack)
+{
+    int port = 0;
+    {
+        RunningServer first(database(), 0);
+        ASSERT_GT(first.port(), 0);
+        port = first.port();
+        m_conn.Port = port;
+        ASSERT_TRUE(m_conn.call(QStringLiteral("getTabGeral")).ok);
+        ASSERT_TRUE(m_conn.connected());
+    }
+    const Reply down = m_conn.call(QStringLiteral("getTabGeral"));
+    EXPECT_FALSE(down.ok);
+    EXPECT_EQ(down.errorCode, QStringLiteral("connection"));
+    EXPECT_TRUE(down.errorMessage.contains(QStringLiteral("127.0.0.1:%1").arg(port)))
+        << qPrintable(down.errorMessage);
+
+    RunningServer again(database(), port);
+    ASSERT_EQ(again.port(), port);
+    const Reply back = m_conn.call(QStringLiteral("getTabGeral"));
+    EXPECT_TRUE(back.ok) << qPrintable(back.errorMessage);
+}
+
+TEST_F(ConnectionTest, BeforeConnectRunsBeforeEveryConnectAndChoosesTheServer)
+{
+    ScriptedPeer peer;
+    int runs = 0;
+    int target = port();
+    m_conn.Port = closedPort(); // wrong until the hook says otherwise
+    m_conn.BeforeConnect = [&](TNetConnection &c) {
+        ++runs;
+        c.Host = QStringLiteral("127.0.0.1");
+        c.Port = target;
+    };
+    int changes = 0;
+    QObject::connect(&m_conn, &TNetConnection::connectedChanged, [&] { ++changes; });
+
+    EXPECT_TRUE(m_conn.call(QStringLiteral("getTabGeral")).ok);
+    EXPECT_TRUE(m_conn.call(QStringLiteral("getFilTab"), {"001"}).ok);
+    EXPECT_EQ(runs, 1); // one connection, kept alive
+
+    target = peer.port();
+    m_conn.close();
+    EXPECT_FALSE(m_conn.connected());
+    m_conn.open();
+    EXPECT_EQ(runs, 2);
+    EXPECT_EQ(changes, 3);
+    EXPECT_TRUE(m_conn.call(QStringLiteral("getTabGeral")).ok);
+    ASSERT_EQ(peer.seen().size(), 1u);
+
+    // A failure names the address the hook chose.
+    target = closedPort();
+    m_conn.close();
+    const Reply r = m_conn.call(QStringLiteral("getTabGeral"));
+    EXPECT_EQ(runs, 3);
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.errorMessage.contains(QStringLiteral(":%1.").arg(target)))
+        << qPrintable(r.errorMessage);
+
+    // A hook that fails fails the call, not the program.
+    m_conn.close();
+    m_conn.BeforeConnect = [](TNetConnection &) {
+        throw vnd::Error(QStringLiteral("Servidor não configurado."));
+    };
+    const Reply refused = m_conn.call(QStringLiteral("getTabGeral"));
+    EXPECT_FALSE(refused.ok);
+    EXPECT_TRUE(refused.errorMessage.endsWith(QStringLiteral("Servidor não configurado.")));
+}
+
+TEST(ConnectionWire, SendsCborWithoutCompressionToTheServerNamesPath)
+{
+    ScriptedPeer peer;
+    TNetConnection conn;
+    conn.Port = peer.port();
+    QStringList announced;
+    QObject::connect(&conn, &TNetConnection::methodCalled,
+                     [&](const QString &m) { announced << m; });
+    const data::ValueArray args{"001", QDate(2024, 2, 29), 2.5, Value()};
+    ASSERT_TRUE(conn.call(QStringLiteral("getVdPeriodo"), args).ok);
+    conn.ServerName = QStringLiteral("outro.rdm");
+    conn.call(QStringLiteral("x"));
+
+    const auto seen = peer.seen();
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].path, "/vnd42700.rdmTabGeral/getVdPeriodo");
+    EXPECT_EQ(seen[0].contentType, "application/cbor");
+    EXPECT_EQ(seen[0].acceptEncoding.find("br"), std::string::npos);
+    EXPECT_EQ(seen[0].args, args);
+    EXPECT_EQ(seen[1].path, "/outro.rdm/x");
+    EXPECT_EQ(announced, QStringList({"getVdPeriodo", "x"}));
+}
+
+TEST(ConnectionWire, AStalledAnswerEndsAtTheReadTimeout)
+{
+    ScriptedPeer peer;
+    peer.answer([](const httplib::Request &, httplib::Response &res) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+        res.set_content("", "application/cbor");
+    });
+    TNetConnection conn;
+    conn.Port = peer.port();
+    conn.readTimeout = std::chrono::seconds(1);
+    QElapsedTimer timer;
+    timer.start();
+    const Reply r = conn.call(QStringLiteral("getTabGeral"));
+    EXPECT_LT(timer.elapsed(), 2400);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.errorCode, QStringLiteral("connection"));
+}
+
+TEST(ConnectionWire, ByReferenceTextsAreWrittenBackOnlyFromTextRefs)
+{
+    ScriptedPeer peer;
+    TNetConnection conn;
+    conn.Port = peer.port();
+    contracts::RdmTabGeral rdm(conn);
+    const struct {
+        const char *name;
+        data::ValueArray refs;
+        QString product, mark;
+    } cases[] = {
+        {"both texts", {nullptr, nullptr, nullptr, "0000000099", "N"}, "0000000099", "N"},
+        {"no value for the mark",
+         {nullptr, nullptr, nullptr, "0000000099", nullptr},
+         "0000000099",
+         "T"},
+        {"refs missing", {}, "", "T"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        peer.answer(Reply{true, data::DataPacket{}, c.refs, {}, {}});
+        QString product, mark = QStringLiteral("T");
+        ASSERT_TRUE(rdm.getItemPreco("001", QDate(2024, 1, 1), "4", product, mark).ok);
+        EXPECT_EQ(product, c.product);
+        EXPECT_EQ(mark, c.mark);
+    }
+    peer.answer(Reply{true, true, {nullptr, "VRPRECITEM|"}, {}, {}});
+    QString empty = QStringLiteral("VRPRECITEMDLV|");
+    ASSERT_TRUE(rdm.SetItemPreco(data::ChangeSet{}, empty).ok);
+    EXPECT_EQ(empty, QStringLiteral("VRPRECITEM|"));
+    // A failed reply never overwrites them.
+    peer.answer(Reply{false, {}, {nullptr, "lixo"}, "rule", "Recusado."}, 422);
+    EXPECT_FALSE(rdm.SetItemPreco(data::ChangeSet{}, empty).ok);
+    EXPECT_EQ(empty, QStringLiteral("VRPRECITEM|"));
+
+    // Arguments travel in the facade's order.
+    const auto seen = peer.seen();
+    ASSERT_GE(seen.size(), 1u);
+    EXPECT_EQ(seen[0].args, (data::ValueArray{"001", QDate(2024, 1, 1), "4", "", "T"}));
+}
+
+} // namespace
+} // namespace vnd::net::test
