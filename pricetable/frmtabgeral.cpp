@@ -70,9 +70,22 @@ TfrmTabGeral::TfrmTabGeral(QWidget *parent)
         });
     }
     resize(900, 600);
+    m_built = true;
 }
 
-TfrmTabGeral::~TfrmTabGeral() = default;
+TfrmTabGeral::~TfrmTabGeral()
+{
+    // The datasets die with the window's children, after this body: nothing they announce
+    // on the way out may reach the window's handlers.
+    m_built = false;
+    disconnect(qApp, nullptr, this, nullptr);
+    for (DataSource *ds : {dtsPadrao, dtsVigenciaTab, dtsFilTab, dtsItemPreco, dtsItemPrecoComp,
+                           dtsPrecoHora, dtsFilial}) {
+        disconnect(ds, nullptr, this, nullptr);
+        ds->onStateChange = {};
+        ds->onDataChange = {};
+    }
+}
 
 void TfrmTabGeral::FormCreate()
 {
@@ -113,7 +126,7 @@ Page TfrmTabGeral::activePage() const
 
 void TfrmTabGeral::habilita(DataSource *source)
 {
-    if (!source)
+    if (!source || !m_built)
         return;
     EnableInput in;
     in.state = source->state();

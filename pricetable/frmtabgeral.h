@@ -125,6 +125,7 @@ private:
 
     std::unique_ptr<contracts::RdmTabGeral> m_server;
     QString m_periodsOfTable; // the table whose periods cdsVigenciaTab holds
+    bool m_built = false;     // every control exists: habilita may run
 };
 
 } // namespace vnd::pricetable
