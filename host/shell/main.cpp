@@ -15,6 +15,17 @@
 
 int main(int argc, char *argv[])
 {
+    // A malformed command line is reported before any window system is needed.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    vnd::shell::ShellOptions options;
+    QString error;
+    if (!vnd::shell::parseShellOptions(arguments, options, error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 2;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("backoffice"));
     QApplication::setOrganizationName(QStringLiteral("vnd42700"));
@@ -23,12 +34,6 @@ int main(int argc, char *argv[])
     vnd::shell::installPortuguese(app);
     vnd::widgets::installGuiUserInterface();
 
-    vnd::shell::ShellOptions options;
-    QString error;
-    if (!vnd::shell::parseShellOptions(QApplication::arguments(), options, error)) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
-        return 2;
-    }
     vnd::hostConfig() = options.host;
 
     vnd::shell::ModuleLoader module;
