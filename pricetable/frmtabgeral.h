@@ -8,6 +8,7 @@
 #include "host/data/clientdataset.h"
 #include "host/widgets/dbgridcolumn.h"
 #include "host/widgets/frmpadrao.h"
+#include "pricetable/dayhourvalidation.h"
 #include "pricetable/habilita.h"
 
 #include <QImage>
@@ -16,18 +17,22 @@
 
 class QSplitter;
 
-namespace vnd::net {
+namespace vnd::net
+{
 class TNetConnection;
 }
-namespace vnd::db {
+namespace vnd::db
+{
 class TADOIBQuery;
 }
-namespace vnd::widgets {
+namespace vnd::widgets
+{
 class TDBGrid;
 class TDBSortGrid;
 } // namespace vnd::widgets
 
-namespace vnd::pricetable {
+namespace vnd::pricetable
+{
 
 class TfrmTabGeral : public widgets::TfrmPadrao
 {
@@ -41,8 +46,8 @@ public:
     data::ClientDataSet *cdsTabGeral, *cdsVigenciaTab, *cdsVd, *cdsMaxDtFinVg;
     data::ClientDataSet *cdsFilTab, *cdsVdFilTab;
     data::ClientDataSet *cdsItemPreco, *cdsItemPrecoComp, *cdsPrecoHora, *cdsVdMod;
-    data::DataSource *dtsVigenciaTab, *dtsFilTab, *dtsItemPreco, *dtsItemPrecoComp,
-        *dtsPrecoHora, *dtsFilial;
+    data::DataSource *dtsVigenciaTab, *dtsFilTab, *dtsItemPreco, *dtsItemPrecoComp, *dtsPrecoHora,
+        *dtsFilial;
     db::TADOIBQuery *qryFilial, *adqTipoCons;
 
     QAction *sbtImport, *sbtProdPro, *btnCadPrecoDif;
@@ -93,6 +98,13 @@ public:
     void getItensTabGeral(const QString &product, const QString &mark);
     void getPrecoHora();
     void apagaProduto();
+    // Sends the pending item change with the empty-field list; merges or undoes.
+    void setItemPreco();
+    void getItemPrecoComp();
+    // Sends the pending day/hour change; merges and forgets the edit key, or undoes.
+    void setPrecoHora();
+    // Fields of the last item post that had no value, each followed by "|".
+    QString stCamposVazios;
 
     // The message of the window's table.
     QString Msg(const QString &key) const { return msgPadrao.msg(key); }
@@ -126,6 +138,24 @@ private:
     std::unique_ptr<contracts::RdmTabGeral> m_server;
     QString m_periodsOfTable; // the table whose periods cdsVigenciaTab holds
     bool m_built = false;     // every control exists: habilita may run
+
+    // --- Form page ---
+    void bindItemHooks();
+    void itemPrecoAfterScroll();
+    void buildItemGrid();
+    void drawItemCell(const QRect &rect, widgets::TColumn &col, bool selected, bool focused);
+    void dbsItemPrecoColEnter();
+    void bindCompositionHooks();
+    void bindPrecoHoraHooks();
+    void buildPrecoHoraGrid();
+    void drawPrecoHoraCell(const QRect &rect, widgets::TColumn &col, bool selected, bool focused);
+    void lockKeyColumns();
+    void dbgPrecoHoraColEnter();
+    void dbgPrecoHoraEditButtonClick();
+    // What the day/hour rules read outside the record, as it is now.
+    PrecoHoraContext precoHoraContext() const;
+    std::optional<QString> lookupTipoCons(const QString &code) const;
+    bool existsModalidade(const ModalidadeKey &key) const;
 };
 
 } // namespace vnd::pricetable

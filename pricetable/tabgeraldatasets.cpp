@@ -4,14 +4,19 @@
 #include "pricetable/compositionfields.h"
 #include "pricetable/dayhourfields.h"
 #include "pricetable/frmtabgeral.h"
+#include "pricetable/gridformat.h"
 #include "pricetable/itempricefields.h"
 
-namespace vnd::pricetable {
+#include <QLocale>
+
+namespace vnd::pricetable
+{
 
 using data::ClientDataSet;
 using data::FieldType;
 
-namespace {
+namespace
+{
 
 data::Field &text(ClientDataSet &ds, const char *name, int size, const char *label = nullptr)
 {
@@ -27,6 +32,32 @@ data::Field &date(ClientDataSet &ds, const char *name, const char *label = nullp
     if (label)
         f.displayLabel = QString::fromUtf8(label);
     return f;
+}
+
+// Shortest form with the decimal comma, for editing a value whose display is formatted.
+QString formatDecimalPlain(double value)
+{
+    QLocale locale(QLocale::Portuguese, QLocale::Brazil);
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale.toString(value, 'g', QLocale::FloatingPointShortest);
+}
+
+// The fields keep their "#,##0.00" formats as properties; the text hooks are what shows
+// them. A field that already has a get-text hook keeps it.
+void applyMoneyFormats(ClientDataSet &ds)
+{
+    const QString money = QStringLiteral("#,##0.00");
+    for (int i = 0; i < ds.fieldCount(); ++i) {
+        data::Field &f = ds.field(i);
+        if (f.onGetText || f.displayFormat != money)
+            continue;
+        const bool editToo = f.editFormat == money;
+        f.onGetText = [editToo](const data::Field &field, bool display) {
+            if (field.isNull() || (!display && !editToo))
+                return field.isNull() ? QString() : formatDecimalPlain(field.asFloat());
+            return formatThousands2(field.asFloat());
+        };
+    }
 }
 
 } // namespace
@@ -61,6 +92,13 @@ void TfrmTabGeral::defineDataSets()
     defineItemPrecoFields(*cdsItemPreco);
     defineItemPrecoCompFields(*cdsItemPrecoComp);
     definePrecoHoraFields(*cdsPrecoHora);
+    for (ClientDataSet *ds : {cdsItemPrecoComp, cdsPrecoHora})
+        applyMoneyFormats(*ds);
+
+    adqTipoCons->SQL = {QStringLiteral("SELECT CDTIPOCONS, NMTIPOCONS"),
+                        QStringLiteral("FROM TIPOCONS"), QStringLiteral("WHERE"),
+                        QStringLiteral("CDTIPOCONS = :P_CDTIPOCONS OR :P_TCDTIPOCONS = 'T'"),
+                        QStringLiteral("ORDER BY CDTIPOCONS")};
 
     qryFilial->SQL = {QStringLiteral("SELECT CDFILIAL, NMFILIAL"), QStringLiteral("FROM FILIAL"),
                       QStringLiteral("WHERE (CDFILIAL = :P_CDFILIAL OR :P_TCDFILIAL = 'T')"),

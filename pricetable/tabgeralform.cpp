@@ -9,18 +9,21 @@
 #include "host/widgets/dbsortgrid.h"
 #include "host/widgets/hosticons.h"
 #include "host/widgets/syscolors.h"
+#include "pricetable/itemprice.h"
 
 #include <QSplitter>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QVBoxLayout>
 
-namespace vnd::pricetable {
+namespace vnd::pricetable
+{
 
 using data::ClientDataSet;
 using widgets::BusyAnimation;
 
-namespace {
+namespace
+{
 
 QWidget *pageWith(QWidget *content)
 {
@@ -80,19 +83,21 @@ void TfrmTabGeral::buildFormPage()
     tshPrecoHora = pageWith(dbgPrecoHora);
     pgcPrecoCliCon->addTab(tshPrecoHora, QStringLiteral("Preços Diferenciados"));
 
+    connect(pgcItemPreco, &QTabWidget::currentChanged, this, [this] {
+        // Turning back to the item page needs nothing: its rows stay loaded.
+        if (pgcItemPreco->currentWidget() == tshComposicao)
+            guarded([this] { getItemPrecoComp(); });
+    });
+
     split->addWidget(pgcItemPreco);
     split->addWidget(pgcPrecoCliCon);
     split->setSizes({187, 260});
 
-    dbsItemPreco->setDataSource(dtsItemPreco);
-    dbsItemPreco->allowAppend = false;
-    dbgItPrecoComp->setDataSource(dtsItemPrecoComp);
-    dbgItPrecoComp->setReadOnly(true);
-    dbgItPrecoComp->onKeyDown = [this](int &key, Qt::KeyboardModifiers m) {
-        dbgPadraoKeyDown(key, m);
-    };
-    dbgPrecoHora->setDataSource(dtsPrecoHora);
-    dbgPrecoHora->setColor(widgets::sysColor(widgets::clInfoBk));
+    bindItemHooks();
+    buildItemGrid();
+    bindCompositionHooks();
+    bindPrecoHoraHooks();
+    buildPrecoHoraGrid();
 }
 
 void TfrmTabGeral::getItensTabGeral(const QString &product, const QString &mark)
@@ -100,19 +105,18 @@ void TfrmTabGeral::getItensTabGeral(const QString &product, const QString &mark)
     BusyAnimation busy(6, {}, this);
     const QString levels = QString::number(DBPictObj(ptProduto).GetTtNiveis());
     QString p = product, m = mark;
-    const QString table = cdsVigenciaTab->fieldByName(u"CDTABEPREC").asString();
-    const QDate start = cdsVigenciaTab->fieldByName(u"DTINIVGPREC").asDate();
-    cdsItemPreco->loadPacket(
-        CheckResultServ(server().getItemPreco(table, start, levels, p, m), true, 0));
+    const CurrentPeriod period = currentPeriodOf(*cdsVigenciaTab);
+    cdsItemPreco->loadPacket(CheckResultServ(
+        server().getItemPreco(period.cdTabePrec, period.dtIniVgPrec, levels, p, m), true, 0));
     habilita(dtsItemPreco);
 }
 
 void TfrmTabGeral::getPrecoHora()
 {
     BusyAnimation busy(6, {}, this);
-    const QString table = cdsVigenciaTab->fieldByName(u"CDTABEPREC").asString();
-    const QDate start = cdsVigenciaTab->fieldByName(u"DTINIVGPREC").asDate();
-    cdsPrecoHora->loadPacket(CheckResultServ(server().GetPrecoHora(table, start), true, 0));
+    const CurrentPeriod period = currentPeriodOf(*cdsVigenciaTab);
+    cdsPrecoHora->loadPacket(
+        CheckResultServ(server().GetPrecoHora(period.cdTabePrec, period.dtIniVgPrec), true, 0));
 }
 
 void TfrmTabGeral::apagaProduto()

@@ -1,0 +1,64 @@
+#pragma once
+// The price table window on its form page, against a real server on a loopback port over a
+// temporary demo database. Messages and questions go through a scripted responder; the
+// server methods the window calls are recorded.
+
+#include "host/services/scriptedui.h"
+#include "host/widgets/dbgrid.h"
+#include "pricetable/frmtabgeral.h"
+#include "serverfixture.h"
+
+#include <QPointer>
+#include <QStringList>
+
+#include <memory>
+
+namespace vnd::pricetable::test
+{
+
+class FormFixture : public server::test::ServerFixture
+{
+public:
+    void SetUp() override;
+    void TearDown() override;
+
+    TfrmTabGeral &win() { return *m_window; }
+    ScriptedUi &ui() { return *m_ui; }
+    const QStringList &calls() const { return m_calls; }
+    void clearCalls() { m_calls.clear(); }
+    data::ClientDataSet &items() { return *m_window->cdsItemPreco; }
+    data::ClientDataSet &rules() { return *m_window->cdsPrecoHora; }
+
+    // Makes the period of the table that holds today current and opens the form page.
+    void openForm(const QString &table = QStringLiteral("001"));
+    // Moves the item grid to the product of that name; false when it is not listed.
+    bool goToItem(const QString &name);
+    // Moves to the first item whose field passes the test; false when none does.
+    bool goToItemWhere(const std::function<bool(const data::ClientDataSet &)> &test);
+
+    // Gives the grid the focus and makes the field's column current.
+    void focusCell(widgets::TDBGrid *grid, const char *field);
+    // Types into a cell as a user would: the first key opens the cell editor.
+    void typeInto(widgets::TDBGrid *grid, const char *field, const QString &text);
+    // A key to whatever has the focus.
+    void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    // Left click on the cell of the current row in the field's column.
+    void clickCell(widgets::TDBGrid *grid, const char *field);
+
+    QString selectedField(const widgets::TDBGrid *grid) const;
+    static QString str(const data::ClientDataSet &ds, const char *field);
+    static double num(const data::ClientDataSet &ds, const char *field);
+    static bool isNull(const data::ClientDataSet &ds, const char *field);
+    // A value straight from the database behind the server.
+    QVariant stored(const QString &sql, const QVariantList &values = {}) const
+    {
+        return scalar(sql, values);
+    }
+
+private:
+    std::unique_ptr<ScriptedUi> m_ui;
+    QPointer<TfrmTabGeral> m_window;
+    QStringList m_calls;
+};
+
+} // namespace vnd::pricetable::test
