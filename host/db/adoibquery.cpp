@@ -9,7 +9,8 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
-namespace vnd::db {
+namespace vnd::db
+{
 
 using data::FieldType;
 
@@ -31,6 +32,28 @@ void TADOIBQuery::clearParams()
     m_params.clear();
 }
 
+namespace
+{
+
+// The end of a comment starting at i ("--" to the end of the line, "/* ... */"), or i when
+// none starts there. An apostrophe in a comment must not be taken for a quote.
+qsizetype commentEnd(const QString &sql, qsizetype i)
+{
+    if (i + 1 >= sql.size())
+        return i;
+    if (sql.at(i) == QLatin1Char('-') && sql.at(i + 1) == QLatin1Char('-')) {
+        const qsizetype eol = sql.indexOf(QLatin1Char('\n'), i);
+        return eol < 0 ? sql.size() : eol;
+    }
+    if (sql.at(i) == QLatin1Char('/') && sql.at(i + 1) == QLatin1Char('*')) {
+        const qsizetype close = sql.indexOf(QLatin1String("*/"), i + 2);
+        return close < 0 ? sql.size() : close + 2;
+    }
+    return i;
+}
+
+} // namespace
+
 TADOIBQuery::Prepared TADOIBQuery::prepare(const QString &sql)
 {
     Prepared out;
@@ -38,6 +61,13 @@ TADOIBQuery::Prepared TADOIBQuery::prepare(const QString &sql)
     QChar quote;
     for (qsizetype i = 0; i < sql.size(); ++i) {
         const QChar c = sql.at(i);
+        if (quote.isNull()) {
+            if (const qsizetype end = commentEnd(sql, i); end > i) {
+                out.sql += QStringView(sql).mid(i, end - i);
+                i = end - 1;
+                continue;
+            }
+        }
         if (!quote.isNull()) {
             out.sql += c;
             if (c == quote)
@@ -69,9 +99,9 @@ TADOIBQuery::Prepared TADOIBQuery::prepare(const QString &sql)
 bool TADOIBQuery::isReadOnlyStatement(const QString &sql)
 {
     const QString s = sql.trimmed();
-    const QString first = s.section(QRegularExpression(QStringLiteral("[\\s(]+")), 0, 0,
-                                    QString::SectionSkipEmpty)
-                              .toUpper();
+    const QString first =
+        s.section(QRegularExpression(QStringLiteral("[\\s(]+")), 0, 0, QString::SectionSkipEmpty)
+            .toUpper();
     if (first != QLatin1String("SELECT") && first != QLatin1String("WITH"))
         return false;
     // One statement only: text after a ';' outside quotes could smuggle a write in.
@@ -81,6 +111,8 @@ bool TADOIBQuery::isReadOnlyStatement(const QString &sql)
         if (!quote.isNull()) {
             if (c == quote)
                 quote = QChar();
+        } else if (const qsizetype end = commentEnd(s, i); end > i) {
+            i = end - 1;
         } else if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
             quote = c;
         } else if (c == QLatin1Char(';') && !s.mid(i + 1).trimmed().isEmpty()) {
@@ -90,7 +122,8 @@ bool TADOIBQuery::isReadOnlyStatement(const QString &sql)
     return true;
 }
 
-namespace {
+namespace
+{
 
 FieldType typeOf(const QSqlField &f)
 {

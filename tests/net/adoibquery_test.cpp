@@ -1,6 +1,7 @@
 // The host's direct query on the demo database: bound parameters, read-only statements,
 // case-insensitive fields, one component reused for queries of different shapes.
 
+#include "printers.h"
 #include "serverfixture.h"
 
 #include "host/db/adoibquery.h"
@@ -80,6 +81,14 @@ TEST_F(QueryTest, ParametersAreBoundNeverPasted)
     ASSERT_EQ(m_query.dataSet().recordCount(), 1);
     EXPECT_EQ(m_query.FieldByName(QStringLiteral("LITERAL")).asString(), QStringLiteral(":COD"));
 
+    // Comments are neither quotes nor parameters.
+    for (const char *sql : {"SELECT CDFILIAL FROM FILIAL -- filial d'água\nWHERE CDFILIAL = :COD",
+                            "SELECT CDFILIAL FROM FILIAL WHERE CDFILIAL = :COD /* :OUTRO */"}) {
+        SCOPED_TRACE(sql);
+        EXPECT_EQ(failureOf(QString::fromUtf8(sql)), QString());
+        EXPECT_EQ(m_query.dataSet().recordCount(), 1);
+    }
+
     m_query.clearParams();
     EXPECT_EQ(failureOf(QStringLiteral("SELECT * FROM FILIAL WHERE CDFILIAL = :COD")),
               QStringLiteral("Parâmetro \"COD\" da consulta não informado."));
@@ -100,6 +109,8 @@ TEST_F(QueryTest, OnlyReadingStatementsRun)
         {"SELECT 1; DELETE FROM FILIAL", true},
         {"SELECT ';' AS A; DROP TABLE FILIAL", true},
         {"-- comentário\nDELETE FROM FILIAL", true},
+        {"SELECT 1 AS A -- it's\n; DELETE FROM FILIAL", true},
+        {"SELECT 1 AS A /* ' */; DELETE FROM FILIAL", true},
         {"WITH F AS (SELECT CDFILIAL FROM FILIAL) DELETE FROM FILIAL", false},
         {"WITH F AS (SELECT 1) UPDATE FILIAL SET NMFILIAL = 'X'", false},
     };

@@ -4,6 +4,7 @@
 
 #include "contracts/rdmtabgeral.h"
 #include "host/net/netconnection.h"
+#include "printers.h"
 #include "serverfixture.h"
 
 namespace vnd::net::test
