@@ -12,6 +12,17 @@
 #include <QStringList>
 
 #include <memory>
+#include <ostream>
+
+// Readable failure output for Qt texts.
+inline void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+inline void PrintTo(const QStringList &l, std::ostream *os)
+{
+    *os << '{' << l.join(QStringLiteral(", ")).toStdString() << '}';
+}
 
 namespace vnd::pricetable::test
 {
