@@ -89,9 +89,11 @@ TEST_F(ItemGrid, RowsAreBlueAboveTheCalculatedPriceRedBelowAndPlainWithoutOne)
         showRow(c.row);
         const QImage name = cell("NMPRODUTO");
         EXPECT_GT(ink(name, c.colour), 0);
-        for (bool (*other)(QColor) : {blue, red})
-            if (other != c.colour)
+        for (bool (*other)(QColor) : {blue, red}) {
+            if (other != c.colour) {
                 EXPECT_EQ(ink(name, other), 0);
+            }
+        }
     }
 }
 
