@@ -2,12 +2,14 @@
 
 #include "host/db/hostdatabase.h"
 #include "host/services/errors.h"
+#include "host/services/hostconfig.h"
 #include "host/shell/mainwindow.h"
 #include "host/shell/moduleloader.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QSqlQuery>
 #include <QTcpSocket>
 #include <QTranslator>
 
@@ -58,6 +60,13 @@ QStringList checkEnvironment(const ShellOptions &options, const ModuleLoader &mo
         try {
             db::openHostDatabase(h.database);
             window.setDatabaseStatus(QStringLiteral("Banco de dados: %1").arg(h.database), true);
+            // The picture is the site's, kept in its database; the settings file only
+            // supplies it where the database has none.
+            QSqlQuery q(db::hostDatabase());
+            if (q.exec(QStringLiteral("SELECT VALOR FROM CONFIGHOST WHERE CHAVE = "
+                                      "'PICTURE_PRODUTO'")) &&
+                q.next() && !q.value(0).toString().trimmed().isEmpty())
+                hostConfig().productPicture = q.value(0).toString().trimmed();
         } catch (const Error &e) {
             window.setDatabaseStatus(QStringLiteral("Banco de dados: indisponível"), false);
             problems << e.message();
