@@ -300,3 +300,20 @@ TEST_F(WindowFixture, OnlyOneWindowAndItReopensAfterClosing)
 }
 
 } // namespace vnd::pricetable::test
+
+namespace vnd::pricetable::test {
+
+TEST_F(WindowFixture, TypingInTheTableGridEditsAndEnterPosts)
+{
+    auto &t = *win().cdsTabGeral;
+    ASSERT_TRUE(locate(t, "CDTABEPREC", "003"));
+    typeInto(win().dbgPadrao, "NMTABEPREC", "X");
+    EXPECT_EQ(t.state(), DataSetState::Edit);
+    pressEnter();
+    EXPECT_EQ(t.state(), DataSetState::Browse) << ui().lastError().toStdString();
+    EXPECT_TRUE(scalar("SELECT NMTABEPREC FROM TABEPRECGER WHERE CDTABEPREC = '003'")
+                    .toString()
+                    .startsWith("X"));
+}
+
+} // namespace vnd::pricetable::test
