@@ -14,10 +14,10 @@ namespace
 
 const TableSpec &linkSpec()
 {
-    static const TableSpec spec{QStringLiteral("TABEPRECFILI"),
+    static const TableSpec def{QStringLiteral("TABEPRECFILI"),
                                 {{QStringLiteral("CDFILIAL"), Storage::Text, 4, true, true},
                                  {QStringLiteral("CDTABEPREC"), Storage::Text, 3, false, true}}};
-    return spec;
+    return def;
 }
 
 const QString kSelect = QStringLiteral("SELECT L.CDTABEPREC, F.NMFILIAL, L.CDFILIAL "

@@ -63,13 +63,13 @@ bool MappedChange::touches(QStringView column) const
 }
 
 ChangeApplier::ChangeApplier(const Database &database, const QSqlDatabase &db,
-                             const TableSpec &spec, const data::ChangeSet &changes,
+                             const TableSpec &def, const data::ChangeSet &changes,
                              Messages messages)
-    : m_database(database), m_db(db), m_spec(spec), m_messages(std::move(messages))
+    : m_database(database), m_db(db), m_spec(def), m_messages(std::move(messages))
 {
     std::vector<const Column *> columns;
     std::vector<int> fieldIndex;
-    for (const Column &c : spec.columns) {
+    for (const Column &c : def.columns) {
         const int f = changes.indexOf(c.name);
         if (f >= 0) {
             columns.push_back(&c);

@@ -5,7 +5,7 @@
 
 #include "host/data/packet.h"
 #include "server/database.h"
-#include "server/tablespec.h"
+#include "server/tabledef.h"
 
 #include <QSqlDatabase>
 
@@ -37,7 +37,7 @@ public:
         QString inUse;      // deleting a record others still refer to
     };
 
-    ChangeApplier(const Database &database, const QSqlDatabase &db, const TableSpec &spec,
+    ChangeApplier(const Database &database, const QSqlDatabase &db, const TableSpec &def,
                   const data::ChangeSet &changes, Messages messages = {});
 
     // Maps every change first, so that a malformed change set fails before anything is

@@ -23,7 +23,7 @@ const TableSpec &ruleSpec()
     auto date = [](const char *n, bool key) {
         return Column{QString::fromLatin1(n), Storage::Date, 0, key, key};
     };
-    static const TableSpec spec{
+    static const TableSpec def{
         QStringLiteral("ITEMPRECODIA"),
         {text("CDTABEPREC", 3, true), date("DTINIVGPREC", true), text("CDPRPAITABPR", 10, true),
          text("CDPRODUTO", 10, true), text("NRDIASEMANPR", 1, true), text("IDPERVALORPR", 1, false),
@@ -32,7 +32,7 @@ const TableSpec &ruleSpec()
          date("DTFINVALPREC", false), text("CDTIPOCONSPD", 2, true), text("IDVISUACUPOM", 1, false),
          text("IDTPMODCMD", 1, false), text("IDTPMODDLV", 1, false), text("IDTPMODGERAL", 1, false),
          real("VRPRECODIACMD"), real("VRPRECODIADLV")}};
-    return spec;
+    return def;
 }
 
 const QString kSelect = QStringLiteral(

@@ -17,7 +17,7 @@ namespace
 
 const TableSpec &itemSpec()
 {
-    static const TableSpec spec{QStringLiteral("ITEMPRECO"),
+    static const TableSpec def{QStringLiteral("ITEMPRECO"),
                                 {{QStringLiteral("CDTABEPREC"), Storage::Text, 3, true, true},
                                  {QStringLiteral("DTINIVGPREC"), Storage::Date, 0, true, true},
                                  {QStringLiteral("CDPRODUTO"), Storage::Text, 10, true, true},
@@ -33,17 +33,17 @@ const TableSpec &itemSpec()
                                  {QStringLiteral("IDPRODPROMOC"), Storage::Text, 1, false, false},
                                  {QStringLiteral("HRINIVENPROD"), Storage::Text, 4, false, false},
                                  {QStringLiteral("HRFIMVENPROD"), Storage::Text, 4, false, false}}};
-    return spec;
+    return def;
 }
 
 const TableSpec &productSpec()
 {
-    static const TableSpec spec{
+    static const TableSpec def{
         QStringLiteral("PRODUTO"),
         {{QStringLiteral("CDPRODUTO"), Storage::Text, 10, true, true},
          {QStringLiteral("NMPRODUTO"), Storage::Text, 50, false, true},
          {QStringLiteral("CDBARPRODUTO"), Storage::Text, 30, false, false}}};
-    return spec;
+    return def;
 }
 
 QString iso(QDate d)

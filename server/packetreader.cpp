@@ -1,6 +1,6 @@
 #include "server/packetreader.h"
 
-#include "server/tablespec.h"
+#include "server/tabledef.h"
 
 namespace vnd::server
 {

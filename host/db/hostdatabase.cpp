@@ -13,23 +13,23 @@ namespace {
 const QString kConnection = QStringLiteral("vnd-host");
 }
 
-void openHostDatabase(const QString &spec)
+void openHostDatabase(const QString &address)
 {
     closeHostDatabase();
     QSqlDatabase db;
-    if (spec.startsWith(QLatin1String("sqlite:"))) {
-        const QString path = spec.mid(7);
+    if (address.startsWith(QLatin1String("sqlite:"))) {
+        const QString path = address.mid(7);
         if (path.isEmpty() || !QFileInfo::exists(path))
             throw Error(QStringLiteral("Banco de dados não encontrado: %1").arg(path));
         db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kConnection);
         db.setDatabaseName(path);
         // Lookups only read; a busy writer (the application server) must not fail them.
         db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-    } else if (spec.startsWith(QLatin1String("postgresql://")) ||
-               spec.startsWith(QLatin1String("postgres://"))) {
-        const QUrl url(spec);
+    } else if (address.startsWith(QLatin1String("postgresql://")) ||
+               address.startsWith(QLatin1String("postgres://"))) {
+        const QUrl url(address);
         if (!url.isValid() || url.path().size() < 2)
-            throw Error(QStringLiteral("Endereço de banco de dados inválido: %1").arg(spec));
+            throw Error(QStringLiteral("Endereço de banco de dados inválido: %1").arg(address));
         db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), kConnection);
         db.setHostName(url.host());
         db.setPort(url.port(5432));
@@ -39,7 +39,7 @@ void openHostDatabase(const QString &spec)
     } else {
         throw Error(QStringLiteral("Endereço de banco de dados inválido: \"%1\". Use "
                                    "sqlite:CAMINHO ou postgresql://usuario@servidor/banco.")
-                        .arg(spec));
+                        .arg(address));
     }
     if (!db.open()) {
         const QString why = db.lastError().text();

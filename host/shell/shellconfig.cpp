@@ -23,7 +23,7 @@ bool parseShellOptions(const QStringList &arguments, ShellOptions &options, QStr
                                     QStringLiteral("HOST:PORTA"));
     const QCommandLineOption db(QStringLiteral("db"),
                                 QStringLiteral("Banco de dados da retaguarda."),
-                                QStringLiteral("SPEC"));
+                                QStringLiteral("BANCO"));
     const QCommandLineOption open(QStringLiteral("open"),
                                   QStringLiteral("Abre uma janela do módulo ao iniciar."),
                                   QStringLiteral("FUNCAO"));

@@ -1,7 +1,7 @@
 #pragma once
 // The shell's configuration: the settings file, then the command line over it.
 //   --server HOST:PORT   application server (settings WebURL, WebPort)
-//   --db SPEC            the host's database, "sqlite:PATH" or "postgresql://..." (settings db)
+//   --db BANCO           the host's database, "sqlite:PATH" or "postgresql://..." (settings db)
 //   --open FUNCTION      runs one exported creation function at start-up
 //   --module PATH        the module library (default: beside the executable)
 //   --settings FILE      another settings file (default ~/.config/vnd42700/backoffice.ini)

@@ -165,10 +165,10 @@ TEST(HostDatabase, RefusesWhatItCannotOpenAndCreatesNothing)
 {
     QTemporaryDir dir;
     const QString missing = dir.filePath(QStringLiteral("nao-existe.db"));
-    for (const QString &spec : {QStringLiteral("sqlite:") + missing, QStringLiteral("sqlite:"),
+    for (const QString &address : {QStringLiteral("sqlite:") + missing, QStringLiteral("sqlite:"),
                                 QStringLiteral("mysql://x/y"), QStringLiteral("postgresql://h")}) {
-        SCOPED_TRACE(qPrintable(spec));
-        EXPECT_THROW(openHostDatabase(spec), vnd::Error);
+        SCOPED_TRACE(qPrintable(address));
+        EXPECT_THROW(openHostDatabase(address), vnd::Error);
         EXPECT_FALSE(hostDatabaseOpen());
     }
     EXPECT_FALSE(QFile::exists(missing));

@@ -1,4 +1,4 @@
-#include "server/tablespec.h"
+#include "server/tabledef.h"
 
 #include "server/errors.h"
 
