@@ -3,6 +3,7 @@
 #include "host/net/netconnection.h"
 #include "host/services/hostconfig.h"
 #include "host/widgets/dbgrid.h"
+#include "host/widgets/dbsortgrid.h"
 #include "pricetable/tabgeralstate.h"
 #include "windowfixture.h"
 
@@ -314,6 +315,20 @@ TEST_F(WindowFixture, TypingInTheTableGridEditsAndEnterPosts)
     EXPECT_TRUE(scalar("SELECT NMTABEPREC FROM TABEPRECGER WHERE CDTABEPREC = '003'")
                     .toString()
                     .startsWith("X"));
+}
+
+} // namespace vnd::pricetable::test
+
+namespace vnd::pricetable::test {
+
+TEST_F(WindowFixture, TypingAPriceInTheItemGridStartsAnEdit)
+{
+    showPage(win().tshFormulario);
+    auto &items = *win().cdsItemPreco;
+    ASSERT_TRUE(items.isActive());
+    ASSERT_FALSE(items.isEmpty());
+    typeInto(win().dbsItemPreco, "VRPRECITEM", "7");
+    EXPECT_EQ(items.state(), DataSetState::Edit) << ui().lastError().toStdString();
 }
 
 } // namespace vnd::pricetable::test
