@@ -16,16 +16,6 @@ using data::Field;
 namespace
 {
 
-bool editing(const ClientDataSet &ds)
-{
-    return ds.state() == DataSetState::Edit || ds.state() == DataSetState::Insert;
-}
-
-bool isOn(const ClientDataSet &ds, const char16_t *flag)
-{
-    return ds.fieldByName(flag).asString() == QLatin1String("S");
-}
-
 // An overflow must not reach the record: 0 is refused by the post's own value checks.
 void store(Field &f, double value)
 {
@@ -88,7 +78,7 @@ double basePrice(const CurrentItem &item, Modalidade modalidade)
 void calculaPrecoItemDia(ClientDataSet &ds, const CurrentItem &item, const QString &selectedField,
                          const MessageTable &messages)
 {
-    if (!editing(ds))
+    if (!isEditing(ds))
         return;
     Field &perValor = ds.fieldByName(u"IDPERVALORPR");
     Field &descAcre = ds.fieldByName(u"IDDESCACREPR");
@@ -99,17 +89,17 @@ void calculaPrecoItemDia(ClientDataSet &ds, const CurrentItem &item, const QStri
     const bool fixedAmount = perValor.asString() == QLatin1String("V");
     const bool increase = descAcre.asString() == QLatin1String("A");
 
-    if (isOn(ds, u"IDTPMODGERAL")) {
+    if (isFlagOn(ds, u"IDTPMODGERAL")) {
         const double base = basePrice(item, Modalidade::Geral);
         if (selectedField.compare(QLatin1String("PRECO"), Qt::CaseInsensitive) == 0)
             deriveGeneralValue(ds, base, fixedAmount, increase, messages);
         else if (selectedField.compare(QLatin1String("VRPRECODIA"), Qt::CaseInsensitive) == 0)
             derivePrice(ds, u"VRPRECODIA", u"PRECO", base, fixedAmount, increase);
     }
-    if (isOn(ds, u"IDTPMODDLV"))
+    if (isFlagOn(ds, u"IDTPMODDLV"))
         derivePrice(ds, u"VRPRECODIADLV", u"PRECODLV", basePrice(item, Modalidade::Delivery),
                     fixedAmount, increase);
-    if (isOn(ds, u"IDTPMODCMD"))
+    if (isFlagOn(ds, u"IDTPMODCMD"))
         derivePrice(ds, u"VRPRECODIACMD", u"PRECOCMD", basePrice(item, Modalidade::Comanda),
                     fixedAmount, increase);
 }
@@ -126,9 +116,9 @@ bool alteraCheckModalidade(ClientDataSet &ds, const QString &selectedField)
 {
     if (!isModalidadeField(selectedField))
         return false;
-    if (!editing(ds))
+    if (!isEditing(ds))
         ds.edit();
-    if (!editing(ds))
+    if (!isEditing(ds))
         return false; // nothing to edit (no record)
     Field &flag = ds.fieldByName(selectedField);
     flag.setValue(flag.asString() == QLatin1String("N") ? QStringLiteral("S")

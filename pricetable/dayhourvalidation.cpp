@@ -17,16 +17,6 @@ using data::Field;
 namespace
 {
 
-bool editing(const ClientDataSet &ds)
-{
-    return ds.state() == DataSetState::Edit || ds.state() == DataSetState::Insert;
-}
-
-bool isOn(const ClientDataSet &ds, const char16_t *flag)
-{
-    return ds.fieldByName(flag).asString() == QLatin1String("S");
-}
-
 // Value and resulting price of one modality: both above 0, and the price below twice the
 // base. Every refusal points at the value, the column the user types into.
 void checkModalidade(ClientDataSet &ds, const char16_t *valueField, const char16_t *priceField,
@@ -57,7 +47,7 @@ void checkHoraDia(Field &hora, const MessageTable &messages)
 void checkValidadeInicio(ClientDataSet &ds, const CurrentPeriod &period, bool full,
                          const MessageTable &m)
 {
-    if (!editing(ds))
+    if (!isEditing(ds))
         return;
     Field &ini = ds.fieldByName(u"DTINIVALPREC");
     Field &fin = ds.fieldByName(u"DTFINVALPREC");
@@ -74,7 +64,7 @@ void checkValidadeInicio(ClientDataSet &ds, const CurrentPeriod &period, bool fu
 void checkValidadeFim(ClientDataSet &ds, const CurrentPeriod &period, bool full,
                       const MessageTable &m)
 {
-    if (!editing(ds) || !full)
+    if (!isEditing(ds) || !full)
         return;
     Field &ini = ds.fieldByName(u"DTINIVALPREC");
     Field &fin = ds.fieldByName(u"DTFINVALPREC");
@@ -140,16 +130,16 @@ void precoHoraBeforePost(ClientDataSet &ds, const PrecoHoraContext &ctx)
 
     // The general checks bind even with the general modality off; they only move after the
     // other modalities' checks then.
-    const bool geral = isOn(ds, u"IDTPMODGERAL");
+    const bool geral = isFlagOn(ds, u"IDTPMODGERAL");
     if (geral)
         checkGeral(ds, ctx.item, m);
-    if (isOn(ds, u"IDTPMODDLV")) {
+    if (isFlagOn(ds, u"IDTPMODDLV")) {
         if (ctx.item.dlvEmpty)
             refuse(m, "PRECDLV_ZERO");
         checkModalidade(ds, u"VRPRECODIADLV", u"PRECODLV",
                         basePrice(ctx.item, Modalidade::Delivery), m);
     }
-    if (isOn(ds, u"IDTPMODCMD")) {
+    if (isFlagOn(ds, u"IDTPMODCMD")) {
         if (ctx.item.cmdEmpty)
             refuse(m, "PRECCMD_ZERO");
         checkModalidade(ds, u"VRPRECODIACMD", u"PRECOCMD", basePrice(ctx.item, Modalidade::Comanda),

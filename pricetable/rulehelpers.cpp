@@ -100,4 +100,14 @@ void checkStoredTime(Field &hora, const QString &editText, const MessageTable &m
              messages.msg(QStringLiteral("HoraInv")));
 }
 
+bool isEditing(const data::ClientDataSet &ds)
+{
+    return ds.state() == data::DataSetState::Edit || ds.state() == data::DataSetState::Insert;
+}
+
+bool isFlagOn(const data::ClientDataSet &ds, QStringView fieldName)
+{
+    return ds.fieldByName(fieldName).asString() == QLatin1String("S");
+}
+
 } // namespace vnd::pricetable

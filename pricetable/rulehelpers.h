@@ -20,6 +20,11 @@ namespace vnd::pricetable
 // A refusal that leaves the focus where it is.
 [[noreturn]] void refuse(const MessageTable &messages, const char *key);
 
+// The record is being edited or inserted.
+bool isEditing(const data::ClientDataSet &ds);
+// A one-letter flag field holds "S".
+bool isFlagOn(const data::ClientDataSet &ds, QStringView fieldName);
+
 // Empty as the user sees it: no value, or a text that is blank or shows only mask literals.
 bool isEmptyField(const data::Field &field);
 

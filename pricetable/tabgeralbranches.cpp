@@ -10,24 +10,22 @@
 #include "host/widgets/pesquisar.h"
 #include "host/widgets/syscolors.h"
 #include "pricetable/periodrules.h"
+#include "pricetable/rulehelpers.h"
 #include "pricetable/tabgeralstate.h"
 
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-namespace vnd::pricetable {
+namespace vnd::pricetable
+{
 
 using data::ClientDataSet;
 using data::DataSetState;
 using data::Field;
 using widgets::BusyAnimation;
 
-namespace {
-
-bool editing(const ClientDataSet &ds)
+namespace
 {
-    return ds.state() == DataSetState::Edit || ds.state() == DataSetState::Insert;
-}
 
 bool isColumn(const widgets::TDBGrid *grid, const char *field)
 {
@@ -104,7 +102,7 @@ void TfrmTabGeral::abreQryFilial(const QString &code, const QString &mark)
 
 void TfrmTabGeral::filTabColExit()
 {
-    if (!editing(*cdsFilTab) || !isColumn(dbgFilTab, "CDFILIAL"))
+    if (!isEditing(*cdsFilTab) || !isColumn(dbgFilTab, "CDFILIAL"))
         return;
     Field &code = cdsFilTab->fieldByName(u"CDFILIAL");
     code.setValue(Ajusta(code.asString(), 4));
@@ -123,11 +121,11 @@ void TfrmTabGeral::filTabEditButtonClick()
 {
     if (cdsFilTab->state() != DataSetState::Edit && cdsFilTab->state() != DataSetState::Insert)
         cdsFilTab->edit();
-    if (!editing(*cdsFilTab) || !isColumn(dbgFilTab, "CDFILIAL"))
+    if (!isEditing(*cdsFilTab) || !isColumn(dbgFilTab, "CDFILIAL"))
         return;
     abreQryFilial(QString(), QStringLiteral("T"));
-    const QString caption = Msg(QStringLiteral("FILIAL")) + QLatin1Char('|') +
-                            Msg(QStringLiteral("Filial_Cad"));
+    const QString caption =
+        Msg(QStringLiteral("FILIAL")) + QLatin1Char('|') + Msg(QStringLiteral("Filial_Cad"));
     if (widgets::Pesquisar(dtsFilial, caption, false, true)) {
         cdsFilTab->fieldByName(u"NMFILIAL").clear();
         cdsFilTab->fieldByName(u"CDFILIAL")
@@ -149,7 +147,8 @@ void TfrmTabGeral::filTabBeforePost()
         refuse(ds, "CDFILIAL", Msg(QStringLiteral("FIL_N")));
     ds.fieldByName(u"NMFILIAL").clear();
     code.setValue(qryFilial->FieldByName(QStringLiteral("CDFILIAL")).asString());
-    ds.fieldByName(u"NMFILIAL").setValue(qryFilial->FieldByName(QStringLiteral("NMFILIAL")).asString());
+    ds.fieldByName(u"NMFILIAL")
+        .setValue(qryFilial->FieldByName(QStringLiteral("NMFILIAL")).asString());
     if (code.asString() == stOldChave)
         return;
     const QString table = ds.fieldByName(u"CDTABEPREC").asString();
@@ -161,8 +160,9 @@ void TfrmTabGeral::filTabBeforePost()
     if (!cdsVdFilTab->isEmpty()) {
         cdsVdFilTab->first();
         const QString other = cdsVdFilTab->fieldByName(u"CDTABEPREC").asString();
-        const QString since =
-            cdsVdFilTab->fieldByName(u"DTINIVGPREC").asDate().toString(QStringLiteral("dd/MM/yyyy"));
+        const QString since = cdsVdFilTab->fieldByName(u"DTINIVGPREC")
+                                  .asDate()
+                                  .toString(QStringLiteral("dd/MM/yyyy"));
         refuse(ds, "CDFILIAL", formatMessage(Msg(QStringLiteral("FILOUTTAB")), {other, since}));
     }
 }
