@@ -15,36 +15,16 @@ namespace vnd::pricetable::test
 
 void FormFixture::SetUp()
 {
-    ServerFixture::SetUp();
+    WindowFixture::SetUp();
     if (HasFatalFailure())
         return;
-    hostConfig().webUrl = QStringLiteral("127.0.0.1");
-    hostConfig().webPort = port();
-    db::openHostDatabase(QStringLiteral("sqlite:") + dbPath());
-    m_ui = std::make_unique<ScriptedUi>();
-    m_window = widgets::CreateForm<TfrmTabGeral>();
-    ASSERT_TRUE(m_window);
-    QObject::connect(m_window->netTabGeral, &net::TNetConnection::methodCalled, m_window,
-                     [this](const QString &m) { m_calls << m; });
-    m_window->resize(1100, 640);
-    m_window->Show();
-    QWidget *top = m_window->window();
+    // Cell editors and focus need a real, active window.
+    win().resize(1100, 640);
+    QWidget *top = win().window();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(top));
     top->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(top));
-    ASSERT_TRUE(m_ui->errors().isEmpty()) << m_ui->errors().join(u'\n').toStdString();
-}
-
-void FormFixture::TearDown()
-{
-    if (m_window) {
-        m_window->Close();
-        QApplication::processEvents();
-        delete m_window.data();
-    }
-    m_ui.reset();
-    db::closeHostDatabase();
-    ServerFixture::TearDown();
+    ASSERT_TRUE(ui().errors().isEmpty()) << ui().errors().join(u'\n').toStdString();
 }
 
 void FormFixture::openForm(const QString &table)
@@ -66,7 +46,7 @@ void FormFixture::openForm(const QString &table)
     QApplication::processEvents();
     ASSERT_EQ(w.pgcPadrao->currentWidget(), w.tshFormulario);
     ASSERT_TRUE(items().isActive());
-    ASSERT_TRUE(m_ui->errors().isEmpty()) << m_ui->errors().join(u'\n').toStdString();
+    ASSERT_TRUE(ui().errors().isEmpty()) << ui().errors().join(u'\n').toStdString();
 }
 
 bool FormFixture::goToItem(const QString &name)

@@ -6,7 +6,7 @@
 #include "host/services/scriptedui.h"
 #include "host/widgets/dbgrid.h"
 #include "pricetable/frmtabgeral.h"
-#include "serverfixture.h"
+#include "windowfixture.h"
 
 #include <QPointer>
 #include <QStringList>
@@ -27,18 +27,13 @@ inline void PrintTo(const QStringList &l, std::ostream *os)
 namespace vnd::pricetable::test
 {
 
-class FormFixture : public server::test::ServerFixture
+class FormFixture : public WindowFixture
 {
 public:
     void SetUp() override;
-    void TearDown() override;
 
-    TfrmTabGeral &win() { return *m_window; }
-    ScriptedUi &ui() { return *m_ui; }
-    const QStringList &calls() const { return m_calls; }
-    void clearCalls() { m_calls.clear(); }
-    data::ClientDataSet &items() { return *m_window->cdsItemPreco; }
-    data::ClientDataSet &rules() { return *m_window->cdsPrecoHora; }
+    data::ClientDataSet &items() { return *win().cdsItemPreco; }
+    data::ClientDataSet &rules() { return *win().cdsPrecoHora; }
 
     // Makes the period of the table that holds today current and opens the form page.
     void openForm(const QString &table = QStringLiteral("001"));
@@ -65,11 +60,6 @@ public:
     {
         return scalar(sql, values);
     }
-
-private:
-    std::unique_ptr<ScriptedUi> m_ui;
-    QPointer<TfrmTabGeral> m_window;
-    QStringList m_calls;
 };
 
 } // namespace vnd::pricetable::test
