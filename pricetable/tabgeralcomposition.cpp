@@ -29,9 +29,9 @@ void TfrmTabGeral::bindCompositionHooks()
     grid.setFrameShape(QFrame::NoFrame);
     grid.setColor(widgets::sysColor(widgets::clInfoBk));
     // Editing stays on: the dataset itself refuses every change, silently.
-    grid.setOptions(widgets::dgEditing | widgets::dgTitles | widgets::dgColumnResize |
-                    widgets::dgColLines | widgets::dgRowLines | widgets::dgTabs |
-                    widgets::dgAlwaysShowSelection | widgets::dgConfirmDelete);
+    grid.setOptions(widgets::dgEditing | widgets::dgTitles | widgets::dgIndicator |
+                    widgets::dgColumnResize | widgets::dgColLines | widgets::dgRowLines |
+                    widgets::dgTabs | widgets::dgAlwaysShowSelection | widgets::dgConfirmDelete);
     grid.allowAppend = false;
     grid.addColumn(QStringLiteral("CDARVPROD"), QStringLiteral("Produto"), 93).readOnly = true;
     grid.addColumn(QStringLiteral("NMPRODUTO"), QStringLiteral("Nome"), 273).readOnly = true;

@@ -37,9 +37,9 @@ void TfrmTabGeral::buildPrecoHoraGrid()
     widgets::TDBGrid &grid = *dbgPrecoHora;
     grid.setDataSource(dtsPrecoHora);
     grid.setColor(sysColor(widgets::clInfoBk));
-    grid.setOptions(widgets::dgEditing | widgets::dgTitles | widgets::dgColumnResize |
-                    widgets::dgColLines | widgets::dgRowLines | widgets::dgTabs |
-                    widgets::dgConfirmDelete | widgets::dgCancelOnExit);
+    grid.setOptions(widgets::dgEditing | widgets::dgTitles | widgets::dgIndicator |
+                    widgets::dgColumnResize | widgets::dgColLines | widgets::dgRowLines |
+                    widgets::dgTabs | widgets::dgConfirmDelete | widgets::dgCancelOnExit);
 
     const auto add = [&grid](const char *field, int width = -1) -> TColumn & {
         return grid.addColumn(QString::fromLatin1(field), {}, width);

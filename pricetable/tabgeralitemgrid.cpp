@@ -36,9 +36,9 @@ void TfrmTabGeral::buildItemGrid()
     grid.setDataSource(dtsItemPreco);
     grid.setFrameShape(QFrame::NoFrame);
     grid.setColor(sysColor(widgets::clInfoBk));
-    grid.setOptions(widgets::dgEditing | widgets::dgTitles | widgets::dgColumnResize |
-                    widgets::dgColLines | widgets::dgRowLines | widgets::dgTabs |
-                    widgets::dgConfirmDelete | widgets::dgCancelOnExit);
+    grid.setOptions(widgets::dgEditing | widgets::dgTitles | widgets::dgIndicator |
+                    widgets::dgColumnResize | widgets::dgColLines | widgets::dgRowLines |
+                    widgets::dgTabs | widgets::dgConfirmDelete | widgets::dgCancelOnExit);
     // Rows only come from the server.
     grid.allowAppend = false;
 

@@ -543,9 +543,9 @@ bool ClientDataSet::locate(const QStringList &fieldNames, const QVariantList &va
         const Field &f = fieldByName(fieldNames[i]);
         QVariant v = values[i];
         if (v.typeId() == QMetaType::QString && !isTextType(f.dataType()))
-            v = parseText(f.dataType(), v.toString(), f.fieldName());
+            v = parseText(f.dataType(), v.toString(), f.label());
         else if (!isTextType(f.dataType()) && !conformValue(f.dataType(), 0, v))
-            throw vnd::Error(QStringLiteral("Valor inválido para o campo %1.").arg(f.fieldName()));
+            throw vnd::Error(QStringLiteral("Valor inválido para o campo %1.").arg(f.label()));
         fs.push_back(&f);
         wanted.append(v);
     }

@@ -31,6 +31,8 @@ public:
 
     // Presentation properties, read by grids and edits.
     QString displayLabel; // defaults to the field name
+    // What messages call the field: its label, or its name when the label was cleared.
+    QString label() const { return displayLabel.isEmpty() ? m_name : displayLabel; }
     bool visible = true;
     bool readOnly = false;
     QString editMask;      // host mask syntax "mask;save-literals;blank"

@@ -42,24 +42,24 @@ void Field::setValue(const QVariant &v)
     ClientDataSet::Impl &d = *m_dataSet->d;
     QVariant x = v;
     if (x.typeId() == QMetaType::QString && !isTextType(m_type))
-        x = parseText(m_type, x.toString(), m_name);
+        x = parseText(m_type, x.toString(), label());
     if (!conformValue(m_type, m_size, x))
-        throw vnd::Error(QStringLiteral("Valor inválido para o campo %1.").arg(m_name));
+        throw vnd::Error(QStringLiteral("Valor inválido para o campo %1.").arg(label()));
     const int s = d.slot[m_index];
     if (m_calculated) {
         if (!d.calcTarget)
             throw vnd::Error(
-                QStringLiteral("O campo calculado %1 só recebe valor no cálculo.").arg(m_name));
+                QStringLiteral("O campo calculado %1 só recebe valor no cálculo.").arg(label()));
         (*d.calcTarget)[s] = std::move(x);
         return;
     }
     if (d.calcTarget)
         throw vnd::Error(
-            QStringLiteral("O campo %1 não pode ser alterado durante o cálculo.").arg(m_name));
+            QStringLiteral("O campo %1 não pode ser alterado durante o cálculo.").arg(label()));
     if (!d.editing() || !d.editRec)
         throw vnd::Error(
             QStringLiteral("O registro não está em edição: o campo %1 não pode ser alterado.")
-                .arg(m_name));
+                .arg(label()));
     d.buffer[s] = std::move(x);
     d.modified = true;
     emit m_dataSet->fieldChanged(m_index);
@@ -96,11 +96,11 @@ double Field::asFloat() const
             return 0;
         if (!parseNumber(s, d))
             throw vnd::Error(QStringLiteral("'%1' não é um valor numérico válido para o campo %2.")
-                                 .arg(s, m_name));
+                                 .arg(s, label()));
         return d;
     }
     default:
-        throw vnd::Error(QStringLiteral("O campo %1 não tem valor numérico.").arg(m_name));
+        throw vnd::Error(QStringLiteral("O campo %1 não tem valor numérico.").arg(label()));
     }
 }
 
@@ -112,7 +112,7 @@ qint64 Field::asInteger() const
     }
     const double d = asFloat();
     if (std::fabs(d) >= 9.2e18)
-        throw vnd::Error(QStringLiteral("Valor do campo %1 fora do intervalo.").arg(m_name));
+        throw vnd::Error(QStringLiteral("Valor do campo %1 fora do intervalo.").arg(label()));
     return qRound64(d);
 }
 
@@ -133,9 +133,9 @@ QDateTime Field::asDateTime() const
         if (parseDateTime(s, dt))
             return dt;
         throw vnd::Error(
-            QStringLiteral("'%1' não é uma data válida para o campo %2.").arg(s, m_name));
+            QStringLiteral("'%1' não é uma data válida para o campo %2.").arg(s, label()));
     }
-    throw vnd::Error(QStringLiteral("O campo %1 não tem valor de data.").arg(m_name));
+    throw vnd::Error(QStringLiteral("O campo %1 não tem valor de data.").arg(label()));
 }
 
 QDate Field::asDate() const
@@ -156,17 +156,17 @@ bool Field::asBoolean() const
         return v.toDouble() != 0;
     case FieldType::String:
     case FieldType::FixedString: {
-        const QVariant b = parseText(FieldType::Boolean, textView(m_type, v).toString(), m_name);
+        const QVariant b = parseText(FieldType::Boolean, textView(m_type, v).toString(), label());
         return b.isValid() && b.toBool();
     }
     default:
-        throw vnd::Error(QStringLiteral("O campo %1 não tem valor lógico.").arg(m_name));
+        throw vnd::Error(QStringLiteral("O campo %1 não tem valor lógico.").arg(label()));
     }
 }
 
 void Field::setAsString(const QString &s)
 {
-    setValue(parseText(m_type, s, m_name));
+    setValue(parseText(m_type, s, label()));
 }
 
 QString Field::displayText() const

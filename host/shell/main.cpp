@@ -22,14 +22,18 @@ int main(int argc, char *argv[])
     vnd::shell::ShellOptions options;
     QString error;
     if (!vnd::shell::parseShellOptions(arguments, options, error)) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
+        std::fprintf(stderr, "%s\n", error.toUtf8().constData());
+        std::fprintf(stderr, "Use --help para ver as opções.\n");
         return 2;
+    }
+    if (options.helpRequested) {
+        std::fputs(vnd::shell::shellUsage().toUtf8().constData(), stdout);
+        return 0;
     }
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("backoffice"));
     QApplication::setOrganizationName(QStringLiteral("vnd42700"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Retaguarda"));
     QApplication::setStyle(QStringLiteral("Fusion"));
     vnd::shell::installPortuguese(app);
     vnd::widgets::installGuiUserInterface();
@@ -37,14 +41,15 @@ int main(int argc, char *argv[])
     vnd::hostConfig() = options.host;
 
     vnd::shell::ModuleLoader module;
-    module.load(options.modulePath);
+    module.load(options.modulePath.isEmpty() ? vnd::shell::ModuleLoader::defaultPath()
+                                             : options.modulePath);
     vnd::shell::MainWindow window(module);
     window.show();
 
     QTimer::singleShot(0, &window, [&] {
         const QStringList problems = vnd::shell::checkEnvironment(options, module, window);
         for (const QString &p : problems)
-            std::fprintf(stderr, "backoffice: %s\n", qPrintable(p));
+            std::fprintf(stderr, "backoffice: %s\n", p.toUtf8().constData());
         if (!problems.isEmpty())
             vnd::ShowMsg(problems.join(QStringLiteral("\n\n")), vnd::mtWarning, vnd::mbOK);
         if (!options.openFunction.isEmpty())

@@ -116,11 +116,14 @@ void MainWindow::setDatabaseStatus(const QString &text, bool ok)
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    // Document windows close through their own FormClose, and may refuse.
-    m_mdi->closeAllSubWindows();
-    if (!m_mdi->subWindowList().isEmpty()) {
-        event->ignore();
-        return;
+    // Document windows close through their own FormClose, and may refuse. Their frames are
+    // released later (deleteLater), so a refusal is told by close()'s answer, not by the
+    // list of windows still present.
+    for (QMdiSubWindow *sub : m_mdi->subWindowList()) {
+        if (!sub->close()) {
+            event->ignore();
+            return;
+        }
     }
     event->accept();
 }

@@ -15,28 +15,62 @@ QString defaultSettingsFile()
            QStringLiteral("/vnd42700/backoffice.ini");
 }
 
+QString shellUsage()
+{
+    return QStringLiteral(
+        "uso: backoffice [opções]\n"
+        "\n"
+        "Retaguarda de vendas: abre a janela principal e oferece as janelas do módulo de\n"
+        "preços no menu Preços.\n"
+        "\n"
+        "Opções:\n"
+        "  --server HOST:PORTA   servidor de aplicação (chaves WebURL e WebPort da configuração)\n"
+        "  --db BANCO            banco de dados da retaguarda: sqlite:ARQUIVO ou\n"
+        "                        postgresql://... (chave db da configuração)\n"
+        "  --open FUNCAO         abre uma janela do módulo ao iniciar: IniProc, criaTabGeral,\n"
+        "                        CriaImportaTabela, CriaCadAutPromocao ou\n"
+        "                        CriaCadAutPrecoDeferenciado\n"
+        "  --module ARQUIVO      biblioteca do módulo de preços (padrão: ../lib/libvnd42700.so\n"
+        "                        a partir da pasta do executável)\n"
+        "  --settings ARQUIVO    arquivo de configuração (padrão:\n"
+        "                        ~/.config/vnd42700/backoffice.ini)\n"
+        "  -h, --help            mostra este texto e termina\n");
+}
+
 bool parseShellOptions(const QStringList &arguments, ShellOptions &options, QString &error)
 {
     QCommandLineParser parser;
-    const QCommandLineOption server(QStringLiteral("server"),
-                                    QStringLiteral("Servidor de aplicação (HOST:PORTA)."),
-                                    QStringLiteral("HOST:PORTA"));
-    const QCommandLineOption db(QStringLiteral("db"),
-                                QStringLiteral("Banco de dados da retaguarda."),
-                                QStringLiteral("BANCO"));
-    const QCommandLineOption open(QStringLiteral("open"),
-                                  QStringLiteral("Abre uma janela do módulo ao iniciar."),
-                                  QStringLiteral("FUNCAO"));
-    const QCommandLineOption module(QStringLiteral("module"),
-                                    QStringLiteral("Biblioteca do módulo de preços."),
-                                    QStringLiteral("ARQUIVO"));
-    const QCommandLineOption settings(QStringLiteral("settings"),
-                                      QStringLiteral("Arquivo de configuração."),
-                                      QStringLiteral("ARQUIVO"));
-    parser.addOptions({server, db, open, module, settings});
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption server(QStringLiteral("server"), QString(), QStringLiteral("v"));
+    const QCommandLineOption db(QStringLiteral("db"), QString(), QStringLiteral("v"));
+    const QCommandLineOption open(QStringLiteral("open"), QString(), QStringLiteral("v"));
+    const QCommandLineOption module(QStringLiteral("module"), QString(), QStringLiteral("v"));
+    const QCommandLineOption settings(QStringLiteral("settings"), QString(), QStringLiteral("v"));
+    parser.addOptions({help, server, db, open, module, settings});
+    // The parser's own error texts are English; the user gets ours.
     if (!parser.parse(arguments)) {
-        error = QStringLiteral("Linha de comando inválida: %1").arg(parser.errorText());
+        const QStringList unknown = parser.unknownOptionNames();
+        if (!unknown.isEmpty()) {
+            error =
+                QStringLiteral("Opção desconhecida: %1%2")
+                    .arg(unknown.first().size() == 1 ? QStringLiteral("-") : QStringLiteral("--"),
+                         unknown.first());
+        } else {
+            QString missing;
+            for (const QString &name :
+                 {QStringLiteral("server"), QStringLiteral("db"), QStringLiteral("open"),
+                  QStringLiteral("module"), QStringLiteral("settings")})
+                if (arguments.constLast() == QStringLiteral("--") + name)
+                    missing = name;
+            error = missing.isEmpty() ? QStringLiteral("Linha de comando inválida.")
+                                      : QStringLiteral("A opção --%1 exige um valor.").arg(missing);
+        }
         return false;
+    }
+    if (parser.isSet(help)) {
+        options.helpRequested = true;
+        return true;
     }
     if (!parser.positionalArguments().isEmpty()) {
         error = QStringLiteral("Argumento não reconhecido: %1")
@@ -78,7 +112,9 @@ bool parseShellOptions(const QStringList &arguments, ShellOptions &options, QStr
             return false;
         }
     }
-    options.modulePath = parser.isSet(module) ? parser.value(module) : ModuleLoader::defaultPath();
+    // The default module path depends on the executable's folder, which only the application
+    // object knows: main() fills it in once that exists.
+    options.modulePath = parser.isSet(module) ? parser.value(module) : QString();
     return true;
 }
 

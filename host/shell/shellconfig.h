@@ -5,6 +5,7 @@
 //   --open FUNCTION      runs one exported creation function at start-up
 //   --module PATH        the module library (default: beside the executable)
 //   --settings FILE      another settings file (default ~/.config/vnd42700/backoffice.ini)
+//   --help               usage text
 
 #include "host/services/hostconfig.h"
 
@@ -18,7 +19,11 @@ struct ShellOptions {
     QString openFunction;
     QString modulePath;
     QString settingsFile;
+    bool helpRequested = false;
 };
+
+// Portuguese usage text of --help.
+QString shellUsage();
 
 // Parses the arguments (argv[0] included). On a malformed command line returns false with
 // a Portuguese message in error.

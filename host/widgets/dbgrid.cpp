@@ -3,6 +3,7 @@
 #include "host/services/ui.h"
 #include "host/widgets/dbgriddelegate.h"
 #include "host/widgets/dbgridmodel.h"
+#include "host/widgets/recordindicator.h"
 #include "host/widgets/syscolors.h"
 
 #include <QApplication>
@@ -20,9 +21,10 @@ using data::DataSetState;
 TDBGrid::TDBGrid(QWidget *parent)
     : QTableView(parent), m_model(new DBGridModel(this)),
       m_delegate(new Internal::DBGridDelegate(this)),
-      m_options(dgEditing | dgTitles | dgColumnResize | dgColLines | dgRowLines | dgTabs |
-                dgConfirmDelete | dgCancelOnExit)
+      m_options(dgEditing | dgTitles | dgIndicator | dgColumnResize | dgColLines | dgRowLines |
+                dgTabs | dgConfirmDelete | dgCancelOnExit)
 {
+    setVerticalHeader(new RecordIndicatorHeader(this));
     m_model->setColumns(&m_columns);
     setModel(m_model);
     setItemDelegate(m_delegate);
@@ -156,35 +158,59 @@ void TDBGrid::columnsChanged()
     m_model->columnsChanged();
 }
 
+namespace
+{
+// Text as wide as the widest value a field of this kind shows; empty for long free texts,
+// whose columns may be narrower than their data.
+QString widestSample(const data::Field &field)
+{
+    switch (field.dataType()) {
+    case data::FieldType::Date:
+        return QStringLiteral("00/00/0000");
+    case data::FieldType::DateTime:
+        return QStringLiteral("00/00/0000 00:00:00");
+    case data::FieldType::Integer:
+    case data::FieldType::Float:
+        return QStringLiteral("0.000.000,00");
+    default: {
+        const int chars = field.displayWidth > 0 ? field.displayWidth : field.size();
+        return chars > 0 && chars <= 20 ? QString(chars, u'0') : QString();
+    }
+    }
+}
+} // namespace
+
 void TDBGrid::applyColumnWidths()
 {
     m_applyingWidths = true;
+    const QFontMetrics cells = fontMetrics();
+    const QFontMetrics titles = horizontalHeader()->fontMetrics();
     for (int v = 0; v < m_model->columnCount(); ++v) {
         const TColumn &c = m_columns[m_model->columnIndexOf(v)];
         int w = c.width;
-        if (w < 0 && c.field) {
-            QString sample;
-            switch (c.field->dataType()) {
-            case data::FieldType::Date:
-                sample = QStringLiteral("00/00/0000");
-                break;
-            case data::FieldType::DateTime:
-                sample = QStringLiteral("00/00/0000 00:00:00");
-                break;
-            case data::FieldType::Integer:
-            case data::FieldType::Float:
-                sample = QStringLiteral("000000,00");
-                break;
-            default: {
-                const int chars =
-                    c.field->displayWidth > 0 ? c.field->displayWidth : c.field->size();
-                sample = QString(std::clamp(chars > 0 ? chars : 10, 4, 40), u'n');
-            }
-            }
-            w = std::max(fontMetrics().horizontalAdvance(sample) + 10,
-                         fontMetrics().horizontalAdvance(c.caption()) + 16);
+        if (w < 0 && c.field && widestSample(*c.field).isEmpty()) {
+            const int chars = c.field->displayWidth > 0 ? c.field->displayWidth : c.field->size();
+            w = cells.horizontalAdvance(QString(std::clamp(chars > 0 ? chars : 10, 4, 40), u'n')) +
+                10;
         }
-        setColumnWidth(v, w < 0 ? 64 : w);
+        // Neither a title nor a code, date or number is ever cut, whatever width was asked.
+        w = std::max(w, titles.horizontalAdvance(c.caption()) + 18);
+        if (c.field) {
+            w = std::max(w, cells.horizontalAdvance(widestSample(*c.field)) + 12);
+            // Coded fields show texts longer than their codes: measure the first rows shown
+            // (a bounded sample, so a large load costs nothing more).
+            if (!widestSample(*c.field).isEmpty() || !c.pickList.isEmpty()) {
+                for (const QString &item : c.pickList)
+                    w = std::max(w, cells.horizontalAdvance(item) + 24);
+                const data::ClientDataSet *ds = dataSet();
+                const int rows = ds && ds->isActive() ? std::min(ds->recordCount(), 64) : 0;
+                for (int r = 0; r < rows; ++r)
+                    w = std::max(w, cells.horizontalAdvance(
+                                        ds->textAt(r, c.field->index(), true)) +
+                                        12);
+            }
+        }
+        setColumnWidth(v, w);
     }
     m_applyingWidths = false;
 }
@@ -195,7 +221,7 @@ void TDBGrid::setOptions(int options)
     m_model->editingAllowed = (options & dgEditing) && !m_readOnly;
     horizontalHeader()->setVisible(options & dgTitles);
     verticalHeader()->setVisible(options & dgIndicator);
-    verticalHeader()->setFixedWidth(12);
+    verticalHeader()->setFixedWidth(16);
     horizontalHeader()->setSectionResizeMode((options & dgColumnResize) ? QHeaderView::Interactive
                                                                         : QHeaderView::Fixed);
     setShowGrid(options & (dgColLines | dgRowLines));

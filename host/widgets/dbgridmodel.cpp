@@ -1,6 +1,9 @@
 #include "host/widgets/dbgridmodel.h"
 
 #include "host/services/ui.h"
+#include "host/widgets/recordindicator.h"
+
+#include <utility>
 
 namespace vnd::widgets
 {
@@ -26,7 +29,11 @@ void DBGridModel::setDataSet(ClientDataSet *dataSet)
             << connect(dataSet, &ClientDataSet::rowChanged, this, &DBGridModel::onRowChanged)
             << connect(dataSet, &ClientDataSet::fieldChanged, this, &DBGridModel::onFieldChanged)
             << connect(dataSet, &ClientDataSet::stateChanged, this,
-                       [this] { onRowChanged(m_dataSet->recNo()); });
+                       [this] {
+                           onRowChanged(m_dataSet->recNo());
+                           markCurrentRow();
+                       })
+            << connect(dataSet, &ClientDataSet::currentChanged, this, [this] { markCurrentRow(); });
     }
     rebind();
     endResetModel();
@@ -113,8 +120,23 @@ QVariant DBGridModel::data(const QModelIndex &index, int role) const
     }
 }
 
+void DBGridModel::markCurrentRow()
+{
+    const int now = m_dataSet ? m_dataSet->recNo() : -1;
+    const int before = std::exchange(m_markedRow, now);
+    for (int row : {before, now})
+        if (row >= 0 && row < m_rows)
+            emit headerDataChanged(Qt::Vertical, row, row);
+}
+
 QVariant DBGridModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
+    if (orientation == Qt::Vertical) {
+        if (role == RecordIndicatorHeader::IndicatorRole && m_dataSet)
+            return int(indicatorMark(m_dataSet->state(), section, m_dataSet->recNo()));
+        if (role == Qt::DisplayRole)
+            return QString(); // the indicator, not row numbers
+    }
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
     const int ci = columnIndexOf(section);
@@ -164,6 +186,7 @@ void DBGridModel::onReset()
     beginResetModel();
     rebind();
     endResetModel();
+    m_markedRow = m_dataSet ? m_dataSet->recNo() : -1;
 }
 
 // The dataset reports changes after making them, so during a "rows about to change" window

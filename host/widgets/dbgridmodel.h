@@ -50,11 +50,13 @@ private:
     void onRowsRemoved(int first, int last);
     void onRowChanged(int row);
     void onFieldChanged(int fieldIndex);
+    void markCurrentRow(); // repaints the indicator of the old and the new current row
 
     QPointer<data::ClientDataSet> m_dataSet;
     std::deque<TColumn> *m_columns = nullptr;
     QList<int> m_visible; // visible column -> column index
     int m_rows = 0;
+    int m_markedRow = -1;
     QList<QMetaObject::Connection> m_connections;
 };
 

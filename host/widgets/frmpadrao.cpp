@@ -198,8 +198,28 @@ void TfrmPadrao::setPageEnabled(QWidget *page, bool enabled)
     page->setEnabled(enabled);
 }
 
+bool TfrmPadrao::discardPendingEdits()
+{
+    QList<data::ClientDataSet *> pending;
+    for (data::ClientDataSet *ds : findChildren<data::ClientDataSet *>())
+        if (ds->state() == data::DataSetState::Edit || ds->state() == data::DataSetState::Insert)
+            pending << ds;
+    if (pending.isEmpty())
+        return true;
+    if (ShowMsg(QStringLiteral("Existem alterações não confirmadas. Deseja descartá-las?"),
+                mtConfirmation, mbYesNo) != mrYes)
+        return false;
+    for (data::ClientDataSet *ds : pending)
+        guarded([ds] { ds->cancel(); });
+    return true;
+}
+
 void TfrmPadrao::closeEvent(QCloseEvent *event)
 {
+    if (!discardPendingEdits()) {
+        event->ignore();
+        return;
+    }
     CloseAction action = caFree;
     if (!guarded([&] { FormClose(action); }) || action == caNone) {
         event->ignore();

@@ -94,6 +94,9 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // Asks before a close throws away an edit or insert not posted; true when the close may
+    // go on (nothing pending, or the user chose to discard it).
+    bool discardPendingEdits();
     QAction *makeCommand(const QString &caption, int glyph, const QKeySequence &key,
                          void (TfrmPadrao::*handler)());
     void buildNavigator();

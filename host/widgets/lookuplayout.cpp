@@ -15,8 +15,8 @@ namespace vnd::widgets::Internal
 
 void setUpLookupGrid(TDBGrid *grid, data::DataSource *source)
 {
-    grid->setOptions(dgTitles | dgColumnResize | dgColLines | dgRowLines | dgRowSelect |
-                     dgAlwaysShowSelection);
+    grid->setOptions(dgTitles | dgIndicator | dgColumnResize | dgColLines | dgRowLines |
+                     dgRowSelect | dgAlwaysShowSelection);
     grid->setReadOnly(true);
     grid->allowAppend = false;
     grid->setDataSource(source);

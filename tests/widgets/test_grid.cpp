@@ -2,6 +2,7 @@
 
 #include "host/widgets/dbgridmodel.h"
 #include "host/widgets/dbsortgrid.h"
+#include "host/widgets/recordindicator.h"
 
 #include <QAbstractItemModelTester>
 #include <QComboBox>
@@ -284,4 +285,41 @@ TEST_F(SortGrid, TitleClickSortsAndClickingAgainRestoresLoadOrder)
     QTest::mouseClick(grid->horizontalHeader()->viewport(), Qt::LeftButton, {}, QPoint(x, 5));
     EXPECT_EQ(ds->indexFieldNames(), QString());
     EXPECT_EQ(firstName(), QStringLiteral("Ervilha"));
+}
+
+// The row header marks the current record by state; a click, a key or a dataset move
+// carries the mark, and only one row ever has it.
+TEST_F(Grid, RecordIndicatorMarksTheCurrentRowByState)
+{
+    const auto marks = [this] {
+        QList<int> m;
+        for (int r = 0; r < grid->model()->rowCount(); ++r)
+            m << grid->model()
+                     ->headerData(r, Qt::Vertical, RecordIndicatorHeader::IndicatorRole)
+                     .toInt();
+        return m;
+    };
+    const int browse = int(IndicatorMark::Browse), edit = int(IndicatorMark::Edit),
+              insert = int(IndicatorMark::Insert);
+    ASSERT_TRUE(grid->verticalHeader()->isVisible());
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                      grid->visualRect(grid->model()->index(1, cNome)).center());
+    EXPECT_EQ(marks(), (QList<int>{0, browse, 0}));
+    goTo(2, cNome);
+    type(QStringLiteral("x"));
+    EXPECT_EQ(marks(), (QList<int>{0, 0, edit}));
+    key(Qt::Key_Escape);
+    key(Qt::Key_Down);
+    EXPECT_EQ(ds->state(), DataSetState::Insert);
+    EXPECT_EQ(marks(), (QList<int>{0, 0, 0, insert}));
+
+    // The mark is painted, not only answered: the header of the current row holds ink.
+    key(Qt::Key_Escape);
+    ds->moveTo(0);
+    const QImage header = grid->verticalHeader()->grab().toImage();
+    const int y = grid->rowViewportPosition(0) + grid->rowHeight(0) / 2;
+    int dark = 0;
+    for (int x = 0; x < header.width(); ++x)
+        dark += qGray(header.pixel(x, y)) < 100;
+    EXPECT_GT(dark, 0);
 }
