@@ -194,6 +194,8 @@ void TfrmTabGeral::pgcPadraoChange()
         dbsItemPreco->setFocus();
         if (data::Field *f = cdsItemPreco->findField(u"CDPRODUTO"))
             f->focusControl();
+        // The commands follow the rows just loaded, before the user moves in the grid.
+        habilita(dtsItemPreco);
         break;
     case Page::Branches:
         getFilTab();

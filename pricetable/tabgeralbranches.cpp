@@ -109,9 +109,10 @@ void TfrmTabGeral::filTabColExit()
     if (code.asString().isEmpty())
         return;
     abreQryFilial(code.asString(), QString());
+    // A name left beside a code that does not exist would read as if it belonged to it.
+    cdsFilTab->fieldByName(u"NMFILIAL").clear();
     if (qryFilial->IsEmpty())
         refuse(*cdsFilTab, "CDFILIAL", Msg(QStringLiteral("FIL_N")));
-    cdsFilTab->fieldByName(u"NMFILIAL").clear();
     code.setValue(qryFilial->FieldByName(QStringLiteral("CDFILIAL")).asString());
     cdsFilTab->fieldByName(u"NMFILIAL")
         .setValue(qryFilial->FieldByName(QStringLiteral("NMFILIAL")).asString());
@@ -143,9 +144,9 @@ void TfrmTabGeral::filTabBeforePost()
     if (EmptyString(code.asString()))
         refuse(ds, "CDFILIAL", Msg(QStringLiteral("FIL_DEV")));
     abreQryFilial(code.asString(), QString());
+    ds.fieldByName(u"NMFILIAL").clear();
     if (qryFilial->IsEmpty())
         refuse(ds, "CDFILIAL", Msg(QStringLiteral("FIL_N")));
-    ds.fieldByName(u"NMFILIAL").clear();
     code.setValue(qryFilial->FieldByName(QStringLiteral("CDFILIAL")).asString());
     ds.fieldByName(u"NMFILIAL")
         .setValue(qryFilial->FieldByName(QStringLiteral("NMFILIAL")).asString());

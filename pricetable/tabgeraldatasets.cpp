@@ -103,6 +103,10 @@ void TfrmTabGeral::defineDataSets()
     qryFilial->SQL = {QStringLiteral("SELECT CDFILIAL, NMFILIAL"), QStringLiteral("FROM FILIAL"),
                       QStringLiteral("WHERE (CDFILIAL = :P_CDFILIAL OR :P_TCDFILIAL = 'T')"),
                       QStringLiteral("ORDER BY CDFILIAL")};
+    qryFilial->DisplayLabels = {{QStringLiteral("CDFILIAL"), QStringLiteral("Código")},
+                                {QStringLiteral("NMFILIAL"), QStringLiteral("Nome")}};
+    adqTipoCons->DisplayLabels = {{QStringLiteral("CDTIPOCONS"), QStringLiteral("Código")},
+                                  {QStringLiteral("NMTIPOCONS"), QStringLiteral("Nome")}};
 }
 
 } // namespace vnd::pricetable

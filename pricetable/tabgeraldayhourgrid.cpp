@@ -121,8 +121,6 @@ void TfrmTabGeral::dbgPrecoHoraEditButtonClick()
     adqTipoCons->setParam(QStringLiteral("P_TCDTIPOCONS"), QStringLiteral("T"));
     adqTipoCons->Open();
     data::ClientDataSet &types = adqTipoCons->dataSet();
-    types.fieldByName(u"CDTIPOCONS").displayLabel = QStringLiteral("Código");
-    types.fieldByName(u"NMTIPOCONS").displayLabel = QStringLiteral("Nome");
     data::DataSource dtsTipoCons(&types);
     const QString caption =
         Msg(QStringLiteral("TpCons")) + QLatin1Char('|') + Msg(QStringLiteral("TpConsNCad"));

@@ -178,8 +178,12 @@ QVariant parseText(FieldType t, const QString &text, const QString &fieldName)
         if (onlyMaskLiterals(s))
             return QVariant();
         QDateTime dt;
-        if (!parseDateTime(s, dt) || (t == FieldType::Date && dt.time() != QTime(0, 0)))
-            refuse(text, fieldName, t == FieldType::Date ? "uma data" : "uma data e hora");
+        if (!parseDateTime(s, dt) || (t == FieldType::Date && dt.time() != QTime(0, 0))) {
+            // Said at the cell, before any check that would read it as a wrong order.
+            if (t == FieldType::Date)
+                throw vnd::Error(QStringLiteral("Data inválida."));
+            refuse(text, fieldName, "uma data e hora");
+        }
         return t == FieldType::Date ? QVariant(dt.date()) : QVariant(dt);
     }
     case FieldType::Boolean: {

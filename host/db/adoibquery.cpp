@@ -187,6 +187,9 @@ void TADOIBQuery::Open()
     }
     q.finish();
     m_rows.loadPacket(std::move(packet));
+    for (auto it = DisplayLabels.cbegin(); it != DisplayLabels.cend(); ++it)
+        if (data::Field *f = m_rows.findField(it.key()))
+            f->displayLabel = it.value();
 }
 
 void TADOIBQuery::Close()

@@ -7,6 +7,7 @@
 
 #include <QObject>
 #include <QStringList>
+#include <QMap>
 #include <QVariantMap>
 
 namespace vnd::db {
@@ -18,6 +19,9 @@ public:
     explicit TADOIBQuery(QObject *parent = nullptr);
 
     QStringList SQL; // the statement, one entry a line
+    // Titles of the result's columns (by field name), kept across opens: lookups show
+    // these, not the database's column names.
+    QMap<QString, QString> DisplayLabels;
 
     // Parameter names are matched case-insensitively, without the colon.
     void setParam(const QString &name, const QVariant &value);

@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QTest>
 
 namespace vnd::pricetable::test {
 
@@ -57,9 +58,14 @@ TEST_F(BranchesFixture, TwoDigitCodeIsCompletedAndNamedOnColumnExit)
 TEST_F(BranchesFixture, UnknownCodeIsReportedAtColumnExitAndPost)
 {
     win().sbtIncluir->trigger();
+    typeInto(win().dbgFilTab, "CDFILIAL", "03");
+    pressEnter();
+    ASSERT_EQ(text(fil(), "NMFILIAL"), "FILIAL SHOPPING NORTE");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
     typeInto(win().dbgFilTab, "CDFILIAL", "77");
     pressEnter();
     EXPECT_EQ(ui().lastError(), u("Filial não cadastrada."));
+    EXPECT_EQ(text(fil(), "NMFILIAL"), "") << "no stale name beside an unknown code";
     ui().clear();
     win().sbtConfirmar->trigger();
     EXPECT_EQ(ui().lastError(), u("Filial não cadastrada."));
@@ -122,16 +128,21 @@ TEST_F(BranchesFixture, LookupButtonPutsABrowsedRecordInEdit)
     ASSERT_EQ(fil().state(), DataSetState::Browse);
     win().dbgFilTab->setSelectedIndex(widgets::IndiceCol(win().dbgFilTab, "CDFILIAL"));
     QString title;
+    QStringList headers;
     {
         // The user closes the lookup without choosing.
         widgets::ScopedDialogResponder responder([&](QDialog &d) {
             title = d.windowTitle();
+            auto *grid = static_cast<widgets::PesquisarDialog &>(d).grid();
+            for (int c = 0; c < grid->model()->columnCount(); ++c)
+                headers << grid->model()->headerData(c, Qt::Horizontal).toString();
             d.reject();
         });
         win().dbgFilTab->onEditButtonClick();
     }
     EXPECT_EQ(fil().state(), DataSetState::Edit);
     EXPECT_EQ(title, "Filial");
+    EXPECT_EQ(headers, (QStringList{u("Código"), "Nome"}));
     EXPECT_EQ(text(fil(), "CDFILIAL"), "0004");
 
     {
