@@ -16,7 +16,8 @@
 #include <QLabel>
 #include <QTabWidget>
 
-namespace vnd::pricetable {
+namespace vnd::pricetable
+{
 
 using data::ClientDataSet;
 using data::DataSetState;
@@ -31,8 +32,7 @@ TfrmTabGeral::TfrmTabGeral(QWidget *parent)
       cdsItemPreco(new ClientDataSet(this)), cdsItemPrecoComp(new ClientDataSet(this)),
       cdsPrecoHora(new ClientDataSet(this)), cdsVdMod(new ClientDataSet(this)),
       dtsVigenciaTab(new DataSource(cdsVigenciaTab, this)),
-      dtsFilTab(new DataSource(cdsFilTab, this)),
-      dtsItemPreco(new DataSource(cdsItemPreco, this)),
+      dtsFilTab(new DataSource(cdsFilTab, this)), dtsItemPreco(new DataSource(cdsItemPreco, this)),
       dtsItemPrecoComp(new DataSource(cdsItemPrecoComp, this)),
       dtsPrecoHora(new DataSource(cdsPrecoHora, this)), qryFilial(new db::TADOIBQuery(this)),
       adqTipoCons(new db::TADOIBQuery(this)), m_server(new contracts::RdmTabGeral(*netTabGeral))
@@ -59,8 +59,8 @@ TfrmTabGeral::TfrmTabGeral(QWidget *parent)
     bindBranchHooks();
     bindFocusTracking();
 
-    for (DataSource *ds : {dtsVigenciaTab, dtsFilTab, dtsItemPreco, dtsItemPrecoComp,
-                           dtsPrecoHora}) {
+    for (DataSource *ds :
+         {dtsVigenciaTab, dtsFilTab, dtsItemPreco, dtsItemPrecoComp, dtsPrecoHora}) {
         ds->onStateChange = [this](DataSource &s) { habilita(&s); };
         connect(ds, &DataSource::stateChanged, this, [ds] {
             guarded([ds] {

@@ -1,6 +1,7 @@
 #include "pricetable/habilita.h"
 
-namespace vnd::pricetable {
+namespace vnd::pricetable
+{
 
 using data::DataSetState;
 

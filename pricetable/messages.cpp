@@ -1,6 +1,7 @@
 #include "pricetable/messages.h"
 
-namespace vnd::pricetable {
+namespace vnd::pricetable
+{
 
 QStringList tabGeralMessages()
 {

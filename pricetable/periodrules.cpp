@@ -2,7 +2,8 @@
 
 #include "host/services/messagetable.h"
 
-namespace vnd::pricetable {
+namespace vnd::pricetable
+{
 
 QString periodStatusText(const QString &code, const MessageTable &messages)
 {

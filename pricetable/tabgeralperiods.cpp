@@ -3,10 +3,10 @@
 #include "pricetable/frmtabgeral.h"
 
 #include "host/services/codes.h"
-#include "host/widgets/dbtext.h"
 #include "host/services/ui.h"
 #include "host/widgets/busyanimation.h"
 #include "host/widgets/dbgrid.h"
+#include "host/widgets/dbtext.h"
 #include "host/widgets/syscolors.h"
 #include "pricetable/periodrules.h"
 #include "pricetable/tabgeralstate.h"
@@ -15,7 +15,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-namespace vnd::pricetable {
+namespace vnd::pricetable
+{
 
 using data::ClientDataSet;
 using data::DataSetState;
@@ -23,7 +24,8 @@ using data::Field;
 using data::FieldType;
 using widgets::BusyAnimation;
 
-namespace {
+namespace
+{
 
 QString dateText(const Field &f)
 {
@@ -88,9 +90,7 @@ void TfrmTabGeral::bindTableHooks()
     ClientDataSet &t = *cdsTabGeral;
     t.onNewRecord = [](ClientDataSet &ds) { ds.fieldByName(u"CDTABEPREC").focusControl(); };
     t.afterInsert = [](ClientDataSet &) { stOldChave.clear(); };
-    t.afterEdit = [](ClientDataSet &ds) {
-        stOldChave = ds.fieldByName(u"CDTABEPREC").asString();
-    };
+    t.afterEdit = [](ClientDataSet &ds) { stOldChave = ds.fieldByName(u"CDTABEPREC").asString(); };
     t.afterScroll = [this](ClientDataSet &ds) {
         if (ds.state() == DataSetState::Browse)
             getVigenciaTab();
@@ -147,11 +147,11 @@ void TfrmTabGeral::bindPeriodHooks()
     };
     v.afterCancel = [this](ClientDataSet &) { habilita(dtsVigenciaTab); };
     v.onCalcFields = [this](ClientDataSet &ds) {
-        const bool active = periodInForce(ds.fieldByName(u"DTINIVGPREC").asDate(),
-                                          ds.fieldByName(u"DTFINVGPREC").asDate(),
-                                          QDate::currentDate());
-        ds.fieldByName(u"Situacao").setValue(Msg(active ? QStringLiteral("ativa")
-                                                        : QStringLiteral("inativa")));
+        const bool active =
+            periodInForce(ds.fieldByName(u"DTINIVGPREC").asDate(),
+                          ds.fieldByName(u"DTFINVGPREC").asDate(), QDate::currentDate());
+        ds.fieldByName(u"Situacao")
+            .setValue(Msg(active ? QStringLiteral("ativa") : QStringLiteral("inativa")));
     };
     v.fieldByName(u"IDSITVGPREC").onGetText = [this](const Field &f, bool) {
         return periodStatusText(f.asString(), msgPadrao);
@@ -185,8 +185,8 @@ void TfrmTabGeral::getVigenciaTab()
     m_periodsOfTable = table;
 }
 
-void TfrmTabGeral::saveChanges(ClientDataSet &ds,
-                               data::Reply (contracts::RdmTabGeral::*method)(const data::ChangeSet &))
+void TfrmTabGeral::saveChanges(
+    ClientDataSet &ds, data::Reply (contracts::RdmTabGeral::*method)(const data::ChangeSet &))
 {
     if (ds.changeCount() <= 0)
         return;
@@ -246,8 +246,8 @@ void TfrmTabGeral::vigenciaBeforePost()
         refuse(ds, "DTFINVGPREC", Msg(QStringLiteral("DTFINMAIOR")));
     const QString table = ds.fieldByName(u"CDTABEPREC").asString();
     if (table + dateText(start) + dateText(end) != stOldChave) {
-        cdsVd->loadPacket(CheckResultServ(
-            server().getVdPeriodo(table, start.asDate(), end.asDate()), true, 0));
+        cdsVd->loadPacket(
+            CheckResultServ(server().getVdPeriodo(table, start.asDate(), end.asDate()), true, 0));
         if (!cdsVd->isEmpty())
             refuse(ds, "DTINIVGPREC", Msg(QStringLiteral("EXISTE_PERIODO")));
     }
@@ -273,14 +273,14 @@ void TfrmTabGeral::dbgPadraoColExit()
     }
 }
 
-void TfrmTabGeral::drawVigenciaCell(const QRect &rect, int, widgets::TColumn &col,
-                                    bool selected, bool focused)
+void TfrmTabGeral::drawVigenciaCell(const QRect &rect, int, widgets::TColumn &col, bool selected,
+                                    bool focused)
 {
     widgets::TCanvas &canvas = dbgVigencia->Canvas();
     canvas.FillRect(rect);
-    canvas.Font.Color = periodFontColor(cdsVigenciaTab->fieldByName(u"DTINIVGPREC").asDate(),
-                                        cdsVigenciaTab->fieldByName(u"DTFINVGPREC").asDate(),
-                                        QDate::currentDate());
+    canvas.Font.Color =
+        periodFontColor(cdsVigenciaTab->fieldByName(u"DTINIVGPREC").asDate(),
+                        cdsVigenciaTab->fieldByName(u"DTFINVGPREC").asDate(), QDate::currentDate());
     if (selected) {
         canvas.Brush.Color = widgets::sysColor(widgets::clHighlight);
         canvas.FillRect(rect);

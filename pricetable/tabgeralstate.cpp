@@ -4,7 +4,8 @@
 #include "host/widgets/waitcursor.h"
 #include "pricetable/frmtabgeral.h"
 
-namespace vnd::pricetable {
+namespace vnd::pricetable
+{
 
 QPointer<TfrmTabGeral> frmTabGeral;
 bool boIdCriado = false;

@@ -25,9 +25,21 @@ bool parseListen(const QString &text, CommandLine &cl)
 QString usage()
 {
     return QStringLiteral(
-        "uso: vnd42700-server --db sqlite:ARQUIVO|postgresql://... --listen HOST:PORTA "
-        "[--threads N]\n"
-        "     vnd42700-server --db ... --init [--demo | --synthetic N]\n");
+        "uso: vnd42700-server --db BANCO [--listen HOST:PORTA] [--threads N]\n"
+        "     vnd42700-server --db BANCO --init [--demo | --synthetic N]\n"
+        "\n"
+        "Servidor de aplicação do módulo de tabelas de preços (vnd42700.rdmTabGeral).\n"
+        "\n"
+        "Opções:\n"
+        "  --db BANCO          sqlite:ARQUIVO ou postgresql://usuario@host:porta/banco\n"
+        "  --listen HOST:PORTA endereço de escuta (padrão 127.0.0.1:42700; porta 0 escolhe\n"
+        "                      uma livre); serve até receber SIGINT ou SIGTERM\n"
+        "  --threads N         número de linhas de execução (1 a 256)\n"
+        "  --init              cria ou atualiza o esquema do banco e termina\n"
+        "  --demo              com --init: carrega os dados de demonstração\n"
+        "  --synthetic N       com --init: gera N produtos com preços, vigências,\n"
+        "                      composições e preços diferenciados (para medições)\n"
+        "  -h, --help          mostra este texto e termina\n");
 }
 
 CommandLine parseCommandLine(const QStringList &args)
@@ -65,7 +77,7 @@ CommandLine parseCommandLine(const QStringList &args)
             if (!ok || cl.synthetic < 1 || cl.synthetic > 900000)
                 return fail(QStringLiteral("--synthetic exige um número entre 1 e 900000"));
         } else {
-            return fail(QStringLiteral("argumento desconhecido: %1").arg(a));
+            return fail(QStringLiteral("Opção desconhecida: %1").arg(a));
         }
     }
     if (cl.help)

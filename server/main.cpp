@@ -25,7 +25,7 @@ namespace
 
 void say(const QString &text)
 {
-    std::fputs(qPrintable(text + QLatin1Char('\n')), stderr);
+    std::fputs((text + QLatin1Char('\n')).toUtf8().constData(), stderr);
 }
 
 int serve(const Database &database, const CommandLine &cl, sigset_t stopSignals)
@@ -81,12 +81,12 @@ int main(int argc, char **argv)
     args.removeFirst();
     const CommandLine cl = parseCommandLine(args);
     if (cl.help) {
-        std::fputs(qPrintable(usage()), stdout);
+        std::fputs(usage().toUtf8().constData(), stdout);
         return 0;
     }
     if (!cl.error.isEmpty()) {
         say(cl.error);
-        std::fputs(qPrintable(usage()), stderr);
+        say(QStringLiteral("Use --help para ver as opções."));
         return 2;
     }
     try {

@@ -5,12 +5,13 @@
 
 #include "host/data/clientdataset.h"
 
+#include <QMap>
 #include <QObject>
 #include <QStringList>
-#include <QMap>
 #include <QVariantMap>
 
-namespace vnd::db {
+namespace vnd::db
+{
 
 class TADOIBQuery : public QObject
 {

@@ -7,9 +7,11 @@
 #include <QSqlQuery>
 #include <QUrl>
 
-namespace vnd::db {
+namespace vnd::db
+{
 
-namespace {
+namespace
+{
 const QString kConnection = QStringLiteral("vnd-host");
 }
 

@@ -3,9 +3,12 @@
 #include "host/shell/moduleloader.h"
 #include "host/shell/shellconfig.h"
 #include "host/shell/startup.h"
+#include "host/widgets/frmpadrao.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
+#include <QPointer>
 #include <QMenuBar>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -146,4 +149,49 @@ TEST(Startup, UnreachableServerAndMissingDatabaseAreReported)
     EXPECT_EQ(problems.size(), 3);
     EXPECT_TRUE(w.serverLabel()->text().contains(QStringLiteral("sem resposta")));
     EXPECT_TRUE(w.databaseLabel()->text().contains(QStringLiteral("indisponível")));
+}
+
+// Arquivo > Sair closes every window and the main one; an edit not posted is only thrown
+// away when the user says so.
+TEST(MainWindow, SairClosesEverythingButAsksBeforeDiscardingAnEdit)
+{
+    ScriptedUi ui;
+    ModuleLoader m;
+    MainWindow w(m);
+    w.show();
+    QPointer<widgets::TfrmPadrao> plain = new widgets::TfrmPadrao;
+    plain->Show();
+    QPointer<widgets::TfrmPadrao> editing = new widgets::TfrmPadrao;
+    auto *ds = new data::ClientDataSet(editing);
+    ds->addField(QStringLiteral("NOME"), data::FieldType::String, 20);
+    data::DataPacket empty;
+    empty.fields.append({QStringLiteral("NOME"), data::FieldType::String, 20});
+    ds->loadPacket(empty);
+    ds->append();
+    ds->fieldByName(u"NOME").setValue(QStringLiteral("pendente"));
+    editing->Show();
+    QAction *sair = nullptr;
+    for (QAction *menu : w.menuBar()->actions())
+        if (menu->text() == QStringLiteral("&Arquivo"))
+            sair = menu->menu()->actions().value(0);
+    ASSERT_NE(sair, nullptr);
+
+    ui.queueAnswer(mrNo);
+    sair->trigger();
+    QApplication::processEvents();
+    EXPECT_TRUE(w.isVisible());
+    ASSERT_FALSE(editing.isNull());
+    EXPECT_EQ(ds->state(), data::DataSetState::Insert);
+    EXPECT_EQ(ds->fieldByName(u"NOME").asString(), QStringLiteral("pendente"));
+    ASSERT_EQ(ui.events().size(), 1);
+    EXPECT_EQ(ui.events().at(0).text,
+              QString::fromUtf8("Existem alterações não confirmadas. Deseja descartá-las?"));
+
+    ui.queueAnswer(mrYes);
+    sair->trigger();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_TRUE(plain.isNull());
+    EXPECT_TRUE(editing.isNull());
+    EXPECT_TRUE(ui.clean());
 }

@@ -9,11 +9,13 @@
 #include <QApplication>
 #include <QTest>
 
-namespace vnd::pricetable::test {
+namespace vnd::pricetable::test
+{
 
 using data::DataSetState;
 
-namespace {
+namespace
+{
 QString u(const char *s)
 {
     return QString::fromUtf8(s);

@@ -10,11 +10,13 @@
 #include <QAction>
 #include <QApplication>
 
-namespace vnd::pricetable::test {
+namespace vnd::pricetable::test
+{
 
 using data::DataSetState;
 
-namespace {
+namespace
+{
 QString u(const char *s)
 {
     return QString::fromUtf8(s);
@@ -302,7 +304,8 @@ TEST_F(WindowFixture, OnlyOneWindowAndItReopensAfterClosing)
 
 } // namespace vnd::pricetable::test
 
-namespace vnd::pricetable::test {
+namespace vnd::pricetable::test
+{
 
 TEST_F(WindowFixture, TypingInTheTableGridEditsAndEnterPosts)
 {
@@ -319,7 +322,8 @@ TEST_F(WindowFixture, TypingInTheTableGridEditsAndEnterPosts)
 
 } // namespace vnd::pricetable::test
 
-namespace vnd::pricetable::test {
+namespace vnd::pricetable::test
+{
 
 TEST_F(WindowFixture, TypingAPriceInTheItemGridStartsAnEdit)
 {

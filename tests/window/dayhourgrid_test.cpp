@@ -10,7 +10,8 @@
 #include <QApplication>
 #include <QTest>
 
-namespace vnd::pricetable::test {
+namespace vnd::pricetable::test
+{
 
 using data::DataSetState;
 

@@ -11,7 +11,8 @@
 #include <QTabWidget>
 #include <QTest>
 
-namespace vnd::pricetable::test {
+namespace vnd::pricetable::test
+{
 
 using data::DataSetState;
 
@@ -22,7 +23,8 @@ TEST_F(WindowFixture, ImpossibleDateIsRefusedAtTheCell)
     const QString before = text(v, "DTFINVGPREC");
     typeInto(win().dbgVigencia, "DTFINVGPREC", "31022027");
     pressEnter();
-    EXPECT_EQ(ui().lastError(), QString::fromUtf8("Data inválida.")) << ui().errors().join("|").toStdString();
+    EXPECT_EQ(ui().lastError(), QString::fromUtf8("Data inválida."))
+        << ui().errors().join("|").toStdString();
     EXPECT_EQ(text(v, "DTFINVGPREC"), before);
 }
 

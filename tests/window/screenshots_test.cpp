@@ -7,7 +7,8 @@
 #include <QDir>
 #include <QImage>
 
-namespace vnd::pricetable::test {
+namespace vnd::pricetable::test
+{
 
 TEST_F(WindowFixture, RendersDataSheetAndBranchesPages)
 {

@@ -11,7 +11,8 @@
 #include <QTabWidget>
 #include <QTest>
 
-namespace vnd::pricetable::test {
+namespace vnd::pricetable::test
+{
 
 void WindowFixture::SetUp()
 {
