@@ -170,8 +170,9 @@ QString widestSample(const data::Field &field)
     case data::FieldType::DateTime:
         return QStringLiteral("00/00/0000 00:00:00");
     case data::FieldType::Integer:
+        return QStringLiteral("000000");
     case data::FieldType::Float:
-        return QStringLiteral("0.000.000,00");
+        return QStringLiteral("00.000,00");
     default: {
         const int chars = field.displayWidth > 0 ? field.displayWidth : field.size();
         return chars > 0 && chars <= 20 ? QString(chars, u'0') : QString();
@@ -195,7 +196,10 @@ void TDBGrid::applyColumnWidths()
         }
         // Neither a title nor a code, date or number is ever cut, whatever width was asked.
         w = std::max(w, titles.horizontalAdvance(c.caption()) + 18);
-        if (c.field) {
+        // A number column given a width (an icon column, say) keeps it.
+        const bool number = c.field && (c.field->dataType() == data::FieldType::Integer ||
+                                        c.field->dataType() == data::FieldType::Float);
+        if (c.field && !(number && c.width >= 0)) {
             w = std::max(w, cells.horizontalAdvance(widestSample(*c.field)) + 12);
             // Coded fields show texts longer than their codes: measure the first rows shown
             // (a bounded sample, so a large load costs nothing more).
