@@ -167,10 +167,8 @@ void TfrmTabGeral::applyDecision(const EnableDecision &d)
     page(tshFolhaDados, d.tshFolhaDados);
     page(tshFormulario, d.tshFormulario);
     page(tshFilTab, d.tshFilTab);
-    if (d.tshComposicao) {
-        pgcItemPreco->setTabEnabled(pgcItemPreco->indexOf(tshComposicao), *d.tshComposicao);
-        tshComposicao->setEnabled(*d.tshComposicao);
-    }
+    if (d.tshComposicao)
+        enableCompositionPage(*d.tshComposicao);
 }
 
 void TfrmTabGeral::dtsPadraoStateChange()

@@ -142,6 +142,8 @@ private:
     // --- Form page ---
     void bindItemHooks();
     void itemPrecoAfterScroll();
+    void enableCompositionPage(bool on);
+    void periodsFollowCurrentTable();
     void buildItemGrid();
     void drawItemCell(const QRect &rect, widgets::TColumn &col, bool selected, bool focused);
     void dbsItemPrecoColEnter();

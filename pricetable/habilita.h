@@ -7,7 +7,8 @@
 
 #include <optional>
 
-namespace vnd::pricetable {
+namespace vnd::pricetable
+{
 
 enum class Page { DataSheet, Form, Branches };
 
@@ -20,9 +21,9 @@ struct FocusFlags {
 
 struct EnableInput {
     data::DataSetState state = data::DataSetState::Inactive;
-    bool empty = true;          // the data source's dataset
-    bool tabGeralEmpty = true;  // cdsTabGeral
-    bool vigenciaEmpty = true;  // cdsVigenciaTab
+    bool empty = true;         // the data source's dataset
+    bool tabGeralEmpty = true; // cdsTabGeral
+    bool vigenciaEmpty = true; // cdsVigenciaTab
     Page page = Page::DataSheet;
     FocusFlags focus;
 };

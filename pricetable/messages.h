@@ -3,7 +3,8 @@
 
 #include <QStringList>
 
-namespace vnd::pricetable {
+namespace vnd::pricetable
+{
 
 QStringList tabGeralMessages();
 

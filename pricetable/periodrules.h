@@ -5,11 +5,13 @@
 #include <QDate>
 #include <QString>
 
-namespace vnd {
+namespace vnd
+{
 class MessageTable;
 }
 
-namespace vnd::pricetable {
+namespace vnd::pricetable
+{
 
 // "1".."4" -> Pendente, Liberada, Confirmada, Aprovada; anything else -> "".
 QString periodStatusText(const QString &code, const MessageTable &messages);

@@ -1,6 +1,7 @@
 // The form page: item prices of the current period, their compositions and day/hour prices.
 
 #include "pricetable/frmtabgeral.h"
+#include "pricetable/tabgeralstate.h"
 
 #include "host/services/picture.h"
 #include "host/services/ui.h"
@@ -87,6 +88,8 @@ void TfrmTabGeral::buildFormPage()
         // Turning back to the item page needs nothing: its rows stay loaded.
         if (pgcItemPreco->currentWidget() == tshComposicao)
             guarded([this] { getItemPrecoComp(); });
+        else if (!tshComposicao->isEnabled())
+            pgcItemPreco->setTabEnabled(pgcItemPreco->indexOf(tshComposicao), false);
     });
 
     split->addWidget(pgcItemPreco);
@@ -133,6 +136,10 @@ void TfrmTabGeral::apagaProduto()
                                            cdsItemPreco->fieldByName(u"CDPRPAITABPR").asString()),
                     true, 0);
     sbtVerificar->trigger();
+    // The server removed the product's day/hour prices with its prices; none may stay on
+    // screen to be edited (Verificar reloads them only with the day/hour grid focused).
+    if (!boPrecoHoraFocado)
+        getPrecoHora();
 }
 
 } // namespace vnd::pricetable

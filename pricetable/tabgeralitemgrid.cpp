@@ -44,7 +44,8 @@ void TfrmTabGeral::buildItemGrid()
 
     const QStringList simNao = {Msg(QStringLiteral("Sim")), Msg(QStringLiteral("Não"))};
     grid.addColumn(QStringLiteral("NRCOMPPROD"), QStringLiteral(" "), 17);
-    grid.addColumn(QStringLiteral("CDARVPROD"), QStringLiteral("Produto"), 96);
+    // Rows come from the server and are never inserted, so the code is never edited.
+    grid.addColumn(QStringLiteral("CDARVPROD"), QStringLiteral("Produto"), 96).readOnly = true;
     grid.addColumn(QStringLiteral("CDBARPRODUTO"), QStringLiteral("Código de Barra"), 110);
     grid.addColumn(QStringLiteral("NMPRODUTO"), QStringLiteral("Nome"), 230);
     grid.addColumn(QStringLiteral("VRPRECITEM"), QStringLiteral("Preço"), 80);

@@ -55,17 +55,22 @@ void TfrmTabGeral::setItemPreco()
 
 void TfrmTabGeral::itemPrecoAfterScroll()
 {
-    // Disabling the shown page makes the page control turn to another one, so whether the
-    // components are due is decided first.
-    const bool compositionShown = pgcItemPreco->currentWidget() == tshComposicao;
-    const bool composed = composicaoEnabled(*cdsItemPreco);
-    pgcItemPreco->setTabEnabled(pgcItemPreco->indexOf(tshComposicao), composed);
-    tshComposicao->setEnabled(composed);
-    if (compositionShown)
+    enableCompositionPage(composicaoEnabled(*cdsItemPreco));
+    if (pgcItemPreco->currentWidget() == tshComposicao)
         getItemPrecoComp();
     applyPrecoHoraFilter(*cdsPrecoHora,
                          precoHoraFilterText(currentPeriodOf(*cdsVigenciaTab), *cdsItemPreco));
     habilita(dtsItemPreco);
+}
+
+void TfrmTabGeral::enableCompositionPage(bool on)
+{
+    // A page control turns away from a page whose tab is disabled, and the components of
+    // the next composed item would then not be loaded. The shown page stays current with
+    // its contents disabled; its tab is disabled once the user leaves it.
+    const int tab = pgcItemPreco->indexOf(tshComposicao);
+    pgcItemPreco->setTabEnabled(tab, on || pgcItemPreco->currentIndex() == tab);
+    tshComposicao->setEnabled(on); // after the tab: enabling a tab enables its page too
 }
 
 } // namespace vnd::pricetable

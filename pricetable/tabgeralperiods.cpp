@@ -195,10 +195,32 @@ void TfrmTabGeral::saveChanges(
         CheckResultServ((server().*method)(ds.delta()), true, 0);
     } catch (...) {
         ds.cancelUpdates();
+        // Undoing may change the current table (a deleted one comes back); the period grid
+        // must show the current table's periods, or the commands would act on another's.
+        if (&ds == cdsTabGeral)
+            periodsFollowCurrentTable();
         throw;
     }
     ds.mergeChangeLog();
     stOldChave.clear();
+}
+
+void TfrmTabGeral::periodsFollowCurrentTable()
+{
+    if (!cdsTabGeral->isEmpty() &&
+        cdsTabGeral->fieldByName(u"CDTABEPREC").asString() == m_periodsOfTable)
+        return;
+    try {
+        getVigenciaTab();
+    } catch (...) {
+        // The server is failing already: show no periods rather than another table's.
+        if (cdsVigenciaTab->isActive()) {
+            data::DataPacket none = cdsVigenciaTab->toPacket();
+            none.rows.clear();
+            cdsVigenciaTab->loadPacket(std::move(none));
+        }
+        m_periodsOfTable.clear();
+    }
 }
 
 void TfrmTabGeral::setTabGeral()

@@ -5,7 +5,8 @@
 #include <QPointer>
 #include <QString>
 
-namespace vnd::pricetable {
+namespace vnd::pricetable
+{
 
 class TfrmTabGeral;
 

@@ -35,7 +35,8 @@ const PriceRule kPriceRules[] = {
 
 bool validTime(const QString &t)
 {
-    static const QRegularExpression re(QStringLiteral("^([01][0-9]|2[0-3])[0-5][0-9]$"));
+    // The mask leaves the first hour digit optional: " 930" is 09:30, as the window reads it.
+    static const QRegularExpression re(QStringLiteral("^([ 01][0-9]|2[0-3])[0-5][0-9]$"));
     return re.match(t).hasMatch();
 }
 
@@ -57,8 +58,8 @@ void checkItemPriceRow(const data::ChangeSet &changes, const data::Row &row)
         const int i = changes.indexOf(QString::fromLatin1(field));
         if (i < 0 || i >= row.size() || row[i].isNull())
             continue;
-        const QString t = row[i].toString().trimmed();
-        if (!t.isEmpty() && !validTime(t))
+        const QString t = row[i].toString();
+        if (!t.trimmed().isEmpty() && !validTime(t))
             throw ServiceError::rule(QStringLiteral("'%1'Hora inválida.").arg(t.left(10)));
     }
     for (const char *field : {"IDPRECVARIA", "IDPRODPROMOC"}) {

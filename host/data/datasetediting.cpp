@@ -91,6 +91,9 @@ void ClientDataSet::edit()
     d->modified = false;
     d->setState(DataSetState::Edit);
     d->run(afterEdit);
+    // Defaults the hook set are not the user's change: leaving the row without touching a
+    // field still gives the edit up instead of posting them.
+    d->modified = false;
 }
 
 void ClientDataSet::Impl::commitEdit(bool &leftView)

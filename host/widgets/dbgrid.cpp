@@ -209,8 +209,7 @@ void TDBGrid::applyColumnWidths()
                 const data::ClientDataSet *ds = dataSet();
                 const int rows = ds && ds->isActive() ? std::min(ds->recordCount(), 64) : 0;
                 for (int r = 0; r < rows; ++r)
-                    w = std::max(w, cells.horizontalAdvance(
-                                        ds->textAt(r, c.field->index(), true)) +
+                    w = std::max(w, cells.horizontalAdvance(ds->textAt(r, c.field->index(), true)) +
                                         12);
             }
         }
@@ -359,8 +358,18 @@ bool TDBGrid::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event)
     const bool opening = trigger == DoubleClicked || trigger == EditKeyPressed ||
                          trigger == AnyKeyPressed || trigger == AllEditTriggers;
     if (opening && index.isValid() && state() != EditingState) {
-        if (!m_model->isEditable(index) || !ensureEditState())
+        if (!m_model->isEditable(index))
             return false;
+        // Only typing starts an edit. F2, Enter or a double click just open the cell editor;
+        // the record goes into edit when its text is changed (the model's setData), so
+        // looking at a cell never runs the edit defaults.
+        if (trigger == AnyKeyPressed && !ensureEditState())
+            return false;
+        if (trigger != AnyKeyPressed) {
+            const ClientDataSet *ds = dataSet();
+            if (!ds || !ds->isActive() || ds->isEmpty())
+                return false;
+        }
     }
     return QTableView::edit(index, trigger, event);
 }
@@ -425,10 +434,7 @@ void TDBGrid::keyPressEvent(QKeyEvent *event)
         return;
     }
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-        if (!editing && isCurrentEditable()) {
-            edit(currentIndex(), EditKeyPressed, event);
-            return;
-        }
+        // In browse Enter only moves on: it never starts an edit.
         if (editing && currentIndex().column() == m_model->columnCount() - 1)
             guarded([ds] { ds->post(); });
         else

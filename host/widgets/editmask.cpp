@@ -156,9 +156,11 @@ QString maskedToStored(const QString &hostMask, const QString &displayText)
         const QChar c = displayText[i];
         out += (!literal && c == m.blank) ? QChar(u' ') : c;
     }
-    // Empty positions are not part of the value; '!' also drops leading ones.
-    if (m.trim)
-        return out.trimmed();
+    // Empty positions at the end are not part of the value. With '!' the optional positions
+    // are leading blanks and stay where the mask shows them (" 9:30" is " 930", not "930",
+    // which would read as 93:0); a text of blanks only is empty.
+    if (m.trim && out.trimmed().isEmpty())
+        return QString();
     while (out.endsWith(u' '))
         out.chop(1);
     return out;

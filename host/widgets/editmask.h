@@ -26,7 +26,7 @@ QString toQtInputMask(const QString &hostMask);
 
 // Text as the user sees it in the editor (blank characters as typed in the mask) -> the
 // text to store: literals dropped unless saved, blanks turned to spaces, trailing blanks
-// dropped (leading ones too with '!').
+// dropped; with '!' leading blanks are kept as the mask shows them.
 QString maskedToStored(const QString &hostMask, const QString &displayText);
 
 // Stored text -> edit text with the literals in place ("1030" with "!90:00;0; " ->

@@ -56,13 +56,21 @@ TEST_F(Compositions, ThePageLoadsTheComponentsAndFollowsTheItemWhileShown)
     ASSERT_TRUE(goToItem(QStringLiteral("X-SALADA")));
     EXPECT_EQ(calls(), QStringList{QStringLiteral("getItemPrecoComp")});
     EXPECT_EQ(win().cdsItemPrecoComp->recordCount(), 0);
-    EXPECT_FALSE(win().pgcItemPreco->isTabEnabled(compTab()));
+    // The page stays shown (its contents disabled), so the next composed item still loads.
+    EXPECT_EQ(win().pgcItemPreco->currentWidget(), win().tshComposicao);
+    EXPECT_FALSE(win().tshComposicao->isEnabled());
+    clearCalls();
+    ASSERT_TRUE(goToItem(QStringLiteral("COMBO X-SALADA")));
+    EXPECT_EQ(calls(), QStringList{QStringLiteral("getItemPrecoComp")});
+    EXPECT_EQ(win().cdsItemPrecoComp->recordCount(), componentsInDatabase());
+    ASSERT_TRUE(goToItem(QStringLiteral("X-SALADA")));
 
-    // Back on the item page nothing is loaded.
+    // Back on the item page nothing is loaded, and the tab of a simple item is off.
     clearCalls();
     win().pgcItemPreco->setCurrentWidget(win().tshProduto);
     QApplication::processEvents();
     EXPECT_TRUE(calls().isEmpty());
+    EXPECT_FALSE(win().pgcItemPreco->isTabEnabled(compTab()));
 }
 
 TEST_F(Compositions, EditsAreRefusedSilentlyAndTheCommandsAreOffWhileFocused)

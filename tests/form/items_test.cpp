@@ -205,8 +205,17 @@ TEST_F(ItemPrices, ClearingPricesAsksFirstAndReloadsOnYes)
     ui().queueAnswer(mrYes);
     win().sbtExcluir->trigger();
     EXPECT_TRUE(ui().clean());
-    EXPECT_EQ(calls(),
-              (QStringList{QStringLiteral("setApagaPreco"), QStringLiteral("getItemPreco")}));
+    // The server removed the product's day/hour prices too: they are reloaded, not left
+    // on screen as ghosts.
+    EXPECT_EQ(calls(), (QStringList{QStringLiteral("setApagaPreco"), QStringLiteral("getItemPreco"),
+                                    QStringLiteral("GetPrecoHora")}));
+    int ghosts = 0;
+    for (int r = 0; r < win().cdsPrecoHora->recordCount(); ++r)
+        ghosts +=
+            win()
+                .cdsPrecoHora->valueAt(r, win().cdsPrecoHora->fieldByName(u"CDPRODUTO").index())
+                .toString() == product;
+    EXPECT_EQ(ghosts, 0);
     // The reloaded list still shows the product, now without a price.
     ASSERT_TRUE(goToItemWhere(
         [&product](const data::ClientDataSet &ds) { return str(ds, "CDPRODUTO") == product; }));
@@ -258,4 +267,59 @@ TEST_F(ItemPrices, MovingFiltersTheDayHourPricesAndOpensCompositionsToCombosOnly
 }
 
 } // namespace
+} // namespace vnd::pricetable::test
+
+namespace vnd::pricetable::test
+{
+
+// Looking at a cell is not changing it: F2 and Enter open nothing that posts, so a product
+// on promotion stays on it; the product code cannot be erased; a sales time with a blank
+// first hour digit reaches the check as the mask shows it.
+TEST_F(ItemPrices, KeysThatOnlyLookChangeNothing)
+{
+    stored(QStringLiteral("UPDATE ITEMPRECO SET IDPRODPROMOC = 'S' WHERE CDPRODUTO = ?"),
+           {str(items(), "CDPRODUTO")});
+    win().sbtVerificar->trigger();
+    ASSERT_TRUE(goToItem(QStringLiteral("X-BURGUER")));
+    ASSERT_EQ(str(items(), "IDPRODPROMOC"), "S");
+    clearCalls();
+    auto *grid = win().dbsItemPreco;
+    focusCell(grid, "VRPRECITEM");
+    QTest::keyClick(grid, Qt::Key_F2);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QTest::keyClick(grid, Qt::Key_Return);
+    EXPECT_EQ(items().state(), DataSetState::Browse);
+    QTest::keyClick(grid, Qt::Key_Down);
+    QApplication::processEvents();
+    EXPECT_TRUE(calls().isEmpty()) << calls().join(u',').toStdString();
+    QTest::keyClick(grid, Qt::Key_Up);
+    EXPECT_EQ(storedItem("IDPRODPROMOC").toString(), "S");
+
+    focusCell(grid, "CDARVPROD");
+    const QString code = str(items(), "CDARVPROD");
+    QTest::keyClick(grid, Qt::Key_F2);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QApplication::processEvents();
+    EXPECT_EQ(str(items(), "CDARVPROD").isEmpty(), false);
+    ASSERT_TRUE(goToItem(QStringLiteral("X-BURGUER")));
+    EXPECT_EQ(str(items(), "CDARVPROD"), code);
+    EXPECT_TRUE(calls().isEmpty()) << calls().join(u',').toStdString();
+}
+
+TEST_F(ItemPrices, SalesTimeWithABlankFirstHourDigit)
+{
+    typeInto(win().dbsItemPreco, "HRINIVENPROD", QStringLiteral(" 930"));
+    press(Qt::Key_Tab);
+    QTest::keyClicks(win().dbsItemPreco, QStringLiteral("1"));
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("800"));
+    press(Qt::Key_Tab); // past the last column: the row is left and posted
+    QApplication::processEvents();
+    ASSERT_TRUE(goToItem(QStringLiteral("X-BURGUER")));
+    EXPECT_TRUE(ui().errors().isEmpty()) << ui().errors().join(u'|').toStdString();
+    EXPECT_EQ(items().state(), DataSetState::Browse) << str(items(), "HRINIVENPROD").toStdString();
+    EXPECT_EQ(storedItem("HRINIVENPROD").toString(), " 930");
+    EXPECT_EQ(storedItem("HRFIMVENPROD").toString(), "1800");
+}
+
 } // namespace vnd::pricetable::test

@@ -336,3 +336,28 @@ TEST_F(WindowFixture, TypingAPriceInTheItemGridStartsAnEdit)
 }
 
 } // namespace vnd::pricetable::test
+
+namespace vnd::pricetable::test
+{
+
+// A refused delete brings the table back; whichever table is then current, the period grid
+// shows its periods, so Incluir or Excluir never act on another table's period.
+TEST_F(WindowFixture, RefusedTableDeleteLeavesTheCurrentTablesPeriods)
+{
+    auto &t = *win().cdsTabGeral;
+    ASSERT_TRUE(locate(t, "CDTABEPREC", "002"));
+    scalar("UPDATE TABEPRECGER SET NMTABEPREC = 'OUTRO USUARIO' WHERE CDTABEPREC = '002'");
+    ui().queueAnswer(mrYes);
+    win().sbtExcluir->trigger();
+    EXPECT_TRUE(ui().lastError().startsWith(u("Registro alterado")))
+        << ui().lastError().toStdString();
+    EXPECT_EQ(t.recordCount(), 3);
+    const QString current = text(t, "CDTABEPREC");
+    auto &v = *win().cdsVigenciaTab;
+    for (int r = 0; r < v.recordCount(); ++r)
+        EXPECT_EQ(v.valueAt(r, v.fieldByName(u"CDTABEPREC").index()).toString(), current);
+    EXPECT_EQ(v.recordCount(),
+              scalar("SELECT COUNT(*) FROM TABEVEND WHERE CDTABEPREC = '" + current + "'").toInt());
+}
+
+} // namespace vnd::pricetable::test
