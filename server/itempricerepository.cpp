@@ -18,31 +18,30 @@ namespace
 const TableSpec &itemSpec()
 {
     static const TableSpec def{QStringLiteral("ITEMPRECO"),
-                                {{QStringLiteral("CDTABEPREC"), Storage::Text, 3, true, true},
-                                 {QStringLiteral("DTINIVGPREC"), Storage::Date, 0, true, true},
-                                 {QStringLiteral("CDPRODUTO"), Storage::Text, 10, true, true},
-                                 {QStringLiteral("CDPRPAITABPR"), Storage::Text, 10, true, true},
-                                 {QStringLiteral("VRPRECITEM"), Storage::Float, 0, false, false},
-                                 {QStringLiteral("VRPRECITEMCMD"), Storage::Float, 0, false, false},
-                                 {QStringLiteral("VRPRECITEMDLV"), Storage::Float, 0, false, false},
-                                 {QStringLiteral("VRPRECITEMCL"), Storage::Float, 0, false, false},
-                                 {QStringLiteral("IDPRECVARIA"), Storage::Text, 1, false, false},
-                                 {QStringLiteral("VRPRESUGITEM"), Storage::Float, 0, false, false},
-                                 {QStringLiteral("VRCUSTITEM"), Storage::Float, 0, false, false},
-                                 {QStringLiteral("VRMKUPITEM"), Storage::Float, 0, false, false},
-                                 {QStringLiteral("IDPRODPROMOC"), Storage::Text, 1, false, false},
-                                 {QStringLiteral("HRINIVENPROD"), Storage::Text, 4, false, false},
-                                 {QStringLiteral("HRFIMVENPROD"), Storage::Text, 4, false, false}}};
+                               {{QStringLiteral("CDTABEPREC"), Storage::Text, 3, true, true},
+                                {QStringLiteral("DTINIVGPREC"), Storage::Date, 0, true, true},
+                                {QStringLiteral("CDPRODUTO"), Storage::Text, 10, true, true},
+                                {QStringLiteral("CDPRPAITABPR"), Storage::Text, 10, true, true},
+                                {QStringLiteral("VRPRECITEM"), Storage::Float, 0, false, false},
+                                {QStringLiteral("VRPRECITEMCMD"), Storage::Float, 0, false, false},
+                                {QStringLiteral("VRPRECITEMDLV"), Storage::Float, 0, false, false},
+                                {QStringLiteral("VRPRECITEMCL"), Storage::Float, 0, false, false},
+                                {QStringLiteral("IDPRECVARIA"), Storage::Text, 1, false, false},
+                                {QStringLiteral("VRPRESUGITEM"), Storage::Float, 0, false, false},
+                                {QStringLiteral("VRCUSTITEM"), Storage::Float, 0, false, false},
+                                {QStringLiteral("VRMKUPITEM"), Storage::Float, 0, false, false},
+                                {QStringLiteral("IDPRODPROMOC"), Storage::Text, 1, false, false},
+                                {QStringLiteral("HRINIVENPROD"), Storage::Text, 4, false, false},
+                                {QStringLiteral("HRFIMVENPROD"), Storage::Text, 4, false, false}}};
     return def;
 }
 
 const TableSpec &productSpec()
 {
-    static const TableSpec def{
-        QStringLiteral("PRODUTO"),
-        {{QStringLiteral("CDPRODUTO"), Storage::Text, 10, true, true},
-         {QStringLiteral("NMPRODUTO"), Storage::Text, 50, false, true},
-         {QStringLiteral("CDBARPRODUTO"), Storage::Text, 30, false, false}}};
+    static const TableSpec def{QStringLiteral("PRODUTO"),
+                               {{QStringLiteral("CDPRODUTO"), Storage::Text, 10, true, true},
+                                {QStringLiteral("NMPRODUTO"), Storage::Text, 50, false, true},
+                                {QStringLiteral("CDBARPRODUTO"), Storage::Text, 30, false, false}}};
     return def;
 }
 
@@ -88,6 +87,34 @@ data::DataPacket ItemPriceRepository::items(const QString &table, QDate start, i
                                         text(15)});
     }
     return packet;
+}
+
+void ItemPriceRepository::clearIfUnchanged(const QSqlDatabase &db, const QString &table,
+                                           const QString &column, const QString &where,
+                                           const QVariantList &key,
+                                           const std::optional<QVariant> &loaded) const
+{
+    SqlStatement clear(
+        db, QStringLiteral("UPDATE %1 SET %2 = NULL WHERE %3%4")
+                .arg(table, column, where,
+                     loaded ? QStringLiteral(" AND %1%2?").arg(column, m_database.nullSafeEquals())
+                            : QString()));
+    for (const QVariant &v : key)
+        clear.bind(v);
+    if (loaded)
+        clear.bind(*loaded);
+    clear.exec();
+    if (!loaded || clear.rowsAffected() > 0)
+        return;
+    // Nothing matched: fine when the field is empty already (no value or an empty text, which
+    // the client sees alike), a conflict otherwise.
+    SqlStatement now(db, QStringLiteral("SELECT %1 FROM %2 WHERE %3").arg(column, table, where));
+    for (const QVariant &v : key)
+        now.bind(v);
+    now.exec();
+    if (now.next() && !now.value(0).isNull() && !now.value(0).toString().isEmpty())
+        throw ServiceError::conflict();
+    clearIfUnchanged(db, table, column, where, key, std::nullopt);
 }
 
 void ItemPriceRepository::saveItems(const data::ChangeSet &changes,
@@ -145,28 +172,28 @@ void ItemPriceRepository::saveItems(const data::ChangeSet &changes,
                     throw ServiceError::conflict();
             items.insert(m);
         }
-        if (!toClear.isEmpty()) {
-            QStringList sets;
-            for (const QString &c : toClear)
-                sets << c + QStringLiteral(" = NULL");
-            SqlStatement q(db, QStringLiteral("UPDATE ITEMPRECO SET %1 WHERE CDTABEPREC = ? AND "
-                                              "DTINIVGPREC = ? AND CDPRODUTO = ? AND "
-                                              "CDPRPAITABPR = ?")
-                                   .arg(sets.join(QLatin1Char(','))));
-            for (const QVariant &v : key)
-                q.bind(v);
-            q.exec();
-        }
+        // A listed field is cleared only where it still holds what the client loaded: a
+        // value another user saved meanwhile is a conflict, never silently emptied. A field
+        // the change itself touched was checked and written by the update already.
+        const bool loadedRow = m.op == Change::Op::Modify && exists;
+        for (const QString &c : toClear)
+            clearIfUnchanged(db, QStringLiteral("ITEMPRECO"), c,
+                             QStringLiteral("CDTABEPREC = ? AND DTINIVGPREC = ? AND "
+                                            "CDPRODUTO = ? AND CDPRPAITABPR = ?"),
+                             key, loadedRow ? std::optional(m.oldValue(c)) : std::nullopt);
         const MappedChange &p = products.mapped()[index];
         if (p.op == Change::Op::Modify && (p.touches(u"NMPRODUTO") || p.touches(u"CDBARPRODUTO")) &&
             !products.update(p))
             throw ServiceError::conflict();
-        if (clearBarCode) {
-            SqlStatement(db, QStringLiteral("UPDATE PRODUTO SET CDBARPRODUTO = NULL WHERE "
-                                            "CDPRODUTO = ?"))
-                .bind(m.newValue(u"CDPRODUTO"))
-                .exec();
-        }
+        // The bar code is the product's, shared by every table: only the value the client
+        // saw may be emptied (an insert saw none).
+        if (clearBarCode)
+            clearIfUnchanged(db, QStringLiteral("PRODUTO"), QStringLiteral("CDBARPRODUTO"),
+                             QStringLiteral("CDPRODUTO = ?"), {m.newValue(u"CDPRODUTO")},
+                             p.op != Change::Op::Modify ? std::optional(QVariant())
+                             : p.touches(u"CDBARPRODUTO")
+                                 ? std::nullopt // checked and written by the update above
+                                 : std::optional(p.oldValue(u"CDBARPRODUTO")));
     }
     work.commit();
 }

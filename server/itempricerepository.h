@@ -6,7 +6,11 @@
 #include "server/database.h"
 
 #include <QDate>
+#include <QSqlDatabase>
 #include <QStringList>
+#include <QVariantList>
+
+#include <optional>
 
 namespace vnd::server
 {
@@ -29,6 +33,12 @@ public:
     data::DataPacket components(const QString &table, const QString &product, QDate start) const;
 
 private:
+    // Sets the column to no value on the row the key names. With a loaded value, only when
+    // the row still holds it (NULL-safe); a row holding another value throws a conflict.
+    void clearIfUnchanged(const QSqlDatabase &db, const QString &table, const QString &column,
+                          const QString &where, const QVariantList &key,
+                          const std::optional<QVariant> &loaded) const;
+
     const Database &m_database;
 };
 

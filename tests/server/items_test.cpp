@@ -103,6 +103,34 @@ TEST_F(ItemsTest, SavingUpdatesInsertsClearsAndCarriesNameAndBarCode)
     EXPECT_DOUBLE_EQ(stored("VRPRECITEM", unpriced).toDouble(), 9.9);
 }
 
+// The empty-field list is under the same optimistic rule as the changed fields: a stale
+// client never empties what another user saved (the sales window here, the bar code, which
+// every table shares).
+TEST_F(ItemsTest, StaleEmptyFieldListIsAConflictNotAWipe)
+{
+    const Row loaded = *find(true);
+    Row theirs = loaded;
+    theirs[field("HRINIVENPROD")] = QStringLiteral("0800");
+    theirs[field("HRFIMVENPROD")] = QStringLiteral("1800");
+    theirs[field("CDBARPRODUTO")] = QStringLiteral("7890000000017");
+    ASSERT_EQ(save(modify(loaded, theirs)).status, 200);
+
+    Row mine = loaded;
+    mine[field("VRPRECITEM")] = 3.21;
+    const struct {
+        const char *list;
+    } stale[] = {{"HRINIVENPROD|HRFIMVENPROD|"}, {"CDBARPRODUTO|"}};
+    for (const auto &c : stale) {
+        EXPECT_EQ(save(modify(loaded, mine), QString::fromLatin1(c.list)).status, 409) << c.list;
+        EXPECT_EQ(stored("HRINIVENPROD", loaded).toString(), QStringLiteral("0800"));
+        EXPECT_EQ(stored("VRPRECITEM", loaded).toDouble(), loaded[field("VRPRECITEM")].toDouble());
+        EXPECT_EQ(scalar(QStringLiteral("SELECT CDBARPRODUTO FROM PRODUTO WHERE CDPRODUTO = ?"),
+                         {loaded[field("CDPRODUTO")]})
+                      .toString(),
+                  QStringLiteral("7890000000017"));
+    }
+}
+
 TEST_F(ItemsTest, ConcurrentEditsOfOneItemConflict)
 {
     const struct {
