@@ -15,11 +15,12 @@ namespace
 
 CurrentItem item(double consumer, double client, double delivery = 12, double comanda = 11)
 {
+    using vnd::pricing::Decimal;
     CurrentItem i;
-    i.vrPrecItem = consumer;
-    i.vrPrecItemCl = client;
-    i.vrPrecItemDlv = delivery;
-    i.vrPrecItemCmd = comanda;
+    i.vrPrecItem = *Decimal::fromDouble(consumer);
+    i.vrPrecItemCl = *Decimal::fromDouble(client);
+    i.vrPrecItemDlv = *Decimal::fromDouble(delivery);
+    i.vrPrecItemCmd = *Decimal::fromDouble(comanda);
     i.precItemEmpty = i.dlvEmpty = i.cmdEmpty = false;
     return i;
 }
