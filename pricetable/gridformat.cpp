@@ -1,6 +1,5 @@
 #include "pricetable/gridformat.h"
 
-#include "host/services/codes.h"
 #include "host/services/messagetable.h"
 #include "pricetable/rulehelpers.h"
 #include "pricing/decimal.h"
