@@ -1,6 +1,7 @@
 // The rule checks that need no user, at their borders.
 
 #include "decimalprinter.h"
+#include "pricing/dayhourcodes.h"
 #include "pricing/dayhourrules.h"
 
 #include <gtest/gtest.h>
@@ -53,6 +54,15 @@ TEST(DayHourRules, Times)
         EXPECT_FALSE(isValidStoredTime(QString::fromLatin1(bad))) << bad;
     EXPECT_EQ(fault(timeOrderFault("1200", "1200")), "");
     EXPECT_EQ(fault(timeOrderFault("1300", "1200")), "HORAMAIOR");
+}
+
+TEST(DayHourRules, StoredCodesAreExactMembersOfTheirTable)
+{
+    EXPECT_TRUE(isCode(diaSemanaCodes(), QStringLiteral("V")));
+    EXPECT_TRUE(isCode(codeTableOf(QStringLiteral("iddescacrepr")), QStringLiteral("A")));
+    for (const char *bad : {"v", "", "8", "VV"})
+        EXPECT_FALSE(isCode(diaSemanaCodes(), QString::fromLatin1(bad))) << bad;
+    EXPECT_TRUE(codeTableOf(QStringLiteral("PRECO")).empty());
 }
 
 } // namespace
