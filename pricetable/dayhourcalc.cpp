@@ -1,10 +1,9 @@
 #include "pricetable/dayhourcalc.h"
 
-#include "host/services/codes.h"
 #include "host/services/messagetable.h"
 #include "pricetable/rulehelpers.h"
-
-#include <cmath>
+#include "pricing/dayhourprice.h"
+#include "pricing/dayhourrules.h"
 
 namespace vnd::pricetable
 {
@@ -16,63 +15,51 @@ using data::Field;
 namespace
 {
 
-// An overflow must not reach the record: 0 is refused by the post's own value checks.
-void store(Field &f, double value)
-{
-    f.setValue(std::isfinite(value) ? value : 0.0);
-}
+using pricing::DayHourTerms;
+using pricing::Decimal;
 
-double priceFromValue(double value, double base, bool fixedAmount, bool increase)
+// A result that cannot be represented must not reach the record: 0 is refused by the post's
+// own value checks.
+template <typename Compute> void store(Field &f, Compute compute)
 {
-    if (fixedAmount)
-        return increase ? value + base : base - value;
-    const double amount = Trunc2(value / 100 * base);
-    return Trunc2(increase ? amount + base : base - amount);
+    try {
+        f.setValue(compute().toDouble());
+    } catch (const pricing::DecimalError &) {
+        f.setValue(0.0);
+    }
 }
 
 void derivePrice(ClientDataSet &ds, const char16_t *valueField, const char16_t *priceField,
-                 double base, bool fixedAmount, bool increase)
+                 Decimal base, DayHourTerms terms)
 {
-    store(ds.fieldByName(priceField),
-          priceFromValue(ds.fieldByName(valueField).asFloat(), base, fixedAmount, increase));
+    const Decimal value = decimalOf(ds.fieldByName(valueField));
+    store(ds.fieldByName(priceField), [&] { return pricing::priceFromValue(terms, value, base); });
 }
 
 // The general value from a typed price.
-void deriveGeneralValue(ClientDataSet &ds, double base, bool fixedAmount, bool increase,
+void deriveGeneralValue(ClientDataSet &ds, Decimal base, DayHourTerms terms,
                         const MessageTable &messages)
 {
     Field &preco = ds.fieldByName(u"PRECO");
-    Field &valor = ds.fieldByName(u"VRPRECODIA");
-    const double price = preco.asFloat();
-    if (fixedAmount) {
-        store(valor, increase ? price - base : base - price);
-        return;
-    }
-    if (!increase && price > base)
-        refuse(preco, messages, "VRPRODDESC_MAIOR");
-    if (base <= 0) {
-        store(valor, 0);
-        return;
-    }
-    const double percent = Trunc2(price * 100 / base) - 100;
-    // An increase keeps its sign: a price below the base gives a value the post refuses,
-    // instead of a rule that raises the price while the grid shows it lowered.
-    store(valor, increase ? percent : std::abs(percent));
+    const Decimal price = decimalOf(preco);
+    if (const char *fault = pricing::typedPriceFault(terms, price, base))
+        refuse(preco, messages, fault);
+    store(ds.fieldByName(u"VRPRECODIA"),
+          [&] { return pricing::valueFromPrice(terms, price, base); });
 }
 
 } // namespace
 
-double basePrice(const CurrentItem &item, Modalidade modalidade)
+Decimal basePrice(const CurrentItem &item, Modalidade modalidade)
 {
-    switch (modalidade) {
-    case Modalidade::Geral:
-        return item.vrPrecItem + item.vrPrecItemCl;
-    case Modalidade::Delivery:
-        return item.vrPrecItemDlv + item.vrPrecItemCl;
-    case Modalidade::Comanda:
-        return item.vrPrecItemCmd + item.vrPrecItemCl;
+    const Decimal price = modalidade == Modalidade::Geral      ? item.vrPrecItem
+                          : modalidade == Modalidade::Delivery ? item.vrPrecItemDlv
+                                                               : item.vrPrecItemCmd;
+    try {
+        return price + item.vrPrecItemCl;
+    } catch (const pricing::DecimalError &) {
+        return price.isNegative() ? Decimal::min() : Decimal::max();
     }
-    return 0;
 }
 
 void calculaPrecoItemDia(ClientDataSet &ds, const CurrentItem &item, const QString &selectedField,
@@ -86,22 +73,20 @@ void calculaPrecoItemDia(ClientDataSet &ds, const CurrentItem &item, const QStri
         perValor.setValue(QStringLiteral("V"));
     if (isEmptyField(descAcre))
         descAcre.setValue(QStringLiteral("A"));
-    const bool fixedAmount = perValor.asString() == QLatin1String("V");
-    const bool increase = descAcre.asString() == QLatin1String("A");
+    const DayHourTerms terms = DayHourTerms::fromCodes(perValor.asString(), descAcre.asString());
 
     if (isFlagOn(ds, u"IDTPMODGERAL")) {
-        const double base = basePrice(item, Modalidade::Geral);
+        const Decimal base = basePrice(item, Modalidade::Geral);
         if (selectedField.compare(QLatin1String("PRECO"), Qt::CaseInsensitive) == 0)
-            deriveGeneralValue(ds, base, fixedAmount, increase, messages);
+            deriveGeneralValue(ds, base, terms, messages);
         else if (selectedField.compare(QLatin1String("VRPRECODIA"), Qt::CaseInsensitive) == 0)
-            derivePrice(ds, u"VRPRECODIA", u"PRECO", base, fixedAmount, increase);
+            derivePrice(ds, u"VRPRECODIA", u"PRECO", base, terms);
     }
     if (isFlagOn(ds, u"IDTPMODDLV"))
         derivePrice(ds, u"VRPRECODIADLV", u"PRECODLV", basePrice(item, Modalidade::Delivery),
-                    fixedAmount, increase);
+                    terms);
     if (isFlagOn(ds, u"IDTPMODCMD"))
-        derivePrice(ds, u"VRPRECODIACMD", u"PRECOCMD", basePrice(item, Modalidade::Comanda),
-                    fixedAmount, increase);
+        derivePrice(ds, u"VRPRECODIACMD", u"PRECOCMD", basePrice(item, Modalidade::Comanda), terms);
 }
 
 bool isModalidadeField(const QString &fieldName)

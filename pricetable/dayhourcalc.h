@@ -4,6 +4,7 @@
 
 #include "host/data/clientdataset.h"
 #include "pricetable/dayhourrecord.h"
+#include "pricing/decimal.h"
 
 namespace vnd
 {
@@ -15,8 +16,9 @@ namespace vnd::pricetable
 
 enum class Modalidade { Geral, Delivery, Comanda };
 
-// The modality's item price plus the client price.
-double basePrice(const CurrentItem &item, Modalidade modalidade);
+// The modality's item price plus the client price (held at the decimal's limit should the
+// sum not fit).
+pricing::Decimal basePrice(const CurrentItem &item, Modalidade modalidade);
 
 // calculaPrecoItemDia: only in edit or insert. Empty percentage/value and discount/increase
 // default to "V" and "A". The general modality follows the column the user worked in:
@@ -24,7 +26,7 @@ double basePrice(const CurrentItem &item, Modalidade modalidade);
 // comanda always derive the price from their value. A typed general price above the base
 // under a percentage discount is refused with VRPRODDESC_MAIOR (focus on PRECO).
 // A percentage over a base of 0 cannot be computed: the value becomes 0 and the post's
-// checks refuse the rule, so no inf/NaN is ever stored.
+// checks refuse the rule; a result too large for a price becomes 0 the same way.
 void calculaPrecoItemDia(data::ClientDataSet &cdsPrecoHora, const CurrentItem &item,
                          const QString &selectedField, const MessageTable &messages);
 

@@ -1,12 +1,13 @@
 #pragma once
-// The code tables of the day/hour price rules: stored codes and the message keys of their
-// shown texts. The one definition for every window and tool that shows or takes them.
+// The day/hour code tables as the window shows and takes them: stored codes to the texts of
+// the window's message table and back. The tables themselves are the pricing library's.
+
+#include "pricing/dayhourcodes.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <optional>
-#include <span>
 
 namespace vnd
 {
@@ -16,24 +17,14 @@ class MessageTable;
 namespace vnd::pricetable
 {
 
-struct CodeEntry {
-    const char *code;
-    const char *messageKey;
-};
-
-using CodeTable = std::span<const CodeEntry>;
-
-// NRDIASEMANPR: "1" Sunday .. "7" Saturday, "V" holiday eve, "F" holiday, "T" every day.
-CodeTable diaSemanaCodes();
-// IDPERVALORPR: "P" percentage, "V" fixed amount.
-CodeTable perValorCodes();
-// IDDESCACREPR: "D" discount, "A" increase.
-CodeTable descAcreCodes();
-// IDVISUACUPOM: "S" / "N".
-CodeTable visualizaCodes();
-
-// The code table of a coded day/hour field by name; empty for any other field.
-CodeTable codeTableOf(const QString &fieldName);
+using pricing::CodeEntry;
+using pricing::CodeTable;
+using pricing::codeTableOf;
+using pricing::descAcreCodes;
+using pricing::diaSemanaCodes;
+using pricing::kTodosTipoCons;
+using pricing::perValorCodes;
+using pricing::visualizaCodes;
 
 // Shown text of a stored code: the first equal code in table order; "" for any other value.
 QString codeText(CodeTable table, const QString &stored, const MessageTable &messages);
@@ -43,8 +34,5 @@ std::optional<QString> codeOfText(CodeTable table, const QString &text,
                                   const MessageTable &messages);
 // The shown texts in table order, for pick lists (so a picked entry is always accepted).
 QStringList codePickList(CodeTable table, const MessageTable &messages);
-
-// The consumer-type code standing for all consumer types.
-inline constexpr const char *kTodosTipoCons = "T";
 
 } // namespace vnd::pricetable

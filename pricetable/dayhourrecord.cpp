@@ -18,10 +18,10 @@ CurrentItem currentItemOf(const ClientDataSet &ds)
     const Field &preco = ds.fieldByName(u"VRPRECITEM");
     const Field &dlv = ds.fieldByName(u"VRPRECITEMDLV");
     const Field &cmd = ds.fieldByName(u"VRPRECITEMCMD");
-    item.vrPrecItem = preco.asFloat();
-    item.vrPrecItemDlv = dlv.asFloat();
-    item.vrPrecItemCmd = cmd.asFloat();
-    item.vrPrecItemCl = ds.fieldByName(u"VRPRECITEMCL").asFloat();
+    item.vrPrecItem = decimalOf(preco);
+    item.vrPrecItemDlv = decimalOf(dlv);
+    item.vrPrecItemCmd = decimalOf(cmd);
+    item.vrPrecItemCl = decimalOf(ds.fieldByName(u"VRPRECITEMCL"));
     item.precItemEmpty = isEmptyField(preco);
     item.dlvEmpty = isEmptyField(dlv);
     item.cmdEmpty = isEmptyField(cmd);

@@ -3,6 +3,7 @@
 // current item, its defaults, its identity and the edit-start key.
 
 #include "host/data/clientdataset.h"
+#include "pricing/decimal.h"
 
 #include <QDate>
 #include <QString>
@@ -19,10 +20,10 @@ namespace vnd::pricetable
 struct CurrentItem {
     QString cdProduto;
     QString cdPrPaiTabPr;
-    double vrPrecItem = 0;
-    double vrPrecItemDlv = 0;
-    double vrPrecItemCmd = 0;
-    double vrPrecItemCl = 0;
+    pricing::Decimal vrPrecItem;
+    pricing::Decimal vrPrecItemDlv;
+    pricing::Decimal vrPrecItemCmd;
+    pricing::Decimal vrPrecItemCl;
     bool precItemEmpty = true;
     bool dlvEmpty = true;
     bool cmdEmpty = true;

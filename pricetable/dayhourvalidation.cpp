@@ -6,6 +6,7 @@
 #include "pricetable/dayhourcodes.h"
 #include "pricetable/dayhourfields.h"
 #include "pricetable/rulehelpers.h"
+#include "pricing/dayhourrules.h"
 
 namespace vnd::pricetable
 {
@@ -17,19 +18,14 @@ using data::Field;
 namespace
 {
 
-// Value and resulting price of one modality: both above 0, and the price below twice the
-// base. Every refusal points at the value, the column the user types into.
+// Every refusal points at the value, the column the user types into.
 void checkModalidade(ClientDataSet &ds, const char16_t *valueField, const char16_t *priceField,
-                     double base, const MessageTable &m)
+                     pricing::Decimal base, const MessageTable &m)
 {
     Field &value = ds.fieldByName(valueField);
-    const double price = ds.fieldByName(priceField).asFloat();
-    if (!(value.asFloat() > 0))
-        refuse(value, m, "VALMAIOR");
-    if (!(price > 0))
-        refuse(value, m, "PRECMAI");
-    if (!(price < 2 * base))
-        refuse(value, m, "ACREVAL");
+    if (const char *fault =
+            pricing::modalityFault(decimalOf(value), decimalOf(ds.fieldByName(priceField)), base))
+        refuse(value, m, fault);
 }
 
 void checkGeral(ClientDataSet &ds, const CurrentItem &item, const MessageTable &m)
@@ -122,9 +118,8 @@ void precoHoraBeforePost(ClientDataSet &ds, const PrecoHoraContext &ctx)
         refuse(descAcre, m, "DESACRINF");
     checkHoraDia(hrIni, m);
     checkHoraDia(hrFin, m);
-    // Four digits each, so text order is time order; equal times pass.
-    if (hrIni.asString() > hrFin.asString())
-        refuse(hrIni, m, "HORAMAIOR");
+    if (const char *fault = pricing::timeOrderFault(hrIni.asString(), hrFin.asString()))
+        refuse(hrIni, m, fault);
 
     calculaPrecoItemDia(ds, ctx.item, ctx.selectedField, m);
 

@@ -1,8 +1,8 @@
 #include "pricetable/gridformat.h"
 
-#include "host/services/codes.h"
 #include "host/services/messagetable.h"
 #include "pricetable/rulehelpers.h"
+#include "pricing/decimal.h"
 
 #include <QLocale>
 
@@ -16,15 +16,17 @@ using data::Field;
 namespace
 {
 
+using pricing::Decimal;
+
 QString formatTwoDecimals(double value, bool groupThousands)
 {
-    double r = RoundDec(value, 2);
-    if (r == 0)
-        r = 0; // no "-0,00"
+    if (const auto d = Decimal::fromDouble(value))
+        return d->toText(2, u',', groupThousands ? QChar(u'.') : QChar());
+    // Beyond the decimal's range a double has no cents to round (its spacing is an eighth).
     QLocale locale(QLocale::Portuguese, QLocale::Brazil);
     if (!groupThousands)
         locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    return locale.toString(r, 'f', 2);
+    return locale.toString(value, 'f', 2);
 }
 
 bool inList(const QString &name, std::initializer_list<const char *> names)
@@ -50,7 +52,13 @@ QString formatThousands2(double value)
 ItemCellColours itemCellColours(double price, double sub, double calc, bool selected)
 {
     const bool above = price > calc && calc != 0;
-    const bool calcOverTotal = RoundDec(calc, 2) > RoundDec(price + sub, 2);
+    bool calcOverTotal = false;
+    try {
+        const Decimal total = Decimal::clampedFromDouble(price) + Decimal::clampedFromDouble(sub);
+        calcOverTotal = RoundDec(Decimal::clampedFromDouble(calc), 2) > RoundDec(total, 2);
+    } catch (const pricing::DecimalError &) {
+        // A total beyond the decimal's range is above any calculated price.
+    }
     // The first pass decides the background, the second the final text colour.
     const bool firstPass = calcOverTotal || above;
     ItemCellColours c;

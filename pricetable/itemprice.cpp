@@ -4,6 +4,7 @@
 #include "host/services/errors.h"
 #include "host/services/messagetable.h"
 #include "pricetable/rulehelpers.h"
+#include "pricing/decimal.h"
 
 namespace vnd::pricetable
 {
@@ -35,13 +36,21 @@ void applyItemEditDefaults(ClientDataSet &cdsItemPreco, const CurrentPeriod &per
 namespace
 {
 
+// Cut to two decimals on the exact decimal. Beyond the decimal's range a double has no
+// cents left to cut (its spacing there is an eighth), so it stays as it is.
+void trunc2(Field &f)
+{
+    if (const auto d = pricing::Decimal::fromDouble(f.asFloat()))
+        f.setValue(pricing::Trunc2(*d).toDouble());
+}
+
 // An optional price keeps "no value"; a given one is cut to two decimals.
 void truncOptional(Field &f)
 {
     if (isEmptyField(f))
         f.clear();
     else
-        f.setValue(Trunc2(f.asFloat()));
+        trunc2(f);
 }
 
 void checkRange(Field &f, const MessageTable &m, const char *belowZero, const char *atLimit)
@@ -71,8 +80,10 @@ void itemPrecoBeforePost(ClientDataSet &ds, const MessageTable &m, QString &stCa
     truncOptional(dlv);
     truncOptional(cmd);
     // Consumer and client prices are always written, so they never reach the empty list.
-    preco.setValue(Trunc2(preco.asFloat()));
-    cliente.setValue(Trunc2(cliente.asFloat()));
+    preco.setValue(preco.asFloat());
+    cliente.setValue(cliente.asFloat());
+    trunc2(preco);
+    trunc2(cliente);
 
     checkRange(preco, m, "VrCons_Zero", "Ope_bl_VrPrec");
     if (!isEmptyField(dlv))

@@ -3,6 +3,7 @@
 #include "host/services/codes.h"
 #include "host/services/messagetable.h"
 #include "host/services/ui.h"
+#include "pricing/dayhourrules.h"
 
 namespace vnd::pricetable
 {
@@ -36,6 +37,11 @@ void setDate(Field &field, const QDate &date)
         field.setValue(date);
 }
 
+pricing::Decimal decimalOf(const Field &field)
+{
+    return pricing::Decimal::clampedFromDouble(field.asFloat());
+}
+
 QDate dateOf(const Field &field)
 {
     if (field.isNull())
@@ -55,39 +61,9 @@ QString timeEditText(const QString &stored, const QString &whenEmpty)
     return stored.left(2) + QLatin1Char(':') + stored.mid(2, 2);
 }
 
-namespace
-{
-
-// One part of "H:M" as the runtime's time conversion reads it: one or two digits, blanks
-// around them ignored.
-int timePart(QStringView part)
-{
-    const QStringView t = part.trimmed();
-    if (t.isEmpty() || t.size() > 2)
-        return -1;
-    int n = 0;
-    for (QChar c : t) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return -1;
-        n = n * 10 + (c.unicode() - '0');
-    }
-    return n;
-}
-
-} // namespace
-
-bool isValidStoredTime(const QString &stored)
-{
-    if (stored.size() != 4)
-        return false;
-    const int h = timePart(QStringView(stored).left(2));
-    const int m = timePart(QStringView(stored).mid(2, 2));
-    return h >= 0 && h <= 23 && m >= 0 && m <= 59;
-}
-
 void checkStoredTime(Field &hora, const QString &editText, const MessageTable &messages)
 {
-    bool valid = isValidStoredTime(hora.asString());
+    bool valid = pricing::isValidStoredTime(hora.asString());
     // The shown text is checked as well: it is what the user reads back in the message.
     if (valid && !editText.isEmpty())
         valid =

@@ -3,6 +3,7 @@
 // field counts as empty, and how dates go into fields of either date type.
 
 #include "host/data/clientdataset.h"
+#include "pricing/decimal.h"
 
 #include <QDate>
 #include <QString>
@@ -28,6 +29,10 @@ bool isFlagOn(const data::ClientDataSet &ds, QStringView fieldName);
 // Empty as the user sees it: no value, or a text that is blank or shows only mask literals.
 bool isEmptyField(const data::Field &field);
 
+// A price, value or percentage field as an exact decimal: no value reads 0, a value beyond
+// the decimal's range is held at its limit.
+pricing::Decimal decimalOf(const data::Field &field);
+
 // Stores a date into a Date or DateTime field; an invalid date clears it.
 void setDate(data::Field &field, const QDate &date);
 // The date part of a Date or DateTime field; invalid when the field has no value.
@@ -38,11 +43,6 @@ QString shortDateText(const QDate &date);
 
 // A stored HHMM time as typed and shown: "1030" -> "10:30"; whenEmpty for an empty text.
 QString timeEditText(const QString &stored, const QString &whenEmpty);
-
-// True when stored is a time of day as the sales window and the day/hour rules keep it:
-// four characters HHMM that read as hours 0-23 and minutes 0-59 (blanks around the digits
-// tolerated, as the optional first hour digit of the masks leaves one).
-bool isValidStoredTime(const QString &stored);
 
 // The time check of both grids: an invalid time focuses the field, is emptied and is refused
 // with "'<edit text>'Hora inválida.". editText is the field's text as shown before emptying.

@@ -1,26 +1,32 @@
 #include "server/dayhourprice.h"
 
-#include "host/services/codes.h"
+#include "pricing/dayhourprice.h"
 
 namespace vnd::server
 {
+
+using pricing::Decimal;
 
 QVariant dayHourPrice(const DayHourTerms &terms, const QVariant &value, const QVariant &itemPrice,
                       const QVariant &clientPrice)
 {
     if (value.isNull())
         return {};
-    // Empty terms read as the window's defaults: a fixed amount, an increase.
-    const QString pv = terms.percentOrValue.trimmed();
-    const QString da = terms.discountOrRaise.trimmed();
-    const bool fixedAmount = pv.isEmpty() || pv == QLatin1String("V");
-    const bool increase = da.isEmpty() || da == QLatin1String("A");
-    const double v = value.toDouble();
-    const double base = itemPrice.toDouble() + clientPrice.toDouble();
-    if (fixedAmount)
-        return increase ? v + base : base - v;
-    const double a = vnd::Trunc2(v / 100 * base);
-    return increase ? vnd::Trunc2(a + base) : vnd::Trunc2(base - a);
+    const auto orZero = [](const QVariant &v) {
+        return v.isNull() ? std::optional<Decimal>(Decimal()) : Decimal::fromVariant(v);
+    };
+    const std::optional<Decimal> v = Decimal::fromVariant(value);
+    const std::optional<Decimal> item = orZero(itemPrice);
+    const std::optional<Decimal> client = orZero(clientPrice);
+    if (!v || !item || !client)
+        return {};
+    try {
+        const auto t =
+            pricing::DayHourTerms::fromCodes(terms.percentOrValue, terms.discountOrRaise);
+        return pricing::priceFromValue(t, *v, *item + *client).toDouble();
+    } catch (const pricing::DecimalError &) {
+        return {};
+    }
 }
 
 } // namespace vnd::server

@@ -1,6 +1,6 @@
 #pragma once
-// The resulting price of a day/hour rule in one sales modality, with the same arithmetic
-// the price table window uses, so a stored rule never shows a stale price.
+// The resulting price of a day/hour rule in one sales modality, computed from the stored rule
+// and the item's current prices with the window's own arithmetic, so it never goes stale.
 
 #include <QString>
 #include <QVariant>
@@ -14,8 +14,9 @@ struct DayHourTerms {
 };
 
 // value: the rule's entered value for the modality; itemPrice and clientPrice: the item's
-// price of that modality and its client price (no value reads as 0). No value in, no value
-// out.
+// price of that modality and its client price (no value reads as 0), as read from the
+// database. No value in, no value out; a value or price that cannot be represented travels
+// as no value too.
 QVariant dayHourPrice(const DayHourTerms &terms, const QVariant &value, const QVariant &itemPrice,
                       const QVariant &clientPrice);
 

@@ -1,6 +1,6 @@
 #include "server/demodata.h"
 
-#include "host/services/codes.h"
+#include "pricing/decimal.h"
 #include "server/sqlstatement.h"
 #include "server/unitofwork.h"
 
@@ -327,6 +327,19 @@ QVariant nothing()
     return QVariant();
 }
 
+using pricing::Decimal;
+
+Decimal dec(double value)
+{
+    return Decimal::clampedFromDouble(value);
+}
+
+// A price times a factor, cut to cents (or to `decimals` places for a step on the way).
+Decimal times(Decimal price, double factor, int decimals = 2)
+{
+    return Decimal::mulDiv(price, dec(factor), 1, decimals, pricing::Rounding::TowardZero);
+}
+
 } // namespace
 
 void requireEmptyCatalogue(const Database &database)
@@ -469,25 +482,25 @@ DemoSummary loadDemoData(const Database &database, QDate today)
                 if (n % 11 == 0)
                     continue; // not priced in this table yet
                 const double base = s.family->basePrice + s.family->step * s.index;
-                const double consumer = vnd::Trunc2(base * t.factor * p.factor + 0.001);
+                const Decimal consumer = times(times(dec(base), t.factor, 4), p.factor);
                 const bool combo = QString::fromUtf8(s.family->group) == QLatin1String("Combos");
                 const QVariant delivery =
                     (QLatin1String(t.code) == QLatin1String("002") || n % 4 != 0)
-                        ? QVariant(vnd::Trunc2(consumer * 1.1 + 0.001))
+                        ? QVariant(times(consumer, 1.1).toDouble())
                         : nothing();
-                const QVariant orderPad =
-                    n % 6 == 0 ? nothing() : QVariant(vnd::Trunc2(consumer + 0.001));
+                const QVariant orderPad = n % 6 == 0 ? nothing() : QVariant(consumer.toDouble());
                 const double client = n % 9 == 0 ? 1.0 : 0.0;
                 // A few items cost more than they sell for, to show up in red.
-                const double cost = vnd::Trunc2(consumer * (n % 23 == 0 ? 1.15 : 0.42) + 0.001);
-                const double markup = vnd::RoundDec((consumer / cost - 1) * 100, 2);
+                const Decimal cost = times(consumer, n % 23 == 0 ? 1.15 : 0.42);
+                const Decimal markup = Decimal::mulDiv(consumer - cost, 100, cost, 2,
+                                                       pricing::Rounding::HalfAwayFromZero);
                 const QString window = QString::fromLatin1(s.family->window);
                 price.bind(QString::fromLatin1(t.code)).bind(iso(from)).bind(s.code).bind(s.code);
-                price.bind(consumer).bind(orderPad).bind(delivery).bind(client);
+                price.bind(consumer.toDouble()).bind(orderPad).bind(delivery).bind(client);
                 price.bind(QString::fromLatin1(n % 13 == 0 ? "S" : "N"))
-                    .bind(vnd::Trunc2(consumer * 1.05 + 0.001))
-                    .bind(cost)
-                    .bind(markup);
+                    .bind(times(consumer, 1.05).toDouble())
+                    .bind(cost.toDouble())
+                    .bind(markup.toDouble());
                 price.bind(QString::fromLatin1(n % 10 == 0 || (combo && n % 2) ? "S" : "N"));
                 price.bind(window.isEmpty() ? nothing() : QVariant(window.left(4)))
                     .bind(window.isEmpty() ? nothing() : QVariant(window.mid(4)))
@@ -506,7 +519,7 @@ DemoSummary loadDemoData(const Database &database, QDate today)
                         price.bind(QString::fromLatin1(t.code)).bind(iso(from));
                         price.bind(codeByName.value(QString::fromUtf8(part.name))).bind(parent);
                         price.bind(v).bind(v).bind(nothing()).bind(0.0).bind(QStringLiteral("N"));
-                        price.bind(v).bind(vnd::Trunc2(v * 0.5)).bind(100.0);
+                        price.bind(v).bind(times(dec(v), 0.5).toDouble()).bind(100.0);
                         price.bind(QStringLiteral("N")).bind(nothing()).bind(nothing()).exec();
                         ++summary.prices;
                     }

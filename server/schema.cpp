@@ -132,13 +132,31 @@ const char *const kVersion1[] = {
     "   ON DELETE CASCADE ON UPDATE CASCADE)",
 };
 
+// Money and percentages exact in PostgreSQL. SQLite keeps REAL, read back through the
+// shortest decimal form: its NUMERIC affinity would turn 12.00 into the integer 12.
+const char *const kVersion2Postgres[] = {
+    "ALTER TABLE TABEVEND ALTER COLUMN VRREAJUSTE TYPE NUMERIC",
+    "ALTER TABLE ITEMPRECO ALTER COLUMN VRPRECITEM TYPE NUMERIC,"
+    " ALTER COLUMN VRPRECITEMCMD TYPE NUMERIC, ALTER COLUMN VRPRECITEMDLV TYPE NUMERIC,"
+    " ALTER COLUMN VRPRECITEMCL TYPE NUMERIC, ALTER COLUMN VRPRESUGITEM TYPE NUMERIC,"
+    " ALTER COLUMN VRCUSTITEM TYPE NUMERIC, ALTER COLUMN VRMKUPITEM TYPE NUMERIC",
+    "ALTER TABLE ITEMPRECODIA ALTER COLUMN VRPRECODIA TYPE NUMERIC,"
+    " ALTER COLUMN VRPRECODIACMD TYPE NUMERIC, ALTER COLUMN VRPRECODIADLV TYPE NUMERIC",
+};
+
+struct Statements {
+    const char *const *list = nullptr;
+    size_t count = 0;
+};
+
 struct Migration {
-    const char *const *statements;
-    size_t count;
+    Statements common;
+    Statements postgres; // after the common ones, on PostgreSQL only
 };
 
 const Migration kMigrations[] = {
-    {kVersion1, std::size(kVersion1)},
+    {{kVersion1, std::size(kVersion1)}, {}},
+    {{}, {kVersion2Postgres, std::size(kVersion2Postgres)}},
 };
 
 bool hasVersionTable(const Database &database)
@@ -180,8 +198,11 @@ int Schema::upgrade(const Database &database)
         throw std::runtime_error("the database was written by a newer version of the server");
     for (; version < latestVersion(); ++version) {
         const Migration &m = kMigrations[version];
-        for (size_t i = 0; i < m.count; ++i)
-            SqlStatement(db, QString::fromLatin1(m.statements[i])).exec();
+        for (size_t i = 0; i < m.common.count; ++i)
+            SqlStatement(db, QString::fromLatin1(m.common.list[i])).exec();
+        if (database.dialect() == Dialect::Postgres)
+            for (size_t i = 0; i < m.postgres.count; ++i)
+                SqlStatement(db, QString::fromLatin1(m.postgres.list[i])).exec();
         SqlStatement(db, QStringLiteral("DELETE FROM schema_version")).exec();
         SqlStatement(db, QStringLiteral("INSERT INTO schema_version (version) VALUES (?)"))
             .bind(version + 1)

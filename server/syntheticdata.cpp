@@ -1,5 +1,6 @@
 #include "server/syntheticdata.h"
 
+#include "pricing/decimal.h"
 #include "server/demodata.h"
 
 #include <sqlite3.h>
@@ -91,9 +92,10 @@ std::string iso(QDate d)
     return d.toString(Qt::ISODate).toStdString();
 }
 
-double cut2(double x)
+// A generated price: the decimal it stands for, rounded to cents.
+double toCents(double x)
 {
-    return double(qint64(x * 100 + 0.5)) / 100;
+    return RoundDec(pricing::Decimal::clampedFromDouble(x), 2).toDouble();
 }
 
 } // namespace
@@ -195,7 +197,7 @@ SyntheticSummary loadSyntheticData(const Database &database, int products, QDate
             period.text(tables[t]).text(iso(from)).text(iso(to)).text(statuses[p]).run();
             for (int i = 0; i < products; ++i) {
                 const std::string code = pad(i + 1, 10);
-                const double consumer = cut2(5 + (i % 400) * 0.25 + t + p * 0.5);
+                const double consumer = toCents(5 + (i % 400) * 0.25 + t + p * 0.5);
                 price.text(tables[t]).text(iso(from)).text(code).text(code).real(consumer);
                 if (i % 6 == 0)
                     price.null();
@@ -204,9 +206,9 @@ SyntheticSummary loadSyntheticData(const Database &database, int products, QDate
                 if (i % 4 == 0)
                     price.null();
                 else
-                    price.real(cut2(consumer * 1.1));
+                    price.real(toCents(consumer * 1.1));
                 price.real(i % 9 == 0 ? 1.0 : 0.0).text(i % 13 == 0 ? "S" : "N");
-                price.real(cut2(consumer * 1.05)).real(cut2(consumer * 0.42)).real(138.1);
+                price.real(toCents(consumer * 1.05)).real(toCents(consumer * 0.42)).real(138.1);
                 price.text(i % 10 == 0 ? "S" : "N");
                 if (i % 7 == 0)
                     price.text("1100").text("1500");

@@ -4,7 +4,6 @@
 
 #include "formfixture.h"
 
-#include "host/services/codes.h"
 #include "host/widgets/dbsortgrid.h"
 #include "pricetable/tabgeralstate.h"
 
@@ -115,7 +114,9 @@ TEST_F(DayHourPrices, ANewRuleIsCompletedCheckedForDuplicatesAndSaved)
     EXPECT_EQ(rules().state(), DataSetState::Browse);
     EXPECT_EQ(rules().changeCount(), 0);
     EXPECT_TRUE(stChavePrecoDia.isEmpty());
-    EXPECT_DOUBLE_EQ(num(rules(), "PRECO"), Trunc2(base - Trunc2(15.0 / 100 * base)));
+    // 15 % off in whole cents: the discount's fraction of a cent is cut.
+    const qint64 cents = qRound64(base * 100);
+    EXPECT_EQ(num(rules(), "PRECO"), double(cents - cents * 15 / 100) / 100);
     // Completed before saving, and still shown under the item's filter.
     EXPECT_EQ(rules().recordCount(), 1);
     EXPECT_EQ(str(rules(), "CDTIPOCONSPD"), QStringLiteral("T"));
@@ -220,7 +221,7 @@ TEST_F(DayHourPrices, EachRuleCheckRefusesWithItsMessageAndFocusAndSendsNothing)
     fillRule();
     setText("IDPERVALORPR", QStringLiteral("Valor fixo"));
     setText("IDDESCACREPR", QStringLiteral("Acréscimo"));
-    rules().fieldByName(u"VRPRECODIA").setValue(Trunc2(base - 0.01));
+    rules().fieldByName(u"VRPRECODIA").setValue(double(qRound64(base * 100) - 1) / 100);
     confirm();
     EXPECT_TRUE(ui().errors().isEmpty()) << ui().lastError().toStdString();
     EXPECT_EQ(rulesInDatabase(), 1);
@@ -363,6 +364,37 @@ TEST_F(DayHourPrices, APercentageOverAZeroBaseNeverStoresAnInvalidNumber)
     EXPECT_TRUE(std::isfinite(num(rules(), "VRPRECODIA")));
     EXPECT_TRUE(std::isfinite(num(rules(), "PRECO")));
     EXPECT_EQ(rulesInDatabase(), 0);
+}
+
+// Typed as a price, saved, and reloaded from the server, the price is the one typed: 0.07 on
+// a base of 1.00 is a 93 % discount, which gives 0.07 again (binary arithmetic gave 0.06).
+TEST_F(DayHourPrices, APriceTypedInTheGridReloadsAsTyped)
+{
+    ASSERT_TRUE(goToPlainItem(true));
+    typeInto(win().dbsItemPreco, "VRPRECITEM", QStringLiteral("1,00"));
+    press(Qt::Key_Return); // the cell editor hands its text to the field
+    confirm();
+    ASSERT_TRUE(ui().errors().isEmpty()) << ui().lastError().toStdString();
+    ASSERT_EQ(num(items(), "VRPRECITEM"), 1.0);
+
+    insertRule();
+    fillRule();
+    typeInto(win().dbgPrecoHora, "PRECO", QStringLiteral("0,07"));
+    press(Qt::Key_Tab);
+    EXPECT_EQ(num(rules(), "VRPRECODIA"), 93.0);
+    confirm();
+    ASSERT_TRUE(ui().errors().isEmpty()) << ui().lastError().toStdString();
+    EXPECT_EQ(stored(QStringLiteral("SELECT VRPRECODIA FROM ITEMPRECODIA WHERE CDPRODUTO = ?"),
+                     {str(items(), "CDPRODUTO")})
+                  .toDouble(),
+              93.0);
+
+    focusRules();
+    win().sbtVerificar->trigger();
+    QApplication::processEvents();
+    ASSERT_EQ(rules().recordCount(), 1);
+    EXPECT_EQ(num(rules(), "PRECO"), 0.07);
+    EXPECT_EQ(rules().fieldByName(u"PRECO").displayText(), QStringLiteral("0,07"));
 }
 
 } // namespace

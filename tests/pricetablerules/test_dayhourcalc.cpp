@@ -15,11 +15,12 @@ namespace
 
 CurrentItem item(double consumer, double client, double delivery = 12, double comanda = 11)
 {
+    using vnd::pricing::Decimal;
     CurrentItem i;
-    i.vrPrecItem = consumer;
-    i.vrPrecItemCl = client;
-    i.vrPrecItemDlv = delivery;
-    i.vrPrecItemCmd = comanda;
+    i.vrPrecItem = *Decimal::fromDouble(consumer);
+    i.vrPrecItemCl = *Decimal::fromDouble(client);
+    i.vrPrecItemDlv = *Decimal::fromDouble(delivery);
+    i.vrPrecItemCmd = *Decimal::fromDouble(comanda);
     i.precItemEmpty = i.dlvEmpty = i.cmdEmpty = false;
     return i;
 }
@@ -88,6 +89,10 @@ TEST(CalculaPrecoItemDia, BothDirectionsOfEveryModality)
          {{"PRECO", 1.15}}},
         {"percent of the base", item(10.01, 0), {{"IDPERVALORPR", P}, {"VRPRECODIA", 33.0}},
          "VRPRECODIA", {{"PRECO", 6.71}}},
+        {"exact where binary is a cent low", item(24.90, 0),
+         {{"IDPERVALORPR", P}, {"VRPRECODIA", 20.0}}, "VRPRECODIA", {{"PRECO", 19.92}}},
+        {"typed price whose value gives it back", item(1, 0),
+         {{"IDPERVALORPR", P}, {"PRECO", 0.07}}, "PRECO", {{"VRPRECODIA", 93.0}}},
         {"base 0, typed 0", item(0, 0), {{"IDPERVALORPR", P}, {"PRECO", 0.0}}, "PRECO",
          {{"VRPRECODIA", 0.0}}},
         {"base 0, increase", item(0, 0), {{"IDPERVALORPR", P}, {"IDDESCACREPR", A}, {"PRECO", 5.0}},

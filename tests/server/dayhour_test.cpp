@@ -2,8 +2,6 @@
 
 #include "serverfixture.h"
 
-#include "host/services/codes.h"
-
 namespace vnd::server::test
 {
 namespace
@@ -42,32 +40,51 @@ protected:
     data::DataPacket m_rules;
 };
 
-TEST_F(DayHourTest, PricesFollowTheItemsCurrentPrices)
+// Each modality's price comes from the item's prices saved now, exact to the cent where
+// binary arithmetic falls one short (24.90 - 20 % = 19.92, not 19.91).
+TEST_F(DayHourTest, PricesAreExactDecimalsOfTheItemsCurrentPrices)
 {
     ASSERT_FALSE(m_rules.rows.empty());
     const Row rule = m_rules.rows[0];
     const QString product = rule[field("CDPRODUTO")].toString();
     auto items = packet(QStringLiteral("getItemPreco"), {"001", m_start, "4", product, ""});
     ASSERT_EQ(items.rows.size(), 1u);
-    const int price = items.indexOf(u"VRPRECITEM");
-    const Row before = items.rows[0];
-    Row after = before;
-    after[price] = 40.0;
-    data::ChangeSet cs = changeSetFor(items);
-    cs.changes.push_back(modify(before, after));
-    ASSERT_EQ(call(QStringLiteral("SetItemPreco"), {cs, ""}).status, 200);
+    const auto setItemPrices = [&](const QVariantList &prices) {
+        const Row before = items.rows[0];
+        Row after = before;
+        int i = 0;
+        for (const char *f : {"VRPRECITEM", "VRPRECITEMDLV", "VRPRECITEMCMD", "VRPRECITEMCL"})
+            after[items.indexOf(QString::fromLatin1(f))] = prices[i++];
+        data::ChangeSet cs = changeSetFor(items);
+        cs.changes.push_back(modify(before, after));
+        ASSERT_EQ(call(QStringLiteral("SetItemPreco"), {cs, ""}).status, 200);
+        items.rows[0] = after;
+    };
+    setItemPrices({24.90, 19.90, 4.35, 0.0});
 
-    const auto rules = packet(QStringLiteral("GetPrecoHora"), {"001", m_start});
-    const Row now = rules.rows[0];
-    const double base = 40.0 + before[items.indexOf(u"VRPRECITEMCL")].toDouble();
-    const double v = now[field("VRPRECODIA")].toDouble();
-    const bool fixed = now[field("IDPERVALORPR")].toString() == QLatin1String("V");
-    const bool raise = now[field("IDDESCACREPR")].toString() == QLatin1String("A");
-    const double a = vnd::Trunc2(v / 100 * base);
-    const double expected = fixed ? (raise ? base + v : base - v)
-                                  : (raise ? vnd::Trunc2(base + a) : vnd::Trunc2(base - a));
-    EXPECT_DOUBLE_EQ(now[field("PRECO")].toDouble(), expected);
-    EXPECT_NE(now[field("PRECO")], rule[field("PRECO")]);
+    Row edited = rule;
+    edited[field("IDPERVALORPR")] = QStringLiteral("P");
+    edited[field("IDDESCACREPR")] = QStringLiteral("D");
+    for (const char *f : {"VRPRECODIA", "VRPRECODIADLV", "VRPRECODIACMD"})
+        edited[field(f)] = 20.0;
+    ASSERT_EQ(save(modify(rule, edited)).status, 200);
+    const auto pricesNow = [&] {
+        const auto rules = packet(QStringLiteral("GetPrecoHora"), {"001", m_start});
+        std::vector<double> prices;
+        for (const Row &r : rules.rows)
+            if (identity(r) == identity(rule))
+                for (const char *f : {"PRECO", "PRECODLV", "PRECOCMD"})
+                    prices.push_back(r[field(f)].toDouble());
+        return prices;
+    };
+    EXPECT_EQ(pricesNow(), (std::vector<double>{19.92, 15.92, 3.48}));
+
+    // A value typed as a price in the window (0.07 on 1.00 gives 93 %) comes back as 0.07.
+    setItemPrices({1.00, 1.00, 1.00, 0.0});
+    Row typed = edited;
+    typed[field("VRPRECODIA")] = 93.0;
+    ASSERT_EQ(save(modify(edited, typed)).status, 200);
+    EXPECT_EQ(pricesNow(), (std::vector<double>{0.07, 0.80, 0.80}));
 }
 
 TEST_F(DayHourTest, DuplicatesShareAllNineIdentityValues)
