@@ -153,6 +153,10 @@ public:
     ChangeSet delta() const; // every change since the last load or merge
     void mergeChangeLog();
     void cancelUpdates(); // undo all: inserted rows vanish, modified revert, deleted come back
+    // Views holding typed text not yet written (an open cell editor) register here; post()
+    // runs them first, so a command that does not take the focus still saves what is shown.
+    // A flusher may throw to stop the post. Runs only while the owner lives.
+    void addPostFlusher(QObject *owner, std::function<void()> flush);
 
     // --- Filter: "F = 'v' and G = 'w'" (text and date comparisons, = <> < <= > >=) ---
     // Throws vnd::Error on a malformed expression.

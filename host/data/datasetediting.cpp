@@ -171,8 +171,19 @@ void ClientDataSet::Impl::commitEdit(bool &leftView)
     emit q->currentChanged(cur);
 }
 
+void ClientDataSet::addPostFlusher(QObject *owner, std::function<void()> flush)
+{
+    d->postFlushers.emplace_back(owner, std::move(flush));
+}
+
 void ClientDataSet::post()
 {
+    if (!d->editing())
+        return;
+    for (size_t i = 0; i < d->postFlushers.size(); ++i) {
+        if (d->postFlushers[i].first)
+            d->postFlushers[i].second();
+    }
     if (!d->editing())
         return;
     d->run(beforePost);

@@ -1,4 +1,6 @@
 #pragma once
+
+#include <QPointer>
 // Private state of ClientDataSet, shared by the files that implement it.
 
 #include "host/data/clientdataset.h"
@@ -21,6 +23,7 @@ struct ClientDataSet::Impl {
     explicit Impl(ClientDataSet *owner) : q(owner) {}
 
     ClientDataSet *q;
+    std::vector<std::pair<QPointer<QObject>, std::function<void()>>> postFlushers;
 
     // --- Structure: declared fields first, then those taken from the last packet ---
     std::vector<std::unique_ptr<Field>> fields;

@@ -90,6 +90,13 @@ void TDBGrid::bindDataSet()
     m_dsConnections.clear();
     ClientDataSet *ds = dataSet();
     m_boundDataSet = ds;
+    if (ds && !m_flushesFor.contains(ds)) {
+        m_flushesFor << ds;
+        ds->addPostFlusher(this, [this, ds] {
+            if (dataSet() == ds)
+                commitOpenEditor();
+        });
+    }
     if (ds) {
         m_dsConnections << connect(ds, &ClientDataSet::currentChanged, this,
                                    &TDBGrid::syncFromDataSet)
@@ -337,6 +344,21 @@ void TDBGrid::currentChanged(const QModelIndex &current, const QModelIndex &prev
 bool TDBGrid::isCurrentEditable() const
 {
     return currentIndex().isValid() && m_model->isEditable(currentIndex());
+}
+
+void TDBGrid::commitOpenEditor()
+{
+    if (state() != EditingState)
+        return;
+    const QModelIndex index = currentIndex();
+    QWidget *editor = indexWidget(index);
+    if (!editor)
+        return;
+    m_commitFailed = false;
+    m_delegate->setModelData(editor, m_model, index);
+    if (m_commitFailed)
+        throw SilentAbort{}; // the field said why; the edit stays for the user to mend
+    closeEditor(editor, QAbstractItemDelegate::NoHint);
 }
 
 bool TDBGrid::ensureEditState()

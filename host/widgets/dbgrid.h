@@ -132,6 +132,9 @@ private:
     void makeDefaultColumns();
     void setCurrentQuietly(const QModelIndex &index);
     bool ensureEditState();
+    // Writes an open cell editor's text into its field (before a post); throws the silent
+    // abort when the field refuses it.
+    void commitOpenEditor();
     bool isCurrentEditable() const;
     void moveColumn(int delta);
     void onFocusChanged(QWidget *old, QWidget *now);
@@ -157,6 +160,8 @@ private:
     bool m_applyingWidths = false;
     bool m_rewritingKey = false;
     bool m_touchedSinceInsert = false;
+    bool m_commitFailed = false;
+    QList<QPointer<data::ClientDataSet>> m_flushesFor;
     bool m_buttonPressed = false;
     int m_leavingColumn = -1; // visible column reported while onColExit runs
 };

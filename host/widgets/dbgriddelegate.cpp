@@ -50,6 +50,9 @@ QWidget *DBGridDelegate::createEditor(QWidget *parent, const QStyleOptionViewIte
     }
     auto *edit = new QLineEdit(parent);
     edit->setFrame(false);
+    // An editor opened without typing (F2, a double click) puts the record into edit with
+    // the first change the user makes, not before.
+    connect(edit, &QLineEdit::textEdited, m_grid, [g = m_grid] { g->ensureEditState(); });
     if (c.field) {
         const QString mask = c.field->editMask;
         if (!mask.isEmpty())
@@ -78,7 +81,8 @@ void DBGridDelegate::setEditorData(QWidget *editor, const QModelIndex &index) co
         return;
     }
     auto *edit = qobject_cast<QLineEdit *>(editor);
-    if (!edit)
+    // The record going into edit repaints its row; what the user is typing stays.
+    if (!edit || edit->isModified())
         return;
     const int ci = m_grid->m_model->columnIndexOf(index.column());
     const data::Field *field = ci >= 0 ? m_grid->m_columns[ci].field : nullptr;
@@ -108,6 +112,8 @@ void DBGridDelegate::setModelData(QWidget *editor, QAbstractItemModel *model,
     }
     if (model->setData(index, text, Qt::EditRole))
         m_grid->m_touchedSinceInsert = true;
+    else
+        m_grid->m_commitFailed = true;
 }
 
 void DBGridDelegate::updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,

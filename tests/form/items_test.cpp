@@ -323,3 +323,28 @@ TEST_F(ItemPrices, SalesTimeWithABlankFirstHourDigit)
 }
 
 } // namespace vnd::pricetable::test
+
+namespace vnd::pricetable::test
+{
+
+// Toolbar commands do not take the focus: Confirmar with the cell editor still open saves
+// the text shown, and a text the field refuses stops the save with the row still in edit.
+TEST_F(ItemPrices, ConfirmarSavesTheTextStillInTheCell)
+{
+    typeInto(win().dbsItemPreco, "VRPRECITEM", QStringLiteral("1,00"));
+    win().sbtConfirmar->trigger();
+    QApplication::processEvents();
+    EXPECT_TRUE(ui().errors().isEmpty()) << ui().lastError().toStdString();
+    EXPECT_EQ(items().state(), DataSetState::Browse);
+    EXPECT_EQ(storedItem("VRPRECITEM").toDouble(), 1.0);
+
+    typeInto(win().dbsItemPreco, "VRPRECITEM", QStringLiteral("abc"));
+    win().sbtConfirmar->trigger();
+    QApplication::processEvents();
+    EXPECT_TRUE(ui().lastError().contains(QString::fromUtf8("Preço")))
+        << ui().lastError().toStdString();
+    EXPECT_EQ(items().state(), DataSetState::Edit);
+    EXPECT_EQ(storedItem("VRPRECITEM").toDouble(), 1.0);
+}
+
+} // namespace vnd::pricetable::test
