@@ -4,6 +4,8 @@
 #include "server/sqlstatement.h"
 #include "serverfixture.h"
 
+#include "host/data/codec.h"
+
 #include <QSqlRecord>
 
 #include <algorithm>
@@ -101,6 +103,13 @@ TEST_F(ExportTest, GetExpProdutoListsTheProductsPricedInTheTable)
               0);
 
     EXPECT_TRUE(packet(QStringLiteral("getExpProduto"), {"999"}).rows.empty());
+
+    // The export window names the module in capitals.
+    const Answer upper =
+        post("/VND42700.rdmTabGeral/getexpproduto",
+             data::encodeRequest({"001"}, data::Encoding::Json).toStdString(), "application/json");
+    EXPECT_EQ(upper.status, 200);
+    EXPECT_EQ(upper.reply.result.packet().rows.size(), p.rows.size());
 }
 
 TEST_F(ExportTest, AllProductsCopyEveryPeriodPriceAndRuleButNoBranch)

@@ -4,7 +4,6 @@
 #include "host/net/netconnection.h"
 #include "host/services/codes.h"
 #include "host/services/hostconfig.h"
-#include "host/services/picture.h"
 #include "host/services/ui.h"
 #include "host/widgets/btnpesquisa.h"
 #include "host/widgets/busyanimation.h"
@@ -186,7 +185,7 @@ void TfrmImportaTabela::FormCreate()
 void TfrmImportaTabela::FormActivate()
 {
     TfrmRotiGeral::FormActivate();
-    cdsProduto->fieldByName(u"CDARVPROD").editMask = DBPict(ptProduto);
+    selection::applyProductPicture(cdsProduto->fieldByName(u"CDARVPROD"));
 }
 
 void TfrmImportaTabela::FormDestroy()
@@ -304,7 +303,7 @@ void TfrmImportaTabela::sbtConfirmaClick()
                                             edtTabelaOrig->text(), list, mode),
                         true, 0);
     }
-    ShowMsg(Msg(QStringLiteral("ImpOk")), mtInformation, mbOK, 0);
+    ShowInfo(Msg(QStringLiteral("ImpOk")));
     close();
     if (tabGeral)
         tabGeral->sbtVerificarClick();

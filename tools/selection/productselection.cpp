@@ -22,6 +22,15 @@ namespace vnd::selection
 using widgets::TBtnPesquisa;
 using widgets::TMaskEdit;
 
+void applyProductPicture(data::Field &treeCode)
+{
+    treeCode.editMask = DBPict(ptProduto);
+    treeCode.onGetText = [picture = DBPictObj(ptProduto)](const data::Field &f, bool display) {
+        const QString code = f.asString();
+        return display && !code.isEmpty() ? picture.format(code) : code;
+    };
+}
+
 ProductSelection::ProductSelection(SelectionProfile profile, QString &list, QWidget *parent)
     : QGroupBox(QStringLiteral("Produto"), parent), rbtTodos(new QRadioButton(this)),
       rbtLista(new QRadioButton(this)), btnListaProd(new QToolButton(this)),

@@ -28,6 +28,10 @@ namespace vnd::selection
 
 enum class Mode { Todos, Lista, Intervalo };
 
+// Shows a CDARVPROD field through the product-code picture (the stored code holds digits
+// only) and gives it the picture's edit mask.
+void applyProductPicture(data::Field &treeCode);
+
 struct SelectionProfile {
     bool withRange = true;
     // Passed to the list picker: "title" or "title|text shown when nothing is offered".
