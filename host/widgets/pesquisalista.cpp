@@ -43,8 +43,11 @@ QString makeListText(const QStringList &keys, int keyWidth)
     if (keys.isEmpty())
         return {};
     QString out;
-    for (const QString &k : keys)
-        out += u'_' + k.leftJustified(keyWidth, u' ', true);
+    out.reserve(keys.size() * (keyWidth + 1) + 1);
+    for (const QString &k : keys) {
+        out += u'_';
+        out += k.leftJustified(keyWidth, u' ', true);
+    }
     return out + u'_';
 }
 
@@ -180,10 +183,12 @@ QString PesquisaListaDialog::listText() const
 {
     data::ClientDataSet *ds = m_source->dataSet();
     QStringList keys;
-    if (!m_marked.isEmpty())
-        for (int row = 0; row < ds->recordCount(); ++row)
-            if (m_marked.contains(keyAt(row)))
-                keys.append(keyAt(row));
+    keys.reserve(m_marked.size());
+    for (int row = 0; row < ds->recordCount() && keys.size() < m_marked.size(); ++row) {
+        QString key = keyAt(row);
+        if (m_marked.contains(key))
+            keys.append(std::move(key));
+    }
     return makeListText(keys, m_keyWidth);
 }
 
