@@ -3,6 +3,8 @@
 
 #include "exportfixture.h"
 
+#include "host/net/netconnection.h"
+#include "host/widgets/busyanimation.h"
 #include "host/widgets/dialogrunner.h"
 #include "host/widgets/pesquisalista.h"
 #include "host/widgets/tedit.h"
@@ -10,6 +12,7 @@
 #include "pricetable/tabgeralstate.h"
 #include "tools/export/importatabelastate.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -20,6 +23,7 @@
 #include <QToolButton>
 
 extern "C" void CriaImportaTabela();
+extern "C" void criaTabGeral();
 
 namespace vnd::exporttable::test
 {
@@ -257,6 +261,28 @@ TEST_F(ExportWindow, TodosCopiesEveryPriceOnlyAfterYes)
     EXPECT_TRUE(ui().clean());
 }
 
+TEST_F(ExportWindow, AFailedExportLeavesTheWindowOpenWithItsInputs)
+{
+    fill();
+    // The server stops answering the price table window's connection.
+    win().netTabGeral->close();
+    win().netTabGeral->BeforeConnect = [](net::TNetConnection &c) {
+        c.Host = QStringLiteral("127.0.0.1");
+        c.Port = 1;
+    };
+    ui().queueAnswer(mrYes);
+    confirm();
+    EXPECT_EQ(ui().errors().size(), 1);
+    EXPECT_TRUE(ui().infos().isEmpty());
+    EXPECT_TRUE(formOpen());
+    EXPECT_FALSE(widgets::busyAnimationActive());
+    EXPECT_EQ(form().edtTabelaDest->text(), "050");
+    EXPECT_EQ(form().edtNmTabelaDest->text(), "NOVA TABELA");
+    EXPECT_EQ(stored(QStringLiteral("SELECT COUNT(*) FROM TABEPRECGER WHERE CDTABEPREC = "
+                                    "'050'")),
+              0);
+}
+
 TEST_F(ExportWindow, WithoutThePriceTableWindowTheExportUsesItsOwnConnection)
 {
     pricetable::frmTabGeral = nullptr;
@@ -289,6 +315,20 @@ TEST_F(ExportWindow, EveryOpeningCreatesANewModalWindowUnderTheNormalCursor)
     EXPECT_NE(seen[0], seen[1]);
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(frmImportaTabela);
+}
+
+TEST_F(ExportWindow, PriceTableToolbarButtonOpensTheExportWindow)
+{
+    pricetable::boIdCriado = true; // the fixture's price table window is the module's
+    criaTabGeral();
+    ASSERT_TRUE(win().sbtImport->isEnabled());
+    QStringList titles;
+    widgets::ScopedDialogResponder r([&titles](QDialog &d) {
+        titles << d.windowTitle();
+        d.reject();
+    });
+    win().sbtImport->trigger();
+    EXPECT_EQ(titles, QStringList{u("Exportar Tabela de Preço")});
 }
 
 } // namespace vnd::exporttable::test
