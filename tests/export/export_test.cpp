@@ -61,31 +61,12 @@ public:
     }
     int itemsOf(const char *table) const
     {
-        return stored(QStringLiteral("SELECT COUNT(*) FROM ITEMPRECO WHERE CDTABEPREC = ?"),
+        return scalar(QStringLiteral("SELECT COUNT(*) FROM ITEMPRECO WHERE CDTABEPREC = ?"),
                       {QString::fromLatin1(table)})
             .toInt();
     }
     bool tableListed(const QString &code) { return locate(*win().cdsTabGeral, "CDTABEPREC", code); }
 };
-
-TEST_F(ExportWindow, OpensEmptyWithTodosAndTheListButtonFollowsTheChoice)
-{
-    EXPECT_EQ(form().windowTitle(), u("Exportar Tabela de Preço"));
-    for (QLineEdit *e : {static_cast<QLineEdit *>(form().edtTabelaOrig), form().edtNmTabelaOrig,
-                         static_cast<QLineEdit *>(form().edtTabelaDest),
-                         static_cast<QLineEdit *>(form().edtNmTabelaDest)})
-        EXPECT_TRUE(e->text().isEmpty());
-    EXPECT_FALSE(form().edtNmTabelaOrig->isEnabled());
-    EXPECT_TRUE(form().rbtTodosProd->isChecked());
-    EXPECT_FALSE(form().btpProduto->isEnabled());
-
-    fill();
-    click(form().rbtListaProd);
-    EXPECT_TRUE(form().btpProduto->isEnabled());
-    click(form().rbtTodosProd);
-    EXPECT_FALSE(form().btpProduto->isEnabled());
-    EXPECT_TRUE(ui().errors().isEmpty()) << ui().lastError().toStdString();
-}
 
 TEST_F(ExportWindow, OriginCodeIsCompletedAndNamedOnExitAndAnUnknownOneKeepsTheFocus)
 {
@@ -135,8 +116,12 @@ TEST_F(ExportWindow, ChangingTheDestinationDiscardsTheNameTyped)
     EXPECT_EQ(form().edtTabelaDest->text(), "051");
 }
 
-TEST_F(ExportWindow, ConfirmationChecksInOrder)
+TEST_F(ExportWindow, OpensEmptyAndConfirmationChecksInOrder)
 {
+    EXPECT_TRUE(form().edtTabelaOrig->text().isEmpty());
+    EXPECT_TRUE(form().edtNmTabelaDest->text().isEmpty());
+    EXPECT_TRUE(form().rbtTodosProd->isChecked());
+    EXPECT_FALSE(form().btpProduto->isEnabled());
     confirm();
     EXPECT_EQ(ui().lastError(), u("Tabela origem deve ser informada."));
     EXPECT_EQ(QApplication::focusWidget(), form().edtTabelaOrig);
@@ -162,32 +147,25 @@ TEST_F(ExportWindow, ConfirmationChecksInOrder)
     EXPECT_TRUE(ui().questions().isEmpty());
 }
 
-TEST_F(ExportWindow, ListButtonChecksTheTablesBeforeAnyServerCall)
+TEST_F(ExportWindow, ListButtonChecksTheTablesFirstAndOpensNoPickerWithoutProducts)
 {
-    type(form().edtTabelaOrig, QStringLiteral("1"));
+    scalar(QStringLiteral("INSERT INTO TABEPRECGER (CDTABEPREC, NMTABEPREC) VALUES ('004', "
+                          "'VAZIA')"));
+    type(form().edtTabelaOrig, QStringLiteral("4"));
     tab();
-    form().rbtListaProd->setChecked(true);
-    ui().clear();
+    click(form().rbtListaProd);
+    EXPECT_TRUE(form().btpProduto->isEnabled());
     int dialogs = 0;
     widgets::ScopedDialogResponder r([&dialogs](QDialog &) { ++dialogs; });
+    ui().clear();
     click(form().btpProduto);
     EXPECT_EQ(ui().errors(), QStringList{u("Tabela destino deve ser informada.")});
     EXPECT_EQ(QApplication::focusWidget(), form().edtTabelaDest);
     EXPECT_TRUE(ownCalls().isEmpty());
-    EXPECT_EQ(dialogs, 0);
-}
 
-TEST_F(ExportWindow, OriginWithoutProductsOpensNoPicker)
-{
-    stored(QStringLiteral("INSERT INTO TABEPRECGER (CDTABEPREC, NMTABEPREC) VALUES ('004', "
-                          "'VAZIA')"));
-    type(form().edtTabelaOrig, QStringLiteral("4"));
-    tab();
     type(form().edtTabelaDest, QStringLiteral("050"));
     tab();
-    click(form().rbtListaProd);
-    int dialogs = 0;
-    widgets::ScopedDialogResponder r([&dialogs](QDialog &) { ++dialogs; });
+    ui().clear();
     click(form().btpProduto);
     EXPECT_EQ(ui().errors(), QStringList{u("Não há produto cadastrado.")});
     EXPECT_EQ(ownCalls(), QStringList{"getExpProduto"});
@@ -199,7 +177,7 @@ TEST_F(ExportWindow, PickedListIsExportedAndThePriceTableWindowRefreshed)
     fill();
     click(form().rbtListaProd);
     const int offered =
-        stored(QStringLiteral("SELECT COUNT(DISTINCT CDPRODUTO) FROM ITEMPRECO WHERE "
+        scalar(QStringLiteral("SELECT COUNT(DISTINCT CDPRODUTO) FROM ITEMPRECO WHERE "
                               "CDTABEPREC = '001' AND CDPRODUTO = CDPRPAITABPR"))
             .toInt();
     widgets::ScopedDialogResponder r([offered](QDialog &d) {
@@ -226,13 +204,13 @@ TEST_F(ExportWindow, PickedListIsExportedAndThePriceTableWindowRefreshed)
     EXPECT_FALSE(formOpen());
     EXPECT_TRUE(tableListed(QStringLiteral("050")));
 
-    const QVariant listedParents = stored(
+    const QVariant listedParents = scalar(
         QStringLiteral("SELECT COUNT(DISTINCT I.CDPRPAITABPR) FROM ITEMPRECO I JOIN PRODUTO P ON "
                        "P.CDPRODUTO = I.CDPRPAITABPR WHERE I.CDTABEPREC = '050' AND "
                        "(P.NMPRODUTO LIKE 'PICANHA%' OR P.NMPRODUTO LIKE 'COMBO FAM%')"));
     EXPECT_EQ(listedParents.toInt(), 2);
     EXPECT_GT(itemsOf("050"), 2);
-    EXPECT_EQ(stored(QStringLiteral("SELECT COUNT(DISTINCT CDPRPAITABPR) FROM ITEMPRECO WHERE "
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(DISTINCT CDPRPAITABPR) FROM ITEMPRECO WHERE "
                                     "CDTABEPREC = '050'"))
                   .toInt(),
               2);
@@ -250,7 +228,7 @@ TEST_F(ExportWindow, TodosCopiesEveryPriceOnlyAfterYes)
     confirm();
     EXPECT_TRUE(formOpen());
     EXPECT_EQ(form().edtNmTabelaDest->text(), "NOVA TABELA");
-    EXPECT_EQ(stored(QStringLiteral("SELECT COUNT(*) FROM TABEPRECGER WHERE CDTABEPREC = "
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM TABEPRECGER WHERE CDTABEPREC = "
                                     "'050'")),
               0);
 
@@ -278,7 +256,7 @@ TEST_F(ExportWindow, AFailedExportLeavesTheWindowOpenWithItsInputs)
     EXPECT_FALSE(widgets::busyAnimationActive());
     EXPECT_EQ(form().edtTabelaDest->text(), "050");
     EXPECT_EQ(form().edtNmTabelaDest->text(), "NOVA TABELA");
-    EXPECT_EQ(stored(QStringLiteral("SELECT COUNT(*) FROM TABEPRECGER WHERE CDTABEPREC = "
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM TABEPRECGER WHERE CDTABEPREC = "
                                     "'050'")),
               0);
 }
@@ -307,28 +285,18 @@ TEST_F(ExportWindow, EveryOpeningCreatesANewModalWindowUnderTheNormalCursor)
         EXPECT_FALSE(widgets::hourglassActive());
         d.reject();
     });
+    // From the host's menu, and from the price table window's toolbar button.
     CriaImportaTabela();
     QApplication::processEvents();
-    CriaImportaTabela();
+    pricetable::boIdCriado = true; // the fixture's price table window is the module's
+    criaTabGeral();
+    win().sbtImport->trigger();
     QApplication::processEvents();
     ASSERT_EQ(seen.size(), 2);
     EXPECT_NE(seen[0], seen[1]);
+    EXPECT_EQ(seen[1]->windowTitle(), u("Exportar Tabela de Preço"));
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(frmImportaTabela);
-}
-
-TEST_F(ExportWindow, PriceTableToolbarButtonOpensTheExportWindow)
-{
-    pricetable::boIdCriado = true; // the fixture's price table window is the module's
-    criaTabGeral();
-    ASSERT_TRUE(win().sbtImport->isEnabled());
-    QStringList titles;
-    widgets::ScopedDialogResponder r([&titles](QDialog &d) {
-        titles << d.windowTitle();
-        d.reject();
-    });
-    win().sbtImport->trigger();
-    EXPECT_EQ(titles, QStringList{u("Exportar Tabela de Preço")});
 }
 
 } // namespace vnd::exporttable::test

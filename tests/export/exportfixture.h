@@ -31,11 +31,6 @@ public:
     void tab();
     void click(QAbstractButton *button);
     void confirm();
-    // A value straight from the database behind the server.
-    QVariant stored(const QString &sql, const QVariantList &values = {}) const
-    {
-        return scalar(sql, values);
-    }
 
 private:
     QPointer<TfrmImportaTabela> m_form;

@@ -207,18 +207,27 @@ void TfrmImportaTabela::refuse(QWidget *field, const char *key)
     MensErro(Msg(QString::fromLatin1(key)), true);
 }
 
+std::optional<QString> TfrmImportaTabela::tableCode(widgets::TEdit *field, const char *missingKey,
+                                                    bool required)
+{
+    if (EmptyString(field->text())) {
+        if (required)
+            refuse(field, missingKey);
+        return std::nullopt;
+    }
+    field->setText(Ajusta(field->text(), 3));
+    return field->text();
+}
+
 void TfrmImportaTabela::Vd_TabelaOrig(bool required)
 {
+    // The focus goes back to the field on every failure, a failed query's included.
     try {
-        if (EmptyString(edtTabelaOrig->text())) {
-            if (required)
-                refuse(edtTabelaOrig, "TAB_NULL");
+        const std::optional<QString> code = tableCode(edtTabelaOrig, "TAB_NULL", required);
+        if (!code)
             return;
-        }
-        const QString code = Ajusta(edtTabelaOrig->text(), 3);
-        edtTabelaOrig->setText(code);
         qryTabela->Close();
-        qryTabela->setParam(QStringLiteral("P_CDTABEPREC"), code);
+        qryTabela->setParam(QStringLiteral("P_CDTABEPREC"), *code);
         qryTabela->setParam(QStringLiteral("P_TCDTABEPREC"), QVariant());
         qryTabela->Open();
         if (qryTabela->IsEmpty())
@@ -233,15 +242,11 @@ void TfrmImportaTabela::Vd_TabelaOrig(bool required)
 void TfrmImportaTabela::Vd_TabelaDestNova(bool required)
 {
     try {
-        if (EmptyString(edtTabelaDest->text())) {
-            if (required)
-                refuse(edtTabelaDest, "TABDEST_NULL");
+        const std::optional<QString> code = tableCode(edtTabelaDest, "TABDEST_NULL", required);
+        if (!code)
             return;
-        }
-        const QString code = Ajusta(edtTabelaDest->text(), 3);
-        edtTabelaDest->setText(code);
         qryPesqTabela->Close();
-        qryPesqTabela->setParam(QStringLiteral("P_CDTABEPREC"), code);
+        qryPesqTabela->setParam(QStringLiteral("P_CDTABEPREC"), *code);
         qryPesqTabela->Open();
         if (!qryPesqTabela->IsEmpty())
             refuse(edtTabelaDest, "COD_INV");

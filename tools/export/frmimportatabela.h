@@ -8,6 +8,7 @@
 #include "host/widgets/frmrotigeral.h"
 
 #include <memory>
+#include <optional>
 
 class QGroupBox;
 class QLineEdit;
@@ -81,6 +82,9 @@ private:
     data::DataSource *produtosDaOrigem();
     void onFocusChanged(QWidget *old, QWidget *now);
     [[noreturn]] void refuse(QWidget *field, const char *key);
+    // A table code field's text normalised and written back; nothing when it is empty (then
+    // the message of missingKey when required).
+    std::optional<QString> tableCode(widgets::TEdit *field, const char *missingKey, bool required);
 
     std::unique_ptr<contracts::RdmTabGeral> m_server; // on netImportaTabela
 };
