@@ -68,8 +68,8 @@ PesquisaListaDialog::PesquisaListaDialog(data::DataSource *source, const QString
                 m_marked.insert(keyAt(row));
     }
 
-    // The mark column is drawn over the key field, which the picker never shows as text.
-    m_grid->addColumn(m_key->fieldName(), QStringLiteral("✓"), 26);
+    // The mark column is bound to no field: it is drawn from the marks, and stays narrow.
+    m_grid->addColumn(QString(), QStringLiteral("✓"), 26);
     for (int i : shownFields(*ds)) {
         const data::Field &f = ds->field(i);
         if (&f != m_key && f.fieldName().compare(u"IDMARCADO", Qt::CaseInsensitive))
@@ -77,7 +77,6 @@ PesquisaListaDialog::PesquisaListaDialog(data::DataSource *source, const QString
     }
     Internal::setUpLookupGrid(m_grid, source);
     Internal::fillFieldChoice(m_field, m_grid);
-    m_field->removeItem(0); // the mark column
     m_grid->onDrawColumnCell = [this](const QRect &r, int ci, TColumn &, GridDrawState st) {
         if (ci != 0)
             return;
@@ -196,7 +195,7 @@ bool PesquisaListaDialog::seek(const QString &text)
 {
     data::ClientDataSet *ds = m_source->dataSet();
     const int ci = m_field->currentData().toInt();
-    if (text.isEmpty() || ci <= 0 || ci >= int(m_grid->Columns().size()))
+    if (text.isEmpty() || ci < 0 || ci >= int(m_grid->Columns().size()))
         return false;
     const data::Field *f = m_grid->Columns()[ci].field;
     if (!f)
