@@ -2,13 +2,15 @@
 
 #include "host/net/netconnection.h"
 
-namespace vnd::contracts {
+namespace vnd::contracts
+{
 
 using data::ChangeSet;
 using data::Reply;
 using data::Value;
 
-namespace {
+namespace
+{
 
 Value dateValue(const QDate &d)
 {
@@ -18,8 +20,7 @@ Value dateValue(const QDate &d)
 // A by-reference text comes back in the reply's refs; keep the caller's value otherwise.
 void readBack(const Reply &reply, size_t index, QString &target)
 {
-    if (reply.ok && index < reply.refs.size() &&
-        reply.refs[index].kind() == Value::Kind::String)
+    if (reply.ok && index < reply.refs.size() && reply.refs[index].kind() == Value::Kind::String)
         target = reply.refs[index].toString();
 }
 
@@ -129,9 +130,22 @@ Reply RdmTabGeral::getVdModalidade(const QString &table, const QDate &periodStar
                                    const QString &startTime, const QString &endTime,
                                    const QDate &validFrom)
 {
-    return call("getVdModalidade",
-                {table, dateValue(periodStart), product, parentProduct, consumerType, day,
-                 startTime, endTime, dateValue(validFrom)});
+    return call("getVdModalidade", {table, dateValue(periodStart), product, parentProduct,
+                                    consumerType, day, startTime, endTime, dateValue(validFrom)});
+}
+
+Reply RdmTabGeral::getExpProduto(const QString &origin)
+{
+    return call("getExpProduto", {origin});
+}
+
+Reply RdmTabGeral::setConfirmar(const QString &destination, const QString &name,
+                                const QString &origin, QString &list, QString &mode)
+{
+    Reply r = call("setConfirmar", {destination, name, origin, list, mode});
+    readBack(r, 3, list);
+    readBack(r, 4, mode);
+    return r;
 }
 
 } // namespace vnd::contracts

@@ -8,11 +8,13 @@
 #include <QDate>
 #include <QString>
 
-namespace vnd::net {
+namespace vnd::net
+{
 class TNetConnection;
 }
 
-namespace vnd::contracts {
+namespace vnd::contracts
+{
 
 class RdmTabGeral
 {
@@ -35,8 +37,8 @@ public:
     data::Reply setFilTab(const data::ChangeSet &delta);
 
     // Item prices and compositions.
-    data::Reply getItemPreco(const QString &table, const QDate &periodStart,
-                             const QString &levels, QString &product, QString &mark);
+    data::Reply getItemPreco(const QString &table, const QDate &periodStart, const QString &levels,
+                             QString &product, QString &mark);
     data::Reply SetItemPreco(const data::ChangeSet &delta, QString &emptyFields);
     data::Reply setApagaPreco(const QString &table, const QString &periodStartText,
                               const QString &product, const QString &parentProduct);
@@ -51,6 +53,12 @@ public:
                                 const QString &consumerType, const QString &day,
                                 const QString &startTime, const QString &endTime,
                                 const QDate &validFrom);
+
+    // Price table export.
+    data::Reply getExpProduto(const QString &origin);
+    // mode: "T" all products, "L" the codes of the list text. Result: item price rows copied.
+    data::Reply setConfirmar(const QString &destination, const QString &name, const QString &origin,
+                             QString &list, QString &mode);
 
     net::TNetConnection &connection() { return m_conn; }
 

@@ -1,13 +1,41 @@
 // The module library's entry points: plain C functions the host finds by name.
 
 #include "host/services/ui.h"
+#include "pricetable/frmtabgeral.h"
 #include "pricetable/tabgeralstate.h"
+#include "tools/export/importatabelastate.h"
+
+#include <QAction>
 
 #define VND_EXPORT extern "C" __attribute__((visibility("default")))
 
+VND_EXPORT void CriaImportaTabela()
+{
+    vnd::guarded([] { vnd::exporttable::criaImportaTabela(); });
+}
+
+namespace
+{
+
+// The price table window's tool buttons open the tools through the same entry points as the
+// host's menu, once per window.
+void connectToolButtons()
+{
+    vnd::pricetable::TfrmTabGeral *w = vnd::pricetable::frmTabGeral.data();
+    if (!w || w->property("vndToolsConnected").toBool())
+        return;
+    w->setProperty("vndToolsConnected", true);
+    QObject::connect(w->sbtImport, &QAction::triggered, w, [] { CriaImportaTabela(); });
+}
+
+} // namespace
+
 VND_EXPORT void criaTabGeral()
 {
-    vnd::guarded([] { vnd::pricetable::criaTabGeral(); });
+    vnd::guarded([] {
+        vnd::pricetable::criaTabGeral();
+        connectToolButtons();
+    });
 }
 
 VND_EXPORT void IniProc()

@@ -94,4 +94,10 @@ QList<FieldDef> precoHora()
             real("VRPRECODIADLV")};
 }
 
+QList<FieldDef> expProduto()
+{
+    return {fixed("IDMARCADO", 1), text("CDARVPROD", 20), text("NMPRODUTO", 50),
+            text("CDPRODUTO", 10)};
+}
+
 } // namespace vnd::server::datasets

@@ -15,5 +15,6 @@ QList<data::FieldDef> vdFilTab();      // getFilOutTab
 QList<data::FieldDef> itemPreco();     // getItemPreco
 QList<data::FieldDef> itemPrecoComp(); // getItemPrecoComp
 QList<data::FieldDef> precoHora();     // GetPrecoHora, getVdModalidade
+QList<data::FieldDef> expProduto();    // getExpProduto
 
 } // namespace vnd::server::datasets

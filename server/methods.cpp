@@ -2,6 +2,7 @@
 
 #include "server/branchservice.h"
 #include "server/dayhourservice.h"
+#include "server/exportservice.h"
 #include "server/itempriceservice.h"
 #include "server/tableservice.h"
 
@@ -14,6 +15,7 @@ void addAllMethods(Dispatcher &dispatcher, const Database &database)
     addBranchMethods(dispatcher, database);
     addItemPriceMethods(dispatcher, database);
     addDayHourMethods(dispatcher, database);
+    addExportMethods(dispatcher, database);
 }
 
 } // namespace vnd::server

@@ -22,6 +22,22 @@ namespace
 
 const char kPrefix[] = "/vnd42700.rdmTabGeral/";
 
+// The route's pattern for a path matched without regard to case ("VND42700.rdmTabGeral").
+std::string caseless(const char *path)
+{
+    std::string out;
+    for (const char *p = path; *p; ++p) {
+        const unsigned char c = static_cast<unsigned char>(*p);
+        if (std::isalpha(c))
+            out += std::string{'[', char(std::tolower(c)), char(std::toupper(c)), ']'};
+        else if (c == '.')
+            out += "\\.";
+        else
+            out += char(c);
+    }
+    return out;
+}
+
 // "application/json" alone would let httplib compress answers (Brotli included, which is
 // slow beyond use on large packets) for clients that ask; with the charset it never does.
 const char kJsonType[] = "application/json; charset=utf-8";
@@ -167,8 +183,8 @@ void Server::install()
         }));
 
     const bool log = m_options.logRequests;
-    m_http->Post(std::string(kPrefix) + "([^/]{1,100})", [this, log](const httplib::Request &req,
-                                                                     httplib::Response &res) {
+    m_http->Post(caseless(kPrefix) + "([^/]{1,100})", [this, log](const httplib::Request &req,
+                                                                  httplib::Response &res) {
         QElapsedTimer timer;
         timer.start();
         const QString method = methodOf(req);

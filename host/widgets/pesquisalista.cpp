@@ -8,9 +8,13 @@
 #include "host/widgets/pesquisar.h"
 #include "host/widgets/syscolors.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
 #include <QStyle>
@@ -39,30 +43,40 @@ QString makeListText(const QStringList &keys, int keyWidth)
     if (keys.isEmpty())
         return {};
     QString out;
-    for (const QString &k : keys)
-        out += u'_' + k.leftJustified(keyWidth, u' ', true);
+    out.reserve(keys.size() * (keyWidth + 1) + 1);
+    for (const QString &k : keys) {
+        out += u'_';
+        out += k.leftJustified(keyWidth, u' ', true);
+    }
     return out + u'_';
 }
 
 PesquisaListaDialog::PesquisaListaDialog(data::DataSource *source, const QString &keyField,
                                          const QString &title, const QString &list, QWidget *parent)
-    : QDialog(parent), m_source(source), m_grid(new TDBGrid(this))
+    : QDialog(parent), m_source(source), m_grid(new TDBGrid(this)), m_search(new QLineEdit(this)),
+      m_field(new QComboBox(this)), m_count(new QLabel(this))
 {
     setWindowTitle(title.isEmpty() ? QStringLiteral("Selecionar") : title);
     data::ClientDataSet *ds = source->dataSet();
     m_key = &ds->fieldByName(keyField);
     m_keyWidth = m_key->size() > 0 ? m_key->size() : 10;
-    for (const QString &k : parseListText(list, m_keyWidth))
-        m_marked.insert(k);
+    const QStringList wanted = parseListText(list, m_keyWidth);
+    if (!wanted.isEmpty()) {
+        const QSet<QString> keys(wanted.cbegin(), wanted.cend());
+        for (int row = 0; row < ds->recordCount(); ++row)
+            if (keys.contains(keyAt(row)))
+                m_marked.insert(keyAt(row));
+    }
 
-    // The mark column is drawn over the key field, which the picker never shows as text.
-    m_grid->addColumn(m_key->fieldName(), QStringLiteral("✓"), 26);
+    // The mark column is bound to no field: it is drawn from the marks, and stays narrow.
+    m_grid->addColumn(QString(), QStringLiteral("✓"), 26);
     for (int i : shownFields(*ds)) {
         const data::Field &f = ds->field(i);
         if (&f != m_key && f.fieldName().compare(u"IDMARCADO", Qt::CaseInsensitive))
             m_grid->addColumn(f.fieldName());
     }
     Internal::setUpLookupGrid(m_grid, source);
+    Internal::fillFieldChoice(m_field, m_grid);
     m_grid->onDrawColumnCell = [this](const QRect &r, int ci, TColumn &, GridDrawState st) {
         if (ci != 0)
             return;
@@ -91,12 +105,19 @@ PesquisaListaDialog::PesquisaListaDialog(data::DataSource *source, const QString
         if (ch == u' ')
             ch = QChar();
     };
+    connect(m_search, &QLineEdit::textEdited, this, [this](const QString &t) { seek(t); });
+    connect(m_field, &QComboBox::currentIndexChanged, this, [this] { m_searchedField = -1; });
+    connect(ds, &data::ClientDataSet::reset, this, [this] { m_searchedField = -1; });
+    m_search->installEventFilter(this);
 
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(
+    auto *hint = new QLabel(
         QStringLiteral("Marque os registros com um clique na primeira coluna ou com a barra de "
-                       "espaço."),
-        this));
+                       "espaço. Digite para localizar; Enter marca o registro localizado."),
+        this);
+    hint->setWordWrap(true);
+    layout->addWidget(hint);
+    layout->addLayout(Internal::searchRow(this, m_field, m_search));
     layout->addWidget(m_grid, 1);
     auto *row = new QHBoxLayout;
     auto *all = new QPushButton(QStringLiteral("&Marcar todos"), this);
@@ -105,10 +126,13 @@ PesquisaListaDialog::PesquisaListaDialog(data::DataSource *source, const QString
     connect(none, &QPushButton::clicked, this, [this] { markAll(false); });
     row->addWidget(all);
     row->addWidget(none);
+    row->addWidget(m_count);
     row->addStretch(1);
     row->addWidget(Internal::confirmButtons(this));
     layout->addLayout(row);
-    resize(600, 420);
+    showCount();
+    resize(640, 440);
+    m_search->setFocus();
 }
 
 QString PesquisaListaDialog::keyAt(int row) const
@@ -121,6 +145,13 @@ bool PesquisaListaDialog::isMarked(int row) const
     return m_marked.contains(keyAt(row));
 }
 
+void PesquisaListaDialog::showCount()
+{
+    m_count->setText(QStringLiteral("Marcados: %1 de %2")
+                         .arg(m_marked.size())
+                         .arg(m_source->dataSet()->recordCount()));
+}
+
 void PesquisaListaDialog::toggleCurrent()
 {
     data::ClientDataSet *ds = m_source->dataSet();
@@ -129,18 +160,21 @@ void PesquisaListaDialog::toggleCurrent()
     const QString key = keyAt(ds->recNo());
     if (!m_marked.remove(key))
         m_marked.insert(key);
+    showCount();
     m_grid->viewport()->update();
 }
 
 void PesquisaListaDialog::markAll(bool on)
 {
     data::ClientDataSet *ds = m_source->dataSet();
-    for (int row = 0; row < ds->recordCount(); ++row) {
-        if (on)
+    if (on) {
+        m_marked.reserve(ds->recordCount());
+        for (int row = 0; row < ds->recordCount(); ++row)
             m_marked.insert(keyAt(row));
-        else
-            m_marked.remove(keyAt(row));
+    } else {
+        m_marked.clear();
     }
+    showCount();
     m_grid->viewport()->update();
 }
 
@@ -148,10 +182,60 @@ QString PesquisaListaDialog::listText() const
 {
     data::ClientDataSet *ds = m_source->dataSet();
     QStringList keys;
-    for (int row = 0; row < ds->recordCount(); ++row)
-        if (m_marked.contains(keyAt(row)))
-            keys.append(keyAt(row));
+    keys.reserve(m_marked.size());
+    for (int row = 0; row < ds->recordCount() && keys.size() < m_marked.size(); ++row) {
+        QString key = keyAt(row);
+        if (m_marked.contains(key))
+            keys.append(std::move(key));
+    }
     return makeListText(keys, m_keyWidth);
+}
+
+bool PesquisaListaDialog::seek(const QString &text)
+{
+    data::ClientDataSet *ds = m_source->dataSet();
+    const int ci = m_field->currentData().toInt();
+    if (text.isEmpty() || ci < 0 || ci >= int(m_grid->Columns().size()))
+        return false;
+    const data::Field *f = m_grid->Columns()[ci].field;
+    if (!f)
+        return false;
+    if (m_searchedField != f->index()) {
+        m_shownTexts.clear();
+        m_editTexts.clear();
+        m_shownTexts.reserve(ds->recordCount());
+        m_editTexts.reserve(ds->recordCount());
+        for (int row = 0; row < ds->recordCount(); ++row) {
+            m_shownTexts.append(ds->textAt(row, f->index(), true).toLower());
+            m_editTexts.append(ds->textAt(row, f->index(), false).toLower());
+        }
+        m_searchedField = f->index();
+    }
+    const QString wanted = text.toLower();
+    for (int row = 0; row < m_shownTexts.size(); ++row)
+        if (m_shownTexts.at(row).startsWith(wanted) || m_editTexts.at(row).startsWith(wanted))
+            return guarded([&] { ds->moveTo(row); });
+    return false;
+}
+
+bool PesquisaListaDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_search && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            // Marks the row found, and leaves the text selected for the next code.
+            if (!m_search->text().isEmpty())
+                toggleCurrent();
+            m_search->selectAll();
+            return true;
+        }
+        if (key == Qt::Key_Down || key == Qt::Key_Up || key == Qt::Key_PageDown ||
+            key == Qt::Key_PageUp) {
+            QApplication::sendEvent(m_grid, event);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 bool PesquisaLista(data::DataSource *source, const QString &keyField, const QString &caption, bool,

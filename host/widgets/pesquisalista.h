@@ -1,14 +1,20 @@
 #pragma once
 // PesquisaLista: the list picker. Shows the rows of a data source with a mark column; the user
-// marks rows (click on the mark, space bar, "Marcar todos") and confirms. The marks travel
-// as the list text: every marked key, padded to the key field's width, preceded by "_",
-// with a closing "_" ("_0000000001_0000000002_"). Keys already in the incoming text start
-// marked. Caption "title|not-found text" as in Pesquisar.
+// marks rows (click on the mark, space bar, "Marcar todos") and confirms. Typing in the
+// search line moves to the first row that starts with the text, and Enter there marks it, so
+// a long list is picked from the keyboard. The marks travel as the list text: every marked
+// key, padded to the key field's width, preceded by "_", with a closing "_"
+// ("_0000000001_0000000002_"). Keys already in the incoming text start marked; keys that no
+// row offers are dropped. Caption "title|not-found text" as in Pesquisar.
 
 #include "host/data/clientdataset.h"
 
 #include <QDialog>
 #include <QSet>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
 
 namespace vnd::widgets
 {
@@ -31,19 +37,37 @@ public:
     PesquisaListaDialog(data::DataSource *source, const QString &keyField, const QString &title,
                         const QString &list, QWidget *parent = nullptr);
     TDBGrid *grid() const { return m_grid; }
+    QLineEdit *searchEdit() const { return m_search; }
+    QComboBox *searchField() const { return m_field; }
+    QLabel *countLabel() const { return m_count; }
     void toggleCurrent();
     void markAll(bool on);
     bool isMarked(int row) const;
+    int markedCount() const { return int(m_marked.size()); }
     QString listText() const; // marked keys in row order
+    // Moves to the first row whose searched column starts with the text (case-insensitive,
+    // shown or edit text).
+    bool seek(const QString &text);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QString keyAt(int row) const;
+    void showCount();
 
     data::DataSource *m_source;
     data::Field *m_key = nullptr;
     int m_keyWidth = 0;
     TDBGrid *m_grid;
-    QSet<QString> m_marked;
+    QLineEdit *m_search;
+    QComboBox *m_field;
+    QLabel *m_count;
+    QSet<QString> m_marked; // keys of marked rows
+    // The searched column's texts, lower-cased, read once: typing must not reformat every
+    // row at every key.
+    int m_searchedField = -1;
+    QStringList m_shownTexts, m_editTexts;
 };
 
 } // namespace vnd::widgets

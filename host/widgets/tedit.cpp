@@ -27,8 +27,10 @@ void TEdit::focusInEvent(QFocusEvent *event)
 void TEdit::focusOutEvent(QFocusEvent *event)
 {
     QLineEdit::focusOutEvent(event);
+    // A modal window's own controls still run their exit; a dialog over them does not.
+    QWidget *modal = QApplication::activeModalWidget();
     if (onExit && event->reason() != Qt::ActiveWindowFocusReason &&
-        event->reason() != Qt::PopupFocusReason && !QApplication::activeModalWidget())
+        event->reason() != Qt::PopupFocusReason && (!modal || modal == window()))
         guarded(onExit);
 }
 

@@ -8,6 +8,7 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -123,6 +124,29 @@ TEST_F(Lookup, PesquisaListaMarksRowsByClickAndSpace)
     EXPECT_FALSE(
         PesquisaLista(&src, QStringLiteral("CDPRODUTO"), QStringLiteral("Produto"), false, list));
     EXPECT_EQ(list, QStringLiteral("_0000000003_"));
+}
+
+TEST_F(Lookup, PesquisaListaFindsByTypingMarksWithEnterAndCountsTheMarks)
+{
+    // A key no row offers any more is dropped.
+    QString list = QStringLiteral("_0000000009_0000000001_");
+    ScopedDialogResponder r([](QDialog &d) {
+        auto &dlg = dynamic_cast<PesquisaListaDialog &>(d);
+        EXPECT_EQ(dlg.countLabel()->text(), QStringLiteral("Marcados: 1 de 3"));
+        dlg.searchField()->setCurrentIndex(
+            dlg.searchField()->findText(QStringLiteral("NMPRODUTO")));
+        QTest::keyClicks(dlg.searchEdit(), QStringLiteral("FAR"));
+        QTest::keyClick(dlg.searchEdit(), Qt::Key_Return);
+        EXPECT_TRUE(dlg.isMarked(2));
+        QTest::keyClick(dlg.searchEdit(), Qt::Key_Up);
+        QTest::keyClick(dlg.searchEdit(), Qt::Key_Return);
+        EXPECT_EQ(dlg.countLabel()->text(), QStringLiteral("Marcados: 3 de 3"));
+        EXPECT_TRUE(d.isVisible());
+        QTest::mouseClick(button(d, QStringLiteral("Confirmar")), Qt::LeftButton);
+    });
+    EXPECT_TRUE(
+        PesquisaLista(&src, QStringLiteral("CDPRODUTO"), QStringLiteral("Produto"), false, list));
+    EXPECT_EQ(list, QStringLiteral("_0000000001_0000000002_0000000003_"));
 }
 
 TEST_F(Lookup, ProcuraFindsTheNextMatchingRow)

@@ -1,0 +1,121 @@
+#include "server/exportrepository.h"
+
+#include "server/datasets.h"
+#include "server/dberror.h"
+#include "server/errors.h"
+#include "server/packetreader.h"
+#include "server/sqlstatement.h"
+#include "server/unitofwork.h"
+
+#include <QSet>
+#include <QSqlField>
+#include <QSqlRecord>
+
+namespace vnd::server
+{
+
+namespace
+{
+
+bool tableExists(const QSqlDatabase &db, const QString &code)
+{
+    SqlStatement q(db, QStringLiteral("SELECT 1 FROM TABEPRECGER WHERE CDTABEPREC = ?"));
+    q.bind(code).exec();
+    return q.next();
+}
+
+// "INSERT INTO T (columns) SELECT ?, columns but the table code FROM T WHERE CDTABEPREC = ?":
+// every column the table has, so a column added to the schema is copied too.
+QString copyStatement(const QSqlDatabase &db, const QString &table, const QString &extraWhere)
+{
+    const QSqlRecord record = db.record(table);
+    QStringList columns, selected;
+    for (int i = 0; i < record.count(); ++i) {
+        const QString name = record.fieldName(i);
+        columns << name;
+        selected << (name.compare(u"CDTABEPREC", Qt::CaseInsensitive) == 0 ? QStringLiteral("?")
+                                                                           : name);
+    }
+    if (columns.isEmpty())
+        throw DbError(DbError::Kind::Other, QStringLiteral("table %1 not found").arg(table));
+    return QStringLiteral("INSERT INTO %1 (%2) SELECT %3 FROM %1 WHERE CDTABEPREC = ?%4")
+        .arg(table, columns.join(u", "), selected.join(u", "), extraWhere);
+}
+
+} // namespace
+
+data::DataPacket ExportRepository::productsOf(const QString &table) const
+{
+    SqlStatement q(m_database.connection(),
+                   QStringLiteral("SELECT NULL, P.CDARVPROD, P.NMPRODUTO, P.CDPRODUTO "
+                                  "FROM PRODUTO P WHERE P.CDPRODUTO IN (SELECT I.CDPRODUTO FROM "
+                                  "ITEMPRECO I WHERE I.CDTABEPREC = ? AND "
+                                  "I.CDPRPAITABPR = I.CDPRODUTO) "
+                                  "ORDER BY P.CDARVPROD"));
+    q.bind(table).exec();
+    return readPacket(q, datasets::expProduto());
+}
+
+qint64 ExportRepository::copyTable(const ExportRequest &r) const
+{
+    UnitOfWork work(m_database);
+    const QSqlDatabase db = work.db();
+
+    if (r.origin.isEmpty() || !tableExists(db, r.origin))
+        throw ServiceError::rule(QStringLiteral("Tabela geral não cadastrada."));
+    if (!r.allProducts && r.products.isEmpty())
+        throw ServiceError::rule(QStringLiteral("Não há produto selecionado."));
+    if (r.destination.isEmpty())
+        throw ServiceError::rule(QStringLiteral("Tabela destino deve ser informada."));
+    if (r.destination == r.origin)
+        throw ServiceError::rule(
+            QStringLiteral("Tabela destino deve ser diferente da tabela origem."));
+    if (tableExists(db, r.destination))
+        throw ServiceError::rule(QStringLiteral("Tabela geral já cadastrada."));
+    if (r.name.trimmed().isEmpty())
+        throw ServiceError::rule(QStringLiteral("Nome deve ser informado."));
+
+    try {
+        SqlStatement(db, QStringLiteral("INSERT INTO TABEPRECGER (CDTABEPREC, NMTABEPREC) "
+                                        "VALUES (?, ?)"))
+            .bind(r.destination)
+            .bind(r.name)
+            .exec();
+    } catch (const DbError &e) {
+        // Another server instance created it since the check.
+        if (e.kind() == DbError::Kind::Unique)
+            throw ServiceError::rule(QStringLiteral("Tabela geral já cadastrada."));
+        throw;
+    }
+    SqlStatement(db, copyStatement(db, QStringLiteral("TABEVEND"), {}))
+        .bind(r.destination)
+        .bind(r.origin)
+        .exec();
+
+    qint64 copied = 0;
+    if (r.allProducts) {
+        SqlStatement items(db, copyStatement(db, QStringLiteral("ITEMPRECO"), {}));
+        copied = items.bind(r.destination).bind(r.origin).exec().rowsAffected();
+        SqlStatement(db, copyStatement(db, QStringLiteral("ITEMPRECODIA"), {}))
+            .bind(r.destination)
+            .bind(r.origin)
+            .exec();
+    } else {
+        // A listed product's own row and its composition rows share its code as parent.
+        const QString byParent = QStringLiteral(" AND CDPRPAITABPR = ?");
+        SqlStatement items(db, copyStatement(db, QStringLiteral("ITEMPRECO"), byParent));
+        SqlStatement rules(db, copyStatement(db, QStringLiteral("ITEMPRECODIA"), byParent));
+        QSet<QString> done;
+        for (const QString &code : r.products) {
+            if (done.contains(code))
+                continue;
+            done.insert(code);
+            copied += items.bind(r.destination).bind(r.origin).bind(code).exec().rowsAffected();
+            rules.bind(r.destination).bind(r.origin).bind(code).exec();
+        }
+    }
+    work.commit();
+    return copied;
+}
+
+} // namespace vnd::server
