@@ -1,265 +1,371 @@
 #include "server/server.h"
 
-#include "host/data/codec.h"
-#include "server/dberror.h"
-#include "server/errors.h"
 #include "server/methods.h"
+#include "server/requesthandler.h"
 
-#include <httplib.h>
+#include <boost/asio/dispatch.hpp>
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/post.hpp>
+#include <boost/asio/strand.hpp>
+#include <boost/asio/thread_pool.hpp>
+#include <boost/beast/core.hpp>
+#include <boost/beast/http.hpp>
 
 #include <QElapsedTimer>
 
 #include <cstdio>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <thread>
+#include <vector>
 
 namespace vnd::server
 {
 
-using data::Encoding;
-using data::Reply;
+namespace asio = boost::asio;
+namespace beast = boost::beast;
+namespace http = beast::http;
+using tcp = asio::ip::tcp;
 
 namespace
 {
 
-const char kPrefix[] = "/vnd42700.rdmTabGeral/";
+constexpr std::string_view kModule = "/vnd42700.rdmtabgeral/";
 
-// The route's pattern for a path matched without regard to case ("VND42700.rdmTabGeral").
-std::string caseless(const char *path)
+// The method named by the path, matched without regard to case; empty when the path is
+// not one of ours.
+QString methodOf(std::string_view target)
 {
-    std::string out;
-    for (const char *p = path; *p; ++p) {
-        const unsigned char c = static_cast<unsigned char>(*p);
-        if (std::isalpha(c))
-            out += std::string{'[', char(std::tolower(c)), char(std::toupper(c)), ']'};
-        else if (c == '.')
-            out += "\\.";
-        else
-            out += char(c);
-    }
-    return out;
+    if (target.size() <= kModule.size() || target.size() > kModule.size() + 100)
+        return {};
+    for (size_t i = 0; i < kModule.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(target[i])) != kModule[i])
+            return {};
+    const std::string_view name = target.substr(kModule.size());
+    if (name.find('/') != std::string_view::npos || name.find('?') != std::string_view::npos)
+        return {};
+    return QString::fromUtf8(name.data(), qsizetype(name.size()));
 }
 
-// "application/json" alone would let httplib compress answers (Brotli included, which is
-// slow beyond use on large packets) for clients that ask; with the charset it never does.
-const char kJsonType[] = "application/json; charset=utf-8";
-
-bool encodingOf(const httplib::Request &req, Encoding &enc)
+void logLine(const QString &method, qint64 ms, const QString &outcome)
 {
-    std::string type = req.get_header_value("Content-Type");
-    type = type.substr(0, type.find(';'));
-    while (!type.empty() && type.back() == ' ')
-        type.pop_back();
-    for (char &c : type)
-        c = char(std::tolower(static_cast<unsigned char>(c)));
-    if (type == "application/json") {
-        enc = Encoding::Json;
-        return true;
-    }
-    if (type == "application/cbor") {
-        enc = Encoding::Cbor;
-        return true;
-    }
-    enc = Encoding::Json;
-    return false;
-}
-
-Reply failure(const QString &code, const QString &message)
-{
-    Reply r;
-    r.ok = false;
-    r.errorCode = code;
-    r.errorMessage = message;
-    return r;
-}
-
-void answer(httplib::Response &res, int status, const Reply &reply, Encoding enc)
-{
-    res.status = status;
-    const QByteArray body = data::encodeReply(reply, enc);
-    res.set_content(body.constData(), size_t(body.size()),
-                    enc == Encoding::Json ? kJsonType : data::contentType(enc));
-}
-
-void answerError(httplib::Response &res, const httplib::Request &req, int status,
-                 const QString &code, const QString &message)
-{
-    Encoding enc;
-    encodingOf(req, enc);
-    answer(res, status, failure(code, message), enc);
-}
-
-QString methodOf(const httplib::Request &req)
-{
-    if (req.matches.size() > 1)
-        return QString::fromStdString(req.matches[1].str());
-    return QString::fromStdString(req.path).left(100);
+    const QByteArray line =
+        QStringLiteral("%1 %2 ms %3\n").arg(method.left(60)).arg(ms).arg(outcome).toUtf8();
+    std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
 }
 
 } // namespace
 
+// Shared state of the listening server: the I/O threads' context, the database workers,
+// the open connections (for the cap and for a graceful stop).
+struct Server::Impl {
+    class Session;
+
+    Impl(const Dispatcher &d, const ServerOptions &o)
+        : dispatcher(d), options(o), io(std::max(1, o.ioThreads)), acceptor(io),
+          workers(size_t(std::max(1, o.threads)))
+    {
+    }
+
+    void accept();
+    void stopAll();
+
+    const Dispatcher &dispatcher;
+    const ServerOptions &options;
+    asio::io_context io;
+    tcp::acceptor acceptor;
+    asio::thread_pool workers;
+    std::atomic<int> queued{0}; // calls waiting for or holding a worker
+    std::atomic<bool> stopping{false};
+    std::mutex sessionsLock;
+    std::set<std::shared_ptr<Session>> sessions;
+};
+
+// One connection: reads a request's head, refuses what it must before reading any body,
+// reads the body, runs the call on a database worker and writes the answer; then the next
+// request (pipelined ones in order) or, after any refusal, closes.
+class Server::Impl::Session : public std::enable_shared_from_this<Session>
+{
+public:
+    Session(Impl &server, tcp::socket socket) : m_server(server), m_stream(std::move(socket)) {}
+
+    void start()
+    {
+        asio::dispatch(m_stream.get_executor(), [self = shared_from_this()] { self->readHead(); });
+    }
+
+    // From the stopping thread: an idle connection closes now; one under way finishes.
+    void stop()
+    {
+        asio::post(m_stream.get_executor(), [self = shared_from_this()] {
+            if (!self->m_busy)
+                self->close();
+        });
+    }
+
+private:
+    void readHead()
+    {
+        if (m_server.stopping) {
+            close();
+            return;
+        }
+        m_parser.emplace();
+        m_parser->header_limit(8 * 1024);
+        m_parser->body_limit(m_server.options.maxBodyBytes);
+        // Idle keep-alive and a request's head share one deadline: a slow or silent client
+        // costs a socket until then, never a thread.
+        m_stream.expires_after(std::chrono::seconds(m_first ? m_server.options.readTimeoutSeconds
+                                                            : m_server.options.keepAliveSeconds));
+        m_first = false;
+        http::async_read_header(
+            m_stream, m_buffer, *m_parser,
+            [self = shared_from_this()](beast::error_code ec, size_t) { self->onHead(ec); });
+    }
+
+    void onHead(beast::error_code ec)
+    {
+        if (ec) {
+            if (ec == http::error::body_limit)
+                refuse(413, QStringLiteral("too_large"),
+                       QStringLiteral("Requisição excede o tamanho máximo permitido."), {});
+            else if (ec == http::error::header_limit)
+                refuse(431, QStringLiteral("bad_request"),
+                       QStringLiteral("Cabeçalho da requisição grande demais."), {});
+            else if (ec != http::error::end_of_stream && ec != beast::error::timeout &&
+                     ec != asio::error::operation_aborted && ec != asio::error::eof)
+                refuse(400, QStringLiteral("bad_request"), QStringLiteral("Requisição inválida."),
+                       {});
+            else
+                close();
+            return;
+        }
+        m_busy = true;
+        m_timer.start();
+        const auto &req = m_parser->get();
+        const std::string type(req[http::field::content_type]);
+        m_method = methodOf(req.target());
+        if (req.method() != http::verb::post || m_method.isEmpty()) {
+            refuse(404, QStringLiteral("not_found"), QStringLiteral("Método não encontrado."),
+                   type);
+            return;
+        }
+        if (req.find(http::field::transfer_encoding) != req.end() ||
+            req.find(http::field::content_length) == req.end()) {
+            refuse(411, QStringLiteral("length_required"),
+                   QStringLiteral("Requisição sem Content-Length não é aceita."), type);
+            return;
+        }
+        if (req.find(http::field::content_encoding) != req.end()) {
+            refuse(415, QStringLiteral("unsupported"),
+                   QStringLiteral("Conteúdo comprimido não é aceito."), type);
+            return;
+        }
+        const auto length = m_parser->content_length();
+        if (length && *length > m_server.options.maxBodyBytes) {
+            refuse(413, QStringLiteral("too_large"),
+                   QStringLiteral("Requisição excede o tamanho máximo permitido."), type);
+            return;
+        }
+        m_stream.expires_after(std::chrono::seconds(m_server.options.readTimeoutSeconds));
+        http::async_read(
+            m_stream, m_buffer, *m_parser,
+            [self = shared_from_this()](beast::error_code ec, size_t) { self->onBody(ec); });
+    }
+
+    void onBody(beast::error_code ec)
+    {
+        const std::string type(m_parser->get()[http::field::content_type]);
+        if (ec == http::error::body_limit) {
+            refuse(413, QStringLiteral("too_large"),
+                   QStringLiteral("Requisição excede o tamanho máximo permitido."), type);
+            return;
+        }
+        if (ec) {
+            // A Content-Length Beast cannot read ("12abc") lands here as well.
+            refuse(400, QStringLiteral("bad_request"), QStringLiteral("Requisição inválida."),
+                   type);
+            return;
+        }
+        // Database work never runs on an I/O thread; a full queue is answered at once.
+        if (m_server.queued.fetch_add(1) >= m_server.options.maxQueuedCalls) {
+            m_server.queued.fetch_sub(1);
+            HttpAnswer busy = failureAnswer(
+                503, QStringLiteral("busy"),
+                QStringLiteral("Servidor ocupado; tente novamente em instantes."), type);
+            busy.retryLater = true;
+            respond(std::move(busy), false);
+            return;
+        }
+        auto body = std::make_shared<QByteArray>(QByteArray::fromStdString(m_parser->get().body()));
+        // Keeps the I/O loop running while the call is away on a worker.
+        auto guard = asio::make_work_guard(m_server.io);
+        asio::post(m_server.workers, [self = shared_from_this(), body, type, guard] {
+            HttpAnswer a = handleCall(self->m_server.dispatcher, self->m_method, type, *body);
+            self->m_server.queued.fetch_sub(1);
+            asio::post(self->m_stream.get_executor(), [self, a = std::move(a)]() mutable {
+                const bool ok = a.status == 200;
+                self->respond(std::move(a), ok);
+            });
+        });
+    }
+
+    // Before reading any body: the unread bytes may never be taken for another request,
+    // so the connection closes after the answer.
+    void refuse(int status, const QString &code, const QString &message, const std::string &type)
+    {
+        if (!m_timer.isValid())
+            m_timer.start();
+        if (m_method.isEmpty())
+            m_method = QStringLiteral("-");
+        respond(failureAnswer(status, code, message, type), false);
+    }
+
+    void respond(HttpAnswer a, bool keepAlive)
+    {
+        keepAlive = keepAlive && !m_server.stopping && m_parser && m_parser->get().keep_alive();
+        auto res = std::make_shared<http::response<http::string_body>>(http::status(a.status), 11);
+        res->set(http::field::server, "vnd42700-server");
+        res->set(http::field::content_type, a.contentType);
+        if (a.retryLater)
+            res->set(http::field::retry_after, "2");
+        res->body().assign(a.body.constData(), size_t(a.body.size()));
+        res->keep_alive(keepAlive);
+        res->prepare_payload();
+        if (m_server.options.logRequests)
+            logLine(m_method, m_timer.isValid() ? m_timer.elapsed() : 0, a.outcome);
+        m_stream.expires_after(std::chrono::seconds(m_server.options.writeTimeoutSeconds));
+        http::async_write(
+            m_stream, *res,
+            [self = shared_from_this(), res, keepAlive](beast::error_code ec, size_t) {
+                self->m_busy = false;
+                self->m_timer.invalidate();
+                self->m_method.clear();
+                if (ec || !keepAlive)
+                    self->close();
+                else
+                    self->readHead();
+            });
+    }
+
+    void close()
+    {
+        if (m_closed)
+            return;
+        m_closed = true;
+        beast::error_code ignored;
+        m_stream.socket().shutdown(tcp::socket::shutdown_send, ignored);
+        m_stream.close();
+        std::lock_guard lock(m_server.sessionsLock);
+        m_server.sessions.erase(shared_from_this());
+    }
+
+    Impl &m_server;
+    beast::tcp_stream m_stream;
+    beast::flat_buffer m_buffer{16 * 1024};
+    std::optional<http::request_parser<http::string_body>> m_parser;
+    QString m_method;
+    QElapsedTimer m_timer;
+    bool m_first = true;
+    bool m_busy = false;
+    bool m_closed = false;
+};
+
+void Server::Impl::accept()
+{
+    acceptor.async_accept(asio::make_strand(io), [this](beast::error_code ec, tcp::socket socket) {
+        if (ec || stopping)
+            return; // the acceptor was closed: stop() is under way
+        std::shared_ptr<Session> session;
+        {
+            std::lock_guard lock(sessionsLock);
+            // Over the cap a new client is turned away at once instead of holding memory.
+            if (int(sessions.size()) < options.maxConnections) {
+                session = std::make_shared<Session>(*this, std::move(socket));
+                sessions.insert(session);
+            }
+        }
+        if (session)
+            session->start();
+        else
+            socket.close();
+        accept();
+    });
+}
+
+void Server::Impl::stopAll()
+{
+    stopping = true;
+    asio::post(io, [this] {
+        beast::error_code ignored;
+        acceptor.close(ignored);
+        std::vector<std::shared_ptr<Session>> open;
+        {
+            std::lock_guard lock(sessionsLock);
+            open.assign(sessions.begin(), sessions.end());
+        }
+        for (const auto &s : open)
+            s->stop();
+    });
+}
+
 Server::Server(const Database &database, ServerOptions options)
-    : m_database(database), m_options(std::move(options)),
-      m_http(std::make_unique<httplib::Server>())
+    : m_database(database), m_options(std::move(options))
 {
     addAllMethods(m_dispatcher, m_database);
-    install();
+    m_impl = std::make_unique<Impl>(m_dispatcher, m_options);
 }
 
 Server::~Server()
 {
     stop();
-}
-
-void Server::install()
-{
-    const size_t threads = size_t(std::max(1, m_options.threads));
-    m_http->new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
-    m_http->set_payload_max_length(m_options.maxBodyBytes);
-    m_http->set_read_timeout(m_options.readTimeoutSeconds, 0);
-    m_http->set_write_timeout(m_options.writeTimeoutSeconds, 0);
-    m_http->set_keep_alive_timeout(m_options.keepAliveSeconds);
-    m_http->set_keep_alive_max_count(10000);
-    m_http->set_tcp_nodelay(true);
-
-    const size_t maxBody = m_options.maxBodyBytes;
-    // Refused before the body is read: httplib's own limit does not hold for chunked or
-    // length-less bodies, and compressed bodies could expand past it.
-    m_http->set_pre_routing_handler([maxBody](const httplib::Request &req, httplib::Response &res) {
-        using HR = httplib::Server::HandlerResponse;
-        if (req.method != "POST")
-            return HR::Unhandled;
-        if (req.has_header("Transfer-Encoding") || !req.has_header("Content-Length")) {
-            answerError(res, req, 411, QStringLiteral("length_required"),
-                        QStringLiteral("Requisição sem Content-Length não é aceita."));
-            return HR::Handled;
-        }
-        if (req.has_header("Content-Encoding")) {
-            answerError(res, req, 415, QStringLiteral("unsupported"),
-                        QStringLiteral("Conteúdo comprimido não é aceito."));
-            return HR::Handled;
-        }
-        const std::string length = req.get_header_value("Content-Length");
-        char *end = nullptr;
-        const unsigned long long n = std::strtoull(length.c_str(), &end, 10);
-        if (length.empty() || *end != '\0' || length.size() > 19) {
-            answerError(res, req, 400, QStringLiteral("bad_request"),
-                        QStringLiteral("Content-Length inválido."));
-            return HR::Handled;
-        }
-        if (n > maxBody) {
-            answerError(res, req, 413, QStringLiteral("too_large"),
-                        QStringLiteral("Requisição excede o tamanho máximo permitido."));
-            return HR::Handled;
-        }
-        return HR::Unhandled;
-    });
-
-    // The default handler would copy what() into a response header.
-    m_http->set_exception_handler(
-        [](const httplib::Request &req, httplib::Response &res, std::exception_ptr) {
-            answerError(res, req, 500, QStringLiteral("internal"),
-                        QStringLiteral("Erro interno do servidor."));
-        });
-
-    m_http->set_error_handler(httplib::Server::HandlerWithResponse(
-        [](const httplib::Request &req, httplib::Response &res) {
-            using HR = httplib::Server::HandlerResponse;
-            if (!res.body.empty())
-                return HR::Unhandled;
-            switch (res.status) {
-            case 404:
-                answerError(res, req, 404, QStringLiteral("not_found"),
-                            QStringLiteral("Método não encontrado."));
-                break;
-            case 413:
-                answerError(res, req, 413, QStringLiteral("too_large"),
-                            QStringLiteral("Requisição excede o tamanho máximo permitido."));
-                break;
-            default:
-                answerError(res, req, res.status, QStringLiteral("bad_request"),
-                            QStringLiteral("Requisição inválida."));
-                break;
-            }
-            return HR::Handled;
-        }));
-
-    const bool log = m_options.logRequests;
-    m_http->Post(caseless(kPrefix) + "([^/]{1,100})", [this, log](const httplib::Request &req,
-                                                                  httplib::Response &res) {
-        QElapsedTimer timer;
-        timer.start();
-        const QString method = methodOf(req);
-        Encoding enc;
-        int status = 200;
-        Reply reply;
-        try {
-            if (!encodingOf(req, enc))
-                throw ServiceError::badRequest(
-                    QStringLiteral("Tipo de conteúdo não suportado: use application/json ou "
-                                   "application/cbor."));
-            const QByteArray body =
-                QByteArray::fromRawData(req.body.data(), qsizetype(req.body.size()));
-            const data::ValueArray args = data::decodeRequest(body, enc);
-            reply = m_dispatcher.call(method, args);
-        } catch (const data::DecodeError &e) {
-            status = 400;
-            reply = failure(QStringLiteral("bad_request"), e.message());
-        } catch (const ServiceError &e) {
-            status = e.status();
-            reply = failure(e.code(), e.message());
-        } catch (const DbError &e) {
-            if (e.kind() == DbError::Kind::Busy) {
-                const ServiceError busy = ServiceError::busy();
-                status = busy.status();
-                reply = failure(busy.code(), busy.message());
-            } else if (e.isConstraint()) {
-                status = 422;
-                reply = failure(
-                    QStringLiteral("rule"),
-                    QStringLiteral("Operação recusada pelo banco de dados: %1").arg(e.text()));
-            } else {
-                status = 500;
-                reply = failure(QStringLiteral("database"),
-                                QStringLiteral("Erro no banco de dados: %1").arg(e.text()));
-            }
-        } catch (const std::exception &e) {
-            status = 500;
-            reply = failure(
-                QStringLiteral("internal"),
-                QStringLiteral("Erro interno do servidor: %1").arg(QString::fromUtf8(e.what())));
-        }
-        answer(res, status, reply, enc);
-        if (log) {
-            const QByteArray line = QStringLiteral("%1 %2 ms %3\n")
-                                        .arg(method.left(60))
-                                        .arg(timer.elapsed())
-                                        .arg(reply.ok ? QStringLiteral("ok") : reply.errorCode)
-                                        .toUtf8();
-            std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
-        }
-    });
+    m_impl->workers.join();
 }
 
 int Server::bind()
 {
-    const std::string host = m_options.host.toStdString();
-    if (m_options.port == 0)
-        m_port = m_http->bind_to_any_port(host);
-    else
-        m_port = m_http->bind_to_port(host, m_options.port) ? m_options.port : -1;
+    beast::error_code ec;
+    const auto address = asio::ip::make_address(m_options.host.toStdString(), ec);
+    if (ec)
+        return -1;
+    const tcp::endpoint at(address, quint16(m_options.port));
+    auto &acceptor = m_impl->acceptor;
+    acceptor.open(at.protocol(), ec);
+    if (!ec)
+        acceptor.set_option(asio::socket_base::reuse_address(true), ec);
+    if (!ec)
+        acceptor.bind(at, ec);
+    if (!ec)
+        acceptor.listen(asio::socket_base::max_listen_connections, ec);
+    if (ec)
+        return -1;
+    m_port = acceptor.local_endpoint().port();
     return m_port;
 }
 
 bool Server::run()
 {
-    if (m_stopRequested)
+    if (m_stopRequested || m_port < 0)
         return true;
-    return m_http->listen_after_bind();
+    m_impl->accept();
+    std::vector<std::thread> extra;
+    for (int i = 1; i < std::max(1, m_options.ioThreads); ++i)
+        extra.emplace_back([this] { m_impl->io.run(); });
+    if (m_stopRequested)
+        m_impl->stopAll();
+    m_impl->io.run(); // returns once the acceptor and every connection are closed
+    for (auto &t : extra)
+        t.join();
+    return true;
 }
 
 void Server::stop()
 {
-    m_stopRequested = true;
-    m_http->stop();
+    if (m_stopRequested.exchange(true))
+        return;
+    m_impl->stopAll();
 }
 
 } // namespace vnd::server

@@ -1,5 +1,8 @@
 #pragma once
-// The application server: HTTP transport in front of the remote data module's methods.
+// The application server: HTTP transport in front of the remote data module's methods, on
+// a fixed number of I/O threads (asynchronous sockets) and a separate pool of database
+// workers, with bounded heads and bodies, deadlines on every read and write, a cap on open
+// connections, "Connection: close" after every refusal and a graceful stop.
 // POST /vnd42700.rdmTabGeral/<method> with {"args": [...]} in JSON or CBOR; the answer
 // comes in the request's encoding.
 
@@ -12,22 +15,20 @@
 #include <cstddef>
 #include <memory>
 
-namespace httplib
-{
-class Server;
-}
-
 namespace vnd::server
 {
 
 struct ServerOptions {
     QString host = QStringLiteral("127.0.0.1");
-    int port = 42700; // 0: any free port
-    int threads = 8;
+    int port = 42700;  // 0: any free port
+    int threads = 8;   // database workers
+    int ioThreads = 2; // sockets: idle or slow clients cost one of these nothing
     std::size_t maxBodyBytes = 64u << 20;
-    int readTimeoutSeconds = 30;
+    int readTimeoutSeconds = 10; // a request's head and body
     int writeTimeoutSeconds = 60;
-    int keepAliveSeconds = 30;
+    int keepAliveSeconds = 15; // idle between requests
+    int maxConnections = 4096;
+    int maxQueuedCalls = 256; // calls waiting for a worker; more are answered 503
     bool logRequests = true;
 };
 
@@ -51,12 +52,12 @@ public:
     const Dispatcher &dispatcher() const { return m_dispatcher; }
 
 private:
-    void install();
+    struct Impl;
 
     const Database &m_database;
     ServerOptions m_options;
     Dispatcher m_dispatcher;
-    std::unique_ptr<httplib::Server> m_http;
+    std::unique_ptr<Impl> m_impl;
     int m_port = -1;
     std::atomic<bool> m_stopRequested{false};
 };

@@ -56,7 +56,7 @@ TEST_F(ProtocolTest, MethodNamesIgnoreCaseAndUnknownOnesAre404)
     }
 }
 
-TEST_F(ProtocolTest, MalformedBodiesAreRefusedWith400)
+TEST_F(ProtocolTest, MalformedBodiesAreRefused)
 {
     const struct {
         const char *name;
@@ -69,7 +69,7 @@ TEST_F(ProtocolTest, MalformedBodiesAreRefusedWith400)
         {"args not a list", "{\"args\": 5}", "application/json", 400},
         {"empty body", "", "application/json", 400},
         {"garbage cbor", std::string("\xff\x00\x13\x37", 4), "application/cbor", 400},
-        {"unknown content type", "{\"args\": []}", "text/plain", 400},
+        {"unknown content type", "{\"args\": []}", "text/plain", 415},
         {"invalid date",
          "{\"args\": [\"001\", {\"date\": \"2024-13-45\"}, {\"date\": "
          "\"2024-01-01\"}]}",

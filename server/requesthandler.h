@@ -1,0 +1,35 @@
+#pragma once
+// One call of the remote data module, independent of the transport: the method name, the
+// content type and the body in; the status, content type and encoded answer out. Every
+// failure becomes a Portuguese answer here; nothing escapes.
+
+#include "server/dispatcher.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <string_view>
+
+namespace vnd::server
+{
+
+struct HttpAnswer {
+    int status = 200;
+    QByteArray body;
+    const char *contentType = "application/json";
+    bool retryLater = false; // 503: the answer carries Retry-After
+    QString outcome;         // "ok" or the error code, for the request log
+};
+
+// The encoding a Content-Type names; JSON with false for anything else.
+bool encodingOf(std::string_view contentType, data::Encoding &enc);
+
+// A failure answer in the request's encoding (JSON when it names none we know).
+HttpAnswer failureAnswer(int status, const QString &code, const QString &message,
+                         std::string_view contentType);
+
+// Decodes the arguments, calls the method and encodes its answer.
+HttpAnswer handleCall(const Dispatcher &dispatcher, const QString &method,
+                      std::string_view contentType, const QByteArray &body);
+
+} // namespace vnd::server
