@@ -2,6 +2,7 @@
 
 #include <QCborStreamReader>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -144,17 +145,41 @@ public:
     {
         if (peek() != Token::String)
             fail(QStringLiteral("esperado texto"));
+        // One chunk usually: its data is taken as it is; the read that follows only
+        // reports the end of the string.
         auto r = m_reader.readString();
-        if (r.status == QCborStreamReader::EndOfString) // the usual single chunk
-            return r.data;
-        QString text;
+        QString text = std::move(r.data);
         while (r.status == QCborStreamReader::Ok) {
-            text += r.data;
             r = m_reader.readString();
+            if (r.status == QCborStreamReader::Ok)
+                text += r.data;
         }
         if (r.status == QCborStreamReader::Error)
             fail(texts(m_reader.lastError()));
         return text;
+    }
+
+    QByteArrayView readUtf8(QByteArray &scratch) override
+    {
+        if (peek() != Token::String)
+            fail(QStringLiteral("esperado texto"));
+        scratch.resize(0);
+        while (true) {
+            const qsizetype chunk = m_reader.currentStringChunkSize();
+            const qsizetype at = scratch.size();
+            if (chunk > 0)
+                scratch.resize(at + chunk);
+            const auto r =
+                m_reader.readStringChunk(scratch.data() + at, std::max<qsizetype>(chunk, 0));
+            if (r.status == QCborStreamReader::Error)
+                fail(texts(m_reader.lastError()));
+            if (r.status == QCborStreamReader::EndOfString) {
+                scratch.resize(at);
+                break;
+            }
+            scratch.resize(at + r.data);
+        }
+        return scratch;
     }
 
     void skip() override
