@@ -1,5 +1,7 @@
 #include "server/commandline.h"
 
+#include "server/syntheticdata.h"
+
 namespace vnd::server
 {
 
@@ -74,8 +76,8 @@ CommandLine parseCommandLine(const QStringList &args)
         } else if (a == QLatin1String("--synthetic")) {
             bool ok = false;
             cl.synthetic = hasValue ? args[++i].toInt(&ok) : 0;
-            if (!ok || cl.synthetic < 1 || cl.synthetic > 900000)
-                return fail(QStringLiteral("--synthetic exige um número entre 1 e 900000"));
+            if (!ok || cl.synthetic < 1 || cl.synthetic > kMaxSyntheticProducts)
+                return fail(QStringLiteral("--synthetic exige um número entre 1 e 1000000"));
         } else {
             return fail(QStringLiteral("Opção desconhecida: %1").arg(a));
         }

@@ -104,8 +104,8 @@ SyntheticSummary loadSyntheticData(const Database &database, int products, QDate
 {
     if (database.dialect() != Dialect::Sqlite)
         throw std::runtime_error("--synthetic só é suportado com SQLite");
-    if (products < 1 || products > 900000)
-        throw std::runtime_error("número de produtos fora do intervalo 1..900000");
+    if (products < 1 || products > kMaxSyntheticProducts)
+        throw std::runtime_error("número de produtos fora do intervalo 1..1000000");
     requireEmptyCatalogue(database);
 
     sqlite3 *raw = nullptr;
@@ -143,15 +143,16 @@ SyntheticSummary loadSyntheticData(const Database &database, int products, QDate
     exec(raw, "INSERT INTO TIPOCONSFILI (CDFILIAL, CDTIPOCONS) VALUES ('0001', '01'), "
               "('0002', '02'), ('0003', '03')");
 
-    // Tree: 100 products a family, 50 families a subgroup, 20 subgroups a group.
+    // Tree: 100 products a family, 50 families a subgroup, 25 subgroups a group, so the nine
+    // groups the one-digit first level allows hold 1,125,000 products.
     Insert product(raw, "INSERT INTO PRODUTO (CDPRODUTO, NMPRODUTO, CDARVPROD, CDNVPRODUTO, "
                         "CDBARPRODUTO) VALUES (?, ?, ?, ?, ?)");
     std::string last1, last2, last3;
     for (int i = 0; i < products; ++i) {
         const int family = i / 100;
         const int subgroup = family / 50;
-        const std::string t1 = pad(subgroup / 20 + 1, 1);
-        const std::string t2 = t1 + pad(subgroup % 20 + 1, 2);
+        const std::string t1 = pad(subgroup / 25 + 1, 1);
+        const std::string t2 = t1 + pad(subgroup % 25 + 1, 2);
         const std::string t3 = t2 + pad(family % 50 + 1, 3);
         const std::string t4 = t3 + pad(i % 100 + 1, 4);
         if (t1 != last1)

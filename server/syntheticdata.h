@@ -17,6 +17,8 @@ struct SyntheticSummary {
 };
 
 // SQLite only (bulk loading goes through the sqlite3 API). Throws std::runtime_error.
+constexpr int kMaxSyntheticProducts = 1000000;
+
 SyntheticSummary loadSyntheticData(const Database &database, int products, QDate today);
 
 } // namespace vnd::server

@@ -14,8 +14,9 @@ namespace
 std::vector<Record *> inLogOrder(const std::unordered_set<Record *> &changed)
 {
     std::vector<Record *> out(changed.begin(), changed.end());
-    std::sort(out.begin(), out.end(),
-              [](const Record *a, const Record *b) { return a->changeSeq < b->changeSeq; });
+    std::sort(out.begin(), out.end(), [](const Record *a, const Record *b) {
+        return a->extra->changeSeq < b->extra->changeSeq;
+    });
     return out;
 }
 
@@ -38,16 +39,16 @@ ChangeSet ClientDataSet::delta() const
         switch (r->status) {
         case Record::Status::Inserted:
             c.op = Change::Op::Insert;
-            c.newRow = r->values;
+            c.newRow = d->rowOf(r);
             break;
         case Record::Status::Modified:
             c.op = Change::Op::Modify;
-            c.oldRow = r->baseValues();
-            c.newRow = r->values;
+            c.oldRow = d->baseRowOf(r);
+            c.newRow = d->rowOf(r);
             break;
         case Record::Status::Deleted:
             c.op = Change::Op::Delete;
-            c.oldRow = r->baseValues();
+            c.oldRow = d->baseRowOf(r);
             break;
         default:
             continue;
@@ -70,7 +71,8 @@ void ClientDataSet::mergeChangeLog()
             [[fallthrough]];
         default:
             r->status = Record::Status::Unchanged;
-            r->original.reset();
+            if (r->extra)
+                r->extra->original.reset();
             break;
         }
     }
@@ -109,9 +111,9 @@ void ClientDataSet::cancelUpdates()
             r->pos = -1;
             continue;
         }
-        if (r->original) {
-            r->values = std::move(*r->original);
-            r->original.reset();
+        if (r->original()) {
+            d->setRow(r, std::move(*r->extra->original));
+            r->extra->original.reset();
         }
         r->status = Record::Status::Unchanged;
         back.push_back(r);

@@ -24,11 +24,9 @@ QVariant ClientDataSet::Impl::rawValueOf(const Record *r, int fieldIndex) const
     if (!r || fieldIndex < 0 || fieldIndex >= int(fields.size()))
         return QVariant();
     const int s = slot[fieldIndex];
-    const Row *row = nullptr;
-    if (fields[fieldIndex]->isCalculated())
-        row = (calcRec == r && calcTarget) ? calcTarget : &calcOf(r);
-    else
-        row = &dataOf(r);
+    if (!fields[fieldIndex]->isCalculated())
+        return editCell(r, s);
+    const Row *row = (calcRec == r && calcTarget) ? calcTarget : &calcOf(r);
     return s < row->size() ? row->at(s) : QVariant();
 }
 
@@ -130,10 +128,11 @@ void ClientDataSet::Impl::calcRecord(Record *r)
 {
     if (calcFields.empty())
         return;
-    r->calc = Row(qsizetype(calcFields.size()));
+    Row &calc = r->more().calc;
+    calc = Row(qsizetype(calcFields.size()));
     if (!q->onCalcFields)
         return;
-    CalcScope scope(*this, r, &r->calc);
+    CalcScope scope(*this, r, &calc);
     q->onCalcFields(*q);
 }
 
@@ -307,44 +306,25 @@ void ClientDataSet::loadPacket(DataPacket &&packet)
         sortFields.push_back(r->first);
     }
 
-    const qsizetype width = packet.fields.size();
-    const qsizetype nData = qsizetype(column.size());
-    bool identity = nData == width;
-    for (qsizetype j = 0; identity && j < nData; ++j)
-        identity = column[j] == j;
+    std::vector<std::shared_ptr<const Column>> columns =
+        loadColumns(packet, column, types, [&](int j) {
+            const int f = j < declaredData ? d->dataFields[j] : -1;
+            return f >= 0 ? d->fields[f]->fieldName() : extra[j - declaredData].name;
+        });
+    const qsizetype rowCount =
+        packet.rows.columns() ? packet.rows.columns()->rowCount : qsizetype(packet.rows.size());
     RecordPool pool;
-    pool.reserve(packet.rows.size());
+    pool.reserve(size_t(rowCount));
     std::vector<Record *> order;
-    order.reserve(packet.rows.size());
-    for (size_t i = 0; i < packet.rows.size(); ++i) {
-        Row &src = packet.rows[i];
-        if (src.size() != width)
-            throw vnd::Error(QStringLiteral("Linha %1 do pacote de dados com %2 valores; "
-                                            "esperados %3.")
-                                 .arg(i + 1)
-                                 .arg(src.size())
-                                 .arg(width));
-        Row row = identity ? std::move(src) : Row(nData);
-        for (qsizetype j = 0; j < nData; ++j) {
-            QVariant &v = row[j];
-            if (!identity)
-                v = src.at(column[j]);
-            if (v.isValid() && v.typeId() != storedMetaType(types[j]) &&
-                !conformValue(types[j], 0, v)) {
-                const int f = j < declaredData ? d->dataFields[j] : -1;
-                throw vnd::Error(
-                    QStringLiteral("Valor inválido para o campo %1 na linha %2 do "
-                                   "pacote de dados.")
-                        .arg(f >= 0 ? d->fields[f]->fieldName() : extra[j - declaredData].name)
-                        .arg(i + 1));
-            }
-        }
+    order.reserve(size_t(rowCount));
+    for (qsizetype i = 0; i < rowCount; ++i) {
         Record *r = pool.create();
-        r->values = std::move(row);
-        r->seq = qint64(i);
+        r->base = int(i);
+        r->seq = i;
         r->pos = int(i);
         order.push_back(r);
     }
+    packet.rows.clear();
 
     // Commit.
     if (newExtras) {
@@ -360,6 +340,7 @@ void ClientDataSet::loadPacket(DataPacket &&packet)
     d->changed.clear();
     d->filtered.clear();
     d->dropIndexes();
+    d->columns.swap(columns);
     d->pool.swap(pool);
     d->order.swap(order);
     d->seqCounter = qint64(d->order.size());
@@ -393,7 +374,7 @@ DataPacket ClientDataSet::toPacket() const
     p.rows.reserve(d->order.size());
     for (const Record *r : d->order) {
         if (r->status != Record::Status::Pending)
-            p.rows.push_back(r->values);
+            p.rows.push_back(d->rowOf(r));
     }
     return p;
 }
@@ -413,6 +394,7 @@ void ClientDataSet::close()
     d->dropIndexes();
     d->compiled.reset();
     d->pool.clear();
+    d->columns.clear();
     d->cur = -1;
     d->bof = d->eof = true;
     emit reset();

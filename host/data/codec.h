@@ -20,7 +20,8 @@
 #include <QByteArray>
 #include <stdexcept>
 
-namespace vnd::data {
+namespace vnd::data
+{
 
 class DecodeError : public std::runtime_error
 {

@@ -1,9 +1,15 @@
+// CBOR read straight from the body's bytes: a general stream reader costs more per item than
+// the JSON reader, for a format that is cheaper to read.
+
 #include "host/data/codecio.h"
 
-#include <QCborStreamReader>
+#include <QUtf8StringView>
+#include <QtEndian>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <vector>
 
 namespace vnd::data::Internal
 {
@@ -11,71 +17,94 @@ namespace vnd::data::Internal
 namespace
 {
 
+constexpr quint8 kBreak = 0xFF;
+constexpr int kIndefinite = 31;
+
+bool plainAscii(const char *p, qsizetype n)
+{
+    for (qsizetype i = 0; i < n; ++i) {
+        if (static_cast<unsigned char>(p[i]) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
 class CborReader final : public TokenReader
 {
 public:
-    explicit CborReader(const QByteArray &body) : m_size(body.size()), m_reader(body) {}
+    explicit CborReader(const QByteArray &body)
+        : m_body(body), m_begin(m_body.constData()), m_p(m_begin), m_end(m_begin + m_body.size())
+    {
+    }
 
     Token peek() override
     {
-        check();
-        switch (m_reader.type()) {
-        case QCborStreamReader::UnsignedInteger:
-        case QCborStreamReader::NegativeInteger:
+        const quint8 b = head();
+        switch (b >> 5) {
+        case 0:
+        case 1:
             return Token::Integer;
-        case QCborStreamReader::String:
-            return Token::String;
-        case QCborStreamReader::Array:
-            return Token::Array;
-        case QCborStreamReader::Map:
-            return Token::Map;
-        case QCborStreamReader::Float16:
-        case QCborStreamReader::Float:
-        case QCborStreamReader::Double:
-            return Token::Float;
-        case QCborStreamReader::SimpleType:
-            if (m_reader.isNull())
-                return Token::Null;
-            if (m_reader.isBool())
-                return Token::Bool;
-            fail(QStringLiteral("valor simples não suportado"));
-        case QCborStreamReader::ByteArray:
+        case 2:
             fail(QStringLiteral("sequência de bytes não suportada"));
-        case QCborStreamReader::Tag:
+        case 3:
+            return Token::String;
+        case 4:
+            return Token::Array;
+        case 5:
+            return Token::Map;
+        case 6:
             fail(QStringLiteral("marca (tag) não suportada"));
-        case QCborStreamReader::Invalid:
+        default:
             break;
         }
-        fail(QStringLiteral("fim inesperado dos dados"));
+        switch (b & 0x1F) {
+        case 20:
+        case 21:
+            return Token::Bool;
+        case 22:
+            return Token::Null;
+        case 25:
+        case 26:
+        case 27:
+            return Token::Float;
+        default:
+            fail(b == kBreak ? QStringLiteral("estrutura inválida")
+                             : QStringLiteral("valor simples não suportado"));
+        }
     }
 
     qsizetype enterArray() override
     {
         if (peek() != Token::Array)
             fail(QStringLiteral("esperada lista"));
-        return enter();
+        return enter(false);
     }
     qsizetype enterMap() override
     {
         if (peek() != Token::Map)
             fail(QStringLiteral("esperado objeto"));
-        return enter();
+        return enter(true);
     }
 
     bool hasNext() override
     {
-        const bool more = m_reader.hasNext();
-        check();
-        return more;
+        if (m_levels.empty())
+            return false;
+        const Level &l = m_levels.back();
+        if (l.left >= 0)
+            return l.left > 0;
+        if (m_p == m_end)
+            fail(QStringLiteral("fim inesperado dos dados"));
+        return quint8(*m_p) != kBreak;
     }
 
     void leave() override
     {
-        if (m_reader.hasNext())
+        if (hasNext())
             fail(QStringLiteral("itens a mais na lista"));
-        if (!m_reader.leaveContainer())
-            fail(QStringLiteral("estrutura inválida"));
-        --m_depth;
+        if (m_levels.back().left < 0)
+            ++m_p; // the break
+        m_levels.pop_back();
     }
 
     QString readKey() override
@@ -89,79 +118,122 @@ public:
     {
         if (peek() != Token::Null)
             fail(QStringLiteral("esperado nulo"));
-        advance();
+        item();
+        ++m_p;
     }
 
     bool readBool() override
     {
         if (peek() != Token::Bool)
             fail(QStringLiteral("esperado verdadeiro ou falso"));
-        const bool b = m_reader.toBool();
-        advance();
-        return b;
+        item();
+        return (quint8(*m_p++) & 0x1F) == 21;
     }
 
     qint64 readInteger() override
     {
         if (peek() != Token::Integer)
             fail(QStringLiteral("esperado número inteiro"));
-        constexpr quint64 max = quint64(std::numeric_limits<qint64>::max());
-        qint64 value = 0;
-        if (m_reader.isUnsignedInteger()) {
-            const quint64 u = m_reader.toUnsignedInteger();
-            if (u > max)
-                fail(QStringLiteral("número inteiro fora do intervalo"));
-            value = qint64(u);
-        } else {
-            // The stream holds n for the value -1 - n.
-            const quint64 n = quint64(m_reader.toNegativeInteger()) - 1;
-            if (n > max)
-                fail(QStringLiteral("número inteiro fora do intervalo"));
-            value = -1 - qint64(n);
-        }
-        advance();
-        return value;
+        item();
+        const bool negative = (quint8(*m_p) >> 5) == 1;
+        const quint64 n = argument();
+        if (n > quint64(std::numeric_limits<qint64>::max()))
+            fail(QStringLiteral("número inteiro fora do intervalo"));
+        return negative ? -1 - qint64(n) : qint64(n);
     }
 
     double readFloat() override
     {
         if (peek() != Token::Float)
             fail(QStringLiteral("esperado número"));
+        item();
+        const int info = quint8(*m_p) & 0x1F;
+        const qsizetype size = info == 25 ? 2 : (info == 26 ? 4 : 8);
+        need(1 + size);
+        const uchar *at = reinterpret_cast<const uchar *>(m_p + 1);
         double value = 0;
-        if (m_reader.isDouble())
-            value = m_reader.toDouble();
-        else if (m_reader.isFloat())
-            value = m_reader.toFloat();
-        else
-            value = double(float(m_reader.toFloat16()));
+        if (size == 2) {
+            const quint16 bits = qFromBigEndian<quint16>(at);
+            const int exponent = (bits >> 10) & 0x1F;
+            const int mantissa = bits & 0x3FF;
+            if (exponent == 31)
+                value = std::numeric_limits<double>::infinity(); // refused below, NaN alike
+            else if (exponent == 0)
+                value = std::ldexp(mantissa, -24);
+            else
+                value = std::ldexp(mantissa + 1024, exponent - 25);
+            if (bits & 0x8000)
+                value = -value;
+        } else if (size == 4) {
+            const quint32 bits = qFromBigEndian<quint32>(at);
+            float f;
+            std::memcpy(&f, &bits, sizeof f);
+            value = f;
+        } else {
+            const quint64 bits = qFromBigEndian<quint64>(at);
+            std::memcpy(&value, &bits, sizeof value);
+        }
         if (!std::isfinite(value))
             fail(QStringLiteral("número fora do intervalo"));
-        advance();
+        m_p += 1 + size;
         return value;
     }
 
     QString readString() override
     {
+        const QByteArrayView bytes = readUtf8(m_scratch);
+        if (plainAscii(bytes.data(), bytes.size()))
+            return QString::fromLatin1(bytes.data(), bytes.size());
+        return QString::fromUtf8(bytes);
+    }
+
+    QByteArrayView readUtf8(QByteArray &scratch) override
+    {
         if (peek() != Token::String)
             fail(QStringLiteral("esperado texto"));
-        auto r = m_reader.readString();
-        if (r.status == QCborStreamReader::EndOfString) // the usual single chunk
-            return r.data;
-        QString text;
-        while (r.status == QCborStreamReader::Ok) {
-            text += r.data;
-            r = m_reader.readString();
+        item();
+        QByteArrayView bytes;
+        if ((quint8(*m_p) & 0x1F) != kIndefinite) {
+            bytes = chunk();
+        } else {
+            ++m_p;
+            scratch.resize(0);
+            while (true) {
+                if (m_p == m_end)
+                    fail(QStringLiteral("fim inesperado dos dados"));
+                if (quint8(*m_p) == kBreak) {
+                    ++m_p;
+                    break;
+                }
+                if ((quint8(*m_p) >> 5) != 3 || (quint8(*m_p) & 0x1F) == kIndefinite)
+                    fail(QStringLiteral("dados CBOR inválidos (parte de texto)"));
+                scratch.append(chunk());
+            }
+            bytes = scratch;
         }
-        if (r.status == QCborStreamReader::Error)
-            fail(texts(m_reader.lastError()));
-        return text;
+        if (!plainAscii(bytes.data(), bytes.size()) &&
+            !QUtf8StringView(bytes.data(), bytes.size()).isValidUtf8())
+            fail(QStringLiteral("texto UTF-8 inválido"));
+        return bytes;
     }
 
     void skip() override
     {
         switch (peek()) {
+        case Token::Null:
+            readNull();
+            break;
+        case Token::Bool:
+            readBool();
+            break;
+        case Token::Integer:
+            readInteger();
+            break;
+        case Token::Float:
+            readFloat();
+            break;
         case Token::String:
-            readString();
+            readUtf8(m_scratch);
             break;
         case Token::Array:
             enterArray();
@@ -177,77 +249,113 @@ public:
             }
             leave();
             break;
-        default:
-            advance();
-            break;
         }
     }
 
     void finish() override
     {
-        check(true);
-        if (m_reader.currentOffset() != m_size)
+        if (m_p != m_end)
             fail(QStringLiteral("conteúdo após o fim dos dados"));
     }
 
-    qsizetype position() const override { return qsizetype(m_reader.currentOffset()); }
+    qsizetype position() const override { return m_p - m_begin; }
 
 private:
+    QByteArray m_body; // keeps the bytes alive
+
+    struct Level {
+        qint64 left; // items still to come; -1 until the break of an indefinite container
+    };
+
     [[noreturn]] void fail(const QString &detail) const { failAt(position(), detail); }
 
-    static QString texts(QCborError error)
+    void need(qsizetype n) const
     {
-        switch (error.c) {
-        case QCborError::EndOfFile:
-            return QStringLiteral("fim inesperado dos dados");
-        case QCborError::InvalidUtf8String:
-            return QStringLiteral("texto UTF-8 inválido");
-        case QCborError::DataTooLarge:
-            return QStringLiteral("tamanho declarado maior que os dados");
-        case QCborError::NestingTooDeep:
-            return QStringLiteral("aninhamento profundo demais");
+        if (m_end - m_p < n)
+            fail(QStringLiteral("fim inesperado dos dados"));
+    }
+
+    quint8 head() const
+    {
+        if (m_p == m_end)
+            fail(QStringLiteral("fim inesperado dos dados"));
+        return quint8(*m_p);
+    }
+
+    // One more item of the enclosing container is being read.
+    void item()
+    {
+        if (!m_levels.empty() && m_levels.back().left > 0)
+            --m_levels.back().left;
+    }
+
+    // The argument of the head at m_p; moves past the head.
+    quint64 argument()
+    {
+        const int info = quint8(*m_p) & 0x1F;
+        if (info < 24) {
+            ++m_p;
+            return quint64(info);
+        }
+        if (info > 27)
+            fail(QStringLiteral("dados CBOR inválidos (tamanho)"));
+        const qsizetype size = qsizetype(1) << (info - 24);
+        need(1 + size);
+        const uchar *at = reinterpret_cast<const uchar *>(m_p + 1);
+        quint64 v = 0;
+        switch (size) {
+        case 1:
+            v = *at;
+            break;
+        case 2:
+            v = qFromBigEndian<quint16>(at);
+            break;
+        case 4:
+            v = qFromBigEndian<quint32>(at);
+            break;
         default:
-            return QStringLiteral("dados CBOR inválidos (%1)").arg(error.toString());
+            v = qFromBigEndian<quint64>(at);
+            break;
         }
+        m_p += 1 + size;
+        return v;
     }
 
-    void check(bool atEnd = false)
+    // A definite-length string at m_p.
+    QByteArrayView chunk()
     {
-        const QCborError error = m_reader.lastError();
-        if (error.c == QCborError::NoError)
-            return;
-        if (atEnd && error.c == QCborError::EndOfFile)
-            return;
-        fail(texts(error));
+        const quint64 n = argument();
+        if (n > quint64(m_end - m_p))
+            fail(QStringLiteral("tamanho declarado maior que os dados"));
+        const QByteArrayView bytes(m_p, qsizetype(n));
+        m_p += qsizetype(n);
+        return bytes;
     }
 
-    void advance()
+    qsizetype enter(bool map)
     {
-        if (!m_reader.next())
-            check();
-    }
-
-    qsizetype enter()
-    {
-        if (m_depth >= kMaxDepth)
+        if (int(m_levels.size()) >= kMaxDepth)
             fail(QStringLiteral("aninhamento profundo demais"));
-        qsizetype bound = -1;
-        if (m_reader.isLengthKnown()) {
-            // Every entry takes at least one byte: a declared count beyond what is left is
-            // a lie, and is never used for an allocation.
-            const quint64 left = quint64(m_size - m_reader.currentOffset());
-            const quint64 declared = m_reader.length();
-            bound = qsizetype(declared < left ? declared : left);
+        item();
+        if ((quint8(*m_p) & 0x1F) == kIndefinite) {
+            ++m_p;
+            m_levels.push_back({-1});
+            return -1;
         }
-        if (!m_reader.enterContainer())
-            fail(texts(m_reader.lastError()));
-        ++m_depth;
-        return bound;
+        const quint64 declared = argument();
+        // Every entry takes at least one byte: a declared count beyond what is left is a lie.
+        const quint64 left = quint64(m_end - m_p);
+        if (declared > left || (map && declared * 2 > left))
+            fail(QStringLiteral("tamanho declarado maior que os dados"));
+        m_levels.push_back({qint64(map ? declared * 2 : declared)});
+        return qsizetype(declared);
     }
 
-    qint64 m_size;
-    QCborStreamReader m_reader;
-    int m_depth = 0;
+    const char *m_begin;
+    const char *m_p;
+    const char *m_end;
+    std::vector<Level> m_levels;
+    QByteArray m_scratch;
 };
 
 } // namespace

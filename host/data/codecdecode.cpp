@@ -23,7 +23,7 @@ constexpr qint64 kMaxFieldSize = 1 << 20;
 
 [[noreturn]] void invalid(const QString &detail)
 {
-    throw DecodeError(u"Dados recebidos inválidos: %1."_s.arg(detail));
+    invalidData(detail);
 }
 
 // The reader already bounds a declared count by the bytes left; a large body could still
@@ -127,6 +127,18 @@ Row readRawRow(TokenReader &r, qsizetype widthHint = 0)
 
 const char *typeWord(FieldType type)
 {
+    return fieldTypeWord(type);
+}
+
+} // namespace
+
+void invalidData(const QString &detail)
+{
+    throw DecodeError(u"Dados recebidos inválidos: %1."_s.arg(detail));
+}
+
+const char *fieldTypeWord(FieldType type)
+{
     switch (type) {
     case FieldType::String:
     case FieldType::FixedString:
@@ -144,6 +156,9 @@ const char *typeWord(FieldType type)
     }
     return "";
 }
+
+namespace
+{
 
 // Converts raw wire scalars to their fields' representations.
 class RowConverter
@@ -252,21 +267,27 @@ DataPacket readPacket(TokenReader &r)
 {
     DataPacket p;
     bool hasFields = false;
+    // Rows after their fields (as every encoder writes them) go straight into columns; rows
+    // before them are read as scalars and converted once the fields are known.
+    std::shared_ptr<ColumnTable> table;
+    std::vector<Row> raw;
     r.enterMap();
     while (r.hasNext()) {
         const QString key = r.readKey();
         if (key == u"fields") {
+            if (table)
+                invalid(u"pacote com \"fields\" depois de \"rows\""_s);
             p.fields = readFields(r);
+            checkUniqueNames(p.fields);
             hasFields = true;
+        } else if (key == u"rows" && hasFields) {
+            raw.clear();
+            table = readRowColumns(r, p.fields);
         } else if (key == u"rows") {
-            p.rows.clear();
-            reserveBounded(p.rows, r.enterArray());
-            while (r.hasNext()) {
-                const qsizetype hint = hasFields        ? p.fields.size()
-                                       : p.rows.empty() ? 0
-                                                        : p.rows.back().size();
-                p.rows.push_back(readRawRow(r, hint));
-            }
+            raw.clear();
+            reserveBounded(raw, r.enterArray());
+            while (r.hasNext())
+                raw.push_back(readRawRow(r, raw.empty() ? 0 : raw.back().size()));
             r.leave();
         } else {
             r.skip();
@@ -275,10 +296,14 @@ DataPacket readPacket(TokenReader &r)
     r.leave();
     if (!hasFields)
         invalid(u"pacote sem \"fields\""_s);
-    checkUniqueNames(p.fields);
+    if (table) {
+        p.rows.setColumns(std::move(table));
+        return p;
+    }
     RowConverter converter(p.fields);
-    for (size_t i = 0; i < p.rows.size(); ++i)
-        converter.convert(p.rows[i], qsizetype(i));
+    for (size_t i = 0; i < raw.size(); ++i)
+        converter.convert(raw[i], qsizetype(i));
+    p.rows = PacketRows(std::move(raw));
     return p;
 }
 

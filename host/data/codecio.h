@@ -5,6 +5,7 @@
 #include "host/data/codec.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QLatin1StringView>
 #include <QString>
 
@@ -56,6 +57,9 @@ public:
     virtual qint64 readInteger() = 0;
     virtual double readFloat() = 0;
     virtual QString readString() = 0;
+    // The string's bytes as valid UTF-8, without building a QString: a view into the body or
+    // into scratch, valid until the next read.
+    virtual QByteArrayView readUtf8(QByteArray &scratch) = 0;
     virtual void skip() = 0;
     // The whole body was consumed.
     virtual void finish() = 0;

@@ -194,6 +194,41 @@ public:
         return QString::fromUtf8(buffer);
     }
 
+    QByteArrayView readUtf8(QByteArray &scratch) override
+    {
+        skipWhitespace();
+        if (m_p == m_end || *m_p != '"')
+            fail(QStringLiteral("esperado texto"));
+        ++m_p;
+        const char *start = m_p;
+        while (m_p < m_end) {
+            const unsigned char c = static_cast<unsigned char>(*m_p);
+            if (c == '"' || c == '\\' || c < 0x20)
+                break;
+            if (c >= 0x80) {
+                const int len = utf8SequenceLength(reinterpret_cast<const unsigned char *>(m_p),
+                                                   reinterpret_cast<const unsigned char *>(m_end));
+                if (len == 0)
+                    fail(QStringLiteral("texto UTF-8 inválido"));
+                m_p += len;
+                continue;
+            }
+            ++m_p;
+        }
+        if (m_p == m_end)
+            fail(QStringLiteral("fim inesperado dos dados dentro de um texto"));
+        if (*m_p == '"') {
+            const qsizetype n = m_p - start;
+            ++m_p;
+            return QByteArrayView(start, n);
+        }
+        if (static_cast<unsigned char>(*m_p) < 0x20)
+            fail(QStringLiteral("caractere de controle dentro de um texto"));
+        scratch = QByteArray(start, m_p - start);
+        readEscapedRest(scratch);
+        return scratch;
+    }
+
     void skip() override
     {
         switch (peek()) {

@@ -2,6 +2,7 @@
 // Internal to the codecs: the structure of values, shared by both encodings.
 
 #include "host/data/codecio.h"
+#include "host/data/columns.h"
 #include "host/data/value.h"
 
 namespace vnd::data::Internal
@@ -11,6 +12,13 @@ void writeValue(TokenWriter &w, const Value &v);
 void writeValues(TokenWriter &w, const ValueArray &values);
 
 Value readValue(TokenReader &r);
+
+// Reads the rows of a packet whose fields are known straight into columns.
+std::shared_ptr<ColumnTable> readRowColumns(TokenReader &r, const QList<FieldDef> &fields);
+// Throws DecodeError "Dados recebidos inválidos: detail."
+[[noreturn]] void invalidData(const QString &detail);
+// How messages name what a field expects ("texto", "número", ...).
+const char *fieldTypeWord(FieldType type);
 ValueArray readValues(TokenReader &r);
 
 } // namespace vnd::data::Internal

@@ -11,7 +11,7 @@ using namespace internal;
 void ClientDataSet::Impl::logChange(Record *r)
 {
     if (changed.insert(r).second)
-        r->changeSeq = ++changeCounter;
+        r->more().changeSeq = ++changeCounter;
 }
 
 void ClientDataSet::Impl::startInsert(bool atEnd)
@@ -22,8 +22,9 @@ void ClientDataSet::Impl::startInsert(bool atEnd)
     Record *prev = current();
     Record *r = pool.create();
     r->status = Record::Status::Pending;
-    r->values = Row(qsizetype(dataFields.size()));
-    r->calc = Row(qsizetype(calcFields.size()));
+    setRow(r, Row(qsizetype(dataFields.size())));
+    if (!calcFields.empty())
+        r->more().calc = Row(qsizetype(calcFields.size()));
     r->seq = ++seqCounter;
     const size_t orderAt = (!atEnd && prev) ? size_t(prev->pos) : order.size();
     const int row = attach(r, orderAt, true);
@@ -86,8 +87,8 @@ void ClientDataSet::edit()
     if (!r || d->editing())
         return; // the hook moved or closed the dataset
     d->editRec = r;
-    d->buffer = r->values;
-    d->calcBuffer = r->calc;
+    d->buffer = d->rowOf(r);
+    d->calcBuffer = d->storedCalc(r);
     d->modified = false;
     d->setState(DataSetState::Edit);
     d->run(afterEdit);
@@ -102,28 +103,28 @@ void ClientDataSet::Impl::commitEdit(bool &leftView)
     const bool wasInsert = state == DataSetState::Insert;
     bool valuesChanged = true;
     if (wasInsert) {
-        r->values = std::move(buffer);
+        setRow(r, std::move(buffer));
         r->status = Record::Status::Inserted;
         logChange(r);
-        for (auto &ix : indexes)
-            ix->add(r);
-    } else if (sameRow(buffer, r->values)) {
+    } else if (sameRow(buffer, rowOf(r))) {
         valuesChanged = false;
     } else {
-        std::vector<quint64> oldKeys;
         for (auto &ix : indexes)
-            oldKeys.push_back(ix->keyOf(r->values));
-        Row old = std::move(r->values);
-        r->values = std::move(buffer);
+            ix->remove(r);
+        Row old = rowOf(r);
+        setRow(r, std::move(buffer));
         if (r->status == Record::Status::Unchanged) {
-            r->original = std::make_unique<Row>(std::move(old));
+            r->more().original = std::make_unique<Row>(std::move(old));
             r->status = Record::Status::Modified;
             logChange(r);
         }
-        for (size_t i = 0; i < indexes.size(); ++i) {
-            indexes[i]->remove(r, oldKeys[i]);
-            indexes[i]->add(r);
-        }
+    }
+    // A row that moves to its sorted place leaves its index buckets out of the dataset's
+    // order.
+    const bool move = valuesChanged && !sortFields.empty() && !inSortedPlace(r);
+    if (valuesChanged) {
+        for (auto &ix : indexes)
+            ix->add(r, !move);
     }
     editRec = nullptr;
     insertReturn = nullptr;
@@ -134,7 +135,6 @@ void ClientDataSet::Impl::commitEdit(bool &leftView)
     calcRecord(r);
 
     const int oldRow = viewIndexOf(r);
-    const bool move = valuesChanged && !sortFields.empty() && !inSortedPlace(r);
     const bool visible = !useFilter() || passes(r);
     leftView = !visible;
     if (!move && visible) {

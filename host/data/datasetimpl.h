@@ -4,6 +4,7 @@
 // Private state of ClientDataSet, shared by the files that implement it.
 
 #include "host/data/clientdataset.h"
+#include "host/data/columns.h"
 #include "host/data/datasetrecord.h"
 #include "host/data/filterexpression.h"
 #include "host/data/hashindex.h"
@@ -19,7 +20,18 @@ namespace vnd::data
 
 using internal::Record;
 
-struct ClientDataSet::Impl {
+namespace internal
+{
+// The loaded values of a packet by data slot: slot j takes packet column column[j] in type
+// types[j]. A decoded packet's columns are taken as they are where the types agree. Throws
+// vnd::Error naming the field (nameOf(j)) and row of a value the type cannot hold.
+std::vector<std::shared_ptr<const Column>> loadColumns(const DataPacket &packet,
+                                                       const std::vector<int> &column,
+                                                       const std::vector<FieldType> &types,
+                                                       const std::function<QString(int)> &nameOf);
+} // namespace internal
+
+struct ClientDataSet::Impl final : internal::RecordCells {
     explicit Impl(ClientDataSet *owner) : q(owner) {}
 
     ClientDataSet *q;
@@ -35,6 +47,7 @@ struct ClientDataSet::Impl {
 
     // --- Rows ---
     DataSetState state = DataSetState::Inactive;
+    std::vector<std::shared_ptr<const Column>> columns; // per data slot: the loaded values
     internal::RecordPool pool;
     std::vector<Record *> order;    // live rows, in index (or load) order; Record::pos is the place
     std::vector<Record *> filtered; // rows passing the filter, in the same order
@@ -77,8 +90,43 @@ struct ClientDataSet::Impl {
     int viewIndexOf(const Record *r) const;
     bool editing() const { return state == DataSetState::Edit || state == DataSetState::Insert; }
 
-    const Row &dataOf(const Record *r) const { return r == editRec ? buffer : r->values; }
-    const Row &calcOf(const Record *r) const { return r == editRec ? calcBuffer : r->calc; }
+    // A data cell of a record as it is stored (the edit buffer aside).
+    QVariant cell(const Record *r, int slot) const
+    {
+        if (r->own)
+            return slot < r->values.size() ? r->values.at(slot) : QVariant();
+        return r->base >= 0 && slot < int(columns.size()) ? columns[slot]->value(r->base)
+                                                          : QVariant();
+    }
+    Row rowOf(const Record *r) const;
+    Row baseRowOf(const Record *r) const { return r->original() ? *r->original() : rowOf(r); }
+    void setRow(Record *r, Row values)
+    {
+        r->values = std::move(values);
+        r->own = true;
+    }
+    const Row &storedCalc(const Record *r) const
+    {
+        static const Row none;
+        return r->extra ? r->extra->calc : none;
+    }
+    const Row &calcOf(const Record *r) const { return r == editRec ? calcBuffer : storedCalc(r); }
+    QVariant editCell(const Record *r, int slot) const
+    {
+        if (r != editRec)
+            return cell(r, slot);
+        return slot < buffer.size() ? buffer.at(slot) : QVariant();
+    }
+
+    // RecordCells
+    QVariant data(const Record *r, int slot) const override { return cell(r, slot); }
+    QVariant calc(const Record *r, int slot) const override
+    {
+        const Row &c = storedCalc(r);
+        return slot < c.size() ? c.at(slot) : QVariant();
+    }
+    quint64 hash(const Record *r, int slot, FieldType t) const override;
+    bool same(const Record *a, const Record *b, int slot, FieldType t) const override;
     const Record *readRecord() const;
     QVariant rawValue(int fieldIndex) const;
     QVariant rawValueOf(const Record *r, int fieldIndex) const;

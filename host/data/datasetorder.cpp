@@ -61,10 +61,7 @@ bool ClientDataSet::Impl::before(const Record *a, const Record *b) const
 {
     for (int f : sortFields) {
         const int s = slot[f];
-        static const QVariant none;
-        const QVariant &x = s < a->values.size() ? a->values.at(s) : none;
-        const QVariant &y = s < b->values.size() ? b->values.at(s) : none;
-        const int c = compareValues(fields[f]->dataType(), x, y);
+        const int c = compareValues(fields[f]->dataType(), cell(a, s), cell(b, s));
         if (c != 0)
             return c < 0;
     }
@@ -91,6 +88,7 @@ void ClientDataSet::Impl::sortAll()
     std::sort(order.begin(), order.end(),
               [this](const Record *a, const Record *b) { return before(a, b); });
     renumber(0);
+    dropIndexes(); // their buckets hold the rows in the former order
 }
 
 std::vector<int> ClientDataSet::Impl::resolveSortFields(const QString &names) const
@@ -110,7 +108,7 @@ std::vector<int> ClientDataSet::Impl::resolveSortFields(const QString &names) co
 
 bool ClientDataSet::Impl::passes(const Record *r) const
 {
-    return !compiled || compiled->matches(r->values, r->calc);
+    return !compiled || compiled->matches(*this, r);
 }
 
 std::optional<FilterField> ClientDataSet::Impl::filterField(const QString &name) const
@@ -130,7 +128,7 @@ HashIndex &ClientDataSet::Impl::indexFor(const std::vector<int> &keySlots,
             return *indexes.front();
         }
     }
-    auto ix = std::make_unique<HashIndex>(keySlots, types);
+    auto ix = std::make_unique<HashIndex>(*this, keySlots, types);
     for (Record *r : order) {
         if (r->status != Record::Status::Pending)
             ix->add(r);
@@ -169,7 +167,8 @@ void ClientDataSet::Impl::rebuildFiltered()
                 filtered.push_back(r);
         }
     }
-    std::sort(filtered.begin(), filtered.end(), byPos);
+    if (!bucket->ordered)
+        std::sort(filtered.begin(), filtered.end(), byPos);
 }
 
 // --- ClientDataSet: filter ----------------------------------------------------------------

@@ -27,9 +27,10 @@ QVariant Field::oldValue() const
         return value();
     if (r->status == Record::Status::Inserted || r->status == Record::Status::Pending)
         return QVariant();
-    const Row &base = r->baseValues();
     const int s = d.slot[m_index];
-    return s < base.size() ? readValue(m_type, base.at(s)) : QVariant();
+    if (const Row *original = r->original())
+        return s < original->size() ? readValue(m_type, original->at(s)) : QVariant();
+    return readValue(m_type, d.cell(r, s));
 }
 
 bool Field::isNull() const

@@ -1,5 +1,7 @@
 #include "host/data/filterexpression.h"
 
+#include "host/data/columns.h"
+
 #include "host/data/fieldvalue.h"
 #include "host/services/errors.h"
 
@@ -310,17 +312,32 @@ quint64 combineHash(quint64 seed, quint64 h)
 namespace
 {
 constexpr quint64 kNullHash = 0x51ed270b27aa3e9dULL;
+} // namespace
+
+quint64 hashNull()
+{
+    return kNullHash;
+}
 
 quint64 hashNumber(double d)
 {
     return qHash(d == 0 ? 0.0 : d);
 }
-} // namespace
+
+quint64 hashStamp(qint64 stamp)
+{
+    return qHash(stamp);
+}
+
+quint64 hashFlag(bool b)
+{
+    return qHash(int(b));
+}
 
 quint64 hashValue(FieldType t, const QVariant &v)
 {
     if (isTextType(t))
-        return qHash(textView(t, v));
+        return hashText(textView(t, v));
     if (isNullValue(v))
         return kNullHash;
     switch (t) {
@@ -341,7 +358,7 @@ quint64 hashValue(FieldType t, const QVariant &v)
 quint64 hashLiteral(FieldType t, const FilterLiteral &l)
 {
     if (isTextType(t))
-        return qHash(QStringView(l.text));
+        return hashText(QStringView(l.text));
     if (l.null)
         return kNullHash;
     switch (t) {
@@ -365,21 +382,19 @@ struct CompiledFilter::Node {
     CompareOp op = CompareOp::Eq;
     FilterLiteral literal;
 
-    bool test(const Row &data, const Row &calc) const
+    bool test(const RecordCells &cells, const Record *r) const
     {
         switch (kind) {
         case FilterNode::Kind::And:
-            return left->test(data, calc) && right->test(data, calc);
+            return left->test(cells, r) && right->test(cells, r);
         case FilterNode::Kind::Or:
-            return left->test(data, calc) || right->test(data, calc);
+            return left->test(cells, r) || right->test(cells, r);
         case FilterNode::Kind::Not:
-            return !left->test(data, calc);
+            return !left->test(cells, r);
         case FilterNode::Kind::Compare:
             break;
         }
-        const Row &row = field.calculated ? calc : data;
-        static const QVariant none;
-        const QVariant &v = field.slot < row.size() ? row.at(field.slot) : none;
+        const QVariant v = field.calculated ? cells.calc(r, field.slot) : cells.data(r, field.slot);
         if (isTextType(field.type))
             return relation(op, textView(field.type, v).compare(literal.text));
         const bool vNull = isNullValue(v);
@@ -461,9 +476,9 @@ CompiledFilter::~CompiledFilter() = default;
 CompiledFilter::CompiledFilter(CompiledFilter &&) noexcept = default;
 CompiledFilter &CompiledFilter::operator=(CompiledFilter &&) noexcept = default;
 
-bool CompiledFilter::matches(const Row &data, const Row &calc) const
+bool CompiledFilter::matches(const RecordCells &cells, const Record *r) const
 {
-    return m_root->test(data, calc);
+    return m_root->test(cells, r);
 }
 
 } // namespace vnd::data::internal

@@ -2,7 +2,7 @@
 // The filter expressions of client datasets: "F = 'v' and (G <> 'w' or H >= '31/12/2024')".
 // Parsed once into a tree, then bound to the dataset's fields with typed literals.
 
-#include "host/data/packet.h"
+#include "host/data/datasetrecord.h"
 
 #include <functional>
 #include <memory>
@@ -46,6 +46,11 @@ quint64 combineHash(quint64 seed, quint64 h);
 // Equal values (as the filter compares them) hash equally.
 quint64 hashValue(FieldType t, const QVariant &v);
 quint64 hashLiteral(FieldType t, const FilterLiteral &l);
+// The parts hashValue is made of, for values read without a QVariant.
+quint64 hashNull();
+quint64 hashNumber(double d);
+quint64 hashStamp(qint64 stamp);
+quint64 hashFlag(bool b);
 
 class CompiledFilter
 {
@@ -57,7 +62,7 @@ public:
     CompiledFilter(CompiledFilter &&) noexcept;
     CompiledFilter &operator=(CompiledFilter &&) noexcept;
 
-    bool matches(const Row &data, const Row &calc) const;
+    bool matches(const RecordCells &cells, const Record *r) const;
 
     // Equality terms on data fields joined by "and" at the top level: a hash index over
     // these slots (ascending) finds every candidate row.

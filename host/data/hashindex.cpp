@@ -8,43 +8,40 @@
 namespace vnd::data::internal
 {
 
-HashIndex::HashIndex(std::vector<int> keySlots, std::vector<FieldType> types)
-    : m_slots(std::move(keySlots)), m_types(std::move(types))
+HashIndex::HashIndex(const RecordCells &cells, std::vector<int> keySlots,
+                     std::vector<FieldType> types)
+    : m_cells(cells), m_slots(std::move(keySlots)), m_types(std::move(types))
 {
 }
 
-quint64 HashIndex::keyOf(const Row &values) const
+quint64 HashIndex::keyOf(const Record *r) const
 {
-    static const QVariant none;
     quint64 key = 0;
-    for (size_t i = 0; i < m_slots.size(); ++i) {
-        const int s = m_slots[i];
-        key = combineHash(key, hashValue(m_types[i], s < values.size() ? values.at(s) : none));
-    }
+    for (size_t i = 0; i < m_slots.size(); ++i)
+        key = combineHash(key, m_cells.hash(r, m_slots[i], m_types[i]));
     return key;
 }
 
-bool HashIndex::sameKey(const Row &a, const Row &b) const
+bool HashIndex::sameKey(const Record *a, const Record *b) const
 {
-    static const QVariant none;
     for (size_t i = 0; i < m_slots.size(); ++i) {
-        const int s = m_slots[i];
-        const QVariant &x = s < a.size() ? a.at(s) : none;
-        const QVariant &y = s < b.size() ? b.at(s) : none;
-        const bool equal = isTextType(m_types[i])
-                               ? textView(m_types[i], x) == textView(m_types[i], y)
-                               : compareValues(m_types[i], x, y) == 0;
-        if (!equal)
+        if (!m_cells.same(a, b, m_slots[i], m_types[i]))
             return false;
     }
     return true;
 }
 
-void HashIndex::add(Record *r)
+void HashIndex::add(Record *r, bool inOrder)
 {
-    Bucket &b = m_buckets[keyOf(r->values)];
-    if (!b.rows.empty() && !b.mixed && !sameKey(b.rows.front()->values, r->values))
-        b.mixed = true;
+    Bucket &b = m_buckets[keyOf(r)];
+    if (!inOrder)
+        b.ordered = false;
+    if (!b.rows.empty()) {
+        if (!b.mixed && !sameKey(b.rows.front(), r))
+            b.mixed = true;
+        if (b.ordered && b.rows.back()->pos > r->pos)
+            b.ordered = false;
+    }
     b.rows.push_back(r);
 }
 
@@ -57,8 +54,7 @@ void HashIndex::remove(Record *r, quint64 key)
     const auto at = std::find(rows.begin(), rows.end(), r);
     if (at == rows.end())
         return;
-    *at = rows.back();
-    rows.pop_back();
+    rows.erase(at); // keeps the others in order
     if (rows.empty())
         m_buckets.erase(it);
     else if (rows.size() == 1)

@@ -1,5 +1,7 @@
 #include "host/data/packet.h"
 
+#include "host/data/columns.h"
+
 #include <QTimeZone>
 
 #include <array>
@@ -300,6 +302,45 @@ FieldType fieldTypeFromName(const QString &name)
             return t.type;
     }
     throw std::invalid_argument("unknown field type: " + name.toStdString());
+}
+
+size_t PacketRows::size() const
+{
+    return m_table ? size_t(m_table->rowCount) : m_rows.size();
+}
+
+std::vector<Row> &PacketRows::rows()
+{
+    materialize();
+    return m_rows;
+}
+
+const std::vector<Row> &PacketRows::rows() const
+{
+    materialize();
+    return m_rows;
+}
+
+void PacketRows::setColumns(std::shared_ptr<const ColumnTable> table)
+{
+    m_rows.clear();
+    m_table = std::move(table);
+}
+
+void PacketRows::materialize() const
+{
+    if (!m_table)
+        return;
+    const ColumnTable &t = *m_table;
+    std::vector<Row> rows(size_t(t.rowCount));
+    for (qsizetype i = 0; i < t.rowCount; ++i) {
+        Row &row = rows[size_t(i)];
+        row.reserve(qsizetype(t.columns.size()));
+        for (const auto &c : t.columns)
+            row.append(c->value(i));
+    }
+    m_rows = std::move(rows);
+    m_table.reset();
 }
 
 int DataPacket::indexOf(QStringView fieldName) const

@@ -7,9 +7,12 @@
 #include <QString>
 #include <QVariant>
 
+#include <initializer_list>
+#include <memory>
 #include <vector>
 
-namespace vnd::data {
+namespace vnd::data
+{
 
 enum class FieldType { String, FixedString, Integer, Float, Date, DateTime, Boolean };
 
@@ -32,9 +35,84 @@ struct FieldDef {
 // Boolean -> bool.
 using Row = QList<QVariant>;
 
+struct ColumnTable;
+
+// The rows of a packet. A decoded packet holds its values by column (see columns.h) and builds
+// rows only when they are asked for, so a client dataset takes the columns as they came.
+class PacketRows
+{
+public:
+    using value_type = Row;
+    using iterator = std::vector<Row>::iterator;
+    using const_iterator = std::vector<Row>::const_iterator;
+    using size_type = size_t;
+    using reference = Row &;
+    using const_reference = const Row &;
+
+    PacketRows() = default;
+    PacketRows(std::initializer_list<Row> rows) : m_rows(rows) {}
+    PacketRows(std::vector<Row> rows) : m_rows(std::move(rows)) {}
+    PacketRows &operator=(std::initializer_list<Row> rows)
+    {
+        m_table.reset();
+        m_rows = rows;
+        return *this;
+    }
+
+    size_t size() const;
+    bool empty() const { return size() == 0; }
+    Row &operator[](size_t i) { return rows()[i]; }
+    const Row &operator[](size_t i) const { return rows()[i]; }
+    Row &at(size_t i) { return rows().at(i); }
+    const Row &at(size_t i) const { return rows().at(i); }
+    Row &front() { return rows().front(); }
+    const Row &front() const { return rows().front(); }
+    Row &back() { return rows().back(); }
+    const Row &back() const { return rows().back(); }
+    iterator begin() { return rows().begin(); }
+    iterator end() { return rows().end(); }
+    const_iterator begin() const { return rows().begin(); }
+    const_iterator end() const { return rows().end(); }
+    const_iterator cbegin() const { return rows().cbegin(); }
+    const_iterator cend() const { return rows().cend(); }
+    void push_back(const Row &r) { rows().push_back(r); }
+    void push_back(Row &&r) { rows().push_back(std::move(r)); }
+    template <typename... A> Row &emplace_back(A &&...a)
+    {
+        return rows().emplace_back(std::forward<A>(a)...);
+    }
+    void pop_back() { rows().pop_back(); }
+    void reserve(size_t n) { rows().reserve(n); }
+    void clear()
+    {
+        m_table.reset();
+        m_rows.clear();
+    }
+
+    // As rows, built from the columns the first time.
+    std::vector<Row> &rows();
+    const std::vector<Row> &rows() const;
+    operator const std::vector<Row> &() const { return rows(); }
+
+    // The columns of a decoded packet; null once rows were asked for (or never held).
+    const std::shared_ptr<const ColumnTable> &columns() const { return m_table; }
+    void setColumns(std::shared_ptr<const ColumnTable> table);
+
+    friend bool operator==(const PacketRows &a, const PacketRows &b)
+    {
+        return a.rows() == b.rows();
+    }
+
+private:
+    void materialize() const;
+
+    mutable std::vector<Row> m_rows;
+    mutable std::shared_ptr<const ColumnTable> m_table;
+};
+
 struct DataPacket {
     QList<FieldDef> fields;
-    std::vector<Row> rows;
+    PacketRows rows;
 
     // Case-insensitive; -1 when absent.
     int indexOf(QStringView fieldName) const;

@@ -6,7 +6,8 @@
 #include <memory>
 #include <variant>
 
-namespace vnd::data {
+namespace vnd::data
+{
 
 class Value;
 using ValueArray = std::vector<Value>;
@@ -62,9 +63,9 @@ private:
 struct Reply {
     bool ok = false;
     Value result;
-    ValueArray refs;          // one per argument; null where the argument is not by reference
-    QString errorCode;        // short word: "bad_request", "not_found", "conflict", "rule", ...
-    QString errorMessage;     // Portuguese, shown to the user as it stands
+    ValueArray refs;      // one per argument; null where the argument is not by reference
+    QString errorCode;    // short word: "bad_request", "not_found", "conflict", "rule", ...
+    QString errorMessage; // Portuguese, shown to the user as it stands
 };
 
 enum class Encoding { Json, Cbor };

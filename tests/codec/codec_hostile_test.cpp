@@ -254,6 +254,21 @@ QByteArray validBody(Encoding enc)
                          enc);
 }
 
+TEST(CodecHostile, CborTextInChunksIsJoined)
+{
+    // "ab" + "c" as an indefinite-length text, alone and as a packet's cell.
+    const QByteArray chunked = bytes({0x7F, 0x62, 'a', 'b', 0x61, 'c', 0xFF});
+    EXPECT_EQ(decodeValue(chunked, Encoding::Cbor).toString(), QStringLiteral("abc"));
+    const QByteArray packet =
+        bytes({0xA1, 0x66, 'p',  'a',  'c', 'k', 'e', 't',  0xA2, 0x66, 'f',  'i', 'e',  'l', 'd',
+               's',  0x81, 0xA2, 0x64, 'n', 'a', 'm', 'e',  0x61, 'A',  0x64, 't', 'y',  'p', 'e',
+               0x66, 's',  't',  'r',  'i', 'n', 'g', 0x64, 'r',  'o',  'w',  's', 0x81, 0x81}) +
+        chunked;
+    const DataPacket p = decodeValue(packet, Encoding::Cbor).packet();
+    ASSERT_EQ(p.rows.size(), 1u);
+    EXPECT_EQ(p.rows[0].at(0), QVariant(QStringLiteral("abc")));
+}
+
 TEST(CodecHostile, EveryTruncationOfAValidBodyIsRefused)
 {
     for (Encoding enc : kEncodings) {
