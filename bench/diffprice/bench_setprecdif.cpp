@@ -10,14 +10,13 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 using namespace vnd::server;
 using namespace vnd::server::bench;
-using vnd::data::Reply;
+using namespace vnd;
 
 namespace
 {
@@ -26,22 +25,11 @@ const int kProducts = 100000;
 const int kRounds = 3;
 const char *const kDays[] = {"1", "2", "3", "4", "5", "6", "7"};
 
-bool exec(sqlite3 *db, const char *sql)
-{
-    char *error = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-        std::fprintf(stderr, "%s: %s\n", sql, error ? error : "?");
-        sqlite3_free(error);
-        return false;
-    }
-    return true;
-}
-
-std::vector<std::string> column(sqlite3 *db, const char *sql)
+std::vector<std::string> column(const RawDatabase &db, const std::string &sql)
 {
     std::vector<std::string> out;
     sqlite3_stmt *q = nullptr;
-    sqlite3_prepare_v2(db, sql, -1, &q, nullptr);
+    sqlite3_prepare_v2(db.handle(), sql.c_str(), -1, &q, nullptr);
     while (sqlite3_step(q) == SQLITE_ROW)
         out.emplace_back(reinterpret_cast<const char *>(sqlite3_column_text(q, 0)));
     sqlite3_finalize(q);
@@ -49,12 +37,12 @@ std::vector<std::string> column(sqlite3 *db, const char *sql)
 }
 
 // The rows SetPrecDif writes, one prepared INSERT each.
-bool bareInsert(sqlite3 *db, const std::vector<std::string> &products, const std::string &start,
-                const std::string &end, const char *time)
+bool bareInsert(const RawDatabase &db, const std::vector<std::string> &products,
+                const std::string &start, const std::string &end, const char *time)
 {
     sqlite3_stmt *ins = nullptr;
-    if (!exec(db, "BEGIN IMMEDIATE") ||
-        sqlite3_prepare_v2(db,
+    if (!db.exec("BEGIN IMMEDIATE") ||
+        sqlite3_prepare_v2(db.handle(),
                            "INSERT INTO ITEMPRECODIA (CDTABEPREC, DTINIVGPREC, CDPRPAITABPR,"
                            " CDPRODUTO, NRDIASEMANPR, IDPERVALORPR, IDDESCACREPR, HRINIPRECDIA,"
                            " HRFINPRECDIA, VRPRECODIA, DTINIVALPREC, DTFINVALPREC, CDTIPOCONSPD,"
@@ -77,7 +65,7 @@ bool bareInsert(sqlite3 *db, const std::vector<std::string> &products, const std
             sqlite3_reset(ins);
         }
     sqlite3_finalize(ins);
-    return ok && exec(db, "COMMIT");
+    return ok && db.exec("COMMIT");
 }
 
 } // namespace
@@ -89,83 +77,41 @@ int main(int argc, char **argv)
     BenchServer server(kProducts, 8);
     BenchClient client(server.port());
 
-    sqlite3 *db = nullptr;
-    sqlite3_open(server.dbPath().toUtf8().constData(), &db);
-    sqlite3_busy_timeout(db, 10000);
-    // The server's own connection settings.
-    if (!exec(db, "PRAGMA foreign_keys = ON; PRAGMA synchronous = NORMAL"))
-        return 1;
+    RawDatabase db(server.dbPath());
     const std::string start = server.currentStart().toString(Qt::ISODate).toStdString();
-    const std::string end =
-        column(db, ("SELECT DTFINVGPREC FROM TABEVEND WHERE CDTABEPREC = '001' AND "
-                    "DTINIVGPREC = '" +
-                    start + "'")
-                       .c_str())
-            .at(0);
+    const std::string period = "CDTABEPREC = '001' AND DTINIVGPREC = '" + start + "'";
+    const std::string end = column(db, "SELECT DTFINVGPREC FROM TABEVEND WHERE " + period).at(0);
     const std::vector<std::string> products =
-        column(db, ("SELECT CDPRODUTO FROM ITEMPRECO WHERE CDTABEPREC = '001' AND DTINIVGPREC = '" +
-                    start + "' AND CDPRODUTO = CDPRPAITABPR AND VRPRECITEM IS NOT NULL")
-                       .c_str());
+        column(db, "SELECT CDPRODUTO FROM ITEMPRECO WHERE " + period +
+                       " AND CDPRODUTO = CDPRPAITABPR AND VRPRECITEM IS NOT NULL");
     const qint64 rows = qint64(products.size()) * 7;
-    const auto cleanUp = [db] {
-        return exec(db, "DELETE FROM ITEMPRECODIA WHERE HRINIPRECDIA = '0002'");
+    const auto cleanUp = [&db] {
+        return db.exec("DELETE FROM ITEMPRECODIA WHERE HRINIPRECDIA = '0002'");
     };
 
-    double bestServer = 1e18, bestBare = 1e18;
-    QElapsedTimer timer;
-    auto runServer = [&] {
-        vnd::data::ValueArray args{false,
-                                   false,
-                                   false,
-                                   true,
-                                   true,
-                                   true,
-                                   true,
-                                   true,
-                                   true,
-                                   true,
-                                   false,
-                                   true,
-                                   false,
-                                   0,
-                                   0,
-                                   "001",
-                                   "",
-                                   "",
-                                   "00:02",
-                                   "23:59",
-                                   server.currentStart(),
-                                   QDate::fromString(QString::fromStdString(end), Qt::ISODate),
-                                   server.currentStart(),
-                                   1.0,
-                                   "",
-                                   nullptr,
-                                   "T",
-                                   1};
-        Reply reply;
-        timer.start();
-        const int status = client.call(QStringLiteral("SetPrecDif"), args, reply);
-        const double ns = double(timer.nsecsElapsed());
-        if (status != 200 || reply.result.toVariant().toLongLong() != rows) {
-            std::fprintf(stderr, "SetPrecDif failed (%d): %s\n", status,
-                         qPrintable(reply.errorMessage));
-            return false;
-        }
-        bestServer = std::min(bestServer, ns);
-        return cleanUp();
-    };
-    auto runBare = [&] {
-        timer.start();
-        if (!bareInsert(db, products, start, end, "0002"))
-            return false;
-        bestBare = std::min(bestBare, double(timer.nsecsElapsed()));
-        return cleanUp();
-    };
-    // Alternating which goes first, so neither always finds the other's pages cached.
-    for (int round = 0; round < kRounds; ++round)
-        if (!(round % 2 ? runBare() && runServer() : runServer() && runBare()))
-            return 1;
-    sqlite3_close(db);
+    // Every product, Sunday to Saturday, 1.00 off from 00:02 to 23:59 over the whole period.
+    data::ValueArray args{false, false, false, true, true, true, true, true, true, true};
+    args.insert(args.end(),
+                {false, true, false, 0, 0, "001", "", "", "00:02", "23:59", server.currentStart(),
+                 QDate::fromString(QString::fromStdString(end), Qt::ISODate), server.currentStart(),
+                 1.0, "", nullptr, "T", 1});
+    double bestServer = 0, bestBare = 0;
+    const bool ok = bestOfAlternating(
+        kRounds,
+        [&](int) {
+            const double ns = timedCall(client, QStringLiteral("SetPrecDif"), args, rows);
+            return cleanUp() ? ns : -1.0;
+        },
+        [&](int) {
+            QElapsedTimer timer;
+            timer.start();
+            const bool inserted = bareInsert(db, products, start, end, "0002");
+            const double ns = double(timer.nsecsElapsed());
+            return inserted && cleanUp() ? ns : -1.0;
+        },
+        bestServer, bestBare);
+    if (!ok)
+        return 1;
 
     std::printf("SetPrecDif, all products, seven days: %lld day/hour rules, best of %d\n",
                 static_cast<long long>(rows), kRounds);

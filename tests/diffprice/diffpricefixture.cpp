@@ -62,29 +62,6 @@ QDate DiffPriceFixture::periodEnd() const
     return pricetable::currentPeriodOf(*pricetable::frmTabGeral->cdsVigenciaTab).dtFinVgPrec;
 }
 
-void DiffPriceFixture::type(QLineEdit *field, const QString &text)
-{
-    field->setFocus();
-    QApplication::processEvents();
-    field->selectAll();
-    QTest::keyClick(field, Qt::Key_Delete);
-    field->setCursorPosition(0);
-    QTest::keyClicks(field, text);
-}
-
-void DiffPriceFixture::tab()
-{
-    if (QWidget *w = QApplication::focusWidget())
-        QTest::keyClick(w, Qt::Key_Tab);
-    QApplication::processEvents();
-}
-
-void DiffPriceFixture::click(QAbstractButton *button)
-{
-    QTest::mouseClick(button, Qt::LeftButton);
-    QApplication::processEvents();
-}
-
 void DiffPriceFixture::confirm()
 {
     m_form->sbtConfirma->click();

@@ -27,10 +27,6 @@ public:
     QDate periodStart() const;
     QDate periodEnd() const;
 
-    // Replaces the field's text by typing, as a user would (masked fields from their start).
-    void type(QLineEdit *field, const QString &text);
-    void tab();
-    void click(QAbstractButton *button);
     void confirm();
     // The inputs every confirmation needs: Domingo, a value of 1,00, the period as validity.
     void fillValidRule();

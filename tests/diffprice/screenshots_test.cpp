@@ -1,17 +1,15 @@
-// Renders the differentiated-price window empty and filled in, to PNG under the build folder,
-// so a person can look at them; the test only checks that something was drawn.
+// The differentiated-price window empty and filled in, for a person to look at.
 
 #include "diffpricefixture.h"
 
 #include "host/widgets/maskedit.h"
 #include "host/widgets/radiogroup.h"
 #include "host/widgets/tedit.h"
+#include "screenshot.h"
 #include "tools/selection/productselection.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QDir>
-#include <QImage>
 #include <QRadioButton>
 
 namespace vnd::diffprice::test
@@ -19,15 +17,7 @@ namespace vnd::diffprice::test
 
 TEST_F(DiffPriceFixture, RendersTheWindowEmptyAndFilledIn)
 {
-    const QString dir = QStringLiteral(VND_SCREENSHOT_DIR);
-    QDir().mkpath(dir);
-    auto shoot = [&dir](QWidget *w, const char *file) {
-        QApplication::processEvents();
-        const QImage image = w->grab().toImage();
-        ASSERT_FALSE(image.isNull());
-        EXPECT_TRUE(image.save(dir + QLatin1Char('/') + QLatin1String(file)));
-    };
-    shoot(&form(), "precodif-vazia.png");
+    saveScreenshot(&form(), "precodif-vazia.png");
 
     fillValidRule();
     click(form().chbSabado);
@@ -41,7 +31,7 @@ TEST_F(DiffPriceFixture, RendersTheWindowEmptyAndFilledIn)
     tab();
     click(form().rdgValPer->button(1));
     type(form().medHorarioDe, QStringLiteral("1800"));
-    shoot(&form(), "precodif-preenchida.png");
+    saveScreenshot(&form(), "precodif-preenchida.png");
     EXPECT_TRUE(ui().errors().isEmpty()) << ui().lastError().toStdString();
 }
 
