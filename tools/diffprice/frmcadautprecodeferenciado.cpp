@@ -19,6 +19,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QVBoxLayout>
 
 namespace vnd::diffprice
@@ -225,11 +226,6 @@ void TfrmCadAutPrecoDeferenciado::buildControls()
     numValPer->setDecimals(2);
     // Under the two choices, above the group's closing stretch.
     static_cast<QBoxLayout *>(rdgValPer->layout())->insertWidget(2, numValPer);
-    rdgVisualiza = new widgets::TRadioGroup(
-        QStringLiteral("Visualiza"), {QStringLiteral("Sim"), QStringLiteral("Não")}, grbDadosRel);
-    rdgVisualiza->setObjectName(QStringLiteral("rdgVisualiza"));
-    rdgVisualiza->setItemIndex(1);
-
     auto *horario = new QGroupBox(QStringLiteral("Horário"), grbDadosRel);
     medHorarioDe = new widgets::TMaskEdit(horario);
     medHorarioDe->setObjectName(QStringLiteral("medHorarioDe"));
@@ -253,6 +249,12 @@ void TfrmCadAutPrecoDeferenciado::buildControls()
         t->setEditMask(kTimeMask);
         t->setFixedWidth(t->fontMetrics().horizontalAdvance(QStringLiteral("00:000")) + 16);
     }
+    // Made after the dates, so the tab key follows the layout.
+    rdgVisualiza = new widgets::TRadioGroup(
+        QStringLiteral("Visualiza"), {QStringLiteral("Sim"), QStringLiteral("Não")}, grbDadosRel);
+    rdgVisualiza->setObjectName(QStringLiteral("rdgVisualiza"));
+    rdgVisualiza->setItemIndex(1);
+
     depValidadeDe->onExit = [this] { depValidadeDe->CheckValidDate(); };
     depValidadeAte->onExit = [this] { depValidadeAte->CheckValidDate(); };
 
@@ -269,6 +271,9 @@ void TfrmCadAutPrecoDeferenciado::buildControls()
     layout->addWidget(buildDays());
     layout->addLayout(rule);
     layout->addStretch(1);
+    setTabOrder(rdgVisualiza->button(1), sbtConfirma);
+    setTabOrder(sbtConfirma, sbtFechar);
+    grbProd->rbtTodos->setFocus();
 }
 
 void TfrmCadAutPrecoDeferenciado::FormActivate()
