@@ -148,4 +148,24 @@ Reply RdmTabGeral::setConfirmar(const QString &destination, const QString &name,
     return r;
 }
 
+Reply RdmTabGeral::SetPrecDif(const PrecDifArgs &a)
+{
+    data::ValueArray args;
+    args.reserve(28);
+    for (bool day : a.days)
+        args.emplace_back(day);
+    for (bool mode : {a.lista, a.todos, a.intervalo})
+        args.emplace_back(mode);
+    args.insert(args.end(),
+                {a.desAcr, a.valPer, a.table, a.rangeEnd, a.rangeStart, a.timeFrom, a.timeTo,
+                 dateValue(a.validFrom), dateValue(a.validTo), dateValue(a.periodStart), a.amount,
+                 a.list, a.products, a.consumerType, a.visualiza});
+    return call("SetPrecDif", std::move(args));
+}
+
+Reply RdmTabGeral::SQL_Pesquisa_ProdutoPDV(const QString &levels)
+{
+    return call("SQL_Pesquisa_ProdutoPDV", {levels});
+}
+
 } // namespace vnd::contracts

@@ -8,6 +8,8 @@
 #include <QDate>
 #include <QString>
 
+#include <array>
+
 namespace vnd::net
 {
 class TNetConnection;
@@ -15,6 +17,24 @@ class TNetConnection;
 
 namespace vnd::contracts
 {
+
+// The values of SetPrecDif, in the server's order (1-based positions).
+struct PrecDifArgs {
+    // 1-10: Todos os Dias, Véspera de Feriado, Feriado, Domingo, Segunda ... Sábado.
+    std::array<bool, 10> days{};
+    bool lista = false, todos = false, intervalo = false; // 11-13
+    int desAcr = 0;                                       // 14: 0 discount, 1 increase
+    int valPer = 0;                                       // 15: 0 value, 1 percentage
+    QString table;                                        // 16
+    QString rangeEnd, rangeStart;                         // 17, 18: end first
+    QString timeFrom, timeTo;                             // 19, 20: "HH:MM", by reference
+    QDate validFrom, validTo, periodStart;                // 21-23
+    double amount = 0;                                    // 24
+    QString list;                                         // 25: by reference
+    data::DataPacket products;                            // 26: CDPRODUTO rows
+    QString consumerType;                                 // 27: "T" or a code, by reference
+    int visualiza = 1;                                    // 28: 0 "Sim", 1 "Não"
+};
 
 class RdmTabGeral
 {
@@ -59,6 +79,11 @@ public:
     // mode: "T" all products, "L" the codes of the list text. Result: item price rows copied.
     data::Reply setConfirmar(const QString &destination, const QString &name, const QString &origin,
                              QString &list, QString &mode);
+
+    // Differentiated prices. Result: the number of day/hour rules written.
+    data::Reply SetPrecDif(const PrecDifArgs &args);
+    // An array: the packet of the products of the deepest level, and the SELECT that lists them.
+    data::Reply SQL_Pesquisa_ProdutoPDV(const QString &levels);
 
     net::TNetConnection &connection() { return m_conn; }
 

@@ -3,6 +3,7 @@
 #include "host/services/ui.h"
 #include "pricetable/frmtabgeral.h"
 #include "pricetable/tabgeralstate.h"
+#include "tools/diffprice/cadautprecostate.h"
 #include "tools/export/importatabelastate.h"
 
 #include <QAction>
@@ -12,6 +13,11 @@
 VND_EXPORT void CriaImportaTabela()
 {
     vnd::guarded([] { vnd::exporttable::criaImportaTabela(); });
+}
+
+VND_EXPORT void CriaCadAutPrecoDeferenciado()
+{
+    vnd::guarded([] { vnd::diffprice::criaCadAutPrecoDeferenciado(); });
 }
 
 namespace
@@ -26,6 +32,8 @@ void connectToolButtons()
         return;
     w->setProperty("vndToolsConnected", true);
     QObject::connect(w->sbtImport, &QAction::triggered, w, [] { CriaImportaTabela(); });
+    QObject::connect(w->btnCadPrecoDif, &QAction::triggered, w,
+                     [] { CriaCadAutPrecoDeferenciado(); });
 }
 
 } // namespace

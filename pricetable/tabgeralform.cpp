@@ -47,8 +47,7 @@ void TfrmTabGeral::buildToolButtons()
         panMenu->addAction(a);
         return a;
     };
-    // The tool windows are not part of this build: the buttons follow habilita and their
-    // click opens nothing yet.
+    // The buttons follow habilita; the module library connects them to the tools' entry points.
     sbtImport = tool(widgets::Glyph::Exportar, QStringLiteral("Exportar Tabela de Preço"));
     sbtProdPro = tool(widgets::Glyph::Promocao, QStringLiteral("Alteração Automática"));
     btnCadPrecoDif = tool(widgets::Glyph::PrecoDiferenciado,

@@ -58,4 +58,57 @@ const data::ChangeSet &Arguments::delta(int index) const
     return v.delta();
 }
 
+bool Arguments::boolean(int index) const
+{
+    const Value &v = raw(index);
+    if (v.kind() != Value::Kind::Bool)
+        wrongKind(index, "um booleano");
+    return v.toBool();
+}
+
+qint64 Arguments::integer(int index) const
+{
+    const Value &v = raw(index);
+    if (v.kind() != Value::Kind::Integer)
+        wrongKind(index, "um inteiro");
+    return v.toInteger();
+}
+
+double Arguments::number(int index) const
+{
+    const Value &v = raw(index);
+    switch (v.kind()) {
+    case Value::Kind::Null:
+        return 0;
+    case Value::Kind::Integer:
+        return double(v.toInteger());
+    case Value::Kind::Float:
+        return v.toFloat();
+    default:
+        wrongKind(index, "um número");
+    }
+}
+
+const data::DataPacket &Arguments::packet(int index) const
+{
+    static const data::DataPacket empty;
+    const Value &v = raw(index);
+    if (v.isNull())
+        return empty;
+    if (v.kind() != Value::Kind::Packet)
+        wrongKind(index, "um pacote de dados");
+    return v.packet();
+}
+
+int levelCount(const QString &text)
+{
+    bool ok = false;
+    const int n = text.trimmed().toInt(&ok);
+    if (!ok || n < 1 || n > 20)
+        throw ServiceError::badRequest(
+            QStringLiteral("Número de níveis do código de produto inválido: %1.")
+                .arg(text.left(20)));
+    return n;
+}
+
 } // namespace vnd::server

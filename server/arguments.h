@@ -17,6 +17,12 @@ public:
     // A date; a date-time gives its date; no value gives an invalid date.
     QDate date(int index) const;
     const data::ChangeSet &delta(int index) const;
+    bool boolean(int index) const;
+    qint64 integer(int index) const;
+    // A number; an integer is taken as well. No value reads as 0.
+    double number(int index) const;
+    // A packet; no value reads as a packet without rows.
+    const data::DataPacket &packet(int index) const;
     const data::Value &raw(int index) const { return m_args[size_t(index)]; }
     int count() const { return int(m_args.size()); }
 
@@ -26,5 +32,8 @@ private:
     QString m_method;
     const data::ValueArray &m_args;
 };
+
+// The level count of the product-code picture, sent as decimal text; 400 unless 1 to 20.
+int levelCount(const QString &text);
 
 } // namespace vnd::server

@@ -16,17 +16,6 @@ using data::ValueArray;
 namespace
 {
 
-int levelCount(const QString &text)
-{
-    bool ok = false;
-    const int n = text.trimmed().toInt(&ok);
-    if (!ok || n < 1 || n > 20)
-        throw ServiceError::badRequest(
-            QStringLiteral("Número de níveis do código de produto inválido: %1.")
-                .arg(text.left(20)));
-    return n;
-}
-
 // The period start as the host's short date text (dd/mm/yyyy); ISO is accepted as well.
 QDate periodStartText(const QString &text)
 {

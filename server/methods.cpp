@@ -2,6 +2,7 @@
 
 #include "server/branchservice.h"
 #include "server/dayhourservice.h"
+#include "server/diffpriceservice.h"
 #include "server/exportservice.h"
 #include "server/itempriceservice.h"
 #include "server/tableservice.h"
@@ -16,6 +17,7 @@ void addAllMethods(Dispatcher &dispatcher, const Database &database)
     addItemPriceMethods(dispatcher, database);
     addDayHourMethods(dispatcher, database);
     addExportMethods(dispatcher, database);
+    addDiffPriceMethods(dispatcher, database);
 }
 
 } // namespace vnd::server

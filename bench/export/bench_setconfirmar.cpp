@@ -14,7 +14,6 @@
 
 using namespace vnd::server;
 using namespace vnd::server::bench;
-using vnd::data::Reply;
 
 namespace
 {
@@ -22,19 +21,8 @@ namespace
 const int kProducts = 100000;
 const int kRounds = 4;
 
-bool exec(sqlite3 *db, const char *sql)
-{
-    char *error = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-        std::fprintf(stderr, "%s: %s\n", sql, error ? error : "?");
-        sqlite3_free(error);
-        return false;
-    }
-    return true;
-}
-
 // The origin: table 900 with the current period of table 001, its prices and rules.
-bool makeOrigin(sqlite3 *db, const QDate &start)
+bool makeOrigin(const RawDatabase &db, const QDate &start)
 {
     const QByteArray s = start.toString(Qt::ISODate).toUtf8();
     const QByteArray sql =
@@ -56,11 +44,11 @@ bool makeOrigin(sqlite3 *db, const QDate &start)
         " IDTPMODGERAL, VRPRECODIACMD, VRPRECODIADLV FROM ITEMPRECODIA"
         " WHERE CDTABEPREC = '001' AND DTINIVGPREC = '" +
         s + "';COMMIT;";
-    return exec(db, sql.constData());
+    return db.exec(sql.constData());
 }
 
 // What setConfirmar stores, as bare statements: the table, its period, prices and rules.
-bool bareCopy(sqlite3 *db, const char *dest)
+bool bareCopy(const RawDatabase &db, const char *dest)
 {
     const QByteArray d(dest);
     const QByteArray sql =
@@ -84,7 +72,7 @@ bool bareCopy(sqlite3 *db, const char *dest)
         " IDVISUACUPOM, IDTPMODCMD, IDTPMODDLV, IDTPMODGERAL, VRPRECODIACMD, VRPRECODIADLV"
         " FROM ITEMPRECODIA WHERE CDTABEPREC = '900';"
         "COMMIT;";
-    return exec(db, sql.constData());
+    return db.exec(sql.constData());
 }
 
 } // namespace
@@ -96,53 +84,33 @@ int main(int argc, char **argv)
     BenchServer server(kProducts, 8);
     BenchClient client(server.port());
 
-    sqlite3 *db = nullptr;
-    sqlite3_open(server.dbPath().toUtf8().constData(), &db);
-    sqlite3_busy_timeout(db, 10000);
-    // The server's own connection settings.
-    if (!exec(db, "PRAGMA foreign_keys = ON; PRAGMA synchronous = NORMAL") ||
-        !makeOrigin(db, server.currentStart()))
+    RawDatabase db(server.dbPath());
+    if (!makeOrigin(db, server.currentStart()))
         return 1;
     sqlite3_stmt *count = nullptr;
-    sqlite3_prepare_v2(db, "SELECT COUNT(*) FROM ITEMPRECO WHERE CDTABEPREC = '900'", -1, &count,
-                       nullptr);
+    sqlite3_prepare_v2(db.handle(), "SELECT COUNT(*) FROM ITEMPRECO WHERE CDTABEPREC = '900'", -1,
+                       &count, nullptr);
     sqlite3_step(count);
     const qint64 rows = sqlite3_column_int64(count, 0);
     sqlite3_finalize(count);
 
-    double bestServer = 1e18, bestBare = 1e18;
-    QElapsedTimer timer;
-    auto runServer = [&](int round) {
-        const QString dest = QStringLiteral("%1").arg(910 + round);
-        Reply reply;
-        timer.start();
-        const int status =
-            client.call(QStringLiteral("setConfirmar"), {dest, "BENCH", "900", "", "T"}, reply);
-        const double ns = double(timer.nsecsElapsed());
-        if (status != 200 || reply.result.toVariant().toLongLong() != rows) {
-            std::fprintf(stderr, "setConfirmar failed (%d): %s\n", status,
-                         qPrintable(reply.errorMessage));
-            return false;
-        }
-        bestServer = std::min(bestServer, ns);
-        return true;
-    };
-    auto runBare = [&](int round) {
-        const QByteArray dest = QByteArray::number(950 + round);
-        timer.start();
-        if (!bareCopy(db, dest.constData()))
-            return false;
-        bestBare = std::min(bestBare, double(timer.nsecsElapsed()));
-        return true;
-    };
-    // Alternating which goes first, so neither always finds the other's pages cached.
-    for (int round = 0; round < kRounds; ++round) {
-        const bool ok =
-            round % 2 ? runBare(round) && runServer(round) : runServer(round) && runBare(round);
-        if (!ok)
-            return 1;
-    }
-    sqlite3_close(db);
+    double bestServer = 0, bestBare = 0;
+    const bool ok = bestOfAlternating(
+        kRounds,
+        [&](int round) {
+            return timedCall(client, QStringLiteral("setConfirmar"),
+                             {QString::number(910 + round), "BENCH", "900", "", "T"}, rows);
+        },
+        [&](int round) {
+            QElapsedTimer timer;
+            timer.start();
+            return bareCopy(db, QByteArray::number(950 + round).constData())
+                       ? double(timer.nsecsElapsed())
+                       : -1.0;
+        },
+        bestServer, bestBare);
+    if (!ok)
+        return 1;
 
     std::printf("setConfirmar, all products, one period: %lld item price rows (and their "
                 "day/hour rules), best of %d\n",

@@ -5,8 +5,13 @@
 #include "server/syntheticdata.h"
 
 #include <httplib.h>
+#include <sqlite3.h>
 
+#include <QElapsedTimer>
+
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 
 namespace vnd::server::bench
 {
@@ -56,6 +61,64 @@ int BenchClient::call(const QString &method, const data::ValueArray &args, data:
         return 0;
     reply = data::decodeReply(QByteArray::fromStdString(res->body), data::Encoding::Cbor);
     return res->status;
+}
+
+RawDatabase::RawDatabase(const QString &path)
+{
+    sqlite3_open(path.toUtf8().constData(), &m_db);
+    sqlite3_busy_timeout(m_db, 10000);
+    exec("PRAGMA foreign_keys = ON; PRAGMA synchronous = NORMAL");
+}
+
+RawDatabase::~RawDatabase()
+{
+    sqlite3_close(m_db);
+}
+
+bool RawDatabase::exec(const char *sql) const
+{
+    char *error = nullptr;
+    if (sqlite3_exec(m_db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
+        std::fprintf(stderr, "%s: %s\n", sql, error ? error : "?");
+        sqlite3_free(error);
+        return false;
+    }
+    return true;
+}
+
+double timedCall(BenchClient &client, const QString &method, const data::ValueArray &args,
+                 qint64 expected)
+{
+    data::Reply reply;
+    QElapsedTimer timer;
+    timer.start();
+    const int status = client.call(method, args, reply);
+    const double ns = double(timer.nsecsElapsed());
+    if (status != 200 || reply.result.toVariant().toLongLong() != expected) {
+        std::fprintf(stderr, "%s failed (%d): %s\n", qPrintable(method), status,
+                     qPrintable(reply.errorMessage));
+        return -1;
+    }
+    return ns;
+}
+
+bool bestOfAlternating(int rounds, const std::function<double(int round)> &server,
+                       const std::function<double(int round)> &bare, double &bestServer,
+                       double &bestBare)
+{
+    bestServer = bestBare = 1e18;
+    const auto run = [](const std::function<double(int)> &side, int round, double &best) {
+        const double ns = side(round);
+        best = std::min(best, ns);
+        return ns >= 0;
+    };
+    for (int round = 0; round < rounds; ++round) {
+        const bool ok = round % 2 ? run(bare, round, bestBare) && run(server, round, bestServer)
+                                  : run(server, round, bestServer) && run(bare, round, bestBare);
+        if (!ok)
+            return false;
+    }
+    return true;
 }
 
 } // namespace vnd::server::bench

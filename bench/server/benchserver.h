@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -17,6 +18,7 @@ namespace httplib
 {
 class Client;
 }
+struct sqlite3;
 
 namespace vnd::server::bench
 {
@@ -53,5 +55,35 @@ public:
 private:
     std::unique_ptr<httplib::Client> m_client;
 };
+
+// The bench database opened with the raw sqlite3 API and the server's own connection settings
+// (foreign keys on, synchronous NORMAL, a wait for a busy writer): the bare side of a ratio.
+class RawDatabase
+{
+public:
+    explicit RawDatabase(const QString &path);
+    ~RawDatabase();
+    RawDatabase(const RawDatabase &) = delete;
+    RawDatabase &operator=(const RawDatabase &) = delete;
+
+    sqlite3 *handle() const { return m_db; }
+    // Runs the statements; prints the error and answers false when one fails.
+    bool exec(const char *sql) const;
+
+private:
+    sqlite3 *m_db = nullptr;
+};
+
+// The time in nanoseconds of one call over the client; -1 (with the error printed) unless it
+// succeeds with the expected count as its result.
+double timedCall(BenchClient &client, const QString &method, const data::ValueArray &args,
+                 qint64 expected);
+
+// Runs each side `rounds` times, alternating which goes first so that neither always finds
+// the other's pages cached. Each side answers its time for the round (negative: it failed).
+// The best time of each side; false as soon as a run fails.
+bool bestOfAlternating(int rounds, const std::function<double(int round)> &server,
+                       const std::function<double(int round)> &bare, double &bestServer,
+                       double &bestBare);
 
 } // namespace vnd::server::bench

@@ -87,7 +87,7 @@ void TNetConnection::setConnected(bool on)
 
 Reply TNetConnection::call(const QString &method, const data::ValueArray &args)
 {
-    emit methodCalled(method);
+    emit methodCalled(method, args);
     Reply reply;
     try {
         if (!connected())

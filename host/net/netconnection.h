@@ -12,7 +12,8 @@
 #include <functional>
 #include <memory>
 
-namespace vnd::net {
+namespace vnd::net
+{
 
 class TNetConnection : public QObject
 {
@@ -46,7 +47,7 @@ public:
 signals:
     void connectedChanged(bool connected);
     // Before every call: lets the host log or trace what the windows ask of the server.
-    void methodCalled(const QString &method);
+    void methodCalled(const QString &method, const data::ValueArray &args);
 
 private:
     struct Impl;

@@ -39,28 +39,6 @@ void ExportFixture::TearDown()
     WindowFixture::TearDown();
 }
 
-void ExportFixture::type(QLineEdit *field, const QString &text)
-{
-    field->setFocus();
-    QApplication::processEvents();
-    field->selectAll();
-    QTest::keyClick(field, Qt::Key_Backspace);
-    QTest::keyClicks(field, text);
-}
-
-void ExportFixture::tab()
-{
-    if (QWidget *w = QApplication::focusWidget())
-        QTest::keyClick(w, Qt::Key_Tab);
-    QApplication::processEvents();
-}
-
-void ExportFixture::click(QAbstractButton *button)
-{
-    QTest::mouseClick(button, Qt::LeftButton);
-    QApplication::processEvents();
-}
-
 void ExportFixture::confirm()
 {
     // The confirm button acts without taking the focus, as the host's toolbar buttons do.

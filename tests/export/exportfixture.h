@@ -25,11 +25,6 @@ public:
     // Server methods the export window called through its own connection.
     const QStringList &ownCalls() const { return m_ownCalls; }
 
-    // Replaces the field's text by typing, as a user would.
-    void type(QLineEdit *field, const QString &text);
-    // Tab out of the focused control.
-    void tab();
-    void click(QAbstractButton *button);
     void confirm();
 
 private:

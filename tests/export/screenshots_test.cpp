@@ -4,10 +4,9 @@
 #include "exportfixture.h"
 
 #include "host/widgets/dialogrunner.h"
+#include "screenshot.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QImage>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTest>
@@ -18,15 +17,7 @@ namespace vnd::exporttable::test
 
 TEST_F(ExportFixture, RendersTheWindowEmptyFilledAndWithThePicker)
 {
-    const QString dir = QStringLiteral(VND_SCREENSHOT_DIR);
-    QDir().mkpath(dir);
-    auto shoot = [&dir](QWidget *w, const char *file) {
-        QApplication::processEvents();
-        const QImage image = w->grab().toImage();
-        ASSERT_FALSE(image.isNull());
-        EXPECT_TRUE(image.save(dir + QLatin1Char('/') + QLatin1String(file)));
-    };
-    shoot(&form(), "exporta-vazia.png");
+    saveScreenshot(&form(), "exporta-vazia.png");
 
     type(form().edtTabelaOrig, QStringLiteral("1"));
     tab();
@@ -34,12 +25,12 @@ TEST_F(ExportFixture, RendersTheWindowEmptyFilledAndWithThePicker)
     tab();
     type(form().edtNmTabelaDest, QStringLiteral("TABELA FRANQUIAS"));
     click(form().rbtListaProd);
-    shoot(&form(), "exporta-preenchida.png");
+    saveScreenshot(&form(), "exporta-preenchida.png");
 
-    widgets::ScopedDialogResponder r([&shoot](QDialog &d) {
+    widgets::ScopedDialogResponder r([](QDialog &d) {
         d.findChild<QLineEdit *>()->setText(QStringLiteral("1"));
         QTest::keyClick(d.findChild<QLineEdit *>(), Qt::Key_Return);
-        shoot(&d, "exporta-lista-produtos.png");
+        saveScreenshot(&d, "exporta-lista-produtos.png");
         d.reject();
     });
     click(form().btpProduto);

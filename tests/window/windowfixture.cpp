@@ -7,7 +7,9 @@
 #include "host/widgets/formlifecycle.h"
 #include "pricetable/tabgeralstate.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QLineEdit>
 #include <QTabWidget>
 #include <QTest>
 
@@ -76,6 +78,29 @@ void WindowFixture::pressEnter()
     QWidget *w = QApplication::focusWidget();
     if (w)
         QTest::keyClick(w, Qt::Key_Return);
+    QApplication::processEvents();
+}
+
+void WindowFixture::type(QLineEdit *field, const QString &text)
+{
+    field->setFocus();
+    QApplication::processEvents();
+    field->selectAll();
+    QTest::keyClick(field, Qt::Key_Delete);
+    field->setCursorPosition(0);
+    QTest::keyClicks(field, text);
+}
+
+void WindowFixture::tab()
+{
+    if (QWidget *w = QApplication::focusWidget())
+        QTest::keyClick(w, Qt::Key_Tab);
+    QApplication::processEvents();
+}
+
+void WindowFixture::click(QAbstractButton *button)
+{
+    QTest::mouseClick(button, Qt::LeftButton);
     QApplication::processEvents();
 }
 

@@ -9,9 +9,13 @@
 #include <QPointer>
 #include <QStringList>
 
+class QAbstractButton;
+class QLineEdit;
+
 #include <memory>
 
-namespace vnd::pricetable::test {
+namespace vnd::pricetable::test
+{
 
 class WindowFixture : public server::test::ServerFixture
 {
@@ -33,6 +37,11 @@ public:
     static void typeInto(widgets::TDBGrid *grid, const char *field, const QString &text);
     // Enter in the focused control: commits a cell and moves to the next column.
     static void pressEnter();
+    // Replaces a field's text by typing, as a user would (a masked field from its start).
+    static void type(QLineEdit *field, const QString &text);
+    // Tab out of the focused control.
+    static void tab();
+    static void click(QAbstractButton *button);
 
 private:
     std::unique_ptr<ScriptedUi> m_ui;

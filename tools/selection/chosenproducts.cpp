@@ -19,11 +19,8 @@ void defineChosenProducts(data::ClientDataSet &ds)
         QStringLiteral("Nome");
 }
 
-void listToDataSet(const QString &list, data::ClientDataSet &ds)
+void emptyChosenProducts(data::ClientDataSet &ds)
 {
-    const QStringList codes = listCodes(list);
-    if (codes.isEmpty())
-        return;
     if (ds.fieldCount() == 0)
         defineChosenProducts(ds);
     data::DataPacket empty;
@@ -32,6 +29,14 @@ void listToDataSet(const QString &list, data::ClientDataSet &ds)
             empty.fields.append(
                 {ds.field(i).fieldName(), ds.field(i).dataType(), ds.field(i).size()});
     ds.loadPacket(std::move(empty));
+}
+
+void listToDataSet(const QString &list, data::ClientDataSet &ds)
+{
+    const QStringList codes = listCodes(list);
+    if (codes.isEmpty())
+        return;
+    emptyChosenProducts(ds);
     data::Field &code = ds.fieldByName(u"CDPRODUTO");
     for (const QString &c : codes) {
         ds.append();

@@ -11,6 +11,9 @@ namespace vnd::selection
 // ("Nome") on an inactive dataset without fields.
 void defineChosenProducts(data::ClientDataSet &ds);
 
+// Opens the dataset without rows, declaring its fields first when it has none.
+void emptyChosenProducts(data::ClientDataSet &ds);
+
 // Replaces the dataset's rows by one row per code of the list text, in list order (opening
 // it empty first when needed), so rows of an earlier confirmation never stay behind. A text
 // without codes changes nothing.
