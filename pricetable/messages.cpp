@@ -1,7 +1,20 @@
 #include "pricetable/messages.h"
 
+#include "pricing/dayhourmessages.h"
+
 namespace vnd::pricetable
 {
+
+namespace
+{
+
+// The day/hour rule messages are shared with the server, which refuses with the same texts.
+QString rule(QStringView key)
+{
+    return key.toString() + u'|' + pricing::dayHourMessage(key);
+}
+
+} // namespace
 
 QStringList tabGeralMessages()
 {
@@ -36,7 +49,7 @@ QStringList tabGeralMessages()
         QStringLiteral("Ope_bl_Vr_Cal|Operação bloqueada. Valor preço calculado inválido."),
         QStringLiteral("HORAINIINF|Hora Inicial deve ser informada."),
         QStringLiteral("HORAFININF|Hora final deve ser informada."),
-        QStringLiteral("HoraInv|Hora inválida."),
+        rule(u"HoraInv"),
         QStringLiteral("Sim|Sim"),
         QStringLiteral("DOM|Domingo"),
         QStringLiteral("SEG|Segunda"),
@@ -53,41 +66,33 @@ QStringList tabGeralMessages()
         QStringLiteral("ACR|Acréscimo"),
         QStringLiteral("S|Sim"),
         QStringLiteral("N|Não"),
-        QStringLiteral("PRECNCAD|Preço do produto não está cadastrado."),
-        QStringLiteral("DIAINF|Dia deve ser informado."),
-        QStringLiteral("PERVALINF|Percentual/Valor deve ser informado."),
-        QStringLiteral("DESACRINF|Desconto/Acréscimo deve ser informado."),
-        QStringLiteral("HORAMAIOR|Hora Inicial deve ser menor que a Hora Final."),
-        QStringLiteral("VALMAIOR|Valor deve ser maior que zero."),
+        rule(u"PRECNCAD"),
+        rule(u"DIAINF"),
+        rule(u"PERVALINF"),
+        rule(u"DESACRINF"),
+        rule(u"HORAMAIOR"),
+        rule(u"VALMAIOR"),
         QStringLiteral("VALINF|Valor informado deve ser maior do que zero."),
-        QStringLiteral("PRECMAI|Preço deve ser maior que zero."),
-        QStringLiteral("ACREVAL|O valor do acréscimo não pode ser maior ou igual ao preço do "
-                       "produto."),
-        QStringLiteral("DtFinInf|Data final de validade deve ser informado."),
-        QStringLiteral("DtFinValDev|Data final de validade deve ser maior que a data inicial de "
-                       "validade."),
-        QStringLiteral("DtFinValDevDt|Data final de validade deve ser menor ou igual que a data "
-                       "final de vigência."),
-        QStringLiteral("VRPRODDESC_MAIOR|Valor do produto com desconto deve ser menor que o "
-                       "valor original do produto."),
+        rule(u"PRECMAI"),
+        rule(u"ACREVAL"),
+        rule(u"DtFinInf"),
+        rule(u"DtFinValDev"),
+        rule(u"DtFinValDevDt"),
+        rule(u"VRPRODDESC_MAIOR"),
         QStringLiteral("TpCons|Tipo Consumidor"),
-        // Missing from the original table; without it the user got a blank message.
-        QStringLiteral("TpConsNCad|Tipo de consumidor não cadastrado."),
-        QStringLiteral("Todos|Todos"),
+        rule(u"TpConsNCad"),
+        rule(u"Todos"),
         QStringLiteral("FILOUTTAB|Filial já cadastrada para outra tabela de preço. Tabela: %s, "
                        "data inicial de vigência: %s."),
         QStringLiteral("Não|Não"),
         QStringLiteral("PRSUGMAIOR|Preço sugerido deve ser maior ou igual a zero."),
         QStringLiteral("LIMPAR_PRECO|Deseja limpar a parametrização de preço do produto "
                        "selecionado?"),
-        QStringLiteral("DtIniValDevDt|Data inicial de validade deve ser maior ou igual à data "
-                       "inicial de vigência da tabela de preços."),
-        QStringLiteral("DtIniInf|Data inicial deve ser informada."),
-        QStringLiteral("PRECDIF_JA|Preço diferenciado já cadastrado para os dados informados."),
-        QStringLiteral("PRECDLV_ZERO|Para informar preço diferenciado para o delivery, o preco "
-                       "de delivery do produto também deve ser informado."),
-        QStringLiteral("PRECCMD_ZERO|Para informar preço diferenciado para comanda, o preco de "
-                       "comanda do produto também deve ser informado."),
+        rule(u"DtIniValDevDt"),
+        rule(u"DtIniInf"),
+        rule(u"PRECDIF_JA"),
+        rule(u"PRECDLV_ZERO"),
+        rule(u"PRECCMD_ZERO"),
         QStringLiteral("EXCLVIG|Deseja excluir a vigência da tabela selecionada?"),
         QStringLiteral("FER|Feriado"),
     };

@@ -22,20 +22,29 @@ int timePart(QStringView part)
     return n;
 }
 
+// Minutes since midnight of a valid stored time; -1 for any other text.
+int minutesOf(const QString &stored)
+{
+    if (stored.size() != 4)
+        return -1;
+    const int h = timePart(QStringView(stored).left(2));
+    const int m = timePart(QStringView(stored).mid(2, 2));
+    return h >= 0 && h <= 23 && m >= 0 && m <= 59 ? h * 60 + m : -1;
+}
+
 } // namespace
 
 bool isValidStoredTime(const QString &stored)
 {
-    if (stored.size() != 4)
-        return false;
-    const int h = timePart(QStringView(stored).left(2));
-    const int m = timePart(QStringView(stored).mid(2, 2));
-    return h >= 0 && h <= 23 && m >= 0 && m <= 59;
+    return minutesOf(stored) >= 0;
 }
 
 const char *timeOrderFault(const QString &start, const QString &end)
 {
-    return start > end ? "HORAMAIOR" : nullptr;
+    // As times, not texts: " 930" (09:30) is after "0800" though a blank sorts first.
+    const int from = minutesOf(start), to = minutesOf(end);
+    const bool after = from >= 0 && to >= 0 ? from > to : start > end;
+    return after ? "HORAMAIOR" : nullptr;
 }
 
 const char *modalityFault(Decimal value, Decimal price, Decimal base)

@@ -15,8 +15,8 @@ namespace vnd::pricing
 // leaves one).
 bool isValidStoredTime(const QString &stored);
 
-// "HORAMAIOR" when the start is after the end (equal times pass); nullptr otherwise. Both
-// are valid HHMM texts, so text order is time order.
+// "HORAMAIOR" when the start is after the end (equal times pass); nullptr otherwise. Valid
+// times compare as times (a blank hour digit reads as 0), any other texts as texts.
 const char *timeOrderFault(const QString &start, const QString &end);
 
 // The value and price of one modality: "VALMAIOR" when the value is not above 0, "PRECMAI"

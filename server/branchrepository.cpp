@@ -14,9 +14,10 @@ namespace
 
 const TableSpec &linkSpec()
 {
-    static const TableSpec def{QStringLiteral("TABEPRECFILI"),
-                                {{QStringLiteral("CDFILIAL"), Storage::Text, 4, true, true},
-                                 {QStringLiteral("CDTABEPREC"), Storage::Text, 3, false, true}}};
+    static const TableSpec def{
+        QStringLiteral("TABEPRECFILI"),
+        {{QStringLiteral("CDFILIAL"), Storage::Text, 4, true, true, CodeForm::Digits},
+         {QStringLiteral("CDTABEPREC"), Storage::Text, 3, false, true, CodeForm::Digits}}};
     return def;
 }
 

@@ -22,9 +22,12 @@ int indexIn(const MappedChange &c, QStringView name)
     return -1;
 }
 
+// A value is checked as one to store unless it is the old row's own: a modify that leaves a
+// field as loaded does not write it, so what was stored before today's checks stays editable.
 std::vector<QVariant> mapRow(const std::vector<const Column *> &columns,
                              const std::vector<int> &fieldIndex,
-                             const QList<data::FieldDef> &fields, const data::Row &row)
+                             const QList<data::FieldDef> &fields, const data::Row &row, Use use,
+                             const data::Row *oldRow = nullptr)
 {
     if (row.size() != fields.size())
         throw ServiceError::badRequest(
@@ -33,7 +36,8 @@ std::vector<QVariant> mapRow(const std::vector<const Column *> &columns,
     out.reserve(columns.size());
     for (size_t i = 0; i < columns.size(); ++i) {
         const int f = fieldIndex[i];
-        out.push_back(toStorage(*columns[i], fields[f].type, row[f]));
+        const bool unchanged = oldRow && f < oldRow->size() && (*oldRow)[f] == row[f];
+        out.push_back(toStorage(*columns[i], fields[f].type, row[f], unchanged ? Use::Match : use));
     }
     return out;
 }
@@ -62,9 +66,8 @@ bool MappedChange::touches(QStringView column) const
     return !sameStored(oldValues[i], newValues[i]);
 }
 
-ChangeApplier::ChangeApplier(const Database &database, const QSqlDatabase &db,
-                             const TableSpec &def, const data::ChangeSet &changes,
-                             Messages messages)
+ChangeApplier::ChangeApplier(const Database &database, const QSqlDatabase &db, const TableSpec &def,
+                             const data::ChangeSet &changes, Messages messages)
     : m_database(database), m_db(db), m_spec(def), m_messages(std::move(messages))
 {
     std::vector<const Column *> columns;
@@ -84,9 +87,10 @@ ChangeApplier::ChangeApplier(const Database &database, const QSqlDatabase &db,
         m.op = change.op;
         m.columns = columns;
         if (change.op != Change::Op::Insert)
-            m.oldValues = mapRow(columns, fieldIndex, changes.fields, change.oldRow);
+            m.oldValues = mapRow(columns, fieldIndex, changes.fields, change.oldRow, Use::Match);
         if (change.op != Change::Op::Delete)
-            m.newValues = mapRow(columns, fieldIndex, changes.fields, change.newRow);
+            m.newValues = mapRow(columns, fieldIndex, changes.fields, change.newRow, Use::Store,
+                                 change.op == Change::Op::Modify ? &change.oldRow : nullptr);
         m_mapped.push_back(std::move(m));
     }
 }
@@ -124,18 +128,16 @@ void ChangeApplier::execChecked(const std::function<void()> &run) const
             throw ServiceError::duplicate(
                 m_messages.duplicate.isEmpty()
                     ? QStringLiteral("Registro já cadastrado. Atualize os dados e tente novamente.")
-                    : m_messages.duplicate);
+                    : m_messages.duplicate,
+                e.text());
         case DbError::Kind::ForeignKey:
             throw ServiceError::rule(!m_messages.missingRef.isEmpty()
                                          ? m_messages.missingRef
                                          : QStringLiteral("Registro relacionado não cadastrado "
-                                                          "ou ainda em uso."));
-        case DbError::Kind::NotNull:
-        case DbError::Kind::Check:
-            throw ServiceError::rule(
-                QStringLiteral("Dados recusados pelo banco de dados: %1").arg(e.text()));
+                                                          "ou ainda em uso."),
+                                     e.text());
         default:
-            throw;
+            throw e.toServiceError();
         }
     }
 }

@@ -49,7 +49,8 @@ void execPragma(QSqlDatabase &db, const QString &sql)
 
 } // namespace
 
-Database::Database(const QString &url) : m_id(s_nextId++)
+Database::Database(const QString &url, int busyTimeoutMs)
+    : m_busyTimeoutMs(busyTimeoutMs), m_id(s_nextId++)
 {
     if (url.startsWith(QLatin1String("sqlite:"))) {
         m_dialect = Dialect::Sqlite;
@@ -104,7 +105,8 @@ QSqlDatabase Database::open(const QString &name) const
     if (m_dialect == Dialect::Sqlite) {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(m_path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+        db.setConnectOptions(
+            QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1;QSQLITE_OPEN_URI").arg(m_busyTimeoutMs));
         if (!db.open()) {
             const QSqlError error = db.lastError();
             db = QSqlDatabase();

@@ -1,8 +1,13 @@
 #include "server/dayhourrepository.h"
 
+#include "pricing/dayhourcodes.h"
+#include "pricing/dayhourmessages.h"
 #include "server/changeapplier.h"
 #include "server/datasets.h"
+#include "server/dayhourchecks.h"
 #include "server/dayhourprice.h"
+#include "server/errors.h"
+#include "server/log.h"
 #include "server/sqlstatement.h"
 #include "server/unitofwork.h"
 
@@ -14,8 +19,8 @@ namespace
 
 const TableSpec &ruleSpec()
 {
-    auto text = [](const char *n, int size, bool key) {
-        return Column{QString::fromLatin1(n), Storage::Text, size, key, key};
+    auto text = [](const char *n, int size, bool key, CodeForm code = CodeForm::None) {
+        return Column{QString::fromLatin1(n), Storage::Text, size, key, key, code};
     };
     auto real = [](const char *n) {
         return Column{QString::fromLatin1(n), Storage::Float, 0, false, false};
@@ -25,33 +30,63 @@ const TableSpec &ruleSpec()
     };
     static const TableSpec def{
         QStringLiteral("ITEMPRECODIA"),
-        {text("CDTABEPREC", 3, true), date("DTINIVGPREC", true), text("CDPRPAITABPR", 10, true),
-         text("CDPRODUTO", 10, true), text("NRDIASEMANPR", 1, true), text("IDPERVALORPR", 1, false),
-         text("IDDESCACREPR", 1, false), text("HRINIPRECDIA", 4, true),
-         text("HRFINPRECDIA", 4, true), real("VRPRECODIA"), date("DTINIVALPREC", true),
-         date("DTFINVALPREC", false), text("CDTIPOCONSPD", 2, true), text("IDVISUACUPOM", 1, false),
+        {text("CDTABEPREC", 3, true, CodeForm::Digits), date("DTINIVGPREC", true),
+         text("CDPRPAITABPR", 10, true), text("CDPRODUTO", 10, true), text("NRDIASEMANPR", 1, true),
+         text("IDPERVALORPR", 1, false), text("IDDESCACREPR", 1, false),
+         text("HRINIPRECDIA", 4, true), text("HRFINPRECDIA", 4, true), real("VRPRECODIA"),
+         date("DTINIVALPREC", true), date("DTFINVALPREC", false),
+         text("CDTIPOCONSPD", 2, true, CodeForm::DigitsOrAll), text("IDVISUACUPOM", 1, false),
          text("IDTPMODCMD", 1, false), text("IDTPMODDLV", 1, false), text("IDTPMODGERAL", 1, false),
          real("VRPRECODIACMD"), real("VRPRECODIADLV")}};
     return def;
 }
 
-const QString kSelect = QStringLiteral(
+// The rule and its item's prices; the scan of --init adds what the checks read.
+const QString kColumns = QStringLiteral(
     "SELECT D.CDTABEPREC, D.DTINIVGPREC, D.CDPRPAITABPR, D.CDPRODUTO, D.NRDIASEMANPR,"
     " D.IDPERVALORPR, D.IDDESCACREPR, D.HRINIPRECDIA, D.HRFINPRECDIA, D.VRPRECODIA,"
     " D.DTINIVALPREC, D.DTFINVALPREC, D.CDTIPOCONSPD, D.IDVISUACUPOM, T.NMTIPOCONS,"
     " D.IDTPMODCMD, D.IDTPMODDLV, D.IDTPMODGERAL, D.VRPRECODIACMD, D.VRPRECODIADLV,"
-    " I.VRPRECITEM, I.VRPRECITEMCMD, I.VRPRECITEMDLV, I.VRPRECITEMCL "
-    "FROM ITEMPRECODIA D JOIN ITEMPRECO I ON I.CDTABEPREC = D.CDTABEPREC AND"
-    " I.DTINIVGPREC = D.DTINIVGPREC AND I.CDPRODUTO = D.CDPRODUTO AND"
-    " I.CDPRPAITABPR = D.CDPRPAITABPR "
-    "LEFT JOIN TIPOCONS T ON T.CDTIPOCONS = D.CDTIPOCONSPD ");
+    " I.VRPRECITEM, I.VRPRECITEMCMD, I.VRPRECITEMDLV, I.VRPRECITEMCL ");
+const QString kItemJoin = QStringLiteral(
+    "ITEMPRECO I ON I.CDTABEPREC = D.CDTABEPREC AND I.DTINIVGPREC = D.DTINIVGPREC AND"
+    " I.CDPRODUTO = D.CDPRODUTO AND I.CDPRPAITABPR = D.CDPRPAITABPR ");
+const QString kTypeJoin = QStringLiteral("LEFT JOIN TIPOCONS T ON T.CDTIPOCONS = D.CDTIPOCONSPD ");
+const QString kSelect =
+    kColumns + QStringLiteral("FROM ITEMPRECODIA D JOIN ") + kItemJoin + kTypeJoin;
+
+// The rule of a row read through kColumns.
+StoredRule storedRuleOf(const SqlStatement &q)
+{
+    auto text = [&q](int i) { return q.value(i).toString(); };
+    auto real = [&q](int i) { return storedReal(q.value(i)); };
+    return {text(0),  text(1),  text(3),  text(2),  text(4),  text(5),  text(6),
+            text(7),  text(8),  text(10), text(11), text(12), text(13), text(17),
+            text(16), text(15), real(9),  real(19), real(18)};
+}
+
+// A value that cannot be represented travels as no value; the log names the rule so that it
+// can be mended.
+void logUnrepresentable(const SqlStatement &q, const data::Row &row)
+{
+    // Packet field, and the stored value it comes from.
+    static constexpr std::pair<int, int> kValues[] = {{9, 9},   {15, 9},  {16, 18},
+                                                      {17, 19}, {21, 18}, {22, 19}};
+    QStringList fields;
+    for (const auto &[field, source] : kValues)
+        if (row[field].isNull() && !q.value(source).isNull())
+            fields << datasets::precoHora()[field].name;
+    if (!fields.isEmpty())
+        logLine(QStringLiteral("ITEMPRECODIA %1: valor não representável em %2; enviado sem valor")
+                    .arg(describe(storedRuleOf(q)), fields.join(QStringLiteral(", "))));
+}
 
 data::DataPacket readRules(SqlStatement &q)
 {
     data::DataPacket packet;
     packet.fields = datasets::precoHora();
     auto text = [&q](int i) { return q.value(i).isNull() ? QVariant() : q.value(i).toString(); };
-    auto real = [&q](int i) { return q.value(i).isNull() ? QVariant() : q.value(i).toDouble(); };
+    auto real = [&q](int i) { return storedReal(q.value(i)); };
     auto dateTime = [&q](int i) {
         return q.value(i).isNull()
                    ? QVariant()
@@ -62,33 +97,92 @@ data::DataPacket readRules(SqlStatement &q)
         const DayHourTerms terms{q.value(5).toString(), q.value(6).toString()};
         const QVariant client = q.value(23);
         QVariant typeName = text(14);
-        if (q.value(12).toString() == QLatin1String("T"))
-            typeName = QStringLiteral("Todos");
-        packet.rows.push_back(data::Row{text(0),
-                                        dateTime(1),
-                                        text(2),
-                                        text(3),
-                                        text(4),
-                                        text(5),
-                                        text(6),
-                                        text(7),
-                                        text(8),
-                                        real(9),
-                                        dateTime(10),
-                                        dateTime(11),
-                                        text(12),
-                                        text(13),
-                                        typeName,
-                                        dayHourPrice(terms, q.value(9), q.value(20), client),
-                                        dayHourPrice(terms, q.value(18), q.value(21), client),
-                                        dayHourPrice(terms, q.value(19), q.value(22), client),
-                                        text(15),
-                                        text(16),
-                                        text(17),
-                                        real(18),
-                                        real(19)});
+        if (q.value(12).toString() == QLatin1String(pricing::kTodosTipoCons))
+            typeName = pricing::dayHourMessage(u"Todos");
+        data::Row row{text(0),
+                      dateTime(1),
+                      text(2),
+                      text(3),
+                      text(4),
+                      text(5),
+                      text(6),
+                      text(7),
+                      text(8),
+                      real(9),
+                      dateTime(10),
+                      dateTime(11),
+                      text(12),
+                      text(13),
+                      typeName,
+                      dayHourPrice(terms, q.value(9), q.value(20), client),
+                      dayHourPrice(terms, q.value(18), q.value(21), client),
+                      dayHourPrice(terms, q.value(19), q.value(22), client),
+                      text(15),
+                      text(16),
+                      text(17),
+                      real(18),
+                      real(19)};
+        logUnrepresentable(q, row);
+        packet.rows.push_back(std::move(row));
     }
     return packet;
+}
+
+StoredRule storedRuleOf(const MappedChange &m)
+{
+    auto text = [&m](const char16_t *c) { return m.newValue(c).toString(); };
+    auto real = [&m](const char16_t *c) { return m.newValue(c); };
+    return {
+        text(u"CDTABEPREC"),   text(u"DTINIVGPREC"),   text(u"CDPRODUTO"),    text(u"CDPRPAITABPR"),
+        text(u"NRDIASEMANPR"), text(u"IDPERVALORPR"),  text(u"IDDESCACREPR"), text(u"HRINIPRECDIA"),
+        text(u"HRFINPRECDIA"), text(u"DTINIVALPREC"),  text(u"DTFINVALPREC"), text(u"CDTIPOCONSPD"),
+        text(u"IDVISUACUPOM"), text(u"IDTPMODGERAL"),  text(u"IDTPMODDLV"),   text(u"IDTPMODCMD"),
+        real(u"VRPRECODIA"),   real(u"VRPRECODIADLV"), real(u"VRPRECODIACMD")};
+}
+
+// The item price row the rule belongs to (and so its period), and its consumer type.
+RuleContext contextOf(const QSqlDatabase &db, const StoredRule &rule)
+{
+    SqlStatement q(db, QStringLiteral("SELECT I.VRPRECITEM, I.VRPRECITEMCMD, I.VRPRECITEMDLV,"
+                                      " I.VRPRECITEMCL, V.DTFINVGPREC,"
+                                      " (SELECT COUNT(*) FROM TIPOCONS WHERE CDTIPOCONS = ?) "
+                                      "FROM ITEMPRECO I JOIN TABEVEND V ON"
+                                      " V.CDTABEPREC = I.CDTABEPREC AND"
+                                      " V.DTINIVGPREC = I.DTINIVGPREC "
+                                      "WHERE I.CDTABEPREC = ? AND I.DTINIVGPREC = ? AND"
+                                      " I.CDPRODUTO = ? AND I.CDPRPAITABPR = ?"));
+    q.bind(rule.consumerType)
+        .bind(rule.table)
+        .bind(rule.start)
+        .bind(rule.product)
+        .bind(rule.parent)
+        .exec();
+    if (!q.next())
+        return {};
+    return {true,
+            q.value(0),
+            q.value(1),
+            q.value(2),
+            q.value(3),
+            q.value(4).toString(),
+            q.value(5).toInt() > 0};
+}
+
+// The window sets the shown flag to "N" when it is empty; a client that leaves it so gets the
+// same.
+data::ChangeSet withShownFlagCompleted(data::ChangeSet changes)
+{
+    const int shown = changes.indexOf(QStringLiteral("IDVISUACUPOM"));
+    if (shown < 0)
+        return changes;
+    for (data::Change &c : changes.changes) {
+        if (c.op == data::Change::Op::Delete || shown >= c.newRow.size())
+            continue;
+        const QVariant &v = c.newRow[shown];
+        if (v.isNull() || v.toString().trimmed().isEmpty())
+            c.newRow[shown] = QStringLiteral("N");
+    }
+    return changes;
 }
 
 } // namespace
@@ -124,15 +218,51 @@ data::DataPacket DayHourRepository::sameIdentity(const DayHourIdentity &id) cons
     return readRules(q);
 }
 
-void DayHourRepository::saveRules(const data::ChangeSet &changes) const
+void DayHourRepository::saveRules(const data::ChangeSet &sent) const
 {
+    const data::ChangeSet changes = withShownFlagCompleted(sent);
     UnitOfWork work(m_database);
+    const QSqlDatabase db = work.db();
     ChangeApplier applier(
-        m_database, work.db(), ruleSpec(), changes,
-        {QStringLiteral("Preço diferenciado já cadastrado para os dados informados."),
-         QStringLiteral("Preço do produto não está cadastrado."), QString()});
+        m_database, db, ruleSpec(), changes,
+        {pricing::dayHourMessage(u"PRECDIF_JA"), pricing::dayHourMessage(u"PRECNCAD"), QString()});
+    for (const MappedChange &m : applier.mapped()) {
+        if (m.op == data::Change::Op::Delete)
+            continue;
+        const StoredRule rule = storedRuleOf(m);
+        const QString fault =
+            dayHourRuleFault(rule, contextOf(db, rule), m.op == data::Change::Op::Insert);
+        if (!fault.isEmpty())
+            throw ServiceError::rule(fault);
+    }
     applier.applyAll();
     work.commit();
+}
+
+QStringList DayHourRepository::faultyRules() const
+{
+    SqlStatement q(m_database.connection(),
+                   kColumns +
+                       QStringLiteral(", V.DTFINVGPREC, I.CDPRODUTO IS NOT NULL, "
+                                      "T.CDTIPOCONS IS NOT NULL "
+                                      "FROM ITEMPRECODIA D LEFT JOIN ") +
+                       kItemJoin +
+                       QStringLiteral("LEFT JOIN TABEVEND V ON V.CDTABEPREC = D.CDTABEPREC AND "
+                                      "V.DTINIVGPREC = D.DTINIVGPREC ") +
+                       kTypeJoin +
+                       QStringLiteral("ORDER BY D.CDTABEPREC, D.DTINIVGPREC, D.CDPRODUTO"));
+    q.exec();
+    QStringList out;
+    while (q.next()) {
+        const StoredRule rule = storedRuleOf(q);
+        const RuleContext context{q.value(25).toBool(), q.value(20), q.value(21),
+                                  q.value(22),          q.value(23), q.value(24).toString(),
+                                  q.value(26).toBool()};
+        const QString fault = dayHourRuleFault(rule, context, false);
+        if (!fault.isEmpty())
+            out << QStringLiteral("ITEMPRECODIA %1: %2").arg(describe(rule), fault);
+    }
+    return out;
 }
 
 } // namespace vnd::server

@@ -30,7 +30,10 @@ public:
     // Every rule of the period, with its resulting prices computed from the item's prices.
     data::DataPacket rules(const QString &table, QDate start) const;
     data::DataPacket sameIdentity(const DayHourIdentity &identity) const;
+    // Refuses (422, the window's text) a rule that fails the checks of dayHourRuleFault.
     void saveRules(const data::ChangeSet &changes) const;
+    // One line for each stored rule that fails those checks, naming the rule and the fault.
+    QStringList faultyRules() const;
 
 private:
     const Database &m_database;

@@ -2,6 +2,8 @@
 // A database statement that failed, classified so that callers can turn it into the right
 // answer (a busy database is worth a retry, a violated constraint is the caller's fault).
 
+#include "server/errors.h"
+
 #include <QSqlError>
 #include <QString>
 
@@ -13,7 +15,7 @@ namespace vnd::server
 class DbError : public std::runtime_error
 {
 public:
-    enum class Kind { Busy, ForeignKey, Unique, NotNull, Check, Other };
+    enum class Kind { Busy, ReadOnly, Full, ForeignKey, Unique, NotNull, Check, Other };
 
     DbError(Kind kind, const QString &text)
         : std::runtime_error(text.toStdString()), m_kind(kind), m_text(text)
@@ -22,8 +24,16 @@ public:
     static DbError fromSqlError(const QSqlError &error);
 
     Kind kind() const { return m_kind; }
-    bool isConstraint() const { return m_kind != Kind::Busy && m_kind != Kind::Other; }
+    bool isConstraint() const
+    {
+        return m_kind == Kind::ForeignKey || m_kind == Kind::Unique || m_kind == Kind::NotNull ||
+               m_kind == Kind::Check;
+    }
+    // The driver's text: for the server log, never for the user.
     const QString &text() const { return m_text; }
+
+    // The answer for the user: Portuguese text, the driver's text kept as the log detail.
+    ServiceError toServiceError() const;
 
 private:
     Kind m_kind;

@@ -1,5 +1,6 @@
 #pragma once
-// A failure the server reports to its caller: HTTP status, short code and Portuguese text.
+// A failure the server reports to its caller: HTTP status, short code and Portuguese text,
+// and for the log only, what the database or the runtime said.
 
 #include <QString>
 
@@ -11,15 +12,16 @@ namespace vnd::server
 class ServiceError : public std::runtime_error
 {
 public:
-    ServiceError(int status, QString code, QString message)
+    ServiceError(int status, QString code, QString message, QString detail = {})
         : std::runtime_error(message.toStdString()), m_status(status), m_code(std::move(code)),
-          m_message(std::move(message))
+          m_message(std::move(message)), m_detail(std::move(detail))
     {
     }
 
     int status() const { return m_status; }
     const QString &code() const { return m_code; }
     const QString &message() const { return m_message; }
+    const QString &detail() const { return m_detail; }
 
     static ServiceError badRequest(const QString &message)
     {
@@ -35,28 +37,30 @@ public:
                 QStringLiteral("Registro alterado ou excluído por outro usuário. Atualize os "
                                "dados e tente novamente.")};
     }
-    static ServiceError duplicate(const QString &message)
+    static ServiceError duplicate(const QString &message, const QString &detail = {})
     {
-        return {409, QStringLiteral("duplicate"), message};
+        return {409, QStringLiteral("duplicate"), message, detail};
     }
-    static ServiceError rule(const QString &message)
+    static ServiceError rule(const QString &message, const QString &detail = {})
     {
-        return {422, QStringLiteral("rule"), message};
+        return {422, QStringLiteral("rule"), message, detail};
     }
-    static ServiceError busy()
+    // Answered with Retry-After.
+    static ServiceError busy(const QString &detail)
     {
         return {503, QStringLiteral("busy"),
-                QStringLiteral("Banco de dados ocupado. Tente novamente em instantes.")};
+                QStringLiteral("Banco de dados ocupado; tente novamente em instantes."), detail};
     }
-    static ServiceError internal(const QString &message)
+    static ServiceError internal(const QString &message, const QString &detail = {})
     {
-        return {500, QStringLiteral("internal"), message};
+        return {500, QStringLiteral("internal"), message, detail};
     }
 
 private:
     int m_status;
     QString m_code;
     QString m_message;
+    QString m_detail;
 };
 
 } // namespace vnd::server

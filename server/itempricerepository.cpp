@@ -17,22 +17,23 @@ namespace
 
 const TableSpec &itemSpec()
 {
-    static const TableSpec def{QStringLiteral("ITEMPRECO"),
-                               {{QStringLiteral("CDTABEPREC"), Storage::Text, 3, true, true},
-                                {QStringLiteral("DTINIVGPREC"), Storage::Date, 0, true, true},
-                                {QStringLiteral("CDPRODUTO"), Storage::Text, 10, true, true},
-                                {QStringLiteral("CDPRPAITABPR"), Storage::Text, 10, true, true},
-                                {QStringLiteral("VRPRECITEM"), Storage::Float, 0, false, false},
-                                {QStringLiteral("VRPRECITEMCMD"), Storage::Float, 0, false, false},
-                                {QStringLiteral("VRPRECITEMDLV"), Storage::Float, 0, false, false},
-                                {QStringLiteral("VRPRECITEMCL"), Storage::Float, 0, false, false},
-                                {QStringLiteral("IDPRECVARIA"), Storage::Text, 1, false, false},
-                                {QStringLiteral("VRPRESUGITEM"), Storage::Float, 0, false, false},
-                                {QStringLiteral("VRCUSTITEM"), Storage::Float, 0, false, false},
-                                {QStringLiteral("VRMKUPITEM"), Storage::Float, 0, false, false},
-                                {QStringLiteral("IDPRODPROMOC"), Storage::Text, 1, false, false},
-                                {QStringLiteral("HRINIVENPROD"), Storage::Text, 4, false, false},
-                                {QStringLiteral("HRFIMVENPROD"), Storage::Text, 4, false, false}}};
+    static const TableSpec def{
+        QStringLiteral("ITEMPRECO"),
+        {{QStringLiteral("CDTABEPREC"), Storage::Text, 3, true, true, CodeForm::Digits},
+         {QStringLiteral("DTINIVGPREC"), Storage::Date, 0, true, true},
+         {QStringLiteral("CDPRODUTO"), Storage::Text, 10, true, true},
+         {QStringLiteral("CDPRPAITABPR"), Storage::Text, 10, true, true},
+         {QStringLiteral("VRPRECITEM"), Storage::Float, 0, false, false},
+         {QStringLiteral("VRPRECITEMCMD"), Storage::Float, 0, false, false},
+         {QStringLiteral("VRPRECITEMDLV"), Storage::Float, 0, false, false},
+         {QStringLiteral("VRPRECITEMCL"), Storage::Float, 0, false, false},
+         {QStringLiteral("IDPRECVARIA"), Storage::Text, 1, false, false},
+         {QStringLiteral("VRPRESUGITEM"), Storage::Float, 0, false, false},
+         {QStringLiteral("VRCUSTITEM"), Storage::Float, 0, false, false},
+         {QStringLiteral("VRMKUPITEM"), Storage::Float, 0, false, false},
+         {QStringLiteral("IDPRODPROMOC"), Storage::Text, 1, false, false},
+         {QStringLiteral("HRINIVENPROD"), Storage::Text, 4, false, false},
+         {QStringLiteral("HRFIMVENPROD"), Storage::Text, 4, false, false}}};
     return def;
 }
 

@@ -27,21 +27,31 @@ const char *typeOf(Encoding enc)
     return enc == Encoding::Json ? "application/json; charset=utf-8" : data::contentType(enc);
 }
 
-HttpAnswer encoded(int status, const Reply &reply, Encoding enc)
+QString outcomeOf(int status, const Reply &reply)
+{
+    return reply.ok ? QStringLiteral("ok")
+                    : QStringLiteral("%1 %2").arg(status).arg(reply.errorCode);
+}
+
+HttpAnswer encoded(int status, const Reply &reply, Encoding enc, const QString &detail = {})
 {
     HttpAnswer a;
     a.status = status;
     a.contentType = typeOf(enc);
-    a.outcome = reply.ok ? QStringLiteral("ok") : reply.errorCode;
+    a.outcome = outcomeOf(status, reply);
+    a.detail = detail;
     a.retryLater = status == 503;
     try {
         a.body = data::encodeReply(reply, enc);
-    } catch (...) {
+    } catch (const std::exception &e) {
         // An answer that cannot be encoded is a failure of its own, answered and logged.
+        const Reply internal =
+            failure(QStringLiteral("internal"), QStringLiteral("Erro interno do servidor."));
         a.status = 500;
-        a.outcome = QStringLiteral("internal");
-        a.body =
-            data::encodeReply(failure(a.outcome, QStringLiteral("Erro interno do servidor.")), enc);
+        a.outcome = outcomeOf(a.status, internal);
+        a.detail = QStringLiteral("ao codificar a resposta: %1").arg(QString::fromUtf8(e.what()));
+        a.retryLater = false;
+        a.body = data::encodeReply(internal, enc);
     }
     return a;
 }
@@ -79,6 +89,12 @@ HttpAnswer handleCall(const Dispatcher &dispatcher, const QString &method,
     Encoding enc;
     int status = 200;
     Reply reply;
+    QString detail;
+    const auto failed = [&](const ServiceError &e) {
+        status = e.status();
+        reply = failure(e.code(), e.message());
+        detail = e.detail();
+    };
     try {
         if (!encodingOf(contentType, enc))
             return encoded(415,
@@ -89,33 +105,17 @@ HttpAnswer handleCall(const Dispatcher &dispatcher, const QString &method,
         const data::ValueArray args = data::decodeRequest(body, enc);
         reply = dispatcher.call(method, args);
     } catch (const data::DecodeError &e) {
-        status = 400;
-        reply = failure(QStringLiteral("bad_request"), e.message());
+        failed(ServiceError::badRequest(e.message()));
     } catch (const ServiceError &e) {
-        status = e.status();
-        reply = failure(e.code(), e.message());
+        failed(e);
     } catch (const DbError &e) {
-        if (e.kind() == DbError::Kind::Busy) {
-            const ServiceError busy = ServiceError::busy();
-            status = busy.status();
-            reply = failure(busy.code(), busy.message());
-        } else if (e.isConstraint()) {
-            status = 422;
-            reply =
-                failure(QStringLiteral("rule"),
-                        QStringLiteral("Operação recusada pelo banco de dados: %1").arg(e.text()));
-        } else {
-            status = 500;
-            reply = failure(QStringLiteral("database"),
-                            QStringLiteral("Erro no banco de dados: %1").arg(e.text()));
-        }
+        // The user reads Portuguese; the driver's words go to the log.
+        failed(e.toServiceError());
     } catch (const std::exception &e) {
-        status = 500;
-        reply = failure(
-            QStringLiteral("internal"),
-            QStringLiteral("Erro interno do servidor: %1").arg(QString::fromUtf8(e.what())));
+        failed(ServiceError::internal(QStringLiteral("Erro interno do servidor."),
+                                      QString::fromUtf8(e.what())));
     }
-    return encoded(status, reply, enc);
+    return encoded(status, reply, enc, detail);
 }
 
 } // namespace vnd::server

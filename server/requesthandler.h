@@ -18,7 +18,8 @@ struct HttpAnswer {
     QByteArray body;
     const char *contentType = "application/json";
     bool retryLater = false; // 503: the answer carries Retry-After
-    QString outcome;         // "ok" or the error code, for the request log
+    QString outcome;         // "ok" or the status and error code, for the request log
+    QString detail;          // for the log only: what the database or the runtime said
 };
 
 // The encoding a Content-Type names; JSON with false for anything else.

@@ -1,5 +1,6 @@
 #include "server/server.h"
 
+#include "server/log.h"
 #include "server/methods.h"
 #include "server/requesthandler.h"
 
@@ -14,7 +15,6 @@
 
 #include <QElapsedTimer>
 
-#include <cstdio>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -49,11 +49,12 @@ QString methodOf(std::string_view target)
     return QString::fromUtf8(name.data(), qsizetype(name.size()));
 }
 
-void logLine(const QString &method, qint64 ms, const QString &outcome)
+void logAnswer(const QString &method, qint64 ms, const HttpAnswer &a)
 {
-    const QByteArray line =
-        QStringLiteral("%1 %2 ms %3\n").arg(method.left(60)).arg(ms).arg(outcome).toUtf8();
-    std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
+    QString line = QStringLiteral("%1 %2 ms %3").arg(method.left(60)).arg(ms).arg(a.outcome);
+    if (!a.detail.isEmpty())
+        line += QStringLiteral(": ") + a.detail.left(500);
+    logLine(line);
 }
 
 } // namespace
@@ -235,7 +236,7 @@ private:
         res->keep_alive(keepAlive);
         res->prepare_payload();
         if (m_server.options.logRequests)
-            logLine(m_method, m_timer.isValid() ? m_timer.elapsed() : 0, a.outcome);
+            logAnswer(m_method, m_timer.isValid() ? m_timer.elapsed() : 0, a);
         m_stream.expires_after(std::chrono::seconds(m_server.options.writeTimeoutSeconds));
         http::async_write(
             m_stream, *res,

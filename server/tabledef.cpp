@@ -1,6 +1,7 @@
 #include "server/tabledef.h"
 
 #include "server/errors.h"
+#include "server/textcheck.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -29,9 +30,27 @@ ServiceError wrongKind(const Column &column)
         QStringLiteral("Valor de tipo inválido para o campo %1.").arg(column.name));
 }
 
+QString storedText(const Column &column, QString text, Use use)
+{
+    if (use == Use::Match)
+        return text;
+    if (hasControlCharacter(text))
+        throw ServiceError::rule(
+            QStringLiteral("O campo %1 não aceita caracteres de controle.").arg(column.name));
+    if (column.code == CodeForm::None)
+        return text;
+    const std::optional<QString> code =
+        normalisedCode(text, column.size, column.code == CodeForm::DigitsOrAll);
+    if (!code)
+        throw ServiceError::rule(
+            QStringLiteral("Código inválido no campo %1: informe apenas dígitos.")
+                .arg(column.name));
+    return *code;
+}
+
 } // namespace
 
-QVariant toStorage(const Column &column, FieldType sentAs, const QVariant &value)
+QVariant toStorage(const Column &column, FieldType sentAs, const QVariant &value, Use use)
 {
     if (value.isNull()) {
         if (column.required)
@@ -50,7 +69,8 @@ QVariant toStorage(const Column &column, FieldType sentAs, const QVariant &value
                 --end;
             text.truncate(end);
         }
-        if (column.size > 0 && text.size() > column.size)
+        text = storedText(column, text, use);
+        if (use == Use::Store && column.size > 0 && text.size() > column.size)
             throw ServiceError::rule(QStringLiteral("Campo %1 aceita no máximo %2 caracteres.")
                                          .arg(column.name)
                                          .arg(column.size));
@@ -102,7 +122,7 @@ QVariant fromStorage(FieldType type, const QVariant &v)
     case FieldType::Integer:
         return qlonglong(v.toLongLong());
     case FieldType::Float:
-        return v.toDouble();
+        return storedReal(v);
     case FieldType::Date:
         return QDate::fromString(v.toString().left(10), Qt::ISODate);
     case FieldType::DateTime:
@@ -111,6 +131,13 @@ QVariant fromStorage(FieldType type, const QVariant &v)
         return v.toBool();
     }
     return {};
+}
+
+QVariant storedReal(const QVariant &v)
+{
+    bool ok = false;
+    const double d = v.toDouble(&ok);
+    return ok && std::isfinite(d) ? QVariant(d) : QVariant();
 }
 
 bool sameStored(const QVariant &a, const QVariant &b)

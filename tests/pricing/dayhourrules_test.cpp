@@ -54,6 +54,9 @@ TEST(DayHourRules, Times)
         EXPECT_FALSE(isValidStoredTime(QString::fromLatin1(bad))) << bad;
     EXPECT_EQ(fault(timeOrderFault("1200", "1200")), "");
     EXPECT_EQ(fault(timeOrderFault("1300", "1200")), "HORAMAIOR");
+    // A blank first hour digit sorts before "0" as a text, yet 09:30 is after 08:00.
+    EXPECT_EQ(fault(timeOrderFault(" 930", "0800")), "HORAMAIOR");
+    EXPECT_EQ(fault(timeOrderFault(" 730", "0800")), "");
 }
 
 TEST(DayHourRules, StoredCodesAreExactMembersOfTheirTable)
