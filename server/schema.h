@@ -14,9 +14,10 @@ public:
     static int latestVersion();
     // 0 for an empty database.
     static int currentVersion(const Database &database);
-    // Applies every migration above the current version; returns the version reached.
+    // Applies every migration above the current version, up to target (an older one only
+    // to make a database as an older program left it); returns the version reached.
     // Throws DbError, or std::runtime_error for a database newer than this program.
-    static int upgrade(const Database &database);
+    static int upgrade(const Database &database, int target = latestVersion());
 };
 
 } // namespace vnd::server
