@@ -17,27 +17,33 @@ namespace vnd::server
 namespace
 {
 
+// Codes, times and validity start are left to the rule checks, which refuse them (empty ones
+// too) with the window's own texts.
 const TableSpec &ruleSpec()
 {
     auto text = [](const char *n, int size, bool key, CodeForm code = CodeForm::None) {
         return Column{QString::fromLatin1(n), Storage::Text, size, key, key, code};
     };
+    auto checked = [](const char *n, bool key) {
+        return Column{QString::fromLatin1(n), Storage::Text, 0, key, false};
+    };
     auto real = [](const char *n) {
         return Column{QString::fromLatin1(n), Storage::Float, 0, false, false};
     };
-    auto date = [](const char *n, bool key) {
-        return Column{QString::fromLatin1(n), Storage::Date, 0, key, key};
+    auto date = [](const char *n, bool key, bool required) {
+        return Column{QString::fromLatin1(n), Storage::Date, 0, key, required};
     };
     static const TableSpec def{
         QStringLiteral("ITEMPRECODIA"),
-        {text("CDTABEPREC", 3, true, CodeForm::Digits), date("DTINIVGPREC", true),
-         text("CDPRPAITABPR", 10, true), text("CDPRODUTO", 10, true), text("NRDIASEMANPR", 1, true),
-         text("IDPERVALORPR", 1, false), text("IDDESCACREPR", 1, false),
-         text("HRINIPRECDIA", 4, true), text("HRFINPRECDIA", 4, true), real("VRPRECODIA"),
-         date("DTINIVALPREC", true), date("DTFINVALPREC", false),
-         text("CDTIPOCONSPD", 2, true, CodeForm::DigitsOrAll), text("IDVISUACUPOM", 1, false),
-         text("IDTPMODCMD", 1, false), text("IDTPMODDLV", 1, false), text("IDTPMODGERAL", 1, false),
-         real("VRPRECODIACMD"), real("VRPRECODIADLV")}};
+        {text("CDTABEPREC", 3, true, CodeForm::Digits), date("DTINIVGPREC", true, true),
+         text("CDPRPAITABPR", 10, true), text("CDPRODUTO", 10, true), checked("NRDIASEMANPR", true),
+         checked("IDPERVALORPR", false), checked("IDDESCACREPR", false),
+         checked("HRINIPRECDIA", true), checked("HRFINPRECDIA", true), real("VRPRECODIA"),
+         date("DTINIVALPREC", true, false), date("DTFINVALPREC", false, false),
+         Column{QStringLiteral("CDTIPOCONSPD"), Storage::Text, 2, true, false,
+                CodeForm::DigitsOrAll},
+         checked("IDVISUACUPOM", false), checked("IDTPMODCMD", false), checked("IDTPMODDLV", false),
+         checked("IDTPMODGERAL", false), real("VRPRECODIACMD"), real("VRPRECODIADLV")}};
     return def;
 }
 

@@ -2,6 +2,7 @@
 
 #include "host/data/codec.h"
 #include "server/demodata.h"
+#include "server/log.h"
 #include "server/schema.h"
 #include "server/sqlstatement.h"
 
@@ -16,14 +17,17 @@ void ServerFixture::SetUp()
 {
     ASSERT_TRUE(m_dir.isValid());
     m_today = QDate::currentDate();
-    m_database = std::make_unique<Database>(QStringLiteral("sqlite:") + dbPath());
+    m_database = std::make_unique<Database>(QStringLiteral("sqlite:") + dbPath(), m_busyTimeoutMs);
     Schema::upgrade(*m_database);
     loadDemoData(*m_database, m_today);
     ServerOptions options;
     options.port = 0;
     options.threads = 8;
     options.maxBodyBytes = 1 << 20;
-    options.logRequests = false;
+    setLogSink([this](const QString &line) {
+        std::lock_guard lock(m_logMutex);
+        m_log << line;
+    });
     m_server = std::make_unique<Server>(*m_database, options);
     m_port = m_server->bind();
     ASSERT_GT(m_port, 0);
@@ -45,6 +49,13 @@ void ServerFixture::TearDown()
     }
     m_server.reset();
     m_database.reset();
+    setLogSink({});
+}
+
+QStringList ServerFixture::log() const
+{
+    std::lock_guard lock(m_logMutex);
+    return m_log;
 }
 
 Answer ServerFixture::post(const std::string &path, const std::string &body,
@@ -63,6 +74,7 @@ Answer ServerFixture::post(const std::string &path, const std::string &body,
     if (!res)
         return a;
     a.status = res->status;
+    a.retryAfter = res->get_header_value("Retry-After");
     const Encoding enc = res->get_header_value("Content-Type").find("cbor") != std::string::npos
                              ? Encoding::Cbor
                              : Encoding::Json;

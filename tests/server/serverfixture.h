@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -21,6 +22,7 @@ namespace vnd::server::test
 struct Answer {
     int status = 0;
     data::Reply reply;
+    std::string retryAfter;
 };
 
 class ServerFixture : public ::testing::Test
@@ -39,13 +41,22 @@ public:
     // A scalar query on the database behind the server.
     QVariant scalar(const QString &sql, const QVariantList &values = {}) const;
 
+    // The server's log lines so far: one per request, and the rows it could not send whole.
+    QStringList log() const;
+
     int port() const { return m_port; }
     const Database &database() const { return *m_database; }
     QDate today() const { return m_today; }
     QString dbPath() const { return m_dir.filePath(QStringLiteral("test.db")); }
 
+protected:
+    // How long a write waits for another writer before it fails as busy; set before SetUp.
+    int m_busyTimeoutMs = 10000;
+
 private:
     QTemporaryDir m_dir;
+    mutable std::mutex m_logMutex;
+    QStringList m_log;
     std::unique_ptr<Database> m_database;
     std::unique_ptr<Server> m_server;
     std::thread m_thread;
