@@ -242,5 +242,45 @@ TEST_F(ProtocolTest, HostileTextsNeitherCrashNorReachTheSql)
         scalar(QStringLiteral("SELECT 1 FROM TABEPRECGER WHERE CDTABEPREC = '008'")).isValid());
 }
 
+// Codes go in as the windows pad them, or not at all; no code or name keeps a control character
+// (a NUL, a line break, a bidi override that shows one text and stores another).
+TEST_F(ProtocolTest, CodesArePaddedOrRefusedAndTextsTakeNoControlCharacters)
+{
+    const struct {
+        const char *name;
+        data::Row row;
+        int status;
+    } tables[] = {
+        {"digits, padded", {" 7", "SETE"}, 200},
+        {"letters", {"abc", "LETRAS"}, 422},
+        {"NUL", {QString(QChar(0)), "NULO"}, 422},
+        {"bidi override in the code", {QStringLiteral("\u202e10"), "INVERTIDO"}, 422},
+        {"bidi override in the name", {"011", QStringLiteral("TABELA\u202eX")}, 422},
+        {"line break in the name", {"012", "DUAS\nLINHAS"}, 422},
+    };
+    for (const auto &c : tables) {
+        data::ChangeSet cs = changeSetFor(packet(QStringLiteral("getTabGeral"), {}));
+        cs.changes.push_back(insert(c.row));
+        EXPECT_EQ(call(QStringLiteral("setTabGeral"), {cs}).status, c.status) << c.name;
+    }
+    EXPECT_EQ(packet(QStringLiteral("getVdTabGeral"), {"007"}).rows.size(), 1u);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM TABEPRECGER")).toInt(), 4);
+
+    // Branch "4" is 0004, which table 002 holds: a clash, not an unknown branch.
+    data::ChangeSet branch = changeSetFor(packet(QStringLiteral("getFilTab"), {"001"}));
+    branch.changes.push_back(insert({"1", "", "4"}));
+    EXPECT_EQ(call(QStringLiteral("setFilTab"), {branch}).status, 409);
+
+    const QDate start =
+        currentPeriodStart(packet(QStringLiteral("getVigenciaTab"), {"001"}), today());
+    const auto items = packet(QStringLiteral("getItemPreco"), {"001", start, "4", "", "T"});
+    data::Row renamed = items.rows[0];
+    renamed[items.indexOf(QStringLiteral("NMPRODUTO"))] =
+        QStringLiteral("A") + QChar(0) + QStringLiteral("B");
+    data::ChangeSet item = changeSetFor(items);
+    item.changes.push_back(modify(items.rows[0], renamed));
+    EXPECT_EQ(call(QStringLiteral("SetItemPreco"), {item, ""}).status, 422);
+}
+
 } // namespace
 } // namespace vnd::server::test

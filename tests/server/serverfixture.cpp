@@ -28,7 +28,11 @@ void ServerFixture::SetUp()
         std::lock_guard lock(m_logMutex);
         m_log << line;
     });
-    m_server = std::make_unique<Server>(*m_database, options);
+    if (m_readOnlyServer)
+        m_serverDatabase = std::make_unique<Database>(
+            QStringLiteral("sqlite:file:%1?mode=ro").arg(dbPath()), m_busyTimeoutMs);
+    m_server =
+        std::make_unique<Server>(m_serverDatabase ? *m_serverDatabase : *m_database, options);
     m_port = m_server->bind();
     ASSERT_GT(m_port, 0);
     m_thread = std::thread([this] {
@@ -48,6 +52,7 @@ void ServerFixture::TearDown()
         m_thread.join();
     }
     m_server.reset();
+    m_serverDatabase.reset();
     m_database.reset();
     setLogSink({});
 }

@@ -50,14 +50,17 @@ public:
     QString dbPath() const { return m_dir.filePath(QStringLiteral("test.db")); }
 
 protected:
-    // How long a write waits for another writer before it fails as busy; set before SetUp.
+    // Set before SetUp: how long the server's writes wait for another writer before they fail
+    // as busy, and whether the server opens the database read-only.
     int m_busyTimeoutMs = 10000;
+    bool m_readOnlyServer = false;
 
 private:
     QTemporaryDir m_dir;
     mutable std::mutex m_logMutex;
     QStringList m_log;
     std::unique_ptr<Database> m_database;
+    std::unique_ptr<Database> m_serverDatabase;
     std::unique_ptr<Server> m_server;
     std::thread m_thread;
     std::atomic<bool> m_finished{false};

@@ -1,0 +1,81 @@
+// Database failures reach the user as Portuguese text; the driver's own words go to the log.
+
+#include "serverfixture.h"
+
+#include "server/dberror.h"
+#include "server/sqlstatement.h"
+
+namespace vnd::server::test
+{
+namespace
+{
+
+data::ChangeSet newTable(const ServerFixture &f)
+{
+    data::ChangeSet cs = changeSetFor(f.packet(QStringLiteral("getTabGeral"), {}));
+    cs.changes.push_back(insert({"009", "NOVA"}));
+    return cs;
+}
+
+class ReadOnlyTest : public ServerFixture
+{
+protected:
+    void SetUp() override
+    {
+        m_readOnlyServer = true;
+        ServerFixture::SetUp();
+    }
+};
+
+TEST_F(ReadOnlyTest, WritesAreRefusedInPortuguese)
+{
+    EXPECT_EQ(call(QStringLiteral("getTabGeral"), {}).status, 200);
+    const Answer a = call(QStringLiteral("setTabGeral"), {newTable(*this)});
+    EXPECT_EQ(a.status, 500);
+    EXPECT_EQ(a.reply.errorMessage.toStdString(), "O banco de dados está somente para leitura.");
+    EXPECT_EQ(log().filter(QStringLiteral("readonly database")).size(), 1)
+        << log().join(u'\n').toStdString();
+}
+
+class BusyTest : public ServerFixture
+{
+protected:
+    void SetUp() override
+    {
+        m_busyTimeoutMs = 200;
+        ServerFixture::SetUp();
+    }
+};
+
+TEST_F(BusyTest, AnotherWriterHoldingTheLockGives503AndRetryAfter)
+{
+    {
+        // Another program writing: it holds the write lock past the server's patience.
+        const Database other(QStringLiteral("sqlite:") + dbPath());
+        SqlStatement(other.connection(), QStringLiteral("BEGIN IMMEDIATE")).exec();
+        const Answer a = call(QStringLiteral("setTabGeral"), {newTable(*this)});
+        SqlStatement(other.connection(), QStringLiteral("ROLLBACK")).exec();
+        EXPECT_EQ(a.status, 503);
+        EXPECT_EQ(a.reply.errorMessage.toStdString(),
+                  "Banco de dados ocupado; tente novamente em instantes.");
+        EXPECT_EQ(a.retryAfter, "2");
+        EXPECT_EQ(log().filter(QStringLiteral("database is locked")).size(), 1)
+            << log().join(u'\n').toStdString();
+    }
+    EXPECT_EQ(call(QStringLiteral("setTabGeral"), {newTable(*this)}).status, 200);
+}
+
+TEST(DbErrors, AFullDiskIsToldInPortuguese)
+{
+    const ServiceError e =
+        DbError::fromSqlError(QSqlError(QStringLiteral("Unable to fetch row"),
+                                        QStringLiteral("database or disk is full"),
+                                        QSqlError::StatementError, QStringLiteral("13")))
+            .toServiceError();
+    EXPECT_EQ(e.status(), 500);
+    EXPECT_EQ(e.message().toStdString(), "Não há espaço em disco para gravar.");
+    EXPECT_TRUE(e.detail().contains(QStringLiteral("disk is full")));
+}
+
+} // namespace
+} // namespace vnd::server::test
