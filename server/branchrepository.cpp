@@ -17,7 +17,7 @@ const TableSpec &linkSpec()
     static const TableSpec def{
         QStringLiteral("TABEPRECFILI"),
         {{QStringLiteral("CDFILIAL"), Storage::Text, 4, true, true, CodeForm::Digits},
-         {QStringLiteral("CDTABEPREC"), Storage::Text, 3, false, true, CodeForm::Digits}}};
+         tableCodeColumn(false)}};
     return def;
 }
 

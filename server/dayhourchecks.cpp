@@ -96,17 +96,19 @@ QString dayHourRuleFault(const StoredRule &r, const RuleContext &ctx, bool inser
     const QString geralFault = modalityFault(r.value, basePrice(ctx.vrItem, ctx.vrItemCl), terms);
     if (geral && !geralFault.isEmpty())
         return geralFault;
-    if (r.modDlv == QLatin1String("S")) {
-        if (ctx.vrItemDlv.isNull())
-            return message("PRECDLV_ZERO");
-        const QString f = modalityFault(r.valueDlv, basePrice(ctx.vrItemDlv, ctx.vrItemCl), terms);
-        if (!f.isEmpty())
-            return f;
-    }
-    if (r.modCmd == QLatin1String("S")) {
-        if (ctx.vrItemCmd.isNull())
-            return message("PRECCMD_ZERO");
-        const QString f = modalityFault(r.valueCmd, basePrice(ctx.vrItemCmd, ctx.vrItemCl), terms);
+    // Delivery and comanda need the item's own price of that modality first.
+    const struct {
+        const QString &flag;
+        const QVariant &itemPrice, &value;
+        const char *noPrice;
+    } others[] = {{r.modDlv, ctx.vrItemDlv, r.valueDlv, "PRECDLV_ZERO"},
+                  {r.modCmd, ctx.vrItemCmd, r.valueCmd, "PRECCMD_ZERO"}};
+    for (const auto &m : others) {
+        if (m.flag != QLatin1String("S"))
+            continue;
+        if (m.itemPrice.isNull())
+            return message(m.noPrice);
+        const QString f = modalityFault(m.value, basePrice(m.itemPrice, ctx.vrItemCl), terms);
         if (!f.isEmpty())
             return f;
     }

@@ -35,11 +35,11 @@ const TableSpec &ruleSpec()
     };
     static const TableSpec def{
         QStringLiteral("ITEMPRECODIA"),
-        {text("CDTABEPREC", 3, true, CodeForm::Digits), date("DTINIVGPREC", true, true),
-         text("CDPRPAITABPR", 10, true), text("CDPRODUTO", 10, true), checked("NRDIASEMANPR", true),
-         checked("IDPERVALORPR", false), checked("IDDESCACREPR", false),
-         checked("HRINIPRECDIA", true), checked("HRFINPRECDIA", true), real("VRPRECODIA"),
-         date("DTINIVALPREC", true, false), date("DTFINVALPREC", false, false),
+        {tableCodeColumn(true), date("DTINIVGPREC", true, true), text("CDPRPAITABPR", 10, true),
+         text("CDPRODUTO", 10, true), checked("NRDIASEMANPR", true), checked("IDPERVALORPR", false),
+         checked("IDDESCACREPR", false), checked("HRINIPRECDIA", true),
+         checked("HRFINPRECDIA", true), real("VRPRECODIA"), date("DTINIVALPREC", true, false),
+         date("DTFINVALPREC", false, false),
          Column{QStringLiteral("CDTIPOCONSPD"), Storage::Text, 2, true, false,
                 CodeForm::DigitsOrAll},
          checked("IDVISUACUPOM", false), checked("IDTPMODCMD", false), checked("IDTPMODDLV", false),

@@ -17,23 +17,22 @@ namespace
 
 const TableSpec &itemSpec()
 {
-    static const TableSpec def{
-        QStringLiteral("ITEMPRECO"),
-        {{QStringLiteral("CDTABEPREC"), Storage::Text, 3, true, true, CodeForm::Digits},
-         {QStringLiteral("DTINIVGPREC"), Storage::Date, 0, true, true},
-         {QStringLiteral("CDPRODUTO"), Storage::Text, 10, true, true},
-         {QStringLiteral("CDPRPAITABPR"), Storage::Text, 10, true, true},
-         {QStringLiteral("VRPRECITEM"), Storage::Float, 0, false, false},
-         {QStringLiteral("VRPRECITEMCMD"), Storage::Float, 0, false, false},
-         {QStringLiteral("VRPRECITEMDLV"), Storage::Float, 0, false, false},
-         {QStringLiteral("VRPRECITEMCL"), Storage::Float, 0, false, false},
-         {QStringLiteral("IDPRECVARIA"), Storage::Text, 1, false, false},
-         {QStringLiteral("VRPRESUGITEM"), Storage::Float, 0, false, false},
-         {QStringLiteral("VRCUSTITEM"), Storage::Float, 0, false, false},
-         {QStringLiteral("VRMKUPITEM"), Storage::Float, 0, false, false},
-         {QStringLiteral("IDPRODPROMOC"), Storage::Text, 1, false, false},
-         {QStringLiteral("HRINIVENPROD"), Storage::Text, 4, false, false},
-         {QStringLiteral("HRFIMVENPROD"), Storage::Text, 4, false, false}}};
+    static const TableSpec def{QStringLiteral("ITEMPRECO"),
+                               {tableCodeColumn(true),
+                                {QStringLiteral("DTINIVGPREC"), Storage::Date, 0, true, true},
+                                {QStringLiteral("CDPRODUTO"), Storage::Text, 10, true, true},
+                                {QStringLiteral("CDPRPAITABPR"), Storage::Text, 10, true, true},
+                                {QStringLiteral("VRPRECITEM"), Storage::Float, 0, false, false},
+                                {QStringLiteral("VRPRECITEMCMD"), Storage::Float, 0, false, false},
+                                {QStringLiteral("VRPRECITEMDLV"), Storage::Float, 0, false, false},
+                                {QStringLiteral("VRPRECITEMCL"), Storage::Float, 0, false, false},
+                                {QStringLiteral("IDPRECVARIA"), Storage::Text, 1, false, false},
+                                {QStringLiteral("VRPRESUGITEM"), Storage::Float, 0, false, false},
+                                {QStringLiteral("VRCUSTITEM"), Storage::Float, 0, false, false},
+                                {QStringLiteral("VRMKUPITEM"), Storage::Float, 0, false, false},
+                                {QStringLiteral("IDPRODPROMOC"), Storage::Text, 1, false, false},
+                                {QStringLiteral("HRINIVENPROD"), Storage::Text, 4, false, false},
+                                {QStringLiteral("HRFIMVENPROD"), Storage::Text, 4, false, false}}};
     return def;
 }
 
@@ -78,7 +77,7 @@ data::DataPacket ItemPriceRepository::items(const QString &table, QDate start, i
     packet.fields = datasets::itemPreco();
     const QVariant tableValue(table);
     const QVariant startValue(QDateTime(start, QTime(0, 0)));
-    auto real = [&q](int i) { return q.value(i).isNull() ? QVariant() : q.value(i).toDouble(); };
+    auto real = [&q](int i) { return storedReal(q.value(i)); };
     auto text = [&q](int i) { return q.value(i).isNull() ? QVariant() : q.value(i).toString(); };
     while (q.next()) {
         const QVariant code = q.value(1).toString();

@@ -17,21 +17,19 @@ const TableSpec &tableSpec()
 {
     static const TableSpec def{
         QStringLiteral("TABEPRECGER"),
-        {{QStringLiteral("CDTABEPREC"), Storage::Text, 3, true, true, CodeForm::Digits},
-         {QStringLiteral("NMTABEPREC"), Storage::Text, 20, false, true}}};
+        {tableCodeColumn(true), {QStringLiteral("NMTABEPREC"), Storage::Text, 20, false, true}}};
     return def;
 }
 
 const TableSpec &periodSpec()
 {
-    static const TableSpec def{
-        QStringLiteral("TABEVEND"),
-        {{QStringLiteral("CDTABEPREC"), Storage::Text, 3, true, true, CodeForm::Digits},
-         {QStringLiteral("DTINIVGPREC"), Storage::Date, 0, true, true},
-         {QStringLiteral("DTFINVGPREC"), Storage::Date, 0, false, true},
-         {QStringLiteral("VRREAJUSTE"), Storage::Float, 0, false, false},
-         {QStringLiteral("DTREAJUSTE"), Storage::Date, 0, false, false},
-         {QStringLiteral("IDSITVGPREC"), Storage::Text, 1, false, false}}};
+    static const TableSpec def{QStringLiteral("TABEVEND"),
+                               {tableCodeColumn(true),
+                                {QStringLiteral("DTINIVGPREC"), Storage::Date, 0, true, true},
+                                {QStringLiteral("DTFINVGPREC"), Storage::Date, 0, false, true},
+                                {QStringLiteral("VRREAJUSTE"), Storage::Float, 0, false, false},
+                                {QStringLiteral("DTREAJUSTE"), Storage::Date, 0, false, false},
+                                {QStringLiteral("IDSITVGPREC"), Storage::Text, 1, false, false}}};
     return def;
 }
 

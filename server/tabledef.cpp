@@ -21,6 +21,11 @@ const Column *TableSpec::column(QStringView name) const
     return nullptr;
 }
 
+Column tableCodeColumn(bool key)
+{
+    return {QStringLiteral("CDTABEPREC"), Storage::Text, 3, key, true, CodeForm::Digits};
+}
+
 namespace
 {
 

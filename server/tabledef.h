@@ -27,6 +27,9 @@ struct Column {
     CodeForm code = CodeForm::None;
 };
 
+// CDTABEPREC, three digits, in every table that names a price table.
+Column tableCodeColumn(bool key);
+
 struct TableSpec {
     QString table;
     std::vector<Column> columns;
