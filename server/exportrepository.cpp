@@ -32,6 +32,9 @@ QString copyStatement(const QSqlDatabase &db, const QString &table, const QStrin
     QStringList columns, selected;
     for (int i = 0; i < record.count(); ++i) {
         const QString name = record.fieldName(i);
+        // The database computes it from the consumer type; PostgreSQL lists it.
+        if (name.compare(u"CDTIPOCONSREF", Qt::CaseInsensitive) == 0)
+            continue;
         columns << name;
         selected << (name.compare(u"CDTABEPREC", Qt::CaseInsensitive) == 0 ? QStringLiteral("?")
                                                                            : name);

@@ -4,6 +4,7 @@
 #include "server/arguments.h"
 #include "server/errors.h"
 #include "server/exportrepository.h"
+#include "server/textcheck.h"
 #include "tools/selection/listtext.h"
 
 namespace vnd::server
@@ -13,14 +14,6 @@ using data::ValueArray;
 
 namespace
 {
-
-bool hasControl(const QString &text)
-{
-    for (QChar c : text)
-        if (c.category() == QChar::Other_Control)
-            return true;
-    return false;
-}
 
 ExportRequest exportRequest(const Arguments &a)
 {
@@ -39,9 +32,13 @@ ExportRequest exportRequest(const Arguments &a)
     r.allProducts = mode == u"T";
     if (!r.allProducts)
         r.products = *codes;
-    if (hasControl(r.destination) || hasControl(r.origin) || hasControl(r.name))
+    if (hasControlCharacter(r.destination) || hasControlCharacter(r.origin) ||
+        hasControlCharacter(r.name))
         throw ServiceError::rule(
             QStringLiteral("Código ou nome de tabela com caracteres inválidos."));
+    // The window pads digits; anything else would never be found by it again.
+    if (!normalisedCode(r.destination, 3, false))
+        throw ServiceError::rule(QStringLiteral("Tabela destino deve conter apenas dígitos."));
     if (r.destination.size() > 3)
         throw ServiceError::rule(QStringLiteral("Tabela destino deve ter no máximo 3 caracteres."));
     if (r.name.size() > 20)

@@ -185,6 +185,8 @@ TEST_F(ExportTest, RefusalsAnswerTheWindowsTextsAndWriteNothing)
         {{"050", "NOVA", "001", 7, "T"}, 400, nullptr},
         {{"050", "NOVA", "001", ""}, 400, nullptr},
         {{"050", "NO\nVA", "001", "", "T"}, 422, nullptr},
+        {{"050", "NO\u202eVA", "001", "", "T"}, 422, nullptr},
+        {{"abc", "NOVA", "001", "", "T"}, 422, nullptr},
         {{"050", "NOME COM MAIS DE VINTE", "001", "", "T"}, 422, nullptr},
     };
     for (const auto &c : cases) {
