@@ -6,6 +6,8 @@
 
 #include <httplib.h>
 
+#include <QRegularExpression>
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -160,6 +162,10 @@ TEST_F(ProtocolTest, BodiesOverTheLimitOrWithoutLengthAreRefused)
         EXPECT_NE(answer.find(c.code), std::string::npos) << c.name;
     }
     EXPECT_EQ(call(QStringLiteral("getTabGeral"), {}).status, 200);
+    // Refused before any method ran, each still has its line in the log.
+    const QRegularExpression refused(QStringLiteral("^\\S+ \\d+ ms (400|411|413|415) "));
+    EXPECT_EQ(log().filter(refused).size(), qsizetype(std::size(cases)))
+        << log().join(u'\n').toStdString();
 }
 
 TEST_F(ProtocolTest, AnswersAreNeverCompressed)
