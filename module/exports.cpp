@@ -4,6 +4,7 @@
 #include "pricetable/frmtabgeral.h"
 #include "pricetable/tabgeralstate.h"
 #include "tools/export/importatabelastate.h"
+#include "tools/promotion/cadautpromocaostate.h"
 
 #include <QAction>
 
@@ -12,6 +13,11 @@
 VND_EXPORT void CriaImportaTabela()
 {
     vnd::guarded([] { vnd::exporttable::criaImportaTabela(); });
+}
+
+VND_EXPORT void CriaCadAutPromocao()
+{
+    vnd::guarded([] { vnd::promotion::criaCadAutPromocao(); });
 }
 
 namespace
@@ -26,6 +32,7 @@ void connectToolButtons()
         return;
     w->setProperty("vndToolsConnected", true);
     QObject::connect(w->sbtImport, &QAction::triggered, w, [] { CriaImportaTabela(); });
+    QObject::connect(w->sbtProdPro, &QAction::triggered, w, [] { CriaCadAutPromocao(); });
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "server/dayhourservice.h"
 #include "server/exportservice.h"
 #include "server/itempriceservice.h"
+#include "server/promotionservice.h"
 #include "server/tableservice.h"
 
 namespace vnd::server
@@ -16,6 +17,7 @@ void addAllMethods(Dispatcher &dispatcher, const Database &database)
     addItemPriceMethods(dispatcher, database);
     addDayHourMethods(dispatcher, database);
     addExportMethods(dispatcher, database);
+    addPromotionMethods(dispatcher, database);
 }
 
 } // namespace vnd::server
