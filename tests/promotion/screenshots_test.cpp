@@ -41,6 +41,8 @@ TEST_F(PromotionFixture, RendersTheWindowEmptyWithAListWithARangeAndWithThePicke
         d.accept();
     });
     click(form().grbProd->btnListaProd);
+    form().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form()));
     click(form().rdgPromocaoItens->button(1));
     click(form().chbPrefixo);
     type(form().edtPrefixo, QStringLiteral("PROMO "));
