@@ -76,18 +76,12 @@ qint64 PromotionRepository::setPromotion(const QString &flag, const Selection &s
 {
     UnitOfWork work(m_database);
     qint64 changed = 0;
-    for (const Condition &c :
-         selectionConditions(selection, QStringLiteral("CDPRODUTO"), m_database.dialect())) {
-        SqlStatement q(work.db(),
-                       QStringLiteral("UPDATE ITEMPRECO SET IDPRODPROMOC = ? WHERE CDTABEPREC = ? "
-                                      "AND DTINIVGPREC = ? AND CDPRPAITABPR = CDPRODUTO AND "
-                                      "(IDPRODPROMOC IS NULL OR IDPRODPROMOC <> ?) AND %1")
-                           .arg(c.sql));
-        q.bind(flag).bind(table).bind(iso(start)).bind(flag);
-        for (const QVariant &v : c.values)
-            q.bind(v);
-        changed += q.exec().rowsAffected();
-    }
+    forEachSelected(work.db(), m_database.dialect(), selection,
+                    QStringLiteral("UPDATE ITEMPRECO SET IDPRODPROMOC = ? WHERE CDTABEPREC = ? "
+                                   "AND DTINIVGPREC = ? AND CDPRPAITABPR = CDPRODUTO AND "
+                                   "(IDPRODPROMOC IS NULL OR IDPRODPROMOC <> ?) AND %1"),
+                    {flag, table, iso(start), flag}, {},
+                    [&changed](SqlStatement &q) { changed += q.rowsAffected(); });
     work.commit();
     return changed;
 }
@@ -96,23 +90,17 @@ qint64 PromotionRepository::addPrefix(const QString &prefix, const Selection &se
 {
     UnitOfWork work(m_database);
     const int n = lengthOf(prefix);
-    const std::vector<Condition> conditions =
-        selectionConditions(selection, QStringLiteral("CDPRODUTO"), m_database.dialect());
 
     // A cut name could not be restored by removing the prefix: refuse before any change.
     QString tooLong;
-    for (const Condition &c : conditions) {
-        SqlStatement q(work.db(), QStringLiteral("SELECT MIN(CDARVPROD) FROM PRODUTO WHERE ") +
-                                      namesWhere(false).arg(c.sql) +
-                                      QStringLiteral(" AND length(NMPRODUTO) > ?"));
-        q.bind(n).bind(prefix);
-        for (const QVariant &v : c.values)
-            q.bind(v);
-        q.bind(kNameWidth - n).exec();
-        if (q.next() && !q.value(0).isNull() &&
-            (tooLong.isEmpty() || q.value(0).toString() < tooLong))
-            tooLong = q.value(0).toString();
-    }
+    forEachSelected(work.db(), m_database.dialect(), selection,
+                    QStringLiteral("SELECT MIN(CDARVPROD) FROM PRODUTO WHERE ") +
+                        namesWhere(false) + QStringLiteral(" AND length(NMPRODUTO) > ?"),
+                    {n, prefix}, {kNameWidth - n}, [&tooLong](SqlStatement &q) {
+                        if (q.next() && !q.value(0).isNull() &&
+                            (tooLong.isEmpty() || q.value(0).toString() < tooLong))
+                            tooLong = q.value(0).toString();
+                    });
     if (!tooLong.isEmpty())
         throw ServiceError::rule(
             QStringLiteral("O nome do produto %1 passaria de %2 caracteres com o prefixo. "
@@ -121,15 +109,10 @@ qint64 PromotionRepository::addPrefix(const QString &prefix, const Selection &se
                 .arg(kNameWidth));
 
     qint64 changed = 0;
-    for (const Condition &c : conditions) {
-        SqlStatement q(work.db(), QStringLiteral("UPDATE PRODUTO SET NMPRODUTO = ? || NMPRODUTO "
-                                                 "WHERE ") +
-                                      namesWhere(false).arg(c.sql));
-        q.bind(prefix).bind(n).bind(prefix);
-        for (const QVariant &v : c.values)
-            q.bind(v);
-        changed += q.exec().rowsAffected();
-    }
+    forEachSelected(
+        work.db(), m_database.dialect(), selection,
+        QStringLiteral("UPDATE PRODUTO SET NMPRODUTO = ? || NMPRODUTO WHERE ") + namesWhere(false),
+        {prefix, n, prefix}, {}, [&changed](SqlStatement &q) { changed += q.rowsAffected(); });
     work.commit();
     return changed;
 }
@@ -139,18 +122,11 @@ qint64 PromotionRepository::removePrefix(const QString &prefix, const Selection 
     UnitOfWork work(m_database);
     const int n = lengthOf(prefix);
     qint64 changed = 0;
-    for (const Condition &c :
-         selectionConditions(selection, QStringLiteral("CDPRODUTO"), m_database.dialect())) {
-        SqlStatement q(work.db(), QStringLiteral("UPDATE PRODUTO SET NMPRODUTO = "
-                                                 "substr(NMPRODUTO, ?) WHERE ") +
-                                      namesWhere(true).arg(c.sql) +
-                                      QStringLiteral(" AND length(NMPRODUTO) > ?"));
-        q.bind(n + 1).bind(n).bind(prefix);
-        for (const QVariant &v : c.values)
-            q.bind(v);
-        q.bind(n);
-        changed += q.exec().rowsAffected();
-    }
+    forEachSelected(work.db(), m_database.dialect(), selection,
+                    QStringLiteral("UPDATE PRODUTO SET NMPRODUTO = substr(NMPRODUTO, ?) WHERE ") +
+                        namesWhere(true) + QStringLiteral(" AND length(NMPRODUTO) > ?"),
+                    {n + 1, n, prefix}, {n},
+                    [&changed](SqlStatement &q) { changed += q.rowsAffected(); });
     work.commit();
     return changed;
 }

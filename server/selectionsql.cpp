@@ -1,6 +1,7 @@
 #include "server/selectionsql.h"
 
 #include "server/errors.h"
+#include "server/sqlstatement.h"
 
 #include <QSet>
 
@@ -78,6 +79,21 @@ std::vector<Condition> selectionConditions(const Selection &selection, const QSt
         out.push_back(std::move(c));
     }
     return out;
+}
+
+void forEachSelected(const QSqlDatabase &db, Dialect dialect, const Selection &selection,
+                     const QString &sql, const QVariantList &before, const QVariantList &after,
+                     const std::function<void(SqlStatement &)> &ran)
+{
+    for (const Condition &c :
+         selectionConditions(selection, QStringLiteral("CDPRODUTO"), dialect)) {
+        SqlStatement q(db, sql.arg(c.sql));
+        for (const QVariantList *values : {&before, &c.values, &after})
+            for (const QVariant &v : *values)
+                q.bind(v);
+        q.exec();
+        ran(q);
+    }
 }
 
 } // namespace vnd::server

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QVariantList>
 
+#include <functional>
 #include <vector>
 
 namespace vnd::server
@@ -33,5 +34,14 @@ struct Condition {
 // chunk of a list (a list may hold more codes than a statement takes values).
 std::vector<Condition> selectionConditions(const Selection &selection, const QString &productColumn,
                                            Dialect dialect);
+
+class SqlStatement;
+
+// Runs the statement (its %1 the condition on CDPRODUTO) once per condition of the selection,
+// with the values before, the condition's and the values after bound in that order; each run
+// is handed to `ran`.
+void forEachSelected(const QSqlDatabase &db, Dialect dialect, const Selection &selection,
+                     const QString &sql, const QVariantList &before, const QVariantList &after,
+                     const std::function<void(SqlStatement &)> &ran);
 
 } // namespace vnd::server

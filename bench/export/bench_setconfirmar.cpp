@@ -22,17 +22,6 @@ namespace
 const int kProducts = 100000;
 const int kRounds = 4;
 
-bool exec(sqlite3 *db, const char *sql)
-{
-    char *error = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-        std::fprintf(stderr, "%s: %s\n", sql, error ? error : "?");
-        sqlite3_free(error);
-        return false;
-    }
-    return true;
-}
-
 // The origin: table 900 with the current period of table 001, its prices and rules.
 bool makeOrigin(sqlite3 *db, const QDate &start)
 {
@@ -56,7 +45,7 @@ bool makeOrigin(sqlite3 *db, const QDate &start)
         " IDTPMODGERAL, VRPRECODIACMD, VRPRECODIADLV FROM ITEMPRECODIA"
         " WHERE CDTABEPREC = '001' AND DTINIVGPREC = '" +
         s + "';COMMIT;";
-    return exec(db, sql.constData());
+    return execSql(db, sql.constData());
 }
 
 // What setConfirmar stores, as bare statements: the table, its period, prices and rules.
@@ -84,7 +73,7 @@ bool bareCopy(sqlite3 *db, const char *dest)
         " IDVISUACUPOM, IDTPMODCMD, IDTPMODDLV, IDTPMODGERAL, VRPRECODIACMD, VRPRECODIADLV"
         " FROM ITEMPRECODIA WHERE CDTABEPREC = '900';"
         "COMMIT;";
-    return exec(db, sql.constData());
+    return execSql(db, sql.constData());
 }
 
 } // namespace
@@ -100,7 +89,7 @@ int main(int argc, char **argv)
     sqlite3_open(server.dbPath().toUtf8().constData(), &db);
     sqlite3_busy_timeout(db, 10000);
     // The server's own connection settings.
-    if (!exec(db, "PRAGMA foreign_keys = ON; PRAGMA synchronous = NORMAL") ||
+    if (!execSql(db, "PRAGMA foreign_keys = ON; PRAGMA synchronous = NORMAL") ||
         !makeOrigin(db, server.currentStart()))
         return 1;
     sqlite3_stmt *count = nullptr;

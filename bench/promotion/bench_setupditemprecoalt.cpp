@@ -21,18 +21,7 @@ namespace
 {
 
 const int kProducts = 100000;
-const int kRounds = 4;
-
-bool exec(sqlite3 *db, const char *sql)
-{
-    char *error = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-        std::fprintf(stderr, "%s: %s\n", sql, error ? error : "?");
-        sqlite3_free(error);
-        return false;
-    }
-    return true;
-}
+const int kRounds = 12;
 
 // The products' own rows of table 001 in the period, all given the flag, in one transaction.
 bool bareUpdate(sqlite3 *db, const QByteArray &start, const char *flag)
@@ -40,7 +29,7 @@ bool bareUpdate(sqlite3 *db, const QByteArray &start, const char *flag)
     const QByteArray sql = "BEGIN IMMEDIATE; UPDATE ITEMPRECO SET IDPRODPROMOC = '" +
                            QByteArray(flag) + "' WHERE CDTABEPREC = '001' AND DTINIVGPREC = '" +
                            start + "' AND CDPRPAITABPR = CDPRODUTO; COMMIT;";
-    return exec(db, sql.constData());
+    return execSql(db, sql.constData());
 }
 
 } // namespace
@@ -57,7 +46,7 @@ int main(int argc, char **argv)
     sqlite3_open(server.dbPath().toUtf8().constData(), &db);
     sqlite3_busy_timeout(db, 10000);
     // The server's own connection settings; every row starts off promotion.
-    if (!exec(db, "PRAGMA foreign_keys = ON; PRAGMA synchronous = NORMAL") ||
+    if (!execSql(db, "PRAGMA foreign_keys = ON; PRAGMA synchronous = NORMAL") ||
         !bareUpdate(db, start, "N"))
         return 1;
     const qint64 rows = sqlite3_changes(db);

@@ -5,8 +5,10 @@
 #include "server/syntheticdata.h"
 
 #include <httplib.h>
+#include <sqlite3.h>
 
 #include <chrono>
+#include <cstdio>
 
 namespace vnd::server::bench
 {
@@ -56,6 +58,17 @@ int BenchClient::call(const QString &method, const data::ValueArray &args, data:
         return 0;
     reply = data::decodeReply(QByteArray::fromStdString(res->body), data::Encoding::Cbor);
     return res->status;
+}
+
+bool execSql(sqlite3 *db, const char *sql)
+{
+    char *error = nullptr;
+    if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
+        std::fprintf(stderr, "%s: %s\n", sql, error ? error : "?");
+        sqlite3_free(error);
+        return false;
+    }
+    return true;
 }
 
 } // namespace vnd::server::bench

@@ -17,6 +17,7 @@ namespace httplib
 {
 class Client;
 }
+struct sqlite3;
 
 namespace vnd::server::bench
 {
@@ -53,5 +54,8 @@ public:
 private:
     std::unique_ptr<httplib::Client> m_client;
 };
+
+// Runs SQL on a raw connection, as a benchmark's bare baseline does; a failure is printed.
+bool execSql(sqlite3 *db, const char *sql);
 
 } // namespace vnd::server::bench
