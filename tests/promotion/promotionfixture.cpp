@@ -103,18 +103,17 @@ void PromotionFixture::pick(const QStringList &names)
     EXPECT_TRUE(QTest::qWaitForWindowActive(m_form));
 }
 
-QString PromotionFixture::product(const char *name) const
-{
-    return scalar(QStringLiteral("SELECT CDPRODUTO FROM PRODUTO WHERE NMPRODUTO = ?"),
-                  {QString::fromUtf8(name)})
-        .toString();
-}
-
 QString PromotionFixture::flag(const QString &product) const
 {
     return scalar(QStringLiteral("SELECT IDPRODPROMOC FROM ITEMPRECO WHERE CDTABEPREC = '001' "
                                  "AND DTINIVGPREC = ? AND CDPRODUTO = ? AND CDPRPAITABPR = ?"),
                   {m_start.toString(Qt::ISODate), product, product})
+        .toString();
+}
+
+QString PromotionFixture::tree(const QString &product) const
+{
+    return scalar(QStringLiteral("SELECT CDARVPROD FROM PRODUTO WHERE CDPRODUTO = ?"), {product})
         .toString();
 }
 

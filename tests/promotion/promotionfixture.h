@@ -33,14 +33,13 @@ public:
     // Marks the named products in the list picker and confirms it.
     void pick(const QStringList &names);
 
-    // Of table 001 in the current period: a product's code by name, the promotion flag of its
-    // own row, its name now.
-    QString product(const char *name) const;
+    // Of table 001 in the current period: the promotion flag of a product's own row, its name.
     QString flag(const QString &product) const;
     QString name(const QString &product) const;
     // Own rows of the period with the flag.
     int flagged(const char *flag) const;
     void setFlag(const QString &product, const char *flag) const;
+    QString tree(const QString &product) const;
     // The first n products of the period, by tree code: their codes and names.
     QList<std::pair<QString, QString>> priced(int n) const;
 

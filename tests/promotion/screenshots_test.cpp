@@ -50,11 +50,8 @@ TEST_F(PromotionFixture, RendersTheWindowEmptyWithAListWithARangeAndWithThePicke
 
     const auto products = priced(2);
     click(form().grbProd->rbtIntervalo);
-    for (int i = 0; i < 2; ++i)
-        typeCode(i ? form().grbProd->medProdFim : form().grbProd->medProdIni,
-                 scalar(QStringLiteral("SELECT CDARVPROD FROM PRODUTO WHERE CDPRODUTO = ?"),
-                        {products[i].first})
-                     .toString());
+    typeCode(form().grbProd->medProdIni, tree(products[0].first));
+    typeCode(form().grbProd->medProdFim, tree(products[1].first));
     shoot(&form(), "promocao-intervalo.png");
     EXPECT_TRUE(ui().errors().isEmpty()) << ui().lastError().toStdString();
 }

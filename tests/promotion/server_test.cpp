@@ -1,6 +1,6 @@
 // The promotion window's server methods: the products of a period and a tree code among them,
-// the promotion flag for all products, a list and a range, the name prefix, and the refusals,
-// which leave everything as it was.
+// the promotion flag for all products, a list and a range, the name prefix, and refusals that
+// leave everything as it was.
 
 #include "printers.h"
 #include "server/sqlstatement.h"
@@ -16,11 +16,6 @@ namespace
 
 using Map = std::map<QString, QString>;
 
-QString u(const char *s)
-{
-    return QString::fromUtf8(s);
-}
-
 class PromotionServer : public ServerFixture
 {
 protected:
@@ -30,124 +25,84 @@ protected:
         if (HasFatalFailure())
             return;
         start = currentPeriodStart(packet(QStringLiteral("getVigenciaTab"), {"001"}), today());
-        ASSERT_TRUE(start.isValid());
+        offered = packet(QStringLiteral("GetAutItemPreco"), {"001", start});
+        ASSERT_GT(offered.rows.size(), 8u);
     }
-
-    // Every value of the query's second column by its first.
-    Map mapOf(const QString &sql, const QVariantList &values = {}) const
+    // The query's second column by its first.
+    Map mapOf(const char *sql) const
     {
-        SqlRows rows = this->rows(sql, values);
+        SqlStatement q(database().connection(), QString::fromLatin1(sql));
+        if (QString::fromLatin1(sql).contains(u'?'))
+            q.bind(start.toString(Qt::ISODate));
+        q.exec();
         Map out;
-        for (const QVariantList &r : rows)
-            out[r[0].toString()] = r[1].toString();
+        while (q.next())
+            out[q.value(0).toString()] = q.value(1).toString();
         return out;
     }
-    using SqlRows = std::vector<QVariantList>;
-    SqlRows rows(const QString &sql, const QVariantList &values) const;
-
-    // Flags of the products' own rows in the period of 001, by product.
+    // Flags of the products' own rows in the period of 001; of every other row.
     Map ownFlags() const
     {
-        return mapOf(QStringLiteral("SELECT CDPRODUTO, IDPRODPROMOC FROM ITEMPRECO WHERE "
-                                    "CDTABEPREC = '001' AND DTINIVGPREC = ? AND "
-                                    "CDPRODUTO = CDPRPAITABPR"),
-                     {start.toString(Qt::ISODate)});
+        return mapOf("SELECT CDPRODUTO, IDPRODPROMOC FROM ITEMPRECO WHERE CDTABEPREC = '001' "
+                     "AND DTINIVGPREC = ? AND CDPRODUTO = CDPRPAITABPR");
     }
-    // Every other item price row's flag.
     Map otherFlags() const
     {
-        return mapOf(QStringLiteral("SELECT CDTABEPREC || DTINIVGPREC || CDPRODUTO || "
-                                    "CDPRPAITABPR, IDPRODPROMOC FROM ITEMPRECO WHERE NOT "
-                                    "(CDTABEPREC = '001' AND DTINIVGPREC = ? AND "
-                                    "CDPRODUTO = CDPRPAITABPR)"),
-                     {start.toString(Qt::ISODate)});
+        return mapOf("SELECT CDTABEPREC || DTINIVGPREC || CDPRODUTO || CDPRPAITABPR, "
+                     "IDPRODPROMOC FROM ITEMPRECO WHERE NOT (CDTABEPREC = '001' AND "
+                     "DTINIVGPREC = ? AND CDPRODUTO = CDPRPAITABPR)");
     }
-    Map names() const { return mapOf(QStringLiteral("SELECT CDPRODUTO, NMPRODUTO FROM PRODUTO")); }
-    QString tree(const QString &product) const
-    {
-        return scalar(QStringLiteral("SELECT CDARVPROD FROM PRODUTO WHERE CDPRODUTO = ?"),
-                      {product})
-            .toString();
-    }
+    Map names() const { return mapOf("SELECT CDPRODUTO, NMPRODUTO FROM PRODUTO"); }
+    QString code(size_t row, int field = 1) const { return offered.rows[row][field].toString(); }
     Answer flag(const char *flag, const QString &from, const QString &to,
-                const data::Value &products, bool listMode, const char *all = "")
+                const data::Value &products, const char *all = "")
     {
         return call(QStringLiteral("SetUpdItemPrecoAlt"),
-                    {flag, from, to, "", all, products, listMode, "001", start});
+                    {flag, from, to, "", all, products, !products.isNull(), "001", start});
     }
-    static data::DataPacket chosen(const QStringList &codes)
+    qint64 changed(const Answer &a) const
     {
-        data::DataPacket p;
-        p.fields = {{QStringLiteral("IDMARCADO"), data::FieldType::String, 1},
-                    {QStringLiteral("CDPRODUTO"), data::FieldType::String, 10}};
-        for (const QString &c : codes)
-            p.rows.push_back({QVariant(), c});
-        return p;
+        EXPECT_EQ(a.status, 200) << a.reply.errorMessage.toStdString();
+        return a.reply.result.toVariant().toLongLong();
     }
 
     QDate start;
+    data::DataPacket offered; // GetAutItemPreco of the period
 };
 
-PromotionServer::SqlRows PromotionServer::rows(const QString &sql, const QVariantList &values) const
+data::DataPacket chosen(const QStringList &codes)
 {
-    SqlStatement q(database().connection(), sql);
-    for (const QVariant &v : values)
-        q.bind(v);
-    q.exec();
-    SqlRows out;
-    while (q.next())
-        out.push_back({q.value(0), q.value(1)});
-    return out;
-}
-
-qint64 count(const Answer &a)
-{
-    EXPECT_EQ(a.status, 200) << a.reply.errorMessage.toStdString();
-    return a.reply.result.toVariant().toLongLong();
+    data::DataPacket p{{{QStringLiteral("CDPRODUTO"), data::FieldType::String, 10}}, {}};
+    for (const QString &c : codes)
+        p.rows.push_back({c});
+    return p;
 }
 
 } // namespace
 
 TEST_F(PromotionServer, ProductsOfThePeriodAndATreeCodeAmongThem)
 {
-    const data::DataPacket p = packet(QStringLiteral("GetAutItemPreco"), {"001", start});
-    const QStringList names{"IDMARCADO", "CDPRODUTO", "CDARVPROD", "NMPRODUTO"};
-    const int sizes[] = {1, 10, 20, 50};
-    ASSERT_EQ(p.fields.size(), 4);
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(p.fields[i].name, names[i]);
-        EXPECT_EQ(p.fields[i].size, sizes[i]);
-    }
-    EXPECT_EQ(p.fields[0].type, data::FieldType::FixedString);
-
+    EXPECT_EQ(offered.fields[0], (data::FieldDef{"IDMARCADO", data::FieldType::FixedString, 1}));
+    EXPECT_EQ(offered.fields[2], (data::FieldDef{"CDARVPROD", data::FieldType::String, 20}));
     // Oracle: the products with a row of their own in the period, sorted here by tree code.
     std::vector<std::pair<QString, QString>> expected; // tree, product
-    for (const auto &[product, flag] : ownFlags())
-        expected.emplace_back(tree(product), product);
+    const Map trees = mapOf("SELECT CDPRODUTO, CDARVPROD FROM PRODUTO");
+    for (const auto &[product, f] : ownFlags())
+        expected.emplace_back(trees.at(product), product);
     std::sort(expected.begin(), expected.end());
-    ASSERT_EQ(p.rows.size(), expected.size());
-    for (size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_TRUE(p.rows[i][0].isNull());
-        EXPECT_EQ(p.rows[i][1].toString(), expected[i].second);
-        EXPECT_EQ(p.rows[i][2].toString(), expected[i].first);
-    }
-    EXPECT_EQ(std::count_if(p.rows.cbegin(), p.rows.cend(),
-                            [](const data::Row &r) { return r[1] == "0000000011"; }),
-              0);
-    // A period without prices, and another table's period.
-    EXPECT_TRUE(
-        packet(QStringLiteral("GetAutItemPreco"), {"003", today().addDays(150)}).rows.empty());
+    ASSERT_EQ(offered.rows.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(std::pair(code(i, 2), code(i)), expected[i]);
+    EXPECT_TRUE(packet(QStringLiteral("GetAutItemPreco"), {"003", today().addDays(150)})
+                    .rows.empty()); // a period without prices
 
     const data::DataPacket found =
-        packet(QStringLiteral("GetProdValid"), {"001", start, p.rows[3][2].toString()});
+        packet(QStringLiteral("GetProdValid"), {"001", start, code(3, 2)});
     ASSERT_EQ(found.rows.size(), 1u);
-    EXPECT_EQ(found.rows[0], (data::Row{p.rows[3][1], p.rows[3][2], p.rows[3][3]}));
-    // The code as typed: a formatted one is not a tree code; an unpriced product is not offered.
-    const QString formatted = p.rows[3][2].toString().insert(1, u'.');
-    EXPECT_TRUE(packet(QStringLiteral("GetProdValid"), {"001", start, formatted}).rows.empty());
-    EXPECT_TRUE(
-        packet(QStringLiteral("GetProdValid"), {"001", start, tree(QStringLiteral("0000000011"))})
-            .rows.empty());
+    EXPECT_EQ(found.rows[0], (data::Row{code(3), code(3, 2), code(3, 3)}));
+    // The code as typed: a formatted one is no tree code; an unpriced product is not offered.
+    for (const QString &other : {code(3, 2).insert(1, u'.'), trees.at("0000000011")})
+        EXPECT_TRUE(packet(QStringLiteral("GetProdValid"), {"001", start, other}).rows.empty());
 }
 
 TEST_F(PromotionServer, FlagForAllAListAndARangeOfTheirOwnRowsOnly)
@@ -156,26 +111,18 @@ TEST_F(PromotionServer, FlagForAllAListAndARangeOfTheirOwnRowsOnly)
     const auto notS = std::count_if(before.cbegin(), before.cend(),
                                     [](const auto &e) { return e.second != u"S"; });
     ASSERT_GT(notS, 0);
-    EXPECT_EQ(count(flag("S", "", "", nullptr, false, "T")), notS);
-    for (const auto &[product, f] : ownFlags())
-        EXPECT_EQ(f, "S") << product.toStdString();
-    EXPECT_EQ(otherFlags(), others); // combo components and other periods and tables
-
-    const data::DataPacket offered = packet(QStringLiteral("GetAutItemPreco"), {"001", start});
-    const QString a = offered.rows[0][1].toString(), b = offered.rows[1][1].toString();
+    EXPECT_EQ(changed(flag("S", "", "", nullptr, "T")), notS);
+    Map expected = before;
+    for (auto &[product, f] : expected)
+        f = QStringLiteral("S");
     // Listed twice, a blank code, and a product without a row: each listed one changes once.
-    EXPECT_EQ(count(flag("N", "", "", chosen({a, b, a, "", "0000000011"}), true)), 2);
-    Map expected = ownFlags();
-    EXPECT_EQ(expected[a], "N");
-    EXPECT_EQ(expected[b], "N");
-
-    // Inclusive range of tree codes: rows 4 to 7.
-    const QString from = offered.rows[4][2].toString(), to = offered.rows[7][2].toString();
-    EXPECT_EQ(count(flag("N", from, to, nullptr, false)), 4);
-    for (int i = 4; i <= 7; ++i)
-        expected[offered.rows[i][1].toString()] = QStringLiteral("N");
+    EXPECT_EQ(changed(flag("N", "", "", chosen({code(0), code(1), code(0), "", "0000000011"}))), 2);
+    // An inclusive range of tree codes: rows 4 to 7.
+    EXPECT_EQ(changed(flag("N", code(4, 2), code(7, 2), nullptr)), 4);
+    for (size_t row : {0, 1, 4, 5, 6, 7})
+        expected[code(row)] = QStringLiteral("N");
     EXPECT_EQ(ownFlags(), expected);
-    EXPECT_EQ(otherFlags(), others);
+    EXPECT_EQ(otherFlags(), others); // combo components, other periods and tables
 }
 
 TEST_F(PromotionServer, FlagRefusalsChangeNothing)
@@ -186,21 +133,21 @@ TEST_F(PromotionServer, FlagRefusalsChangeNothing)
         int status;
         const char *message;
     } cases[] = {
-        {flag("X", "", "", nullptr, false, "T"), 422, nullptr},
-        {flag("S", "", "", nullptr, false, "Y"), 422, nullptr},
+        {flag("X", "", "", nullptr, "T"), 422, nullptr},
+        {flag("S", "", "", nullptr, "Y"), 422, nullptr},
         // Plain strings: "9" comes after "10".
-        {flag("S", "9", "10", nullptr, false), 422,
+        {flag("S", "9", "10", nullptr), 422,
          "Produto inicial deve ser menor ou igual que produto final."},
-        {flag("S", "", "10", nullptr, false), 422, "Produto inicial deve ser informado."},
-        {flag("S", "1", "", nullptr, false), 422, "Produto final deve ser informado."},
-        {flag("S", "", "", chosen({}), true), 422, "Produto deve ser informado."},
-        {flag("S", "", "", "_0000000001_", true), 400, nullptr},
+        {flag("S", "", "10", nullptr), 422, "Produto inicial deve ser informado."},
+        {flag("S", "1", "", nullptr), 422, "Produto final deve ser informado."},
+        {flag("S", "", "", chosen({})), 422, "Produto deve ser informado."},
+        {flag("S", "", "", "_0000000001_"), 400, nullptr},
     };
     for (const auto &c : cases) {
         EXPECT_EQ(c.answer.status, c.status) << c.answer.reply.errorMessage.toStdString();
         EXPECT_FALSE(c.answer.reply.errorMessage.isEmpty());
         if (c.message) {
-            EXPECT_EQ(c.answer.reply.errorMessage, u(c.message));
+            EXPECT_EQ(c.answer.reply.errorMessage, QString::fromUtf8(c.message));
         }
     }
     EXPECT_EQ(ownFlags(), before);
@@ -209,67 +156,54 @@ TEST_F(PromotionServer, FlagRefusalsChangeNothing)
 TEST_F(PromotionServer, PrefixIsAddedOnceAndRemovedByListRangeOrAll)
 {
     const Map original = names();
-    const data::DataPacket offered = packet(QStringLiteral("GetAutItemPreco"), {"001", start});
-    const QString a = offered.rows[0][1].toString(), b = offered.rows[1][1].toString();
-    const QString list = QStringLiteral("_%1_%2_").arg(a, b);
-    auto prefix = [this](const char *method, const char *text, const QString &from,
-                         const QString &to, const QString &list, const char *all) {
-        return call(QString::fromLatin1(method), {u(text), from, to, list, all});
+    const QString list = QStringLiteral("_%1_%2_").arg(code(0), code(1));
+    auto prefix = [this](const char *method, const QString &from, const QString &to,
+                         const QString &list, const char *all) {
+        return changed(call(QString::fromLatin1(method), {"PROMO ", from, to, list, all}));
     };
-
-    EXPECT_EQ(count(prefix("SetAddPrefixo", "PROMO ", "", "", list, "")), 2);
-    EXPECT_EQ(names()[a], QStringLiteral("PROMO ") + original.at(a));
-    EXPECT_EQ(count(prefix("SetAddPrefixo", "PROMO ", "", "", list, "")), 0);
-    const QString t = offered.rows[0][2].toString();
-    EXPECT_EQ(count(prefix("SetDelPrefixo", "PROMO ", t, t, "", "")), 1);
-    EXPECT_EQ(names()[a], original.at(a));
-    EXPECT_EQ(count(prefix("SetDelPrefixo", "PROMO ", "", "", list, "")), 1);
+    EXPECT_EQ(prefix("SetAddPrefixo", "", "", list, ""), 2);
+    EXPECT_EQ(names()[code(0)], QStringLiteral("PROMO ") + original.at(code(0)));
+    EXPECT_EQ(prefix("SetAddPrefixo", "", "", list, ""), 0);
+    EXPECT_EQ(prefix("SetDelPrefixo", code(0, 2), code(0, 2), "", ""), 1);
+    EXPECT_EQ(prefix("SetDelPrefixo", "", "", list, ""), 1);
     EXPECT_EQ(names(), original);
 
     // All products: the deepest level only (the tree's groups keep their names).
     const qint64 deepest =
         scalar(QStringLiteral("SELECT COUNT(*) FROM PRODUTO WHERE CDNVPRODUTO = 4")).toLongLong();
-    EXPECT_EQ(count(prefix("SetAddPrefixo", "PROMO ", "", "", "", "T")), deepest);
-    const Map prefixed = names();
-    for (const auto &[product, name] : original)
-        EXPECT_EQ(prefixed.at(product).startsWith(u"PROMO "), !product.startsWith(u'G'))
-            << product.toStdString();
-    EXPECT_EQ(count(prefix("SetDelPrefixo", "PROMO ", "", "", "", "T")), deepest);
+    EXPECT_EQ(prefix("SetAddPrefixo", "", "", "", "T"), deepest);
+    for (const auto &[product, name] : names())
+        EXPECT_EQ(name.startsWith(u"PROMO "), !product.startsWith(u'G')) << name.toStdString();
+    EXPECT_EQ(prefix("SetDelPrefixo", "", "", "", "T"), deepest);
     EXPECT_EQ(names(), original);
 }
 
 TEST_F(PromotionServer, PrefixRefusalsChangeNoName)
 {
-    const data::DataPacket offered = packet(QStringLiteral("GetAutItemPreco"), {"001", start});
-    const QString longest = offered.rows[5][1].toString();
-    // 45 characters: one more with the prefix would pass the column's 50.
+    // 45 characters: 50 with "PROMO", 51 with "PROMO ".
+    const QString longest = code(5);
     scalar(QStringLiteral("UPDATE PRODUTO SET NMPRODUTO = ? WHERE CDPRODUTO = ?"),
            {QString(45, u'A'), longest});
     const Map before = names();
-
     const Answer tooLong = call(QStringLiteral("SetAddPrefixo"), {"PROMO ", "", "", "", "T"});
     EXPECT_EQ(tooLong.status, 422);
-    const QString shown = tree(longest).insert(1, u'.').insert(4, u'.').insert(8, u'.');
+    const QString shown = code(5, 2).insert(1, u'.').insert(4, u'.').insert(8, u'.');
     EXPECT_TRUE(tooLong.reply.errorMessage.contains(shown))
         << tooLong.reply.errorMessage.toStdString();
     EXPECT_EQ(names(), before);
-    // Exactly 50 fits.
     EXPECT_EQ(call(QStringLiteral("SetAddPrefixo"), {"PROMO", "", "", "", "T"}).status, 200);
-    EXPECT_EQ(names()[longest], QStringLiteral("PROMO") + QString(45, u'A'));
-    call(QStringLiteral("SetDelPrefixo"), {"PROMO", "", "", "", "T"});
-    EXPECT_EQ(names(), before);
+    EXPECT_EQ(names()[longest].size(), 50);
 
     EXPECT_EQ(call(QStringLiteral("SetAddPrefixo"), {"", "", "", "", "T"}).reply.errorMessage,
-              u("Prefixo deve ser informado."));
+              QStringLiteral("Prefixo deve ser informado."));
     EXPECT_EQ(call(QStringLiteral("SetDelPrefixo"), {"P", "", "", "_12", ""}).status, 400);
     EXPECT_EQ(call(QStringLiteral("SetAddPrefixo"), {"P\n", "", "", "", "T"}).status, 422);
     EXPECT_EQ(call(QStringLiteral("SetDelPrefixo"), {"P", "2", "1", "", ""}).status, 422);
     // Removing never leaves a name empty.
     scalar(QStringLiteral("UPDATE PRODUTO SET NMPRODUTO = 'PROMO' WHERE CDPRODUTO = ?"), {longest});
-    EXPECT_EQ(count(call(QStringLiteral("SetDelPrefixo"),
-                         {"PROMO", "", "", QStringLiteral("_%1_").arg(longest), ""})),
+    EXPECT_EQ(changed(call(QStringLiteral("SetDelPrefixo"),
+                           {"PROMO", "", "", QStringLiteral("_%1_").arg(longest), ""})),
               0);
-    EXPECT_EQ(names()[longest], "PROMO");
 }
 
 } // namespace vnd::server::test
