@@ -24,6 +24,14 @@ void readBack(const Reply &reply, size_t index, QString &target)
         target = reply.refs[index].toString();
 }
 
+// The first arguments, all by reference, in order.
+void readBack(const Reply &reply, std::initializer_list<QString *> targets)
+{
+    size_t index = 0;
+    for (QString *t : targets)
+        readBack(reply, index++, *t);
+}
+
 } // namespace
 
 Reply RdmTabGeral::call(const char *method, data::ValueArray args)
@@ -166,6 +174,46 @@ Reply RdmTabGeral::SetPrecDif(const PrecDifArgs &a)
 Reply RdmTabGeral::SQL_Pesquisa_ProdutoPDV(const QString &levels)
 {
     return call("SQL_Pesquisa_ProdutoPDV", {levels});
+}
+
+Reply RdmTabGeral::GetAutItemPreco(const QString &table, const QDate &periodStart)
+{
+    return call("GetAutItemPreco", {table, dateValue(periodStart)});
+}
+
+Reply RdmTabGeral::GetProdValid(const QString &table, const QDate &periodStart, const QString &code)
+{
+    return call("GetProdValid", {table, dateValue(periodStart), code});
+}
+
+Reply RdmTabGeral::prefixCall(const char *method, QString &prefix, QString &start, QString &end,
+                              QString &list, QString &all)
+{
+    Reply r = call(method, {prefix, start, end, list, all});
+    readBack(r, {&prefix, &start, &end, &list, &all});
+    return r;
+}
+
+Reply RdmTabGeral::SetAddPrefixo(QString &prefix, QString &start, QString &end, QString &list,
+                                 QString &all)
+{
+    return prefixCall("SetAddPrefixo", prefix, start, end, list, all);
+}
+
+Reply RdmTabGeral::SetDelPrefixo(QString &prefix, QString &start, QString &end, QString &list,
+                                 QString &all)
+{
+    return prefixCall("SetDelPrefixo", prefix, start, end, list, all);
+}
+
+Reply RdmTabGeral::SetUpdItemPrecoAlt(QString &flag, QString &start, QString &end, QString &list,
+                                      QString &all, const Value &products, bool listMode,
+                                      const QString &table, const QDate &periodStart)
+{
+    Reply r = call("SetUpdItemPrecoAlt", {flag, start, end, list, all, products, listMode, table,
+                                          dateValue(periodStart)});
+    readBack(r, {&flag, &start, &end, &list, &all});
+    return r;
 }
 
 } // namespace vnd::contracts

@@ -84,11 +84,25 @@ public:
     data::Reply SetPrecDif(const PrecDifArgs &args);
     // An array: the packet of the products of the deepest level, and the SELECT that lists them.
     data::Reply SQL_Pesquisa_ProdutoPDV(const QString &levels);
+    // Automatic promotion. A selection is the all-products flag "T", else the list text (the
+    // flag call: listMode and the CDPRODUTO of the products packet), else the range of tree
+    // codes. Results: rows or names changed.
+    data::Reply GetAutItemPreco(const QString &table, const QDate &periodStart);
+    data::Reply GetProdValid(const QString &table, const QDate &periodStart, const QString &code);
+    data::Reply SetAddPrefixo(QString &prefix, QString &start, QString &end, QString &list,
+                              QString &all);
+    data::Reply SetDelPrefixo(QString &prefix, QString &start, QString &end, QString &list,
+                              QString &all);
+    data::Reply SetUpdItemPrecoAlt(QString &flag, QString &start, QString &end, QString &list,
+                                   QString &all, const data::Value &products, bool listMode,
+                                   const QString &table, const QDate &periodStart);
 
     net::TNetConnection &connection() { return m_conn; }
 
 private:
     data::Reply call(const char *method, data::ValueArray args);
+    data::Reply prefixCall(const char *method, QString &prefix, QString &start, QString &end,
+                           QString &list, QString &all);
 
     net::TNetConnection &m_conn;
 };

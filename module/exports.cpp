@@ -5,6 +5,7 @@
 #include "pricetable/tabgeralstate.h"
 #include "tools/diffprice/cadautprecostate.h"
 #include "tools/export/importatabelastate.h"
+#include "tools/promotion/cadautpromocaostate.h"
 
 #include <QAction>
 
@@ -18,6 +19,11 @@ VND_EXPORT void CriaImportaTabela()
 VND_EXPORT void CriaCadAutPrecoDeferenciado()
 {
     vnd::guarded([] { vnd::diffprice::criaCadAutPrecoDeferenciado(); });
+}
+
+VND_EXPORT void CriaCadAutPromocao()
+{
+    vnd::guarded([] { vnd::promotion::criaCadAutPromocao(); });
 }
 
 namespace
@@ -34,6 +40,7 @@ void connectToolButtons()
     QObject::connect(w->sbtImport, &QAction::triggered, w, [] { CriaImportaTabela(); });
     QObject::connect(w->btnCadPrecoDif, &QAction::triggered, w,
                      [] { CriaCadAutPrecoDeferenciado(); });
+    QObject::connect(w->sbtProdPro, &QAction::triggered, w, [] { CriaCadAutPromocao(); });
 }
 
 } // namespace

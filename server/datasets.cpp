@@ -100,4 +100,15 @@ QList<FieldDef> expProduto()
             text("CDPRODUTO", 10)};
 }
 
+QList<FieldDef> autItemPreco()
+{
+    return {fixed("IDMARCADO", 1), text("CDPRODUTO", 10), text("CDARVPROD", 20),
+            text("NMPRODUTO", 50)};
+}
+
+QList<FieldDef> prodValid()
+{
+    return {text("CDPRODUTO", 10), text("CDARVPROD", 20), text("NMPRODUTO", 50)};
+}
+
 } // namespace vnd::server::datasets

@@ -16,5 +16,7 @@ QList<data::FieldDef> itemPreco();     // getItemPreco
 QList<data::FieldDef> itemPrecoComp(); // getItemPrecoComp
 QList<data::FieldDef> precoHora();     // GetPrecoHora, getVdModalidade
 QList<data::FieldDef> expProduto();    // getExpProduto
+QList<data::FieldDef> autItemPreco();  // GetAutItemPreco
+QList<data::FieldDef> prodValid();     // GetProdValid
 
 } // namespace vnd::server::datasets

@@ -5,6 +5,7 @@
 #include "server/diffpriceservice.h"
 #include "server/exportservice.h"
 #include "server/itempriceservice.h"
+#include "server/promotionservice.h"
 #include "server/tableservice.h"
 
 namespace vnd::server
@@ -18,6 +19,7 @@ void addAllMethods(Dispatcher &dispatcher, const Database &database)
     addDayHourMethods(dispatcher, database);
     addExportMethods(dispatcher, database);
     addDiffPriceMethods(dispatcher, database);
+    addPromotionMethods(dispatcher, database);
 }
 
 } // namespace vnd::server

@@ -121,4 +121,15 @@ bool bestOfAlternating(int rounds, const std::function<double(int round)> &serve
     return true;
 }
 
+bool execSql(sqlite3 *db, const char *sql)
+{
+    char *error = nullptr;
+    if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
+        std::fprintf(stderr, "%s\n%s\n", sql, error ? error : "");
+        sqlite3_free(error);
+        return false;
+    }
+    return true;
+}
+
 } // namespace vnd::server::bench

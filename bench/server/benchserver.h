@@ -85,5 +85,7 @@ double timedCall(BenchClient &client, const QString &method, const data::ValueAr
 bool bestOfAlternating(int rounds, const std::function<double(int round)> &server,
                        const std::function<double(int round)> &bare, double &bestServer,
                        double &bestBare);
+// Runs SQL on a raw connection, as a benchmark's bare baseline does; a failure is printed.
+bool execSql(sqlite3 *db, const char *sql);
 
 } // namespace vnd::server::bench
