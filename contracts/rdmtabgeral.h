@@ -3,7 +3,7 @@
 // server method, arguments in the server's order. By-reference texts are written back from
 // the reply. Every method returns the raw reply: callers pass it through CheckResultServ.
 
-#include "host/data/value.h"
+#include "wire/value.h"
 
 #include <QDate>
 #include <QString>

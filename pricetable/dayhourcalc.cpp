@@ -1,6 +1,6 @@
 #include "pricetable/dayhourcalc.h"
 
-#include "host/services/messagetable.h"
+#include "pricing/messagetable.h"
 #include "pricetable/rulehelpers.h"
 #include "pricing/dayhourprice.h"
 #include "pricing/dayhourrules.h"

@@ -1,6 +1,6 @@
 #include "pricetable/dayhourfields.h"
 
-#include "host/services/messagetable.h"
+#include "pricing/messagetable.h"
 #include "pricetable/dayhourcodes.h"
 #include "pricetable/gridformat.h"
 #include "pricetable/rulehelpers.h"

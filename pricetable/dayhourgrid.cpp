@@ -1,6 +1,6 @@
 #include "pricetable/dayhourgrid.h"
 
-#include "host/services/messagetable.h"
+#include "pricing/messagetable.h"
 #include "pricetable/dayhourcalc.h"
 #include "pricetable/dayhourcodes.h"
 

@@ -1,7 +1,7 @@
 #include "pricetable/dayhourvalidation.h"
 
 #include "host/services/codes.h"
-#include "host/services/messagetable.h"
+#include "pricing/messagetable.h"
 #include "pricetable/dayhourcalc.h"
 #include "pricetable/dayhourcodes.h"
 #include "pricetable/dayhourfields.h"

@@ -1,6 +1,6 @@
 #include "pricetable/gridformat.h"
 
-#include "host/services/messagetable.h"
+#include "pricing/messagetable.h"
 #include "pricetable/rulehelpers.h"
 #include "pricing/decimal.h"
 

@@ -2,7 +2,7 @@
 
 #include "host/services/codes.h"
 #include "host/services/errors.h"
-#include "host/services/messagetable.h"
+#include "pricing/messagetable.h"
 #include "pricetable/rulehelpers.h"
 #include "pricing/decimal.h"
 

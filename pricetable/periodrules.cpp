@@ -1,6 +1,6 @@
 #include "pricetable/periodrules.h"
 
-#include "host/services/messagetable.h"
+#include "pricing/messagetable.h"
 
 namespace vnd::pricetable
 {

@@ -1,7 +1,7 @@
 #include "pricetable/rulehelpers.h"
 
 #include "host/services/codes.h"
-#include "host/services/messagetable.h"
+#include "pricing/messagetable.h"
 #include "host/services/ui.h"
 #include "pricing/dayhourrules.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // Typed access to a call's arguments; a wrong count or kind is the caller's error (400).
 
-#include "host/data/value.h"
+#include "wire/value.h"
 
 namespace vnd::server
 {

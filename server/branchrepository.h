@@ -1,7 +1,7 @@
 #pragma once
 // SQL of the branch-to-table links (TABEPRECFILI): one price table per branch.
 
-#include "host/data/packet.h"
+#include "wire/packet.h"
 #include "server/database.h"
 
 #include <QDate>

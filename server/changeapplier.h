@@ -3,7 +3,7 @@
 // goes through while the row still holds the old values of what it touches; otherwise the
 // whole call fails with a conflict. Runs inside the caller's unit of work.
 
-#include "host/data/packet.h"
+#include "wire/packet.h"
 #include "server/database.h"
 #include "server/tabledef.h"
 

@@ -2,7 +2,7 @@
 // The fields of every packet the server returns, in the order and with the types and sizes
 // the windows' client datasets declare.
 
-#include "host/data/packet.h"
+#include "wire/packet.h"
 
 namespace vnd::server::datasets
 {

@@ -1,7 +1,7 @@
 #pragma once
 // SQL of the day/hour price rules (ITEMPRECODIA).
 
-#include "host/data/packet.h"
+#include "wire/packet.h"
 #include "server/database.h"
 
 #include <QDate>

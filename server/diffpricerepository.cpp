@@ -1,7 +1,7 @@
 #include "server/diffpricerepository.h"
 
-#include "host/services/messagetable.h"
-#include "host/services/picture.h"
+#include "pricing/messagetable.h"
+#include "pricing/picture.h"
 #include "pricetable/messages.h"
 #include "pricing/dayhourprice.h"
 #include "pricing/dayhourrules.h"

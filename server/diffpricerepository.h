@@ -2,7 +2,7 @@
 // SQL of the bulk differentiated prices: one day/hour rule for every selected product and
 // day, and the product list of the host's product search.
 
-#include "host/data/packet.h"
+#include "wire/packet.h"
 #include "pricing/decimal.h"
 #include "server/database.h"
 

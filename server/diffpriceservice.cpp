@@ -1,6 +1,6 @@
 #include "server/diffpriceservice.h"
 
-#include "host/services/codes.h"
+#include "pricing/codes.h"
 #include "server/arguments.h"
 #include "server/diffpricerepository.h"
 #include "server/errors.h"

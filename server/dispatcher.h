@@ -1,7 +1,7 @@
 #pragma once
 // The remote data module's methods by name, looked up case-insensitively.
 
-#include "host/data/value.h"
+#include "wire/value.h"
 
 #include <QHash>
 #include <QString>

@@ -2,7 +2,7 @@
 // SQL of the price table export: the products a table prices, and the copy of a table into a
 // new one with its periods, item prices and day/hour prices.
 
-#include "host/data/packet.h"
+#include "wire/packet.h"
 #include "server/database.h"
 
 #include <QStringList>

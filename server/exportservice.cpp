@@ -1,6 +1,6 @@
 #include "server/exportservice.h"
 
-#include "host/services/codes.h"
+#include "pricing/codes.h"
 #include "server/arguments.h"
 #include "server/errors.h"
 #include "server/exportrepository.h"

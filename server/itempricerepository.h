@@ -2,7 +2,7 @@
 // SQL of the item prices (ITEMPRECO), with the products (PRODUTO) and compositions
 // (PRODCOMP) they are shown with.
 
-#include "host/data/packet.h"
+#include "wire/packet.h"
 #include "server/database.h"
 
 #include <QDate>

@@ -2,7 +2,7 @@
 // Checks the server makes on an item price row before storing it, whoever sends it: the
 // window makes the same checks, scripts and other clients might not.
 
-#include "host/data/packet.h"
+#include "wire/packet.h"
 
 #include <QStringList>
 

@@ -2,7 +2,7 @@
 // Reads the rows of an executed statement into a packet: one selected column per field, in
 // field order.
 
-#include "host/data/packet.h"
+#include "wire/packet.h"
 #include "server/sqlstatement.h"
 
 namespace vnd::server

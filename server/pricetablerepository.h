@@ -1,7 +1,7 @@
 #pragma once
 // SQL of the price tables (TABEPRECGER) and their validity periods (TABEVEND).
 
-#include "host/data/packet.h"
+#include "wire/packet.h"
 #include "server/database.h"
 
 #include <QDate>

@@ -1,6 +1,6 @@
 #include "server/promotionrepository.h"
 
-#include "host/services/picture.h"
+#include "pricing/picture.h"
 #include "server/datasets.h"
 #include "server/errors.h"
 #include "server/packetreader.h"

@@ -2,7 +2,7 @@
 // SQL of the automatic promotion window: the products priced in a period, the promotion flag
 // of their item prices, and a prefix added to or removed from their names.
 
-#include "host/data/packet.h"
+#include "wire/packet.h"
 #include "server/database.h"
 #include "server/selectionsql.h"
 

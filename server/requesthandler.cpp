@@ -1,6 +1,6 @@
 #include "server/requesthandler.h"
 
-#include "host/data/codec.h"
+#include "wire/codec.h"
 #include "server/dberror.h"
 #include "server/errors.h"
 

@@ -2,7 +2,7 @@
 // How a database table's columns are stored, and the conversions between the values of
 // packets and change sets and the values bound to SQL.
 
-#include "host/data/packet.h"
+#include "wire/packet.h"
 
 #include <QString>
 #include <QVariant>

@@ -1,6 +1,6 @@
 #include "server/textcheck.h"
 
-#include "host/services/codes.h"
+#include "pricing/codes.h"
 
 namespace vnd::server
 {

@@ -4,7 +4,7 @@
 // decode against JSON's, and the heap a loaded dataset holds against the body's size.
 
 #include "host/data/clientdataset.h"
-#include "host/data/codec.h"
+#include "wire/codec.h"
 
 #include <QCoreApplication>
 

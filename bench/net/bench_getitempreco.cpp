@@ -7,7 +7,7 @@
 
 #include "contracts/rdmtabgeral.h"
 #include "host/data/clientdataset.h"
-#include "host/data/codec.h"
+#include "wire/codec.h"
 #include "host/net/netconnection.h"
 #include "server/itempricerepository.h"
 

@@ -1,6 +1,6 @@
 #include "benchserver.h"
 
-#include "host/data/codec.h"
+#include "wire/codec.h"
 #include "server/schema.h"
 #include "server/syntheticdata.h"
 

@@ -2,7 +2,7 @@
 // A server over a synthetic database in a temporary folder, running on a loopback port for
 // the length of a benchmark, and a CBOR client for it.
 
-#include "host/data/value.h"
+#include "wire/value.h"
 #include "server/database.h"
 #include "server/server.h"
 

@@ -3,7 +3,7 @@
 // Views (grids, data sources) observe it through its signals; rules hook into it through
 // the std::function hooks below.
 
-#include "host/data/packet.h"
+#include "wire/packet.h"
 #include "host/services/errors.h"
 
 #include <QObject>

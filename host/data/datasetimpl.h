@@ -4,7 +4,7 @@
 // Private state of ClientDataSet, shared by the files that implement it.
 
 #include "host/data/clientdataset.h"
-#include "host/data/columns.h"
+#include "wire/columns.h"
 #include "host/data/datasetrecord.h"
 #include "host/data/filterexpression.h"
 #include "host/data/hashindex.h"

@@ -3,7 +3,7 @@
 // A loaded row's values stay in the dataset's columns; a row holds its own values only once
 // it was edited, inserted or reverted.
 
-#include "host/data/packet.h"
+#include "wire/packet.h"
 
 #include <memory>
 #include <vector>

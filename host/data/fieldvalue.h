@@ -1,7 +1,7 @@
 #pragma once
 // How a field's value is read, compared and turned into text and back, by field type.
 
-#include "host/data/packet.h"
+#include "wire/packet.h"
 
 namespace vnd::data::internal
 {

@@ -1,6 +1,6 @@
 #include "host/data/filterexpression.h"
 
-#include "host/data/columns.h"
+#include "wire/columns.h"
 
 #include "host/data/fieldvalue.h"
 #include "host/services/errors.h"

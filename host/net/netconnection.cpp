@@ -1,6 +1,6 @@
 #include "host/net/netconnection.h"
 
-#include "host/data/codec.h"
+#include "wire/codec.h"
 #include "host/services/errors.h"
 
 #include <httplib.h>

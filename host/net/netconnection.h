@@ -3,7 +3,7 @@
 // Transport failures never throw: they come back as a failed Reply with a Portuguese
 // message, so callers treat them exactly like a refusal by the server (CheckResultServ).
 
-#include "host/data/value.h"
+#include "wire/value.h"
 
 #include <QObject>
 #include <QString>

@@ -10,15 +10,6 @@ namespace vnd
 namespace
 {
 
-bool asciiDigits(QStringView s)
-{
-    for (QChar c : s) {
-        if (c < u'0' || c > u'9')
-            return false;
-    }
-    return !s.isEmpty();
-}
-
 // Cuts |x| at `decimals` decimal places on its shortest decimal form (the digits the user
 // typed), so 1.15 stays 1.15 although the double is 1.149999...; with roundHalfUp, a
 // dropped first digit of 5 or more carries into the kept ones (half away from zero).
@@ -80,14 +71,6 @@ double cutDecimal(double x, int decimals, bool roundHalfUp)
 
 } // namespace
 
-QString Ajusta(const QString &code, int width)
-{
-    const QString trimmed = code.trimmed();
-    if (!asciiDigits(trimmed) || trimmed.size() >= width)
-        return trimmed;
-    return trimmed.rightJustified(width, u'0');
-}
-
 double Trunc2(double x)
 {
     return cutDecimal(x, 2, false);
@@ -96,17 +79,6 @@ double Trunc2(double x)
 double RoundDec(double x, int decimals)
 {
     return cutDecimal(x, decimals, true);
-}
-
-bool EmptyString(const QString &text)
-{
-    // The literals that the host's edit masks put around the typed characters.
-    for (QChar c : text) {
-        if (!c.isSpace() && c != u'/' && c != u':' && c != u'.' && c != u'-' && c != u',' &&
-            c != u'_' && c != u'(' && c != u')')
-            return false;
-    }
-    return true;
 }
 
 } // namespace vnd

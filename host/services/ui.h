@@ -2,7 +2,7 @@
 // The user-interface port of the host services. The GUI implements it with real dialogs;
 // tests install a scripted responder. Never a modal loop in tests.
 
-#include "host/data/value.h"
+#include "wire/value.h"
 #include "host/services/errors.h"
 
 #include <QString>

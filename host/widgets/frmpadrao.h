@@ -13,7 +13,7 @@
 // FormDestroy of a derived window call the base's first.
 
 #include "host/data/clientdataset.h"
-#include "host/services/messagetable.h"
+#include "pricing/messagetable.h"
 #include "host/widgets/formlifecycle.h"
 
 #include <QWidget>

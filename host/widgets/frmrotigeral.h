@@ -5,7 +5,7 @@
 // with real clicks. Closing (by sbtFechar, the window frame or close()) runs FormClose;
 // with caFree the window is released afterwards.
 
-#include "host/services/messagetable.h"
+#include "pricing/messagetable.h"
 #include "host/widgets/formlifecycle.h"
 
 #include <QDialog>

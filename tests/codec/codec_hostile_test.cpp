@@ -1,4 +1,4 @@
-#include "host/data/codec.h"
+#include "wire/codec.h"
 
 #include <QCborValue>
 #include <QJsonArray>

@@ -1,4 +1,4 @@
-#include "host/data/packet.h"
+#include "wire/packet.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // Exact comparison for codec tests: same kinds, same QVariant types, doubles bit for bit
 // (so -0.0 differs from 0.0), date-times to the second with the same offset.
 
-#include "host/data/value.h"
+#include "wire/value.h"
 
 #include <QString>
 

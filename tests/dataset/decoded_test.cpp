@@ -1,6 +1,6 @@
 // Datasets loaded from decoded bodies, whose rows stay in the columns they were read into.
 
-#include "host/data/codec.h"
+#include "wire/codec.h"
 #include "tests/dataset/datasetfixture.h"
 
 #include <gtest/gtest.h>

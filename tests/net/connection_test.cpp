@@ -5,7 +5,7 @@
 #include "netfixture.h"
 #include "scriptedpeer.h"
 
-#include "host/data/codec.h"
+#include "wire/codec.h"
 #include "host/services/errors.h"
 
 #include <httplib.h>

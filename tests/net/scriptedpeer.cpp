@@ -1,6 +1,6 @@
 #include "scriptedpeer.h"
 
-#include "host/data/codec.h"
+#include "wire/codec.h"
 
 #include <httplib.h>
 

@@ -3,7 +3,7 @@
 // replies the real server never gives (changed by-reference texts, broken bodies, dropped
 // or stalled answers), and a record of the requests that reached it.
 
-#include "host/data/value.h"
+#include "wire/value.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "host/services/messagetable.h"
+#include "pricing/messagetable.h"
 #include "pricetable/messages.h"
 #include "pricetable/periodrules.h"
 

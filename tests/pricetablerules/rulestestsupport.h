@@ -3,7 +3,7 @@
 // how it ended: the message shown and the field that got the focus.
 
 #include "host/data/clientdataset.h"
-#include "host/services/messagetable.h"
+#include "pricing/messagetable.h"
 #include "pricetable/itemprice.h"
 
 #include <QHash>

@@ -4,7 +4,7 @@
 #include "server/sqlstatement.h"
 #include "serverfixture.h"
 
-#include "host/data/codec.h"
+#include "wire/codec.h"
 
 #include <QSqlRecord>
 

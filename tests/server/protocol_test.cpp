@@ -2,7 +2,7 @@
 
 #include "serverfixture.h"
 
-#include "host/data/codec.h"
+#include "wire/codec.h"
 
 #include <httplib.h>
 

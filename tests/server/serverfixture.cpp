@@ -1,6 +1,6 @@
 #include "serverfixture.h"
 
-#include "host/data/codec.h"
+#include "wire/codec.h"
 #include "server/demodata.h"
 #include "server/log.h"
 #include "server/schema.h"

@@ -2,7 +2,7 @@
 // A real server on a loopback port over a fresh demo database, and a client that talks to
 // it over HTTP with the shared codecs.
 
-#include "host/data/value.h"
+#include "wire/value.h"
 #include "server/database.h"
 #include "server/server.h"
 

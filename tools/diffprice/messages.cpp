@@ -1,6 +1,6 @@
 #include "tools/diffprice/messages.h"
 
-#include "host/services/messagetable.h"
+#include "pricing/messagetable.h"
 
 namespace vnd::diffprice
 {

@@ -1,4 +1,4 @@
-#include "host/data/value.h"
+#include "wire/value.h"
 
 #include <stdexcept>
 

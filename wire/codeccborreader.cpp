@@ -1,7 +1,7 @@
 // CBOR read straight from the body's bytes: a general stream reader costs more per item than
 // the JSON reader, for a format that is cheaper to read.
 
-#include "host/data/codecio.h"
+#include "wire/codecio.h"
 
 #include <QUtf8StringView>
 #include <QtEndian>

@@ -1,9 +1,9 @@
 #pragma once
 // Internal to the codecs: the structure of values, shared by both encodings.
 
-#include "host/data/codecio.h"
-#include "host/data/columns.h"
-#include "host/data/value.h"
+#include "wire/codecio.h"
+#include "wire/columns.h"
+#include "wire/value.h"
 
 namespace vnd::data::Internal
 {

@@ -15,7 +15,7 @@
 // outside 1..9999, a row whose width or values do not match its fields. Date-times travel
 // in local time to the whole second.
 
-#include "host/data/value.h"
+#include "wire/value.h"
 
 #include <QByteArray>
 #include <stdexcept>

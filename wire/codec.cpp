@@ -1,5 +1,5 @@
-#include "host/data/codec.h"
-#include "host/data/codecvalue.h"
+#include "wire/codec.h"
+#include "wire/codecvalue.h"
 
 namespace vnd::data
 {

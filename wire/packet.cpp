@@ -1,6 +1,6 @@
-#include "host/data/packet.h"
+#include "wire/packet.h"
 
-#include "host/data/columns.h"
+#include "wire/columns.h"
 
 #include <QTimeZone>
 

@@ -1,5 +1,5 @@
-#include "host/data/codecio.h"
-#include "host/services/errors.h"
+#include "wire/codecio.h"
+#include "wire/error.h"
 
 #include <charconv>
 #include <cmath>

@@ -2,7 +2,7 @@
 // Internal to the codecs: token-level readers and writers, one pair per encoding, under one
 // structural encoder/decoder, so both encodings carry exactly the same structure.
 
-#include "host/data/codec.h"
+#include "wire/codec.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -2,7 +2,7 @@
 // as plain scalars first and checked against their fields once the whole object is read,
 // because a map's keys may come in any order.
 
-#include "host/data/codecvalue.h"
+#include "wire/codecvalue.h"
 
 #include <QSet>
 

@@ -1,7 +1,7 @@
 // Structure of values, packets and change sets, written through a token writer.
 
-#include "host/data/codecvalue.h"
-#include "host/services/errors.h"
+#include "wire/codecvalue.h"
+#include "wire/error.h"
 
 namespace vnd::data::Internal
 {

@@ -1,7 +1,7 @@
 #pragma once
 // Argument and result values of application-server calls.
 
-#include "host/data/packet.h"
+#include "wire/packet.h"
 
 #include <memory>
 #include <variant>

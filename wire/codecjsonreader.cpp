@@ -1,4 +1,4 @@
-#include "host/data/codecio.h"
+#include "wire/codecio.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,7 +1,7 @@
 // The rows of a packet read in one pass straight into typed columns: no value object per
 // cell, texts copied once from the body into their column's buffer.
 
-#include "host/data/codecvalue.h"
+#include "wire/codecvalue.h"
 
 #include <QDate>
 #include <QDateTime>
