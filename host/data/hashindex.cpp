@@ -4,6 +4,7 @@
 #include "host/data/filterexpression.h"
 
 #include <algorithm>
+#include <bit>
 
 namespace vnd::data::internal
 {
@@ -31,9 +32,70 @@ bool HashIndex::sameKey(const Record *a, const Record *b) const
     return true;
 }
 
+HashIndex::Slot *HashIndex::lookup(quint64 key)
+{
+    if (m_table.empty())
+        return nullptr;
+    const size_t mask = m_table.size() - 1;
+    for (size_t i = home(key);; i = (i + 1) & mask) {
+        Slot &s = m_table[i];
+        if (!s.used)
+            return nullptr;
+        if (s.key == key)
+            return &s;
+    }
+}
+
+void HashIndex::grow()
+{
+    std::vector<Slot> old(m_table.empty() ? 16 : m_table.size() * 2);
+    old.swap(m_table);
+    m_shift = 64 - std::countr_zero(m_table.size());
+    m_count = 0;
+    for (Slot &s : old) {
+        if (s.used)
+            insert(s.key) = std::move(s.bucket);
+    }
+}
+
+HashIndex::Bucket &HashIndex::insert(quint64 key)
+{
+    if ((m_count + 1) * 2 > m_table.size())
+        grow();
+    const size_t mask = m_table.size() - 1;
+    for (size_t i = home(key);; i = (i + 1) & mask) {
+        Slot &s = m_table[i];
+        if (s.used && s.key == key)
+            return s.bucket;
+        if (!s.used) {
+            s.used = true;
+            s.key = key;
+            ++m_count;
+            return s.bucket;
+        }
+    }
+}
+
+// Backward shift: later slots of the probe run move up, so no tombstones accumulate.
+void HashIndex::erase(Slot *slot)
+{
+    const size_t mask = m_table.size() - 1;
+    size_t hole = size_t(slot - m_table.data());
+    for (size_t i = (hole + 1) & mask; m_table[i].used; i = (i + 1) & mask) {
+        const size_t want = home(m_table[i].key);
+        // Moves up unless its home lies cyclically in (hole, i].
+        if (((i - want) & mask) >= ((i - hole) & mask)) {
+            m_table[hole] = std::move(m_table[i]);
+            hole = i;
+        }
+    }
+    m_table[hole] = Slot();
+    --m_count;
+}
+
 void HashIndex::add(Record *r, bool inOrder)
 {
-    Bucket &b = m_buckets[keyOf(r)];
+    Bucket &b = insert(keyOf(r));
     if (!inOrder)
         b.ordered = false;
     if (!b.rows.empty()) {
@@ -47,24 +109,24 @@ void HashIndex::add(Record *r, bool inOrder)
 
 void HashIndex::remove(Record *r, quint64 key)
 {
-    const auto it = m_buckets.find(key);
-    if (it == m_buckets.end())
+    Slot *slot = lookup(key);
+    if (!slot)
         return;
-    std::vector<Record *> &rows = it->second.rows;
+    std::vector<Record *> &rows = slot->bucket.rows;
     const auto at = std::find(rows.begin(), rows.end(), r);
     if (at == rows.end())
         return;
     rows.erase(at); // keeps the others in order
     if (rows.empty())
-        m_buckets.erase(it);
+        erase(slot);
     else if (rows.size() == 1)
-        it->second.mixed = false;
+        slot->bucket.mixed = false;
 }
 
 const HashIndex::Bucket *HashIndex::find(quint64 key) const
 {
-    const auto it = m_buckets.find(key);
-    return it == m_buckets.end() ? nullptr : &it->second;
+    const Slot *slot = const_cast<HashIndex *>(this)->lookup(key);
+    return slot ? &slot->bucket : nullptr;
 }
 
 } // namespace vnd::data::internal

@@ -4,7 +4,6 @@
 
 #include "host/data/datasetrecord.h"
 
-#include <unordered_map>
 #include <vector>
 
 namespace vnd::data::internal
@@ -34,12 +33,27 @@ public:
     const Bucket *find(quint64 key) const;
 
 private:
+    // Open addressing in one flat array: a lookup touches one slot and its rows, never a
+    // chain of nodes scattered over the heap, so it costs the same on a million rows.
+    struct Slot {
+        quint64 key = 0;
+        Bucket bucket;
+        bool used = false;
+    };
+
     bool sameKey(const Record *a, const Record *b) const;
+    size_t home(quint64 key) const { return size_t((key * 0x9E3779B97F4A7C15ull) >> m_shift); }
+    Slot *lookup(quint64 key);
+    Bucket &insert(quint64 key);
+    void erase(Slot *slot);
+    void grow();
 
     const RecordCells &m_cells;
     std::vector<int> m_slots;
     std::vector<FieldType> m_types;
-    std::unordered_map<quint64, Bucket> m_buckets;
+    std::vector<Slot> m_table;
+    size_t m_count = 0;
+    int m_shift = 64;
 };
 
 } // namespace vnd::data::internal

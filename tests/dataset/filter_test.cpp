@@ -160,12 +160,15 @@ TEST(DataSetFilter, PostedRowLeavesOrJoinsTheFilter)
 TEST(DataSetFilter, HashIndexFollowsEveryChange)
 {
     // Random edits, inserts, deletes and undos; after each, the indexed filter must give
-    // exactly the rows a full scan gives.
+    // exactly the rows a full scan gives. Enough keys that buckets empty and probe runs
+    // close up often.
     DataPacket p;
     p.fields = {{"ID", FieldType::Integer, 0},
                 {"CDPRODUTO", FieldType::FixedString, 10},
                 {"CDPRPAITABPR", FieldType::FixedString, 10}};
-    const QStringList prods = {"P1", "P2", "P3", "P4"};
+    QStringList prods;
+    for (int i = 1; i <= 12; ++i)
+        prods << QStringLiteral("P%1").arg(i);
     std::mt19937 rng(42);
     const auto pick = [&](const QStringList &l) { return l[int(rng() % l.size())]; };
     for (int i = 0; i < 200; ++i)
@@ -174,8 +177,13 @@ TEST(DataSetFilter, HashIndexFollowsEveryChange)
     ds.loadPacket(p);
     ds.setIndexFieldNames(QStringLiteral("CDPRODUTO;ID"));
     int nextId = 1000;
-    for (int step = 0; step < 400; ++step) {
-        const QString a = pick(prods), b = pick(prods);
+    for (int step = 0; step < 600; ++step) {
+        QString a = pick(prods), b = pick(prods);
+        if (step % 2 && !ds.isEmpty()) { // a key that exists
+            const int r = int(rng() % ds.recordCount());
+            a = ds.valueAt(r, 1).toString();
+            b = ds.valueAt(r, 2).toString();
+        }
         ds.setFiltered(false);
         ds.setFilter(QStringLiteral("CDPRODUTO = '%1' and CDPRPAITABPR = '%2'").arg(a, b));
         ds.setFiltered(true);
