@@ -8,12 +8,15 @@
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/post.hpp>
+#include <boost/asio/steady_timer.hpp>
 #include <boost/asio/strand.hpp>
 #include <boost/asio/thread_pool.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
 
 #include <QElapsedTimer>
+
+#include <sys/resource.h>
 
 #include <mutex>
 #include <optional>
@@ -57,6 +60,27 @@ void logAnswer(const QString &method, qint64 ms, const HttpAnswer &a)
     logLine(line);
 }
 
+// Descriptors kept for the database files and the log beside the sockets.
+constexpr int kSpareFiles = 64;
+
+// The connection cap the descriptor limit allows, raising the soft limit toward the hard one
+// first: past the limit, accepting fails instead of the cap choosing whom to turn away.
+int connectionCap(int wanted)
+{
+    rlimit files{};
+    if (getrlimit(RLIMIT_NOFILE, &files) != 0)
+        return wanted;
+    const rlim_t needed = rlim_t(wanted) + kSpareFiles;
+    if (files.rlim_cur < needed) {
+        files.rlim_cur = std::min(needed, files.rlim_max);
+        setrlimit(RLIMIT_NOFILE, &files);
+        getrlimit(RLIMIT_NOFILE, &files);
+    }
+    return int(std::min<rlim_t>(rlim_t(wanted), files.rlim_cur > 2 * kSpareFiles
+                                                    ? files.rlim_cur - kSpareFiles
+                                                    : kSpareFiles));
+}
+
 } // namespace
 
 // Shared state of the listening server: the I/O threads' context, the database workers,
@@ -65,19 +89,22 @@ struct Server::Impl {
     class Session;
 
     Impl(const Dispatcher &d, const ServerOptions &o)
-        : dispatcher(d), options(o), io(std::max(1, o.ioThreads)), acceptor(io),
-          workers(size_t(std::max(1, o.threads)))
+        : dispatcher(d), options(o), io(std::max(1, o.ioThreads)), acceptor(io), retry(io),
+          workers(size_t(std::max(1, o.threads))), cap(connectionCap(o.maxConnections))
     {
     }
 
     void accept();
+    void admit(tcp::socket socket);
     void stopAll();
 
     const Dispatcher &dispatcher;
     const ServerOptions &options;
     asio::io_context io;
     tcp::acceptor acceptor;
+    asio::steady_timer retry; // accepting again after running out of descriptors
     asio::thread_pool workers;
+    const int cap;
     std::atomic<int> queued{0}; // calls waiting for or holding a worker
     std::atomic<bool> stopping{false};
     std::mutex sessionsLock;
@@ -97,7 +124,11 @@ public:
         asio::dispatch(m_stream.get_executor(), [self = shared_from_this()] { self->readHead(); });
     }
 
-    // From the stopping thread: an idle connection closes now; one under way finishes.
+    // When it last started waiting for a request; 0 while one is under way or once it was
+    // chosen to give way. Read by the accepting thread without the session's strand.
+    std::atomic<qint64> idleSince{0};
+
+    // From another thread: an idle connection closes now; one under way finishes.
     void stop()
     {
         asio::post(m_stream.get_executor(), [self = shared_from_this()] {
@@ -113,6 +144,7 @@ private:
             close();
             return;
         }
+        idleSince = std::chrono::steady_clock::now().time_since_epoch().count();
         m_parser.emplace();
         m_parser->header_limit(8 * 1024);
         m_parser->body_limit(m_server.options.maxBodyBytes);
@@ -128,6 +160,7 @@ private:
 
     void onHead(beast::error_code ec)
     {
+        idleSince = 0;
         if (ec) {
             if (ec == http::error::body_limit)
                 refuse(413, QStringLiteral("too_large"),
@@ -277,23 +310,55 @@ private:
 void Server::Impl::accept()
 {
     acceptor.async_accept(asio::make_strand(io), [this](beast::error_code ec, tcp::socket socket) {
-        if (ec || stopping)
+        if (stopping || ec == asio::error::operation_aborted)
             return; // the acceptor was closed: stop() is under way
-        std::shared_ptr<Session> session;
-        {
-            std::lock_guard lock(sessionsLock);
-            // Over the cap a new client is turned away at once instead of holding memory.
-            if (int(sessions.size()) < options.maxConnections) {
-                session = std::make_shared<Session>(*this, std::move(socket));
-                sessions.insert(session);
-            }
+        if (!ec) {
+            admit(std::move(socket));
+            accept();
+            return;
         }
-        if (session)
-            session->start();
-        else
-            socket.close();
-        accept();
+        // Out of descriptors, most likely: serving goes on, and closing connections free some.
+        logLine(
+            QStringLiteral("aceitar conexão falhou: %1").arg(QString::fromStdString(ec.message())));
+        retry.expires_after(std::chrono::milliseconds(50));
+        retry.async_wait([this](beast::error_code e) {
+            if (!e && !stopping)
+                accept();
+        });
     });
+}
+
+// At the cap the connection that has waited longest for a request gives way, so idle or
+// trickling clients cannot keep a new one out; with every connection busy, the new one is
+// turned away.
+void Server::Impl::admit(tcp::socket socket)
+{
+    std::shared_ptr<Session> session, evicted;
+    {
+        std::lock_guard lock(sessionsLock);
+        if (int(sessions.size()) >= cap) {
+            qint64 oldest = 0;
+            for (const auto &s : sessions) {
+                const qint64 since = s->idleSince;
+                if (since != 0 && (oldest == 0 || since < oldest)) {
+                    oldest = since;
+                    evicted = s;
+                }
+            }
+            if (evicted && evicted->idleSince.exchange(0) == 0)
+                evicted.reset(); // it has just received a request
+        }
+        if (int(sessions.size()) < cap || evicted) {
+            session = std::make_shared<Session>(*this, std::move(socket));
+            sessions.insert(session);
+        }
+    }
+    if (evicted)
+        evicted->stop();
+    if (session)
+        session->start();
+    else
+        socket.close();
 }
 
 void Server::Impl::stopAll()

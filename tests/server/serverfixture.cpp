@@ -24,6 +24,7 @@ void ServerFixture::SetUp()
     options.port = 0;
     options.threads = 8;
     options.maxBodyBytes = 1 << 20;
+    options.maxConnections = m_maxConnections;
     setLogSink([this](const QString &line) {
         std::lock_guard lock(m_logMutex);
         m_log << line;

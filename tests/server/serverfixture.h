@@ -51,9 +51,10 @@ public:
 
 protected:
     // Set before SetUp: how long the server's writes wait for another writer before they fail
-    // as busy, and whether the server opens the database read-only.
+    // as busy, whether the server opens the database read-only, and its connection cap.
     int m_busyTimeoutMs = 10000;
     bool m_readOnlyServer = false;
+    int m_maxConnections = 4096;
 
 private:
     QTemporaryDir m_dir;

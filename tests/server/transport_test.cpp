@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <thread>
 #include <vector>
 
 namespace vnd::server::test
@@ -157,6 +158,30 @@ TEST_F(TransportTest, PipelinedRequestsAreAnsweredInOrder)
         EXPECT_EQ(one.find("DTINIVGPREC") != std::string::npos, i % 2 == 0) << i;
         at = next;
     }
+}
+
+class CappedTransportTest : public ServerFixture
+{
+protected:
+    CappedTransportTest() { m_maxConnections = 4; }
+};
+
+// Idle clients filling the cap cannot keep a new one out: the longest idle gives way.
+TEST_F(CappedTransportTest, AtTheCapTheLongestIdleConnectionGivesWay)
+{
+    std::vector<std::unique_ptr<Socket>> idle;
+    for (int i = 0; i < 4; ++i) {
+        idle.push_back(std::make_unique<Socket>(port()));
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    Socket fresh(port());
+    ASSERT_TRUE(fresh.send(request("getTabGeral", R"({"args":[]})", "Connection: close\r\n")));
+    EXPECT_EQ(count(fresh.readAll(), "HTTP/1.1 200"), 1);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(idle[0]->readAll(), "");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)); // closed
+    ASSERT_TRUE(idle[1]->send(request("getTabGeral", R"({"args":[]})", "Connection: close\r\n")));
+    EXPECT_EQ(count(idle[1]->readAll(), "HTTP/1.1 200"), 1);
 }
 
 } // namespace vnd::server::test
