@@ -169,8 +169,8 @@ bool crowdSoak(const ServerProcess &server, int seconds, int idle, int slow)
     const auto gathering = Clock::now();
     while (crowd.open() < idle + slow && Clock::now() - gathering < std::chrono::seconds(10))
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    std::printf("crowd: %d of %d idle + %d slowloris connections open after %.0f ms\n",
-                crowd.open(), idle + slow, slow, msSince(gathering));
+    std::printf("crowd: %d of %d connections (%d idle + %d slowloris) open after %.0f ms\n",
+                crowd.open(), idle + slow, idle, slow, msSince(gathering));
     std::vector<double> latencies;
     int failures = 0, fewestOpen = crowd.open();
     const auto start = Clock::now();
