@@ -22,6 +22,17 @@ private:
 
 } // namespace
 
+PacketQuery packetQuery(const Database &database, QString sql, QVariantList values,
+                        QList<data::FieldDef> fields)
+{
+    PacketQuery q;
+    q.database = &database;
+    q.sql = std::move(sql);
+    q.values = std::move(values);
+    q.fields = std::move(fields);
+    return q;
+}
+
 data::DataPacket readPacket(const PacketQuery &query)
 {
     SqlStatement q(query.database->connection(), query.sql);

@@ -43,6 +43,10 @@ struct PacketQuery {
     int columnOf(int field) const { return columns.empty() ? field : columns[size_t(field)]; }
 };
 
+// A packet whose fields come from the selected columns in order.
+PacketQuery packetQuery(const Database &database, QString sql, QVariantList values,
+                        QList<data::FieldDef> fields);
+
 // Reads the whole packet through QtSql. Throws DbError.
 data::DataPacket readPacket(const PacketQuery &query);
 
