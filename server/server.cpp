@@ -407,6 +407,9 @@ void Server::Impl::accept()
             std::lock_guard lock(sessionsLock);
             // Over the cap a new client is turned away at once instead of holding memory.
             if (int(sessions.size()) < options.maxConnections) {
+                // An answer's parts go out as written, not held back waiting for an ACK.
+                beast::error_code ignored;
+                socket.set_option(tcp::no_delay(true), ignored);
                 session = std::make_shared<Session>(*this, std::move(socket));
                 sessions.insert(session);
             }
