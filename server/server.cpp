@@ -232,11 +232,12 @@ private:
         std::unique_ptr<PacketStream> stream = std::move(a.stream);
         QByteArray current = std::move(a.body);
         QByteArray next;
+        next.reserve(kAnswerPartBytes + 16 * 1024); // a part ends past the size by one row
         std::future<bool> sent = sendHead(a, current);
         bool complete = false;
         QString failure;
         for (;;) {
-            next.clear();
+            next.truncate(0); // keeps its room
             try {
                 complete = stream->fill(next, kAnswerPartBytes);
             } catch (const std::exception &e) {
