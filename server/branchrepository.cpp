@@ -2,7 +2,6 @@
 
 #include "server/changeapplier.h"
 #include "server/datasets.h"
-#include "server/packetreader.h"
 #include "server/sqlstatement.h"
 #include "server/unitofwork.h"
 
@@ -27,18 +26,16 @@ const QString kSelect = QStringLiteral("SELECT L.CDTABEPREC, F.NMFILIAL, L.CDFIL
 
 } // namespace
 
-data::DataPacket BranchRepository::branchesOf(const QString &table) const
+PacketQuery BranchRepository::branchesOf(const QString &table) const
 {
-    SqlStatement q(m_database.connection(), kSelect + QStringLiteral(" ORDER BY L.CDFILIAL"));
-    q.bind(table).exec();
-    return readPacket(q, datasets::filTab());
+    return packetQuery(m_database, kSelect + QStringLiteral(" ORDER BY L.CDFILIAL"), {table},
+                       datasets::filTab());
 }
 
-data::DataPacket BranchRepository::link(const QString &table, const QString &branch) const
+PacketQuery BranchRepository::link(const QString &table, const QString &branch) const
 {
-    SqlStatement q(m_database.connection(), kSelect + QStringLiteral(" AND L.CDFILIAL = ?"));
-    q.bind(table).bind(branch).exec();
-    return readPacket(q, datasets::filTab());
+    return packetQuery(m_database, kSelect + QStringLiteral(" AND L.CDFILIAL = ?"), {table, branch},
+                       datasets::filTab());
 }
 
 data::DataPacket BranchRepository::otherTable(const QString &branch, const QString &table,

@@ -3,6 +3,7 @@
 
 #include "wire/packet.h"
 #include "server/database.h"
+#include "server/packetquery.h"
 
 #include <QDate>
 
@@ -14,8 +15,8 @@ class BranchRepository
 public:
     explicit BranchRepository(const Database &database) : m_database(database) {}
 
-    data::DataPacket branchesOf(const QString &table) const;
-    data::DataPacket link(const QString &table, const QString &branch) const;
+    PacketQuery branchesOf(const QString &table) const;
+    PacketQuery link(const QString &table, const QString &branch) const;
     // The other table holding the branch, with its period in force on today, else its
     // latest period, else no date. Empty when no other table holds it.
     data::DataPacket otherTable(const QString &branch, const QString &table, QDate today) const;

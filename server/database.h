@@ -29,6 +29,9 @@ public:
     Dialect dialect() const { return m_dialect; }
     // The SQLite file; empty for PostgreSQL.
     const QString &sqlitePath() const { return m_path; }
+    // Unique in the process, never reused: keys this database's connections.
+    int id() const { return m_id; }
+    int busyTimeoutMs() const { return m_busyTimeoutMs; }
     // "a IS b" in SQLite, "a IS NOT DISTINCT FROM b" in PostgreSQL: NULL-safe equality.
     QString nullSafeEquals() const;
 

@@ -62,7 +62,7 @@ const QString kSelect =
     kColumns + QStringLiteral("FROM ITEMPRECODIA D JOIN ") + kItemJoin + kTypeJoin;
 
 // The rule of a row read through kColumns.
-StoredRule storedRuleOf(const SqlStatement &q)
+template <class Row> StoredRule storedRuleOf(const Row &q)
 {
     auto text = [&q](int i) { return q.value(i).toString(); };
     auto real = [&q](int i) { return storedReal(q.value(i)); };
@@ -71,67 +71,53 @@ StoredRule storedRuleOf(const SqlStatement &q)
             text(16), text(15), real(9),  real(19), real(18)};
 }
 
+// The fields of a rule's row that are not a stored column as it is: the consumer type's name
+// ("Todos" for all) and the resulting prices.
+QVariant computedCell(const RowValues &q, int field)
+{
+    if (field == 14) {
+        if (q.value(12).toString() == QLatin1String(pricing::kTodosTipoCons))
+            return pricing::dayHourMessage(u"Todos");
+        return q.value(14).isNull() ? QVariant() : q.value(14).toString();
+    }
+    // Rule value and item price per modality: general, table service, delivery.
+    static constexpr std::pair<int, int> kPrices[] = {{9, 20}, {18, 21}, {19, 22}};
+    const auto [value, price] = kPrices[field - 15];
+    const DayHourTerms terms{q.value(5).toString(), q.value(6).toString()};
+    return dayHourPrice(terms, q.value(value), q.value(price), q.value(23));
+}
+
 // A value that cannot be represented travels as no value; the log names the rule so that it
 // can be mended.
-void logUnrepresentable(const SqlStatement &q, const data::Row &row)
+void logUnrepresentable(const RowValues &q)
 {
     // Packet field, and the stored value it comes from.
     static constexpr std::pair<int, int> kValues[] = {{9, 9},   {15, 9},  {16, 18},
                                                       {17, 19}, {21, 18}, {22, 19}};
     QStringList fields;
-    for (const auto &[field, source] : kValues)
-        if (row[field].isNull() && !q.value(source).isNull())
+    for (const auto &[field, source] : kValues) {
+        const QVariant cell =
+            field >= 15 && field <= 17 ? computedCell(q, field) : storedReal(q.value(source));
+        if (cell.isNull() && !q.value(source).isNull())
             fields << datasets::precoHora()[field].name;
+    }
     if (!fields.isEmpty())
         logLine(QStringLiteral("ITEMPRECODIA %1: valor não representável em %2; enviado sem valor")
                     .arg(describe(storedRuleOf(q)), fields.join(QStringLiteral(", "))));
 }
 
-data::DataPacket readRules(SqlStatement &q)
+PacketQuery rulesQuery(const Database &database, QString sql, QVariantList values)
 {
-    data::DataPacket packet;
-    packet.fields = datasets::precoHora();
-    auto text = [&q](int i) { return q.value(i).isNull() ? QVariant() : q.value(i).toString(); };
-    auto real = [&q](int i) { return storedReal(q.value(i)); };
-    auto dateTime = [&q](int i) {
-        return q.value(i).isNull()
-                   ? QVariant()
-                   : QVariant(QDateTime(QDate::fromString(q.value(i).toString(), Qt::ISODate),
-                                        QTime(0, 0)));
-    };
-    while (q.next()) {
-        const DayHourTerms terms{q.value(5).toString(), q.value(6).toString()};
-        const QVariant client = q.value(23);
-        QVariant typeName = text(14);
-        if (q.value(12).toString() == QLatin1String(pricing::kTodosTipoCons))
-            typeName = pricing::dayHourMessage(u"Todos");
-        data::Row row{text(0),
-                      dateTime(1),
-                      text(2),
-                      text(3),
-                      text(4),
-                      text(5),
-                      text(6),
-                      text(7),
-                      text(8),
-                      real(9),
-                      dateTime(10),
-                      dateTime(11),
-                      text(12),
-                      text(13),
-                      typeName,
-                      dayHourPrice(terms, q.value(9), q.value(20), client),
-                      dayHourPrice(terms, q.value(18), q.value(21), client),
-                      dayHourPrice(terms, q.value(19), q.value(22), client),
-                      text(15),
-                      text(16),
-                      text(17),
-                      real(18),
-                      real(19)};
-        logUnrepresentable(q, row);
-        packet.rows.push_back(std::move(row));
-    }
-    return packet;
+    constexpr int c = PacketQuery::kComputed;
+    PacketQuery q;
+    q.database = &database;
+    q.sql = std::move(sql);
+    q.values = std::move(values);
+    q.fields = datasets::precoHora();
+    q.columns = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, c, c, c, c, 15, 16, 17, 18, 19};
+    q.computed = computedCell;
+    q.inspect = logUnrepresentable;
+    return q;
 }
 
 StoredRule storedRuleOf(const MappedChange &m)
@@ -193,35 +179,25 @@ data::ChangeSet withShownFlagCompleted(data::ChangeSet changes)
 
 } // namespace
 
-data::DataPacket DayHourRepository::rules(const QString &table, QDate start) const
+PacketQuery DayHourRepository::rules(const QString &table, QDate start) const
 {
-    SqlStatement q(m_database.connection(),
-                   kSelect + QStringLiteral("WHERE D.CDTABEPREC = ? AND D.DTINIVGPREC = ? "
-                                            "ORDER BY D.CDPRODUTO, D.CDPRPAITABPR, "
-                                            "D.NRDIASEMANPR, D.HRINIPRECDIA, D.DTINIVALPREC"));
-    q.bind(table).bind(start.toString(Qt::ISODate)).exec();
-    return readRules(q);
+    return rulesQuery(m_database,
+                      kSelect + QStringLiteral("WHERE D.CDTABEPREC = ? AND D.DTINIVGPREC = ? "
+                                               "ORDER BY D.CDPRODUTO, D.CDPRPAITABPR, "
+                                               "D.NRDIASEMANPR, D.HRINIPRECDIA, D.DTINIVALPREC"),
+                      {table, start.toString(Qt::ISODate)});
 }
 
-data::DataPacket DayHourRepository::sameIdentity(const DayHourIdentity &id) const
+PacketQuery DayHourRepository::sameIdentity(const DayHourIdentity &id) const
 {
-    SqlStatement q(
-        m_database.connection(),
+    return rulesQuery(
+        m_database,
         kSelect + QStringLiteral("WHERE D.CDTABEPREC = ? AND D.DTINIVGPREC = ? AND "
                                  "D.CDPRODUTO = ? AND D.CDPRPAITABPR = ? AND D.CDTIPOCONSPD = ? "
                                  "AND D.NRDIASEMANPR = ? AND D.HRINIPRECDIA = ? AND "
-                                 "D.HRFINPRECDIA = ? AND D.DTINIVALPREC = ?"));
-    q.bind(id.table)
-        .bind(id.start.toString(Qt::ISODate))
-        .bind(id.product)
-        .bind(id.parent)
-        .bind(id.consumerType)
-        .bind(id.day)
-        .bind(id.fromTime)
-        .bind(id.toTime)
-        .bind(id.validFrom.toString(Qt::ISODate))
-        .exec();
-    return readRules(q);
+                                 "D.HRFINPRECDIA = ? AND D.DTINIVALPREC = ?"),
+        {id.table, id.start.toString(Qt::ISODate), id.product, id.parent, id.consumerType, id.day,
+         id.fromTime, id.toTime, id.validFrom.toString(Qt::ISODate)});
 }
 
 void DayHourRepository::saveRules(const data::ChangeSet &sent) const

@@ -3,6 +3,7 @@
 
 #include "wire/packet.h"
 #include "server/database.h"
+#include "server/packetquery.h"
 
 #include <QDate>
 
@@ -28,8 +29,8 @@ public:
     explicit DayHourRepository(const Database &database) : m_database(database) {}
 
     // Every rule of the period, with its resulting prices computed from the item's prices.
-    data::DataPacket rules(const QString &table, QDate start) const;
-    data::DataPacket sameIdentity(const DayHourIdentity &identity) const;
+    PacketQuery rules(const QString &table, QDate start) const;
+    PacketQuery sameIdentity(const DayHourIdentity &identity) const;
     // Refuses (422, the window's text) a rule that fails the checks of dayHourRuleFault.
     void saveRules(const data::ChangeSet &changes) const;
     // One line for each stored rule that fails those checks, naming the rule and the fault.

@@ -17,12 +17,20 @@ bool Dispatcher::has(const QString &name) const
     return m_methods.contains(name.toLower());
 }
 
-data::Reply Dispatcher::call(const QString &name, const data::ValueArray &args) const
+CallResult Dispatcher::start(const QString &name, const data::ValueArray &args) const
 {
     const auto it = m_methods.constFind(name.toLower());
     if (it == m_methods.cend())
         throw ServiceError::notFound(QStringLiteral("Método não encontrado: %1.").arg(name));
     return it->second(args);
+}
+
+data::Reply Dispatcher::call(const QString &name, const data::ValueArray &args) const
+{
+    CallResult r = start(name, args);
+    if (r.rows)
+        r.reply.result = readPacket(*r.rows);
+    return std::move(r.reply);
 }
 
 QStringList Dispatcher::names() const
@@ -41,6 +49,24 @@ data::Reply okReply(data::Value result, data::ValueArray refs)
     reply.result = std::move(result);
     reply.refs = std::move(refs);
     return reply;
+}
+
+} // namespace vnd::server
+
+namespace vnd::server
+{
+
+CallResult okReply(PacketQuery rows, data::ValueArray refs)
+{
+    data::DataPacket fields;
+    fields.fields = rows.fields;
+    return {okReply(std::move(fields), std::move(refs)), std::move(rows)};
+}
+
+bool readsOnly(const QString &method)
+{
+    return method.startsWith(QLatin1String("get"), Qt::CaseInsensitive) ||
+           method.compare(QLatin1String("SQL_Pesquisa_ProdutoPDV"), Qt::CaseInsensitive) == 0;
 }
 
 } // namespace vnd::server

@@ -1,17 +1,29 @@
 #pragma once
 // The remote data module's methods by name, looked up case-insensitively.
 
+#include "server/packetquery.h"
 #include "wire/value.h"
 
 #include <QHash>
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 namespace vnd::server
 {
 
-using Method = std::function<data::Reply(const data::ValueArray &args)>;
+// What a method answers: the reply, and when its result is a packet still to be read, the
+// query that reads the rows (the reply's result then holds the packet's fields, no rows).
+struct CallResult {
+    CallResult(data::Reply r) : reply(std::move(r)) {}
+    CallResult(data::Reply r, PacketQuery q) : reply(std::move(r)), rows(std::move(q)) {}
+
+    data::Reply reply;
+    std::optional<PacketQuery> rows;
+};
+
+using Method = std::function<CallResult(const data::ValueArray &args)>;
 
 class Dispatcher
 {
@@ -19,6 +31,8 @@ public:
     void add(const QString &name, Method method);
     // Throws ServiceError: 404 for an unknown method, or whatever the method throws.
     data::Reply call(const QString &name, const data::ValueArray &args) const;
+    // As call, leaving a packet's rows to be read by whoever sends them.
+    CallResult start(const QString &name, const data::ValueArray &args) const;
     bool has(const QString &name) const;
     // The names as registered, sorted.
     QStringList names() const;
@@ -29,5 +43,11 @@ private:
 
 // A success answer: refs holds one value per argument, null where not by reference.
 data::Reply okReply(data::Value result, data::ValueArray refs);
+// A success answer whose result is the packet the query reads.
+CallResult okReply(PacketQuery rows, data::ValueArray refs);
+
+// Whether the method only reads: reads run apart from writes, so that they never wait
+// behind a writer waiting for the database.
+bool readsOnly(const QString &method);
 
 } // namespace vnd::server

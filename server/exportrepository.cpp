@@ -3,7 +3,6 @@
 #include "server/datasets.h"
 #include "server/dberror.h"
 #include "server/errors.h"
-#include "server/packetreader.h"
 #include "server/sqlstatement.h"
 #include "server/unitofwork.h"
 
@@ -47,16 +46,16 @@ QString copyStatement(const QSqlDatabase &db, const QString &table, const QStrin
 
 } // namespace
 
-data::DataPacket ExportRepository::productsOf(const QString &table) const
+PacketQuery ExportRepository::productsOf(const QString &table) const
 {
-    SqlStatement q(m_database.connection(),
-                   QStringLiteral("SELECT NULL, P.CDARVPROD, P.NMPRODUTO, P.CDPRODUTO "
-                                  "FROM PRODUTO P WHERE P.CDPRODUTO IN (SELECT I.CDPRODUTO FROM "
-                                  "ITEMPRECO I WHERE I.CDTABEPREC = ? AND "
-                                  "I.CDPRPAITABPR = I.CDPRODUTO) "
-                                  "ORDER BY P.CDARVPROD"));
-    q.bind(table).exec();
-    return readPacket(q, datasets::expProduto());
+    return packetQuery(
+        m_database,
+        QStringLiteral("SELECT NULL, P.CDARVPROD, P.NMPRODUTO, P.CDPRODUTO "
+                       "FROM PRODUTO P WHERE P.CDPRODUTO IN (SELECT I.CDPRODUTO FROM "
+                       "ITEMPRECO I WHERE I.CDTABEPREC = ? AND "
+                       "I.CDPRPAITABPR = I.CDPRODUTO) "
+                       "ORDER BY P.CDARVPROD"),
+        {table}, datasets::expProduto());
 }
 
 qint64 ExportRepository::copyTable(const ExportRequest &r) const

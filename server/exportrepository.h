@@ -4,6 +4,7 @@
 
 #include "wire/packet.h"
 #include "server/database.h"
+#include "server/packetquery.h"
 
 #include <QStringList>
 
@@ -25,7 +26,7 @@ public:
 
     // The distinct products with a price row of their own in any period of the table,
     // ordered by tree code.
-    data::DataPacket productsOf(const QString &table) const;
+    PacketQuery productsOf(const QString &table) const;
 
     // Checks the request in the window's order and copies, all in one transaction. Branch
     // links stay behind: a branch belongs to one table. Answers the item price rows copied.

@@ -3,7 +3,6 @@
 #include "server/changeapplier.h"
 #include "server/datasets.h"
 #include "server/errors.h"
-#include "server/packetreader.h"
 #include "server/sqlstatement.h"
 #include "server/unitofwork.h"
 
@@ -52,41 +51,30 @@ QString iso(QDate d)
 
 } // namespace
 
-data::DataPacket ItemPriceRepository::items(const QString &table, QDate start, int level,
-                                            const QString &product) const
+PacketQuery ItemPriceRepository::items(const QString &table, QDate start, int level,
+                                       const QString &product) const
 {
-    QString sql = QStringLiteral(
-        "SELECT P.NMPRODUTO, P.CDPRODUTO,"
+    // Table and period start are the same on every row: selected as values, so that every
+    // field comes from a column.
+    PacketQuery q;
+    q.database = &m_database;
+    q.sql = QStringLiteral(
+        "SELECT P.NMPRODUTO, P.CDPRODUTO, CAST(? AS TEXT), P.CDPRODUTO,"
         " (SELECT COUNT(*) FROM PRODCOMP C WHERE C.CDPRODUTO = P.CDPRODUTO),"
-        " I.VRPRECITEM, I.VRPRECITEMCMD, I.VRPRECITEMDLV, I.VRPRECITEMCL, I.IDPRECVARIA,"
-        " I.VRPRESUGITEM, P.CDARVPROD, I.VRCUSTITEM, I.VRMKUPITEM, I.IDPRODPROMOC,"
-        " P.CDBARPRODUTO, I.HRINIVENPROD, I.HRFIMVENPROD "
+        " I.VRPRECITEM, I.VRPRECITEMCMD, I.VRPRECITEMDLV, I.VRPRECITEMCL, CAST(? AS TEXT),"
+        " I.IDPRECVARIA, I.VRPRESUGITEM, P.CDARVPROD, I.VRCUSTITEM, I.VRMKUPITEM,"
+        " I.IDPRODPROMOC, P.CDBARPRODUTO, I.HRINIVENPROD, I.HRFIMVENPROD "
         "FROM PRODUTO P LEFT JOIN ITEMPRECO I ON I.CDTABEPREC = ? AND I.DTINIVGPREC = ? AND"
         " I.CDPRODUTO = P.CDPRODUTO AND I.CDPRPAITABPR = P.CDPRODUTO "
         "WHERE P.CDNVPRODUTO = ?");
-    if (!product.isEmpty())
-        sql += QStringLiteral(" AND P.CDPRODUTO = ?");
-    sql += QStringLiteral(" ORDER BY P.CDARVPROD");
-    SqlStatement q(m_database.connection(), sql);
-    q.bind(table).bind(iso(start)).bind(level);
-    if (!product.isEmpty())
-        q.bind(product);
-    q.exec();
-
-    data::DataPacket packet;
-    packet.fields = datasets::itemPreco();
-    const QVariant tableValue(table);
-    const QVariant startValue(QDateTime(start, QTime(0, 0)));
-    auto real = [&q](int i) { return storedReal(q.value(i)); };
-    auto text = [&q](int i) { return q.value(i).isNull() ? QVariant() : q.value(i).toString(); };
-    while (q.next()) {
-        const QVariant code = q.value(1).toString();
-        packet.rows.push_back(data::Row{text(0), code, tableValue, code, real(2), real(3), real(4),
-                                        real(5), real(6), startValue, text(7), real(8), text(9),
-                                        real(10), real(11), text(12), text(13), text(14),
-                                        text(15)});
+    q.values = {table, iso(start), table, iso(start), level};
+    if (!product.isEmpty()) {
+        q.sql += QStringLiteral(" AND P.CDPRODUTO = ?");
+        q.values << product;
     }
-    return packet;
+    q.sql += QStringLiteral(" ORDER BY P.CDARVPROD");
+    q.fields = datasets::itemPreco();
+    return q;
 }
 
 void ItemPriceRepository::clearIfUnchanged(const QSqlDatabase &db, const QString &table,
@@ -213,26 +201,27 @@ void ItemPriceRepository::removePrice(const QString &table, QDate start, const Q
     work.commit();
 }
 
-data::DataPacket ItemPriceRepository::components(const QString &table, const QString &product,
-                                                 QDate start) const
+PacketQuery ItemPriceRepository::components(const QString &table, const QString &product,
+                                            QDate start) const
 {
     // The component's price row under the composed product, else its own price row.
-    SqlStatement q(
-        m_database.connection(),
-        QStringLiteral(
-            "SELECT P.NMPRODUTO, P.CDARVPROD, P.CDPRODUTO,"
-            " CASE WHEN IC.CDPRODUTO IS NOT NULL THEN IC.VRPRECITEM ELSE IO.VRPRECITEM END,"
-            " CASE WHEN IC.CDPRODUTO IS NOT NULL THEN IC.VRPRECITEMCL ELSE IO.VRPRECITEMCL END,"
-            " C.CDPRODUTO, ?, C.IDIMPPRODROT, C.QUANTIDADE, ? "
-            "FROM PRODCOMP C JOIN PRODUTO P ON P.CDPRODUTO = C.CDPRODCOMP "
-            "LEFT JOIN ITEMPRECO IC ON IC.CDTABEPREC = ? AND IC.DTINIVGPREC = ? AND"
-            " IC.CDPRODUTO = C.CDPRODCOMP AND IC.CDPRPAITABPR = C.CDPRODUTO "
-            "LEFT JOIN ITEMPRECO IO ON IO.CDTABEPREC = ? AND IO.DTINIVGPREC = ? AND"
-            " IO.CDPRODUTO = C.CDPRODCOMP AND IO.CDPRPAITABPR = C.CDPRODCOMP "
-            "WHERE C.CDPRODUTO = ? ORDER BY P.CDARVPROD"));
+    PacketQuery q;
+    q.database = &m_database;
+    q.sql = QStringLiteral(
+        "SELECT P.NMPRODUTO, P.CDARVPROD, P.CDPRODUTO,"
+        " CASE WHEN IC.CDPRODUTO IS NOT NULL THEN IC.VRPRECITEM ELSE IO.VRPRECITEM END,"
+        " CASE WHEN IC.CDPRODUTO IS NOT NULL THEN IC.VRPRECITEMCL ELSE IO.VRPRECITEMCL END,"
+        " C.CDPRODUTO, ?, C.IDIMPPRODROT, C.QUANTIDADE, ? "
+        "FROM PRODCOMP C JOIN PRODUTO P ON P.CDPRODUTO = C.CDPRODCOMP "
+        "LEFT JOIN ITEMPRECO IC ON IC.CDTABEPREC = ? AND IC.DTINIVGPREC = ? AND"
+        " IC.CDPRODUTO = C.CDPRODCOMP AND IC.CDPRPAITABPR = C.CDPRODUTO "
+        "LEFT JOIN ITEMPRECO IO ON IO.CDTABEPREC = ? AND IO.DTINIVGPREC = ? AND"
+        " IO.CDPRODUTO = C.CDPRODCOMP AND IO.CDPRPAITABPR = C.CDPRODCOMP "
+        "WHERE C.CDPRODUTO = ? ORDER BY P.CDARVPROD");
     const QString day = iso(start);
-    q.bind(day).bind(table).bind(table).bind(day).bind(table).bind(day).bind(product).exec();
-    return readPacket(q, datasets::itemPrecoComp());
+    q.values = {day, table, table, day, table, day, product};
+    q.fields = datasets::itemPrecoComp();
+    return q;
 }
 
 } // namespace vnd::server

@@ -4,6 +4,7 @@
 
 #include "wire/packet.h"
 #include "server/database.h"
+#include "server/packetquery.h"
 
 #include <QDate>
 #include <QSqlDatabase>
@@ -22,15 +23,14 @@ public:
 
     // One row per product of the given tree level, priced in the period or not; only the
     // given product when it is not empty.
-    data::DataPacket items(const QString &table, QDate start, int level,
-                           const QString &product) const;
+    PacketQuery items(const QString &table, QDate start, int level, const QString &product) const;
     // Inserts or updates each row, sets the listed fields to no value and carries name and
     // bar code to the product.
     void saveItems(const data::ChangeSet &changes, const QStringList &emptyFields) const;
     // Removes the price row and, through the cascade, its day/hour prices.
     void removePrice(const QString &table, QDate start, const QString &product,
                      const QString &parent) const;
-    data::DataPacket components(const QString &table, const QString &product, QDate start) const;
+    PacketQuery components(const QString &table, const QString &product, QDate start) const;
 
 private:
     // Sets the column to no value on the row the key names. With a loaded value, only when

@@ -36,20 +36,21 @@ void addItemPriceMethods(Dispatcher &dispatcher, const Database &database)
     auto items = std::make_shared<ItemPriceRepository>(database);
     auto tables = std::make_shared<PriceTableRepository>(database);
 
-    dispatcher.add(QStringLiteral("getItemPreco"), [items, tables](const ValueArray &args) {
-        Arguments a(QStringLiteral("getItemPreco"), args, 5);
-        const QString table = a.text(0);
-        const QDate start = a.date(1);
-        const int levels = levelCount(a.text(2));
-        const QString product = a.text(3).trimmed();
-        const QString mark = a.text(4).trimmed();
-        const ValueArray refs{nullptr, nullptr, nullptr, a.text(3), a.text(4)};
-        // No period, no prices: nothing could be saved against it either.
-        if (!start.isValid() || !tables->periodExists(table, start))
-            return okReply(data::DataPacket{datasets::itemPreco(), {}}, refs);
-        const QString only = mark == QLatin1String("T") ? QString() : product;
-        return okReply(items->items(table, start, levels, only), refs);
-    });
+    dispatcher.add(QStringLiteral("getItemPreco"),
+                   [items, tables](const ValueArray &args) -> CallResult {
+                       Arguments a(QStringLiteral("getItemPreco"), args, 5);
+                       const QString table = a.text(0);
+                       const QDate start = a.date(1);
+                       const int levels = levelCount(a.text(2));
+                       const QString product = a.text(3).trimmed();
+                       const QString mark = a.text(4).trimmed();
+                       const ValueArray refs{nullptr, nullptr, nullptr, a.text(3), a.text(4)};
+                       // No period, no prices: nothing could be saved against it either.
+                       if (!start.isValid() || !tables->periodExists(table, start))
+                           return okReply(data::DataPacket{datasets::itemPreco(), {}}, refs);
+                       const QString only = mark == QLatin1String("T") ? QString() : product;
+                       return okReply(items->items(table, start, levels, only), refs);
+                   });
     dispatcher.add(QStringLiteral("SetItemPreco"), [items](const ValueArray &args) {
         Arguments a(QStringLiteral("SetItemPreco"), args, 2);
         const data::ChangeSet &changes = a.delta(0);

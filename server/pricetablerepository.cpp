@@ -3,7 +3,6 @@
 #include "server/changeapplier.h"
 #include "server/datasets.h"
 #include "server/errors.h"
-#include "server/packetreader.h"
 #include "server/sqlstatement.h"
 #include "server/unitofwork.h"
 
@@ -43,22 +42,20 @@ const QString kPeriodColumns =
 
 } // namespace
 
-data::DataPacket PriceTableRepository::tables() const
+PacketQuery PriceTableRepository::tables() const
 {
-    SqlStatement q(m_database.connection(),
-                   QStringLiteral("SELECT CDTABEPREC, NMTABEPREC FROM TABEPRECGER "
-                                  "ORDER BY CDTABEPREC"));
-    q.exec();
-    return readPacket(q, datasets::tabGeral());
+    return packetQuery(m_database,
+                       QStringLiteral("SELECT CDTABEPREC, NMTABEPREC FROM TABEPRECGER "
+                                      "ORDER BY CDTABEPREC"),
+                       {}, datasets::tabGeral());
 }
 
-data::DataPacket PriceTableRepository::table(const QString &code) const
+PacketQuery PriceTableRepository::table(const QString &code) const
 {
-    SqlStatement q(m_database.connection(),
-                   QStringLiteral("SELECT CDTABEPREC, NMTABEPREC FROM TABEPRECGER "
-                                  "WHERE CDTABEPREC = ?"));
-    q.bind(code).exec();
-    return readPacket(q, datasets::tabGeral());
+    return packetQuery(m_database,
+                       QStringLiteral("SELECT CDTABEPREC, NMTABEPREC FROM TABEPRECGER "
+                                      "WHERE CDTABEPREC = ?"),
+                       {code}, datasets::tabGeral());
 }
 
 void PriceTableRepository::saveTables(const data::ChangeSet &changes) const
@@ -71,33 +68,31 @@ void PriceTableRepository::saveTables(const data::ChangeSet &changes) const
     work.commit();
 }
 
-data::DataPacket PriceTableRepository::periods(const QString &code) const
+PacketQuery PriceTableRepository::periods(const QString &code) const
 {
-    SqlStatement q(m_database.connection(), QStringLiteral("SELECT %1 FROM TABEVEND WHERE "
-                                                           "CDTABEPREC = ? ORDER BY DTINIVGPREC")
-                                                .arg(kPeriodColumns));
-    q.bind(code).exec();
-    return readPacket(q, datasets::vigenciaTab());
+    return packetQuery(m_database,
+                       QStringLiteral("SELECT %1 FROM TABEVEND WHERE "
+                                      "CDTABEPREC = ? ORDER BY DTINIVGPREC")
+                           .arg(kPeriodColumns),
+                       {code}, datasets::vigenciaTab());
 }
 
-data::DataPacket PriceTableRepository::clashes(const QString &code, QDate start, QDate end) const
+PacketQuery PriceTableRepository::clashes(const QString &code, QDate start, QDate end) const
 {
-    SqlStatement q(m_database.connection(),
-                   QStringLiteral("SELECT %1 FROM TABEVEND WHERE CDTABEPREC = ? AND "
-                                  "DTINIVGPREC <> ? AND DTINIVGPREC <= ? AND DTFINVGPREC >= ? "
-                                  "ORDER BY DTINIVGPREC")
-                       .arg(kPeriodColumns));
-    q.bind(code).bind(iso(start)).bind(iso(end)).bind(iso(start)).exec();
-    return readPacket(q, datasets::vigenciaTab());
+    return packetQuery(m_database,
+                       QStringLiteral("SELECT %1 FROM TABEVEND WHERE CDTABEPREC = ? AND "
+                                      "DTINIVGPREC <> ? AND DTINIVGPREC <= ? AND DTFINVGPREC >= ? "
+                                      "ORDER BY DTINIVGPREC")
+                           .arg(kPeriodColumns),
+                       {code, iso(start), iso(end), iso(start)}, datasets::vigenciaTab());
 }
 
-data::DataPacket PriceTableRepository::latestEnd(const QString &code) const
+PacketQuery PriceTableRepository::latestEnd(const QString &code) const
 {
-    SqlStatement q(m_database.connection(),
-                   QStringLiteral("SELECT MAX(DTFINVGPREC) FROM TABEVEND WHERE CDTABEPREC = ? "
-                                  "HAVING COUNT(*) > 0"));
-    q.bind(code).exec();
-    return readPacket(q, datasets::maxDtFinVg());
+    return packetQuery(m_database,
+                       QStringLiteral("SELECT MAX(DTFINVGPREC) FROM TABEVEND WHERE CDTABEPREC = ? "
+                                      "HAVING COUNT(*) > 0"),
+                       {code}, datasets::maxDtFinVg());
 }
 
 bool PriceTableRepository::periodExists(const QString &code, QDate start) const

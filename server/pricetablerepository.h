@@ -3,6 +3,7 @@
 
 #include "wire/packet.h"
 #include "server/database.h"
+#include "server/packetquery.h"
 
 #include <QDate>
 
@@ -14,14 +15,14 @@ class PriceTableRepository
 public:
     explicit PriceTableRepository(const Database &database) : m_database(database) {}
 
-    data::DataPacket tables() const;
-    data::DataPacket table(const QString &code) const;
+    PacketQuery tables() const;
+    PacketQuery table(const QString &code) const;
     void saveTables(const data::ChangeSet &changes) const;
 
-    data::DataPacket periods(const QString &code) const;
+    PacketQuery periods(const QString &code) const;
     // Periods of the table overlapping [start, end] whose start differs from start.
-    data::DataPacket clashes(const QString &code, QDate start, QDate end) const;
-    data::DataPacket latestEnd(const QString &code) const;
+    PacketQuery clashes(const QString &code, QDate start, QDate end) const;
+    PacketQuery latestEnd(const QString &code) const;
     void savePeriods(const data::ChangeSet &changes) const;
 
     bool periodExists(const QString &code, QDate start) const;

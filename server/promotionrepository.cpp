@@ -3,7 +3,6 @@
 #include "pricing/picture.h"
 #include "server/datasets.h"
 #include "server/errors.h"
-#include "server/packetreader.h"
 #include "server/sqlstatement.h"
 #include "server/unitofwork.h"
 
@@ -48,27 +47,27 @@ QString shownTree(const QSqlDatabase &db, const QString &tree)
 
 } // namespace
 
-data::DataPacket PromotionRepository::pricedProducts(const QString &table, QDate start) const
+PacketQuery PromotionRepository::pricedProducts(const QString &table, QDate start) const
 {
-    SqlStatement q(m_database.connection(),
-                   QStringLiteral("SELECT NULL, P.CDPRODUTO, P.CDARVPROD, P.NMPRODUTO "
-                                  "FROM ITEMPRECO I JOIN PRODUTO P ON P.CDPRODUTO = I.CDPRODUTO "
-                                  "WHERE I.CDTABEPREC = ? AND I.DTINIVGPREC = ? AND "
-                                  "I.CDPRPAITABPR = I.CDPRODUTO ORDER BY P.CDARVPROD"));
-    q.bind(table).bind(iso(start)).exec();
-    return readPacket(q, datasets::autItemPreco());
+    return packetQuery(
+        m_database,
+        QStringLiteral("SELECT NULL, P.CDPRODUTO, P.CDARVPROD, P.NMPRODUTO "
+                       "FROM ITEMPRECO I JOIN PRODUTO P ON P.CDPRODUTO = I.CDPRODUTO "
+                       "WHERE I.CDTABEPREC = ? AND I.DTINIVGPREC = ? AND "
+                       "I.CDPRPAITABPR = I.CDPRODUTO ORDER BY P.CDARVPROD"),
+        {table, iso(start)}, datasets::autItemPreco());
 }
 
-data::DataPacket PromotionRepository::pricedProduct(const QString &table, QDate start,
-                                                    const QString &tree) const
+PacketQuery PromotionRepository::pricedProduct(const QString &table, QDate start,
+                                               const QString &tree) const
 {
-    SqlStatement q(m_database.connection(),
-                   QStringLiteral("SELECT P.CDPRODUTO, P.CDARVPROD, P.NMPRODUTO FROM PRODUTO P "
-                                  "WHERE P.CDARVPROD = ? AND EXISTS (SELECT 1 FROM ITEMPRECO I "
-                                  "WHERE I.CDTABEPREC = ? AND I.DTINIVGPREC = ? AND "
-                                  "I.CDPRODUTO = P.CDPRODUTO AND I.CDPRPAITABPR = P.CDPRODUTO)"));
-    q.bind(tree).bind(table).bind(iso(start)).exec();
-    return readPacket(q, datasets::prodValid());
+    return packetQuery(
+        m_database,
+        QStringLiteral("SELECT P.CDPRODUTO, P.CDARVPROD, P.NMPRODUTO FROM PRODUTO P "
+                       "WHERE P.CDARVPROD = ? AND EXISTS (SELECT 1 FROM ITEMPRECO I "
+                       "WHERE I.CDTABEPREC = ? AND I.DTINIVGPREC = ? AND "
+                       "I.CDPRODUTO = P.CDPRODUTO AND I.CDPRPAITABPR = P.CDPRODUTO)"),
+        {tree, table, iso(start)}, datasets::prodValid());
 }
 
 qint64 PromotionRepository::setPromotion(const QString &flag, const Selection &selection,

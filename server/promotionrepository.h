@@ -4,6 +4,7 @@
 
 #include "wire/packet.h"
 #include "server/database.h"
+#include "server/packetquery.h"
 #include "server/selectionsql.h"
 
 #include <QDate>
@@ -17,9 +18,9 @@ public:
     explicit PromotionRepository(const Database &database) : m_database(database) {}
 
     // The products with an item price row of their own in the period, by tree code.
-    data::DataPacket pricedProducts(const QString &table, QDate start) const;
+    PacketQuery pricedProducts(const QString &table, QDate start) const;
     // The one of them whose tree code is the text; no row when none.
-    data::DataPacket pricedProduct(const QString &table, QDate start, const QString &tree) const;
+    PacketQuery pricedProduct(const QString &table, QDate start, const QString &tree) const;
 
     // IDPRODPROMOC of the selected products' own rows in the period; answers the rows whose
     // flag changed.

@@ -1,8 +1,10 @@
 #include "server/requesthandler.h"
 
-#include "wire/codec.h"
+#include "server/database.h"
 #include "server/dberror.h"
 #include "server/errors.h"
+#include "server/rowencoder.h"
+#include "wire/codec.h"
 
 namespace vnd::server
 {
@@ -56,6 +58,22 @@ HttpAnswer encoded(int status, const Reply &reply, Encoding enc, const QString &
     return a;
 }
 
+// A 200 answer whose packet rows are read from SQLite as the answer is sent.
+HttpAnswer streamed(CallResult result, Encoding enc)
+{
+    QByteArray before, after;
+    if (!splitAroundRows(data::encodeReply(result.reply, enc), enc, before, after))
+        throw std::logic_error("packet rows not found in the encoded answer");
+    auto stream = std::make_unique<PacketStream>(std::move(*result.rows), enc, std::move(after));
+    HttpAnswer a;
+    a.contentType = typeOf(enc);
+    a.outcome = QStringLiteral("ok");
+    a.body = std::move(before);
+    if (!stream->fill(a.body, kAnswerPartBytes))
+        a.stream = std::move(stream);
+    return a;
+}
+
 } // namespace
 
 bool encodingOf(std::string_view contentType, Encoding &enc)
@@ -103,7 +121,12 @@ HttpAnswer handleCall(const Dispatcher &dispatcher, const QString &method,
                                                   "application/json ou application/cbor.")),
                            enc);
         const data::ValueArray args = data::decodeRequest(body, enc);
-        reply = dispatcher.call(method, args);
+        CallResult result = dispatcher.start(method, args);
+        if (result.rows && result.rows->database->dialect() == Dialect::Sqlite)
+            return streamed(std::move(result), enc);
+        if (result.rows)
+            result.reply.result = readPacket(*result.rows);
+        reply = std::move(result.reply);
     } catch (const data::DecodeError &e) {
         failed(ServiceError::badRequest(e.message()));
     } catch (const ServiceError &e) {

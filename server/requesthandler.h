@@ -4,22 +4,30 @@
 // failure becomes a Portuguese answer here; nothing escapes.
 
 #include "server/dispatcher.h"
+#include "server/packetstream.h"
 
 #include <QByteArray>
 #include <QString>
 
+#include <memory>
 #include <string_view>
 
 namespace vnd::server
 {
 
+// An answer longer than this goes out in parts of about this size, read as they are sent.
+constexpr qsizetype kAnswerPartBytes = 64 * 1024;
+
 struct HttpAnswer {
     int status = 200;
-    QByteArray body;
+    QByteArray body; // with a stream: its first part
     const char *contentType = "application/json";
     bool retryLater = false; // 503: the answer carries Retry-After
     QString outcome;         // "ok" or the status and error code, for the request log
     QString detail;          // for the log only: what the database or the runtime said
+    // The rest of a 200 answer, still to be read: to be sent chunked, from the thread that
+    // made the answer.
+    std::unique_ptr<PacketStream> stream;
 };
 
 // The encoding a Content-Type names; JSON with false for anything else.
@@ -29,7 +37,9 @@ bool encodingOf(std::string_view contentType, data::Encoding &enc);
 HttpAnswer failureAnswer(int status, const QString &code, const QString &message,
                          std::string_view contentType);
 
-// Decodes the arguments, calls the method and encodes its answer.
+// Decodes the arguments, calls the method and encodes its answer. A packet read from SQLite
+// is streamed: its first part is read here (so that a failure still becomes an ordinary
+// failure answer) and, when the rows do not fit in it, the rest is left in the stream.
 HttpAnswer handleCall(const Dispatcher &dispatcher, const QString &method,
                       std::string_view contentType, const QByteArray &body);
 

@@ -18,6 +18,7 @@
 
 #include <sys/resource.h>
 
+#include <future>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -90,7 +91,8 @@ struct Server::Impl {
 
     Impl(const Dispatcher &d, const ServerOptions &o)
         : dispatcher(d), options(o), io(std::max(1, o.ioThreads)), acceptor(io), retry(io),
-          workers(size_t(std::max(1, o.threads))), cap(connectionCap(o.maxConnections))
+          readers(size_t(std::max(1, o.threads))), writers(size_t(std::max(1, o.writeThreads))),
+          cap(connectionCap(o.maxConnections))
     {
     }
 
@@ -103,9 +105,10 @@ struct Server::Impl {
     asio::io_context io;
     tcp::acceptor acceptor;
     asio::steady_timer retry; // accepting again after running out of descriptors
-    asio::thread_pool workers;
+    asio::thread_pool readers, writers;
     const int cap;
-    std::atomic<int> queued{0}; // calls waiting for or holding a worker
+    // Calls waiting for or holding a worker, per pool.
+    std::atomic<int> queuedReads{0}, queuedWrites{0};
     std::atomic<bool> stopping{false};
     std::mutex sessionsLock;
     std::set<std::shared_ptr<Session>> sessions;
@@ -224,8 +227,10 @@ private:
             return;
         }
         // Database work never runs on an I/O thread; a full queue is answered at once.
-        if (m_server.queued.fetch_add(1) >= m_server.options.maxQueuedCalls) {
-            m_server.queued.fetch_sub(1);
+        const bool read = readsOnly(m_method);
+        std::atomic<int> &queued = read ? m_server.queuedReads : m_server.queuedWrites;
+        if (queued.fetch_add(1) >= m_server.options.maxQueuedCalls) {
+            queued.fetch_sub(1);
             HttpAnswer busy = failureAnswer(
                 503, QStringLiteral("busy"),
                 QStringLiteral("Servidor ocupado; tente novamente em instantes."), type);
@@ -236,14 +241,123 @@ private:
         auto body = std::make_shared<QByteArray>(QByteArray::fromStdString(m_parser->get().body()));
         // Keeps the I/O loop running while the call is away on a worker.
         auto guard = asio::make_work_guard(m_server.io);
-        asio::post(m_server.workers, [self = shared_from_this(), body, type, guard] {
+        auto &pool = read ? m_server.readers : m_server.writers;
+        asio::post(pool, [self = shared_from_this(), body, type, guard, &queued] {
             HttpAnswer a = handleCall(self->m_server.dispatcher, self->m_method, type, *body);
-            self->m_server.queued.fetch_sub(1);
+            if (a.stream) {
+                self->streamAnswer(std::move(a));
+                queued.fetch_sub(1);
+                return;
+            }
+            queued.fetch_sub(1);
             asio::post(self->m_stream.get_executor(), [self, a = std::move(a)]() mutable {
                 const bool ok = a.status == 200;
                 self->respond(std::move(a), ok);
             });
         });
+    }
+
+    // On the worker that read the answer's first part: sends it chunked, reading each next
+    // part while the one before is on the wire, so that memory holds two parts at most. A
+    // failure after the head went out cannot change the status: the connection closes
+    // without the last chunk, and the client sees a broken answer, never a short one.
+    void streamAnswer(HttpAnswer a)
+    {
+        std::unique_ptr<PacketStream> stream = std::move(a.stream);
+        QByteArray current = std::move(a.body);
+        QByteArray next;
+        next.reserve(kAnswerPartBytes + 16 * 1024); // a part ends past the size by one row
+        std::future<bool> sent = sendHead(a, current);
+        bool complete = false;
+        QString failure;
+        for (;;) {
+            next.truncate(0); // keeps its room
+            try {
+                complete = stream->fill(next, kAnswerPartBytes);
+            } catch (const std::exception &e) {
+                failure = QString::fromUtf8(e.what());
+            }
+            if (!sent.get() || !failure.isEmpty())
+                break;
+            std::swap(current, next);
+            if (complete)
+                log(a);
+            sent = sendPart(current, complete);
+            if (complete) {
+                complete = sent.get();
+                break;
+            }
+        }
+        stream.reset(); // the statement is this thread's: given back here
+        if (!complete) {
+            a.outcome = QStringLiteral("200 interrompida");
+            a.detail =
+                failure.isEmpty() ? QStringLiteral("a resposta não chegou ao cliente") : failure;
+            log(a);
+        }
+        asio::post(m_stream.get_executor(), [self = shared_from_this(), complete] {
+            self->finish(complete && self->m_keepAlive);
+        });
+    }
+
+    // From the worker; the future tells whether the bytes went out.
+    std::future<bool> sendHead(const HttpAnswer &a, const QByteArray &part)
+    {
+        auto done = std::make_shared<std::promise<bool>>();
+        auto result = done->get_future();
+        asio::post(m_stream.get_executor(), [self = shared_from_this(), &a, &part, done] {
+            struct Head {
+                http::response<http::empty_body> res;
+                http::response_serializer<http::empty_body> sr{res};
+            };
+            auto head = std::make_shared<Head>();
+            self->m_keepAlive = !self->m_server.stopping && self->m_parser->get().keep_alive();
+            head->res.result(http::status(a.status));
+            head->res.version(11);
+            head->res.set(http::field::server, "vnd42700-server");
+            head->res.set(http::field::content_type, a.contentType);
+            head->res.keep_alive(self->m_keepAlive);
+            head->res.chunked(true);
+            self->m_stream.expires_after(
+                std::chrono::seconds(self->m_server.options.writeTimeoutSeconds));
+            http::async_write_header(self->m_stream, head->sr,
+                                     [self, head, &part, done](beast::error_code ec, size_t) {
+                                         if (ec) {
+                                             done->set_value(false);
+                                             return;
+                                         }
+                                         self->writeChunk(part, false, done);
+                                     });
+        });
+        return result;
+    }
+
+    std::future<bool> sendPart(const QByteArray &part, bool last)
+    {
+        auto done = std::make_shared<std::promise<bool>>();
+        auto result = done->get_future();
+        asio::post(m_stream.get_executor(), [self = shared_from_this(), &part, last, done] {
+            self->writeChunk(part, last, done);
+        });
+        return result;
+    }
+
+    void writeChunk(const QByteArray &part, bool last, std::shared_ptr<std::promise<bool>> done)
+    {
+        m_stream.expires_after(std::chrono::seconds(m_server.options.writeTimeoutSeconds));
+        const auto end = [self = shared_from_this(), last, done](beast::error_code ec, size_t) {
+            if (ec || !last) {
+                done->set_value(!ec);
+                return;
+            }
+            asio::async_write(self->m_stream, http::make_chunk_last(),
+                              [done](beast::error_code ec, size_t) { done->set_value(!ec); });
+        };
+        if (part.isEmpty())
+            return end({}, 0);
+        asio::async_write(
+            m_stream, http::make_chunk(asio::const_buffer(part.constData(), size_t(part.size()))),
+            end);
     }
 
     // Before reading any body: the unread bytes may never be taken for another request,
@@ -268,20 +382,30 @@ private:
         res->body().assign(a.body.constData(), size_t(a.body.size()));
         res->keep_alive(keepAlive);
         res->prepare_payload();
+        log(a);
+        m_stream.expires_after(std::chrono::seconds(m_server.options.writeTimeoutSeconds));
+        http::async_write(m_stream, *res,
+                          [self = shared_from_this(), res, keepAlive](
+                              beast::error_code ec, size_t) { self->finish(!ec && keepAlive); });
+    }
+
+    // Before the answer's last bytes go out, so that a client that has it finds it logged.
+    void log(const HttpAnswer &a) const
+    {
         if (m_server.options.logRequests)
             logAnswer(m_method, m_timer.isValid() ? m_timer.elapsed() : 0, a);
-        m_stream.expires_after(std::chrono::seconds(m_server.options.writeTimeoutSeconds));
-        http::async_write(
-            m_stream, *res,
-            [self = shared_from_this(), res, keepAlive](beast::error_code ec, size_t) {
-                self->m_busy = false;
-                self->m_timer.invalidate();
-                self->m_method.clear();
-                if (ec || !keepAlive)
-                    self->close();
-                else
-                    self->readHead();
-            });
+    }
+
+    // The answer went out (or could not): the next request, or the close.
+    void finish(bool keepAlive)
+    {
+        m_busy = false;
+        m_timer.invalidate();
+        m_method.clear();
+        if (keepAlive)
+            readHead();
+        else
+            close();
     }
 
     void close()
@@ -304,6 +428,7 @@ private:
     QElapsedTimer m_timer;
     bool m_first = true;
     bool m_busy = false;
+    bool m_keepAlive = false; // of the answer being streamed
     bool m_closed = false;
 };
 
@@ -349,6 +474,9 @@ void Server::Impl::admit(tcp::socket socket)
                 evicted.reset(); // it has just received a request
         }
         if (int(sessions.size()) < cap || evicted) {
+            // An answer's parts go out as written, not held back waiting for an ACK.
+            beast::error_code ignored;
+            socket.set_option(tcp::no_delay(true), ignored);
             session = std::make_shared<Session>(*this, std::move(socket));
             sessions.insert(session);
         }
@@ -387,7 +515,8 @@ Server::Server(const Database &database, ServerOptions options)
 Server::~Server()
 {
     stop();
-    m_impl->workers.join();
+    m_impl->readers.join();
+    m_impl->writers.join();
 }
 
 int Server::bind()

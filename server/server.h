@@ -20,15 +20,16 @@ namespace vnd::server
 
 struct ServerOptions {
     QString host = QStringLiteral("127.0.0.1");
-    int port = 42700;  // 0: any free port
-    int threads = 8;   // database workers
-    int ioThreads = 2; // sockets: idle or slow clients cost one of these nothing
+    int port = 42700;     // 0: any free port
+    int threads = 8;      // database workers for reads
+    int writeThreads = 2; // and for writes, apart: a writer waiting for the lock holds no reader
+    int ioThreads = 2;    // sockets: idle or slow clients cost one of these nothing
     std::size_t maxBodyBytes = 64u << 20;
     int readTimeoutSeconds = 10; // a request's head and body
     int writeTimeoutSeconds = 60;
     int keepAliveSeconds = 15; // idle between requests
     int maxConnections = 4096;
-    int maxQueuedCalls = 256; // calls waiting for a worker; more are answered 503
+    int maxQueuedCalls = 256; // reads (and writes) waiting for a worker; more are answered 503
     bool logRequests = true;
 };
 

@@ -7,9 +7,9 @@
 
 #include "contracts/rdmtabgeral.h"
 #include "host/data/clientdataset.h"
-#include "wire/codec.h"
 #include "host/net/netconnection.h"
 #include "server/itempricerepository.h"
+#include "wire/codec.h"
 
 #include <sqlite3.h>
 
@@ -140,7 +140,8 @@ int main(int argc, char **argv)
     const server::ItemPriceRepository repository(server.database());
     for (int round = 0; round < rounds; ++round) {
         timer.restart();
-        data::DataPacket packet = repository.items(QStringLiteral("001"), start, 4, QString());
+        data::DataPacket packet =
+            server::readPacket(repository.items(QStringLiteral("001"), start, 4, QString()));
         query.push_back(timer.nsecsElapsed() / 1e9);
         timer.restart();
         const QByteArray body = data::encodeReply(data::Reply{true, std::move(packet), {}, {}, {}},

@@ -1,5 +1,6 @@
 // Saving one modified item row through SetItemPreco, end to end over HTTP, against a bare
-// single-row UPDATE through sqlite3 on the same database.
+// single-row UPDATE through sqlite3 on the same database, and against that UPDATE plus a
+// bare round trip to the server (the smallest call there is: getTabGeral).
 
 #include "benchserver.h"
 
@@ -76,10 +77,21 @@ int main(int argc, char **argv)
     sqlite3_finalize(update);
     sqlite3_close(db);
 
+    timer.restart();
+    for (int i = 0; i < rounds; ++i)
+        if (client.call(QStringLiteral("getTabGeral"), {}, reply) != 200) {
+            std::fprintf(stderr, "getTabGeral failed: %s\n", qPrintable(reply.errorMessage));
+            return 1;
+        }
+    const double tripNs = double(timer.nsecsElapsed()) / rounds;
+
     std::printf("SetItemPreco, one modified row, %d saves end to end over HTTP/CBOR\n", rounds);
     std::printf("  server save: %.1f us per save\n", serverNs / 1000);
     std::printf("  bare sqlite3 single-row UPDATE (autocommit, WAL): %.1f us per update\n",
                 bareNs / 1000);
     std::printf("  ratio server / bare: %.1f\n", serverNs / bareNs);
+    std::printf("  bare round trip (getTabGeral over the same client): %.1f us\n", tripNs / 1000);
+    std::printf("  ratio server / (round trip + bare update): %.2f (goal <= 1.5)\n",
+                serverNs / (tripNs + bareNs));
     return 0;
 }

@@ -5,6 +5,10 @@
 #include "server/dberror.h"
 #include "server/sqlstatement.h"
 
+#include <QElapsedTimer>
+
+#include <future>
+
 namespace vnd::server::test
 {
 namespace
@@ -63,6 +67,35 @@ TEST_F(BusyTest, AnotherWriterHoldingTheLockGives503AndRetryAfter)
             << log().join(u'\n').toStdString();
     }
     EXPECT_EQ(call(QStringLiteral("setTabGeral"), {newTable(*this)}).status, 200);
+}
+
+TEST_F(ServerFixture, ReadsAnswerWhileWritersWaitForTheLock)
+{
+    const Database other(QStringLiteral("sqlite:") + dbPath());
+    SqlStatement(other.connection(), QStringLiteral("BEGIN IMMEDIATE")).exec();
+    // More waiting writers than the server has workers of any kind.
+    std::vector<std::future<Answer>> writes;
+    for (int i = 0; i < 10; ++i)
+        writes.push_back(std::async(std::launch::async, [this, i] {
+            data::ChangeSet cs = changeSetFor(packet(QStringLiteral("getTabGeral"), {}));
+            cs.changes.push_back(insert({QStringLiteral("%1").arg(20 + i, 3, 10, QLatin1Char('0')),
+                                         QStringLiteral("NOVA")}));
+            return call(QStringLiteral("setTabGeral"), {cs});
+        }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    QElapsedTimer timer;
+    timer.start();
+    const Answer read = call(QStringLiteral("getTabGeral"), {});
+    const qint64 ms = timer.elapsed();
+    int pending = 0;
+    for (auto &w : writes)
+        pending += w.wait_for(std::chrono::seconds(0)) != std::future_status::ready;
+    SqlStatement(other.connection(), QStringLiteral("ROLLBACK")).exec();
+    EXPECT_EQ(read.status, 200);
+    EXPECT_EQ(pending, 10);
+    EXPECT_LT(ms, 2000); // the writers wait up to 10 s
+    for (auto &w : writes)
+        EXPECT_EQ(w.get().status, 200);
 }
 
 TEST(DbErrors, AFullDiskIsToldInPortuguese)

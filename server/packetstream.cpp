@@ -1,0 +1,135 @@
+#include "server/packetstream.h"
+
+#include "server/tabledef.h"
+
+#include <sqlite3.h>
+
+#include <cmath>
+
+namespace vnd::server
+{
+
+using data::FieldType;
+
+namespace
+{
+
+class StepValues final : public RowValues
+{
+public:
+    explicit StepValues(const CachedStatement &s) : m_s(s) {}
+    QVariant value(int column) const override { return m_s.value(column); }
+
+private:
+    const CachedStatement &m_s;
+};
+
+} // namespace
+
+PacketStream::PacketStream(PacketQuery query, data::Encoding enc, QByteArray after)
+    : m_query(std::move(query)), m_statement(*m_query.database, m_query.sql),
+      m_encoder(enc, m_scratch), m_after(std::move(after)),
+      m_lastText(size_t(m_query.fields.size())), m_lastEncoded(size_t(m_query.fields.size()))
+{
+    for (const QVariant &v : m_query.values)
+        m_statement.bind(v);
+}
+
+bool PacketStream::fill(QByteArray &out, qsizetype limit)
+{
+    if (m_done)
+        return true;
+    m_encoder.setOutput(out);
+    if (!m_begun) {
+        m_encoder.beginRows();
+        m_begun = true;
+    }
+    while (out.size() < limit) {
+        if (!m_statement.step()) {
+            m_encoder.endRows();
+            out.append(m_after);
+            m_done = true;
+            return true;
+        }
+        writeRow();
+    }
+    return false;
+}
+
+void PacketStream::writeRow()
+{
+    const int n = int(m_query.fields.size());
+    m_encoder.beginRow(n);
+    const StepValues row(m_statement);
+    for (int i = 0; i < n; ++i) {
+        const int column = m_query.columnOf(i);
+        if (column == PacketQuery::kComputed)
+            m_encoder.cell(m_query.fields[i], m_query.computed(row, i));
+        else
+            writeColumn(i, column);
+    }
+    m_encoder.endRow();
+    if (m_query.inspect)
+        m_query.inspect(row);
+}
+
+// The common cases straight from sqlite3; the rest as the packet path converts them.
+void PacketStream::writeColumn(int field, int column)
+{
+    sqlite3_stmt *s = m_statement.handle();
+    const data::FieldDef &f = m_query.fields[field];
+    const int type = sqlite3_column_type(s, column);
+    if (type == SQLITE_NULL) {
+        m_encoder.null();
+        return;
+    }
+    switch (f.type) {
+    case FieldType::String:
+    case FieldType::FixedString:
+        if (type == SQLITE_TEXT || type == SQLITE_BLOB) {
+            const auto *p = reinterpret_cast<const char *>(type == SQLITE_TEXT
+                                                               ? sqlite3_column_text(s, column)
+                                                               : sqlite3_column_blob(s, column));
+            m_encoder.text(QByteArrayView(p, sqlite3_column_bytes(s, column)));
+            return;
+        }
+        break;
+    case FieldType::Float:
+        if (type == SQLITE_INTEGER) {
+            m_encoder.real(double(sqlite3_column_int64(s, column)));
+            return;
+        }
+        if (type == SQLITE_FLOAT) {
+            const double d = sqlite3_column_double(s, column);
+            if (std::isfinite(d))
+                m_encoder.real(d);
+            else
+                m_encoder.null();
+            return;
+        }
+        break;
+    case FieldType::Date:
+    case FieldType::DateTime:
+        if (type == SQLITE_TEXT) {
+            const QByteArrayView text(
+                reinterpret_cast<const char *>(sqlite3_column_text(s, column)),
+                sqlite3_column_bytes(s, column));
+            QByteArray &last = m_lastText[size_t(field)];
+            QByteArray &encoded = m_lastEncoded[size_t(field)];
+            if (last.isNull() || QByteArrayView(last) != text) {
+                last = text.toByteArray();
+                encoded.clear();
+                RowEncoder once(m_encoder.encoding(), encoded);
+                once.cell(f, fromStorage(f.type, m_statement.value(column)));
+            }
+            m_encoder.raw(encoded);
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    m_encoder.cell(f, fromStorage(f.type, m_statement.value(column)));
+}
+
+} // namespace vnd::server

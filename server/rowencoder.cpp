@@ -1,0 +1,352 @@
+#include "server/rowencoder.h"
+
+#include "wire/codecio.h"
+#include "wire/error.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+namespace vnd::server
+{
+
+using data::Encoding;
+using data::FieldType;
+
+namespace
+{
+
+[[noreturn]] void unencodable(const QString &what)
+{
+    throw vnd::Error(QStringLiteral("Não foi possível codificar os dados: %1.").arg(what));
+}
+
+// Plain ASCII that JSON carries as it is.
+bool plainAscii(QByteArrayView s)
+{
+    for (const char c : s) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u >= 0x80 || u == '"' || u == '\\')
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void RowEncoder::separate()
+{
+    if (m_needComma)
+        m_out->append(',');
+}
+
+void RowEncoder::head(int major, quint64 n)
+{
+    const char m = char(major << 5);
+    if (n < 24) {
+        m_out->append(char(m | char(n)));
+        return;
+    }
+    int bytes = 8;
+    char info = 27;
+    if (n <= 0xff) {
+        bytes = 1;
+        info = 24;
+    } else if (n <= 0xffff) {
+        bytes = 2;
+        info = 25;
+    } else if (n <= 0xffffffffu) {
+        bytes = 4;
+        info = 26;
+    }
+    m_out->append(char(m | info));
+    for (int i = bytes - 1; i >= 0; --i)
+        m_out->append(char((n >> (8 * i)) & 0xff));
+}
+
+void RowEncoder::beginRows()
+{
+    if (m_enc == Encoding::Cbor)
+        m_out->append(char(0x9f));
+    else
+        m_out->append('[');
+    m_needComma = false;
+}
+
+void RowEncoder::endRows()
+{
+    m_out->append(m_enc == Encoding::Cbor ? char(0xff) : ']');
+    m_needComma = true;
+}
+
+void RowEncoder::beginRow(qsizetype fields)
+{
+    if (m_enc == Encoding::Cbor) {
+        head(4, quint64(fields));
+        return;
+    }
+    separate();
+    m_out->append('[');
+    m_needComma = false;
+}
+
+void RowEncoder::endRow()
+{
+    if (m_enc == Encoding::Json)
+        m_out->append(']');
+    m_needComma = true;
+}
+
+void RowEncoder::null()
+{
+    if (m_enc == Encoding::Cbor) {
+        m_out->append(char(0xf6));
+        return;
+    }
+    separate();
+    m_out->append("null", 4);
+    m_needComma = true;
+}
+
+void RowEncoder::raw(QByteArrayView encoded)
+{
+    if (m_enc == Encoding::Json)
+        separate();
+    m_out->append(encoded.data(), encoded.size());
+    m_needComma = true;
+}
+
+void RowEncoder::text(QByteArrayView utf8)
+{
+    bool ascii = true;
+    for (const char c : utf8)
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            ascii = false;
+            break;
+        }
+    if (!ascii || (m_enc == Encoding::Json && !plainAscii(utf8))) {
+        textString(QString::fromUtf8(utf8));
+        return;
+    }
+    if (m_enc == Encoding::Cbor) {
+        head(3, quint64(utf8.size()));
+        m_out->append(utf8.data(), utf8.size());
+        return;
+    }
+    separate();
+    m_out->append('"');
+    m_out->append(utf8.data(), utf8.size());
+    m_out->append('"');
+    m_needComma = true;
+}
+
+void RowEncoder::textString(QStringView s)
+{
+    if (m_enc == Encoding::Cbor) {
+        const QByteArray utf8 = s.toUtf8();
+        head(3, quint64(utf8.size()));
+        m_out->append(utf8);
+        return;
+    }
+    separate();
+    m_out->append('"');
+    static const char hex[] = "0123456789abcdef";
+    const char16_t *p = s.utf16();
+    const char16_t *const end = p + s.size();
+    while (p < end) {
+        const char16_t c = *p++;
+        if (c < 0x80) {
+            if (c >= 0x20 && c != u'"' && c != u'\\') {
+                m_out->append(char(c));
+                continue;
+            }
+            switch (c) {
+            case u'"':
+                m_out->append("\\\"", 2);
+                break;
+            case u'\\':
+                m_out->append("\\\\", 2);
+                break;
+            case u'\n':
+                m_out->append("\\n", 2);
+                break;
+            case u'\r':
+                m_out->append("\\r", 2);
+                break;
+            case u'\t':
+                m_out->append("\\t", 2);
+                break;
+            default: {
+                const char esc[6] = {'\\', 'u', '0', '0', hex[c >> 4], hex[c & 15]};
+                m_out->append(esc, 6);
+            }
+            }
+            continue;
+        }
+        char32_t cp = c;
+        if (QChar::isHighSurrogate(c) && p < end && QChar::isLowSurrogate(*p))
+            cp = QChar::surrogateToUcs4(c, *p++);
+        else if (QChar::isSurrogate(c))
+            cp = 0xFFFD; // a lone surrogate has no UTF-8 form
+        char buf[4];
+        int n = 0;
+        if (cp < 0x800) {
+            buf[n++] = char(0xC0 | (cp >> 6));
+        } else if (cp < 0x10000) {
+            buf[n++] = char(0xE0 | (cp >> 12));
+            buf[n++] = char(0x80 | ((cp >> 6) & 0x3F));
+        } else {
+            buf[n++] = char(0xF0 | (cp >> 18));
+            buf[n++] = char(0x80 | ((cp >> 12) & 0x3F));
+            buf[n++] = char(0x80 | ((cp >> 6) & 0x3F));
+        }
+        buf[n++] = char(0x80 | (cp & 0x3F));
+        m_out->append(buf, n);
+    }
+    m_out->append('"');
+    m_needComma = true;
+}
+
+void RowEncoder::real(double d)
+{
+    if (!std::isfinite(d))
+        throw vnd::Error(QStringLiteral("Valor numérico inválido (infinito ou indefinido) "
+                                        "não pode ser enviado."));
+    if (m_enc == Encoding::Cbor) {
+        // Always eight bytes: the value travels bit for bit.
+        quint64 bits = 0;
+        std::memcpy(&bits, &d, sizeof bits);
+        m_out->append(char(0xfb));
+        for (int i = 7; i >= 0; --i)
+            m_out->append(char((bits >> (8 * i)) & 0xff));
+        return;
+    }
+    separate();
+    char buf[40];
+    const auto r = std::to_chars(buf, buf + sizeof buf - 2, d);
+    char *end = r.ptr;
+    // A float must read back as a float: "3" would come back as an integer.
+    if (!std::memchr(buf, '.', end - buf) && !std::memchr(buf, 'e', end - buf)) {
+        *end++ = '.';
+        *end++ = '0';
+    }
+    m_out->append(buf, end - buf);
+    m_needComma = true;
+}
+
+void RowEncoder::cell(const data::FieldDef &field, const QVariant &value)
+{
+    if (value.isNull()) {
+        null();
+        return;
+    }
+    const auto ascii = [this](const char *s, int n) {
+        if (m_enc == Encoding::Cbor) {
+            head(3, quint64(n));
+            m_out->append(s, n);
+            return;
+        }
+        separate();
+        m_out->append('"');
+        m_out->append(s, n);
+        m_out->append('"');
+        m_needComma = true;
+    };
+    switch (field.type) {
+    case FieldType::String:
+    case FieldType::FixedString:
+        if (value.typeId() == QMetaType::QString) {
+            textString(*static_cast<const QString *>(value.constData()));
+            return;
+        }
+        break;
+    case FieldType::Integer:
+        if (value.typeId() == QMetaType::LongLong) {
+            const qint64 i = value.toLongLong();
+            if (m_enc == Encoding::Cbor) {
+                if (i >= 0)
+                    head(0, quint64(i));
+                else
+                    head(1, quint64(-1 - i));
+                return;
+            }
+            separate();
+            char buf[24];
+            const auto r = std::to_chars(buf, buf + sizeof buf, i);
+            m_out->append(buf, r.ptr - buf);
+            m_needComma = true;
+            return;
+        }
+        break;
+    case FieldType::Float:
+        if (value.typeId() == QMetaType::Double) {
+            real(value.toDouble());
+            return;
+        }
+        break;
+    case FieldType::Date:
+        if (value.typeId() == QMetaType::QDate) {
+            char buf[10];
+            if (!value.toDate().isValid())
+                null();
+            else if (data::Internal::formatDate(value.toDate(), buf))
+                ascii(buf, 10);
+            else
+                unencodable(QStringLiteral("data fora do intervalo 0001-9999"));
+            return;
+        }
+        break;
+    case FieldType::DateTime:
+        if (value.typeId() == QMetaType::QDateTime) {
+            const QDateTime &dt = *static_cast<const QDateTime *>(value.constData());
+            char buf[19];
+            if (!dt.isValid())
+                null();
+            else if (data::Internal::formatDateTime(dt, buf))
+                ascii(buf, 19);
+            else
+                unencodable(QStringLiteral("data e hora fora do intervalo 0001-9999"));
+            return;
+        }
+        break;
+    case FieldType::Boolean:
+        if (value.typeId() == QMetaType::Bool) {
+            const bool b = value.toBool();
+            if (m_enc == Encoding::Cbor) {
+                m_out->append(char(b ? 0xf5 : 0xf4));
+                return;
+            }
+            separate();
+            m_out->append(b ? "true" : "false", b ? 4 : 5);
+            m_needComma = true;
+            return;
+        }
+        break;
+    }
+    QVariant copy = value;
+    if (!data::normalizeValue(field.type, copy))
+        unencodable(QStringLiteral("valor incompatível com o campo %1 (%2)")
+                        .arg(field.name, data::fieldTypeName(field.type)));
+    if (copy.isNull())
+        null();
+    else
+        cell(field, copy);
+}
+
+bool splitAroundRows(const QByteArray &encoded, Encoding enc, QByteArray &before, QByteArray &after)
+{
+    // The codec writes the packet's fields before its rows, and fields hold only names and
+    // types, so the first empty rows array is the packet's.
+    static const QByteArray json("\"rows\":[]");
+    static const QByteArray cbor("\x64rows\x80", 6);
+    const QByteArray &marker = enc == Encoding::Cbor ? cbor : json;
+    const qsizetype at = encoded.indexOf(marker);
+    if (at < 0)
+        return false;
+    const qsizetype rows = at + marker.size() - 1 - (enc == Encoding::Json ? 1 : 0);
+    before = encoded.left(rows);
+    after = encoded.mid(rows + (enc == Encoding::Json ? 2 : 1));
+    return true;
+}
+
+} // namespace vnd::server

@@ -1,0 +1,43 @@
+#pragma once
+// Reads straight through the sqlite3 API: each thread has its own connection to the database,
+// opened on first use (WAL: it never waits behind a writer) and closed when the thread ends,
+// and each statement is prepared once on it and kept for the next call.
+
+#include <QString>
+#include <QVariant>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace vnd::server
+{
+
+class Database;
+
+// One of this thread's kept statements, lent for one run: reset when given back, so that
+// no finished read keeps holding a snapshot of the database.
+class CachedStatement
+{
+public:
+    // Throws DbError when the connection cannot open or the statement cannot be prepared.
+    CachedStatement(const Database &database, const QString &sql);
+    ~CachedStatement();
+    CachedStatement(const CachedStatement &) = delete;
+    CachedStatement &operator=(const CachedStatement &) = delete;
+
+    // Binds in order: texts, integers, floats, no value; anything else as its text.
+    void bind(const QVariant &value);
+    // True on a row, false at the end; throws DbError on a failure.
+    bool step();
+    sqlite3_stmt *handle() const { return m_statement; }
+    // The column as the QtSql driver gives it.
+    QVariant value(int column) const;
+
+private:
+    sqlite3 *m_db = nullptr;
+    sqlite3_stmt *m_statement = nullptr;
+    bool *m_inUse = nullptr; // null: a statement of its own, finalized when given back
+    int m_bound = 0;
+};
+
+} // namespace vnd::server
