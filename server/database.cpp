@@ -6,7 +6,9 @@
 #include <QThread>
 #include <QUrl>
 
+#include <memory>
 #include <stdexcept>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace vnd::server
@@ -17,11 +19,20 @@ std::atomic<int> Database::s_nextId{1};
 namespace
 {
 
-// Connections this thread opened; removed when the thread ends.
+// Connections this thread opened and the statements kept on them; removed when the thread
+// ends. Statements go first: a connection removed under a live query warns and stops it.
 struct ThreadConnections {
     std::unordered_set<QString> names;
+    std::unordered_map<QString, std::unique_ptr<KeptStatement>> statements; // name + SQL
+
+    void dropStatements(const QString &name)
+    {
+        const QString prefix = name + QChar(u'\x1f');
+        std::erase_if(statements, [&](const auto &e) { return e.first.startsWith(prefix); });
+    }
     ~ThreadConnections()
     {
+        statements.clear();
         for (const QString &name : names)
             QSqlDatabase::removeDatabase(name);
     }
@@ -48,6 +59,19 @@ void execPragma(QSqlDatabase &db, const QString &sql)
 }
 
 } // namespace
+
+KeptStatement *keptStatement(const QSqlDatabase &db, const QString &sql)
+{
+    auto &statements = threadConnections().statements;
+    const QString key = db.connectionName() + QChar(u'\x1f') + sql;
+    auto it = statements.find(key);
+    if (it == statements.end()) {
+        auto kept = std::make_unique<KeptStatement>();
+        kept->query = QSqlQuery(db);
+        it = statements.emplace(key, std::move(kept)).first;
+    }
+    return it->second->inUse ? nullptr : it->second.get();
+}
 
 Database::Database(const QString &url, int busyTimeoutMs)
     : m_busyTimeoutMs(busyTimeoutMs), m_id(s_nextId++)
@@ -78,8 +102,9 @@ Database::Database(const QString &url, int busyTimeoutMs)
 Database::~Database()
 {
     const QString name = connectionName(m_id);
-    auto &names = threadConnections().names;
-    if (names.erase(name) > 0)
+    auto &connections = threadConnections();
+    connections.dropStatements(name);
+    if (connections.names.erase(name) > 0)
         QSqlDatabase::removeDatabase(name);
 }
 

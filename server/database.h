@@ -3,6 +3,7 @@
 // use and closed when the thread ends, so that httplib's worker threads never share one.
 
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 
 #include <atomic>
@@ -11,6 +12,18 @@ namespace vnd::server
 {
 
 enum class Dialect { Sqlite, Postgres };
+
+// A statement kept prepared on one thread's connection, so a call does not parse its SQL
+// again; see SqlStatement.
+struct KeptStatement {
+    QSqlQuery query;
+    bool prepared = false;
+    bool inUse = false;
+};
+
+// This thread's kept statement for the connection and SQL text; nullptr when it is in use
+// already (a statement run while another run of itself is open). Dropped with the connection.
+KeptStatement *keptStatement(const QSqlDatabase &db, const QString &sql);
 
 class Database
 {

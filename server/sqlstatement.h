@@ -1,5 +1,6 @@
 #pragma once
-// One prepared statement with positional values; every failure becomes a DbError.
+// One prepared statement with positional values; every failure becomes a DbError. The
+// statement is kept prepared on this thread's connection for the next call with the same SQL.
 // Reads are forward-only and finished on destruction, so no open statement keeps holding a
 // WAL snapshot.
 
@@ -8,8 +9,12 @@
 #include <QString>
 #include <QVariant>
 
+#include <optional>
+
 namespace vnd::server
 {
+
+struct KeptStatement;
 
 class SqlStatement
 {
@@ -22,13 +27,15 @@ public:
     SqlStatement &bind(const QVariant &value);
     // Runs with the values bound so far, then forgets them for the next run.
     SqlStatement &exec();
-    bool next() { return m_query.next(); }
-    QVariant value(int index) const { return m_query.value(index); }
-    int rowsAffected() const { return m_query.numRowsAffected(); }
-    QSqlQuery &query() { return m_query; }
+    bool next() { return m_query->next(); }
+    QVariant value(int index) const { return m_query->value(index); }
+    int rowsAffected() const { return m_query->numRowsAffected(); }
+    QSqlQuery &query() { return *m_query; }
 
 private:
-    QSqlQuery m_query;
+    KeptStatement *m_kept = nullptr;
+    std::optional<QSqlQuery> m_own; // when the kept one is busy
+    QSqlQuery *m_query = nullptr;
     int m_bound = 0;
 };
 
