@@ -65,6 +65,8 @@ public:
             return m_answer;
         char buf[256 * 1024];
         static const std::string last = "\r\n0\r\n\r\n";
+        size_t head = std::string::npos;   // where the body starts, once the head is in
+        size_t length = std::string::npos; // the body's length when not chunked
         for (;;) {
             const ssize_t n = ::recv(m_fd, buf, sizeof buf, 0);
             if (n <= 0) {
@@ -72,14 +74,21 @@ public:
                 return m_answer;
             }
             m_answer.append(buf, size_t(n));
-            if (m_answer.size() >= last.size() &&
-                m_answer.compare(m_answer.size() - last.size(), last.size(), last) == 0)
-                return m_answer;
-            // An answer short enough to go whole carries its length instead.
-            const auto head = m_answer.find("\r\n\r\n");
-            const auto length = m_answer.find("Content-Length: ");
-            if (head != std::string::npos && length != std::string::npos && length < head &&
-                m_answer.size() - head - 4 == std::stoul(m_answer.substr(length + 16)))
+            if (head == std::string::npos) {
+                const auto end = m_answer.find("\r\n\r\n");
+                if (end == std::string::npos)
+                    continue;
+                head = end + 4;
+                // An answer short enough to go whole carries its length instead.
+                const auto at = m_answer.find("Content-Length: ");
+                if (at != std::string::npos && at < end)
+                    length = std::stoul(m_answer.substr(at + 16));
+            }
+            // Only the tail is looked at: the answer can be tens of megabytes.
+            if (length != std::string::npos
+                    ? m_answer.size() - head >= length
+                    : m_answer.size() >= last.size() &&
+                          m_answer.compare(m_answer.size() - last.size(), last.size(), last) == 0)
                 return m_answer;
         }
     }
