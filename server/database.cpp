@@ -155,6 +155,7 @@ QSqlDatabase Database::open(const QString &name) const
         QSqlDatabase::removeDatabase(name);
         throw DbError(DbError::Kind::Other, error.text());
     }
+    execPragma(db, QStringLiteral("SET lock_timeout = %1").arg(m_busyTimeoutMs));
     return db;
 }
 

@@ -140,6 +140,9 @@ QVariant fromStorage(FieldType type, const QVariant &v)
 
 QVariant storedReal(const QVariant &v)
 {
+    // PostgreSQL's NULL comes as a null QVariant of type double, which converts to 0.
+    if (v.isNull())
+        return {};
     bool ok = false;
     const double d = v.toDouble(&ok);
     return ok && std::isfinite(d) ? QVariant(d) : QVariant();

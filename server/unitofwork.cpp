@@ -37,7 +37,20 @@ UnitOfWork::UnitOfWork(const Database &database) : m_db(database.connection())
     if (level.depth == 0) {
         // BEGIN IMMEDIATE takes the write lock now and waits for it (busy timeout); a plain
         // BEGIN would fail later, half-way through the work, when another writer is active.
-        run(m_db, database.dialect() == Dialect::Sqlite ? "BEGIN IMMEDIATE" : "BEGIN");
+        // PostgreSQL writers take turns the same way on one lock held by the database, so the
+        // checks that read before they write hold across every server on it (readers never
+        // wait; the wait ends at lock_timeout, a busy answer).
+        if (database.dialect() == Dialect::Sqlite) {
+            run(m_db, "BEGIN IMMEDIATE");
+        } else {
+            run(m_db, "BEGIN");
+            try {
+                run(m_db, "SELECT pg_advisory_xact_lock(42700)");
+            } catch (...) {
+                QSqlQuery(m_db).exec(QStringLiteral("ROLLBACK"));
+                throw;
+            }
+        }
         level.doomed = false;
         m_outer = true;
     }

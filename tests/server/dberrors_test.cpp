@@ -3,7 +3,9 @@
 #include "serverfixture.h"
 
 #include "server/dberror.h"
-#include "server/sqlstatement.h"
+#include "server/unitofwork.h"
+
+#include <optional>
 
 #include <QElapsedTimer>
 
@@ -37,7 +39,9 @@ TEST_F(ReadOnlyTest, WritesAreRefusedInPortuguese)
     const Answer a = call(QStringLiteral("setTabGeral"), {newTable(*this)});
     EXPECT_EQ(a.status, 500);
     EXPECT_EQ(a.reply.errorMessage.toStdString(), "O banco de dados está somente para leitura.");
-    EXPECT_EQ(log().filter(QStringLiteral("readonly database")).size(), 1)
+    const QString driverText = onPostgres() ? QStringLiteral("read-only transaction")
+                                            : QStringLiteral("readonly database");
+    EXPECT_EQ(log().filter(driverText).size(), 1)
         << log().join(u'\n').toStdString();
 }
 
@@ -55,15 +59,17 @@ TEST_F(BusyTest, AnotherWriterHoldingTheLockGives503AndRetryAfter)
 {
     {
         // Another program writing: it holds the write lock past the server's patience.
-        const Database other(QStringLiteral("sqlite:") + dbPath());
-        SqlStatement(other.connection(), QStringLiteral("BEGIN IMMEDIATE")).exec();
+        const Database other(databaseUrl());
+        std::optional<UnitOfWork> otherWrites(std::in_place, other);
         const Answer a = call(QStringLiteral("setTabGeral"), {newTable(*this)});
-        SqlStatement(other.connection(), QStringLiteral("ROLLBACK")).exec();
+        otherWrites.reset();
         EXPECT_EQ(a.status, 503);
         EXPECT_EQ(a.reply.errorMessage.toStdString(),
                   "Banco de dados ocupado; tente novamente em instantes.");
         EXPECT_EQ(a.retryAfter, "2");
-        EXPECT_EQ(log().filter(QStringLiteral("database is locked")).size(), 1)
+        const QString driverText =
+            onPostgres() ? QStringLiteral("lock timeout") : QStringLiteral("database is locked");
+        EXPECT_EQ(log().filter(driverText).size(), 1)
             << log().join(u'\n').toStdString();
     }
     EXPECT_EQ(call(QStringLiteral("setTabGeral"), {newTable(*this)}).status, 200);

@@ -15,9 +15,9 @@ using data::Encoding;
 
 void ServerFixture::SetUp()
 {
-    ASSERT_TRUE(m_dir.isValid());
     m_today = QDate::currentDate();
-    m_database = std::make_unique<Database>(QStringLiteral("sqlite:") + dbPath(), m_busyTimeoutMs);
+    m_testDatabase = std::make_unique<TestDatabase>();
+    m_database = std::make_unique<Database>(databaseUrl(), m_busyTimeoutMs);
     Schema::upgrade(*m_database);
     loadDemoData(*m_database, m_today);
     ServerOptions options;
@@ -30,8 +30,8 @@ void ServerFixture::SetUp()
         m_log << line;
     });
     if (m_readOnlyServer)
-        m_serverDatabase = std::make_unique<Database>(
-            QStringLiteral("sqlite:file:%1?mode=ro").arg(dbPath()), m_busyTimeoutMs);
+        m_serverDatabase =
+            std::make_unique<Database>(m_testDatabase->readOnlyUrl(), m_busyTimeoutMs);
     m_server =
         std::make_unique<Server>(m_serverDatabase ? *m_serverDatabase : *m_database, options);
     m_port = m_server->bind();
@@ -55,6 +55,7 @@ void ServerFixture::TearDown()
     m_server.reset();
     m_serverDatabase.reset();
     m_database.reset();
+    m_testDatabase.reset();
     setLogSink({});
 }
 

@@ -5,8 +5,7 @@
 #include "wire/value.h"
 #include "server/database.h"
 #include "server/server.h"
-
-#include <QTemporaryDir>
+#include "testdatabase.h"
 
 #include <gtest/gtest.h>
 
@@ -47,7 +46,8 @@ public:
     int port() const { return m_port; }
     const Database &database() const { return *m_database; }
     QDate today() const { return m_today; }
-    QString dbPath() const { return m_dir.filePath(QStringLiteral("test.db")); }
+    const QString &databaseUrl() const { return m_testDatabase->url(); }
+    bool onPostgres() const { return m_database->dialect() == Dialect::Postgres; }
 
 protected:
     // Set before SetUp: how long the server's writes wait for another writer before they fail
@@ -57,7 +57,7 @@ protected:
     int m_maxConnections = 4096;
 
 private:
-    QTemporaryDir m_dir;
+    std::unique_ptr<TestDatabase> m_testDatabase;
     mutable std::mutex m_logMutex;
     QStringList m_log;
     std::unique_ptr<Database> m_database;
