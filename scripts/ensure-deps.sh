@@ -8,6 +8,7 @@ PACKAGES=(
   libcpp-httplib-dev libboost1.81-dev libsqlite3-dev sqlite3
   libgtest-dev libgmock-dev
   xvfb xauth curl
+  postgresql libpq-dev haproxy
 )
 
 missing=()

@@ -156,6 +156,8 @@ QSqlDatabase Database::open(const QString &name) const
         throw DbError(DbError::Kind::Other, error.text());
     }
     execPragma(db, QStringLiteral("SET lock_timeout = %1").arg(m_busyTimeoutMs));
+    // NUMERIC as its text: exact, and a value no double holds is seen rather than lost.
+    db.setNumericalPrecisionPolicy(QSql::HighPrecision);
     return db;
 }
 

@@ -194,13 +194,9 @@ const char *const kProductsOfLevel = "SELECT CDPRODUTO, CDARVPROD, NMPRODUTO, CD
 qint64 DiffPriceRepository::registerRules(const PrecDifRequest &r) const
 {
     UnitOfWork work(m_database);
+    // Writers take turns (the unit of work), so the prices checked are the prices the rules
+    // are written against.
     const QSqlDatabase db = work.db();
-    if (m_database.dialect() == Dialect::Postgres) {
-        // The prices checked are the prices the rules are written against.
-        QSqlQuery q(db);
-        if (!q.exec(QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ")))
-            throw DbError::fromSqlError(q.lastError());
-    }
     if (const char *fault =
             diffprice::validityFault(r.validFrom, r.validTo, r.periodStart, periodEnd(db, r)))
         throw ServiceError::rule(diffprice::diffPriceMessage(fault));

@@ -27,7 +27,9 @@ bool tableExists(const QSqlDatabase &db, const QString &code)
 // every column the table has, so a column added to the schema is copied too.
 QString copyStatement(const QSqlDatabase &db, const QString &table, const QString &extraWhere)
 {
-    const QSqlRecord record = db.record(table);
+    // PostgreSQL keeps unquoted names in lower case, and QPSQL looks them up as given.
+    const QSqlRecord record =
+        db.driverName() == QLatin1String("QPSQL") ? db.record(table.toLower()) : db.record(table);
     QStringList columns, selected;
     for (int i = 0; i < record.count(); ++i) {
         const QString name = record.fieldName(i);

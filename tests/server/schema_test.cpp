@@ -6,8 +6,7 @@
 #include "server/demodata.h"
 #include "server/schema.h"
 #include "server/sqlstatement.h"
-
-#include <QTemporaryDir>
+#include "testdatabase.h"
 
 #include <gtest/gtest.h>
 
@@ -45,9 +44,8 @@ int ruleCount(const Database &db)
 
 TEST(SchemaUpgrade, RulesStoredBeforeTheChecksStayAndAreReported)
 {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const Database db(QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("old.db")));
+    const TestDatabase fresh;
+    const Database db(fresh.url());
     ASSERT_EQ(Schema::upgrade(db, 2), 2);
     loadDemoData(db, QDate::currentDate());
     copyRule(db, "9", "T");
