@@ -68,7 +68,18 @@ QStringList ServerFixture::log() const
 Answer ServerFixture::post(const std::string &path, const std::string &body,
                            const std::string &type, const std::string &extraHeader) const
 {
-    httplib::Client client("127.0.0.1", m_port);
+    return postTo(m_port, path, body, type, extraHeader);
+}
+
+Answer ServerFixture::call(const QString &method, const data::ValueArray &args, Encoding enc) const
+{
+    return callOn(m_port, method, args, enc);
+}
+
+Answer postTo(int port, const std::string &path, const std::string &body, const std::string &type,
+              const std::string &extraHeader)
+{
+    httplib::Client client("127.0.0.1", port);
     client.set_read_timeout(30, 0);
     client.set_decompress(false);
     httplib::Headers headers;
@@ -89,10 +100,10 @@ Answer ServerFixture::post(const std::string &path, const std::string &body,
     return a;
 }
 
-Answer ServerFixture::call(const QString &method, const data::ValueArray &args, Encoding enc) const
+Answer callOn(int port, const QString &method, const data::ValueArray &args, Encoding enc)
 {
     const QByteArray body = data::encodeRequest(args, enc);
-    return post("/vnd42700.rdmTabGeral/" + method.toStdString(), body.toStdString(),
+    return postTo(port, "/vnd42700.rdmTabGeral/" + method.toStdString(), body.toStdString(),
                 data::contentType(enc));
 }
 

@@ -69,6 +69,12 @@ private:
     QDate m_today;
 };
 
+// A call to a server on a loopback port, and a raw POST to one.
+Answer callOn(int port, const QString &method, const data::ValueArray &args,
+              data::Encoding enc = data::Encoding::Cbor);
+Answer postTo(int port, const std::string &path, const std::string &body, const std::string &type,
+              const std::string &extraHeader = {});
+
 // The demo's current period of a table (the one holding today).
 QDate currentPeriodStart(const data::DataPacket &periods, QDate today);
 // A change set over the packet's fields.
