@@ -41,8 +41,7 @@ TEST_F(ReadOnlyTest, WritesAreRefusedInPortuguese)
     EXPECT_EQ(a.reply.errorMessage.toStdString(), "O banco de dados está somente para leitura.");
     const QString driverText = onPostgres() ? QStringLiteral("read-only transaction")
                                             : QStringLiteral("readonly database");
-    EXPECT_EQ(log().filter(driverText).size(), 1)
-        << log().join(u'\n').toStdString();
+    EXPECT_EQ(log().filter(driverText).size(), 1) << log().join(u'\n').toStdString();
 }
 
 class BusyTest : public ServerFixture
@@ -69,8 +68,7 @@ TEST_F(BusyTest, AnotherWriterHoldingTheLockGives503AndRetryAfter)
         EXPECT_EQ(a.retryAfter, "2");
         const QString driverText =
             onPostgres() ? QStringLiteral("lock timeout") : QStringLiteral("database is locked");
-        EXPECT_EQ(log().filter(driverText).size(), 1)
-            << log().join(u'\n').toStdString();
+        EXPECT_EQ(log().filter(driverText).size(), 1) << log().join(u'\n').toStdString();
     }
     EXPECT_EQ(call(QStringLiteral("setTabGeral"), {newTable(*this)}).status, 200);
 }

@@ -104,7 +104,7 @@ Answer callOn(int port, const QString &method, const data::ValueArray &args, Enc
 {
     const QByteArray body = data::encodeRequest(args, enc);
     return postTo(port, "/vnd42700.rdmTabGeral/" + method.toStdString(), body.toStdString(),
-                data::contentType(enc));
+                  data::contentType(enc));
 }
 
 data::DataPacket ServerFixture::packet(const QString &method, const data::ValueArray &args) const

@@ -71,7 +71,8 @@ TestDatabase::~TestDatabase()
 QString TestDatabase::readOnlyUrl() const
 {
     if (m_name.isEmpty())
-        return QStringLiteral("sqlite:file:%1?mode=ro").arg(m_dir.filePath(QStringLiteral("test.db")));
+        return QStringLiteral("sqlite:file:%1?mode=ro")
+            .arg(m_dir.filePath(QStringLiteral("test.db")));
     runAsAdmin(
         QStringLiteral("ALTER DATABASE %1 SET default_transaction_read_only = on").arg(m_name));
     return m_url;

@@ -7,8 +7,10 @@
 #include <QRegularExpression>
 #include <QThread>
 
+#include <array>
 #include <atomic>
 #include <cstdio>
+#include <functional>
 #include <latch>
 #include <map>
 
@@ -32,8 +34,7 @@ public:
                          QStringLiteral("127.0.0.1:0")});
         const QRegularExpression listening(QStringLiteral("escutando em 127\\.0\\.0\\.1:(\\d+)"));
         QFile log(logPath);
-        for (int i = 0; i < 300 && m_port == 0 && m_process.state() != QProcess::NotRunning;
-             ++i) {
+        for (int i = 0; i < 300 && m_port == 0 && m_process.state() != QProcess::NotRunning; ++i) {
             QThread::msleep(20);
             if (log.isOpen() || log.open(QIODevice::ReadOnly)) {
                 log.seek(0);
@@ -78,10 +79,10 @@ protected:
     }
     void TearDown() override
     {
-        for (auto &s : m_servers) {
-            if (s)
+        for (auto &s : m_servers)
+            if (s) {
                 EXPECT_TRUE(s->stop());
-        }
+            }
         ServerFixture::TearDown();
     }
     int port(int client) const { return m_servers[client % 2]->port(); }
@@ -89,8 +90,8 @@ protected:
     // Reads one item price row and adds one to its price; the answer's status.
     int increment(int client, const QString &table, QDate start, const QString &product)
     {
-        const Answer items = callOn(port(client), QStringLiteral("getItemPreco"),
-                                    {table, start, "4", product, ""});
+        const Answer items =
+            callOn(port(client), QStringLiteral("getItemPreco"), {table, start, "4", product, ""});
         ++m_requests;
         if (items.status != 200 || items.reply.result.packet().rows.size() != 1)
             return items.status == 200 ? 404 : items.status;
@@ -128,6 +129,24 @@ protected:
             if (!r[items.indexOf(u"VRPRECITEM")].isNull())
                 return r[items.indexOf(u"CDPRODUTO")].toString();
         return {};
+    }
+
+    // Two clients, one on each server, send their change sets at the same moment.
+    std::array<int, 2> race(const QString &method,
+                            const std::function<data::ChangeSet(int)> &changes) const
+    {
+        std::array<int, 2> status{};
+        std::latch go(2);
+        std::jthread racers[2];
+        for (int c = 0; c < 2; ++c)
+            racers[c] = std::jthread([&, c] {
+                const data::ChangeSet cs = changes(c);
+                go.arrive_and_wait();
+                status[c] = callOn(port(c), method, {cs}).status;
+            });
+        for (auto &r : racers)
+            r.join();
+        return status;
     }
 
     QTemporaryDir m_logs;
@@ -184,18 +203,11 @@ TEST_F(TwoServersTest, RacingClientsLoseNoUpdateAndKeepTheRules)
         for (const char *t : tables)
             if (held != QLatin1String(t))
                 targets << QString::fromLatin1(t);
-        int status[2] = {};
-        std::latch go(2);
-        {
-            std::jthread racers[2];
-            for (int c = 0; c < 2; ++c)
-                racers[c] = std::jthread([&, c] {
-                    data::ChangeSet move = changeSetFor(links);
-                    move.changes = {remove(old), insert({targets[c], old[1], old[2]})};
-                    go.arrive_and_wait();
-                    status[c] = callOn(port(c), QStringLiteral("setFilTab"), {move}).status;
-                });
-        }
+        const auto status = race(QStringLiteral("setFilTab"), [&](int c) {
+            data::ChangeSet move = changeSetFor(links);
+            move.changes = {remove(old), insert({targets[c], old[1], old[2]})};
+            return move;
+        });
         ASSERT_EQ(std::min(status[0], status[1]), 200) << round;
         ASSERT_EQ(std::max(status[0], status[1]), 409) << round;
         branchConflicts++;
@@ -204,9 +216,29 @@ TEST_F(TwoServersTest, RacingClientsLoseNoUpdateAndKeepTheRules)
                       .toString(),
                   targets[status[0] == 200 ? 0 : 1]);
     }
-    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM TABEPRECFILI WHERE CDFILIAL = '0003'"))
+    EXPECT_EQ(
+        scalar(QStringLiteral("SELECT COUNT(*) FROM TABEPRECFILI WHERE CDFILIAL = '0003'")).toInt(),
+        1);
+
+    // Two overlapping periods sent at once to the two servers: the check before the write
+    // sees the other's period, so one is refused and no overlap is ever stored.
+    const auto periods = packet(QStringLiteral("getVigenciaTab"), {"002"});
+    for (int round = 0; round < 10; ++round) {
+        const QDate from = today().addDays(400 + 40 * round);
+        const auto status = race(QStringLiteral("setVigenciaTab"), [&](int c) {
+            data::ChangeSet cs = changeSetFor(periods);
+            cs.changes.push_back(insert({"002", from.addDays(5 * c), from.addDays(10 + 5 * c),
+                                         QVariant(), QVariant(), "1"}));
+            return cs;
+        });
+        EXPECT_EQ(std::min(status[0], status[1]), 200) << round;
+        EXPECT_EQ(std::max(status[0], status[1]), 422) << round;
+    }
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM TABEVEND A JOIN TABEVEND B ON "
+                                    "A.CDTABEPREC = B.CDTABEPREC AND A.DTINIVGPREC < "
+                                    "B.DTINIVGPREC AND B.DTINIVGPREC <= A.DTFINVGPREC"))
                   .toInt(),
-              1);
+              0);
 
     // One server renames a table while clients of the other keep writing its prices: every
     // row follows the new code, and the writes that went first are carried along.
