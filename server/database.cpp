@@ -74,7 +74,7 @@ KeptStatement *keptStatement(const QSqlDatabase &db, const QString &sql)
 }
 
 Database::Database(const QString &url, int busyTimeoutMs)
-    : m_busyTimeoutMs(busyTimeoutMs), m_id(s_nextId++)
+    : m_url(url), m_busyTimeoutMs(busyTimeoutMs), m_id(s_nextId++)
 {
     if (url.startsWith(QLatin1String("sqlite:"))) {
         m_dialect = Dialect::Sqlite;

@@ -40,6 +40,8 @@ public:
     QSqlDatabase connection() const;
 
     Dialect dialect() const { return m_dialect; }
+    // As given to the constructor (libpq takes a PostgreSQL URL as it is).
+    const QString &url() const { return m_url; }
     // The SQLite file; empty for PostgreSQL.
     const QString &sqlitePath() const { return m_path; }
     // Unique in the process, never reused: keys this database's connections.
@@ -52,6 +54,7 @@ private:
     QSqlDatabase open(const QString &name) const;
 
     Dialect m_dialect = Dialect::Sqlite;
+    QString m_url;
     QString m_path;
     QString m_host, m_user, m_password, m_name;
     int m_port = 5432;

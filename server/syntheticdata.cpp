@@ -1,11 +1,8 @@
 #include "server/syntheticdata.h"
 
 #include "pricing/decimal.h"
+#include "server/bulkload.h"
 #include "server/demodata.h"
-
-#include <sqlite3.h>
-
-#include <QByteArray>
 
 #include <memory>
 #include <stdexcept>
@@ -16,70 +13,6 @@ namespace vnd::server
 
 namespace
 {
-
-struct DbCloser {
-    void operator()(sqlite3 *db) const { sqlite3_close(db); }
-};
-struct StmtFinalizer {
-    void operator()(sqlite3_stmt *s) const { sqlite3_finalize(s); }
-};
-using DbHandle = std::unique_ptr<sqlite3, DbCloser>;
-using StmtHandle = std::unique_ptr<sqlite3_stmt, StmtFinalizer>;
-
-void check(sqlite3 *db, int rc)
-{
-    if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW)
-        throw std::runtime_error(sqlite3_errmsg(db));
-}
-
-void exec(sqlite3 *db, const char *sql)
-{
-    check(db, sqlite3_exec(db, sql, nullptr, nullptr, nullptr));
-}
-
-// A prepared INSERT run row by row; values bound by position from 1.
-class Insert
-{
-public:
-    Insert(sqlite3 *db, const char *sql) : m_db(db)
-    {
-        sqlite3_stmt *s = nullptr;
-        check(db, sqlite3_prepare_v2(db, sql, -1, &s, nullptr));
-        m_stmt.reset(s);
-    }
-    Insert &text(const std::string &v)
-    {
-        check(m_db,
-              sqlite3_bind_text(m_stmt.get(), ++m_i, v.data(), int(v.size()), SQLITE_TRANSIENT));
-        return *this;
-    }
-    Insert &real(double v)
-    {
-        check(m_db, sqlite3_bind_double(m_stmt.get(), ++m_i, v));
-        return *this;
-    }
-    Insert &integer(qint64 v)
-    {
-        check(m_db, sqlite3_bind_int64(m_stmt.get(), ++m_i, v));
-        return *this;
-    }
-    Insert &null()
-    {
-        check(m_db, sqlite3_bind_null(m_stmt.get(), ++m_i));
-        return *this;
-    }
-    void run()
-    {
-        check(m_db, sqlite3_step(m_stmt.get()));
-        sqlite3_reset(m_stmt.get());
-        m_i = 0;
-    }
-
-private:
-    sqlite3 *m_db;
-    StmtHandle m_stmt;
-    int m_i = 0;
-};
 
 std::string pad(qint64 n, int width)
 {
@@ -102,51 +35,27 @@ double toCents(double x)
 
 SyntheticSummary loadSyntheticData(const Database &database, int products, QDate today)
 {
-    if (database.dialect() != Dialect::Sqlite)
-        throw std::runtime_error("--synthetic só é suportado com SQLite");
     if (products < 1 || products > kMaxSyntheticProducts)
         throw std::runtime_error("número de produtos fora do intervalo 1..1000000");
     requireEmptyCatalogue(database);
-
-    sqlite3 *raw = nullptr;
-    const QByteArray path = database.sqlitePath().toUtf8();
-    if (sqlite3_open_v2(path.constData(), &raw, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-        const std::string message = raw ? sqlite3_errmsg(raw) : "cannot open";
-        sqlite3_close(raw);
-        throw std::runtime_error(message);
-    }
-    DbHandle db(raw);
-    sqlite3_busy_timeout(raw, 10000);
-    exec(raw, "PRAGMA foreign_keys = ON");
-    exec(raw, "BEGIN IMMEDIATE");
-    // Rolls back on every exit but the commit below.
-    struct Rollback {
-        sqlite3 *db;
-        bool done = false;
-        ~Rollback()
-        {
-            if (!done)
-                sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-        }
-    } rollback{raw};
+    const std::unique_ptr<BulkLoad> load = database.dialect() == Dialect::Sqlite
+                                               ? openSqliteBulkLoad(database)
+                                               : openPostgresBulkLoad(database);
 
     SyntheticSummary summary;
     summary.products = products;
-    {
-        Insert cfg(raw, "INSERT INTO CONFIGHOST (CHAVE, VALOR) VALUES ('PICTURE_PRODUTO', ?)");
-        cfg.text(kProductPicture).run();
-    }
-    exec(raw, "INSERT INTO TIPOCONS (CDTIPOCONS, NMTIPOCONS) VALUES ('01', 'FUNCIONARIO'), "
-              "('02', 'CLIENTE VIP'), ('03', 'ESTUDANTE')");
-    exec(raw, "INSERT INTO FILIAL (CDFILIAL, NMFILIAL) VALUES ('0001', 'MATRIZ'), "
-              "('0002', 'FILIAL 2'), ('0003', 'FILIAL 3'), ('0004', 'FILIAL 4')");
-    exec(raw, "INSERT INTO TIPOCONSFILI (CDFILIAL, CDTIPOCONS) VALUES ('0001', '01'), "
-              "('0002', '02'), ('0003', '03')");
+    load->writer("CONFIGHOST", "CHAVE, VALOR").text("PICTURE_PRODUTO").text(kProductPicture).run();
+    load->exec("INSERT INTO TIPOCONS (CDTIPOCONS, NMTIPOCONS) VALUES ('01', 'FUNCIONARIO'), "
+               "('02', 'CLIENTE VIP'), ('03', 'ESTUDANTE')");
+    load->exec("INSERT INTO FILIAL (CDFILIAL, NMFILIAL) VALUES ('0001', 'MATRIZ'), "
+               "('0002', 'FILIAL 2'), ('0003', 'FILIAL 3'), ('0004', 'FILIAL 4')");
+    load->exec("INSERT INTO TIPOCONSFILI (CDFILIAL, CDTIPOCONS) VALUES ('0001', '01'), "
+               "('0002', '02'), ('0003', '03')");
 
     // Tree: 100 products a family, 50 families a subgroup, 25 subgroups a group, so the nine
     // groups the one-digit first level allows hold 1,125,000 products.
-    Insert product(raw, "INSERT INTO PRODUTO (CDPRODUTO, NMPRODUTO, CDARVPROD, CDNVPRODUTO, "
-                        "CDBARPRODUTO) VALUES (?, ?, ?, ?, ?)");
+    RowWriter &product =
+        load->writer("PRODUTO", "CDPRODUTO, NMPRODUTO, CDARVPROD, CDNVPRODUTO, CDBARPRODUTO");
     std::string last1, last2, last3;
     for (int i = 0; i < products; ++i) {
         const int family = i / 100;
@@ -166,29 +75,26 @@ SyntheticSummary loadSyntheticData(const Database &database, int products, QDate
         product.integer(4).text("789" + pad(qint64(i) * 7919 % 1000000000, 10)).run();
     }
     // One product in twenty is a combo of the three products before it.
-    Insert comp(raw, "INSERT INTO PRODCOMP (CDPRODUTO, CDPRODCOMP, QUANTIDADE, IDIMPPRODROT) "
-                     "VALUES (?, ?, ?, ?)");
+    RowWriter &comp = load->writer("PRODCOMP", "CDPRODUTO, CDPRODCOMP, QUANTIDADE, IDIMPPRODROT");
     for (int i = 3; i < products; i += 20)
         for (int k = 1; k <= 3; ++k)
             comp.text(pad(i + 1, 10)).text(pad(i + 1 - k, 10)).real(k).text("S").run();
 
-    exec(raw, "INSERT INTO TABEPRECGER (CDTABEPREC, NMTABEPREC) VALUES ('001', 'TABELA 1'), "
-              "('002', 'TABELA 2'), ('003', 'TABELA 3')");
-    exec(raw, "INSERT INTO TABEPRECFILI (CDFILIAL, CDTABEPREC) VALUES ('0001', '001'), "
-              "('0002', '001'), ('0003', '003'), ('0004', '002')");
-    Insert period(raw, "INSERT INTO TABEVEND (CDTABEPREC, DTINIVGPREC, DTFINVGPREC, "
-                       "IDSITVGPREC) VALUES (?, ?, ?, ?)");
-    Insert price(raw, "INSERT INTO ITEMPRECO (CDTABEPREC, DTINIVGPREC, CDPRODUTO, "
-                      "CDPRPAITABPR, VRPRECITEM, VRPRECITEMCMD, VRPRECITEMDLV, VRPRECITEMCL, "
-                      "IDPRECVARIA, VRPRESUGITEM, VRCUSTITEM, VRMKUPITEM, IDPRODPROMOC, "
-                      "HRINIVENPROD, HRFIMVENPROD) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
-                      "?, ?, ?)");
-    Insert rule(raw, "INSERT INTO ITEMPRECODIA (CDTABEPREC, DTINIVGPREC, CDPRPAITABPR, "
-                     "CDPRODUTO, NRDIASEMANPR, IDPERVALORPR, IDDESCACREPR, HRINIPRECDIA, "
-                     "HRFINPRECDIA, VRPRECODIA, DTINIVALPREC, DTFINVALPREC, CDTIPOCONSPD, "
-                     "IDVISUACUPOM, IDTPMODCMD, IDTPMODDLV, IDTPMODGERAL, VRPRECODIACMD, "
-                     "VRPRECODIADLV) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
-                     "?, ?)");
+    load->exec("INSERT INTO TABEPRECGER (CDTABEPREC, NMTABEPREC) VALUES ('001', 'TABELA 1'), "
+               "('002', 'TABELA 2'), ('003', 'TABELA 3')");
+    load->exec("INSERT INTO TABEPRECFILI (CDFILIAL, CDTABEPREC) VALUES ('0001', '001'), "
+               "('0002', '001'), ('0003', '003'), ('0004', '002')");
+    RowWriter &period =
+        load->writer("TABEVEND", "CDTABEPREC, DTINIVGPREC, DTFINVGPREC, IDSITVGPREC");
+    RowWriter &price = load->writer(
+        "ITEMPRECO", "CDTABEPREC, DTINIVGPREC, CDPRODUTO, CDPRPAITABPR, VRPRECITEM, "
+                     "VRPRECITEMCMD, VRPRECITEMDLV, VRPRECITEMCL, IDPRECVARIA, VRPRESUGITEM, "
+                     "VRCUSTITEM, VRMKUPITEM, IDPRODPROMOC, HRINIVENPROD, HRFIMVENPROD");
+    RowWriter &rule = load->writer(
+        "ITEMPRECODIA", "CDTABEPREC, DTINIVGPREC, CDPRPAITABPR, CDPRODUTO, NRDIASEMANPR, "
+                        "IDPERVALORPR, IDDESCACREPR, HRINIPRECDIA, HRFINPRECDIA, VRPRECODIA, "
+                        "DTINIVALPREC, DTFINVALPREC, CDTIPOCONSPD, IDVISUACUPOM, IDTPMODCMD, "
+                        "IDTPMODDLV, IDTPMODGERAL, VRPRECODIACMD, VRPRECODIADLV");
     const char *tables[] = {"001", "002", "003"};
     const int offsets[][2] = {{-120, -31}, {-30, 30}, {31, 120}};
     const char *statuses[] = {"4", "3", "1"};
@@ -231,8 +137,7 @@ SyntheticSummary loadSyntheticData(const Database &database, int products, QDate
             }
         }
     }
-    exec(raw, "COMMIT");
-    rollback.done = true;
+    load->commit();
     return summary;
 }
 

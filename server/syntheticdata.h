@@ -16,7 +16,7 @@ struct SyntheticSummary {
     qint64 rules = 0;
 };
 
-// SQLite only (bulk loading goes through the sqlite3 API). Throws std::runtime_error.
+// Throws std::runtime_error; stores nothing then.
 constexpr int kMaxSyntheticProducts = 1000000;
 
 SyntheticSummary loadSyntheticData(const Database &database, int products, QDate today);
