@@ -56,6 +56,11 @@ int main(int argc, char **argv)
         return 1;
     }
 
+    // The packet's rows are decoded on first use, by one thread.
+    std::vector<QString> own;
+    for (int c = 0; c < clients; ++c)
+        own.push_back(all.rows[size_t(c)][all.indexOf(u"CDPRODUTO")].toString());
+
     std::mutex mutex;
     std::map<int, int> statuses;
     std::atomic<bool> stop{false};
@@ -65,7 +70,6 @@ int main(int argc, char **argv)
     for (int c = 0; c < clients; ++c)
         threads.emplace_back([&, c] {
             BenchClient client(port);
-            const QString own = all.rows[size_t(c)][all.indexOf(u"CDPRODUTO")].toString();
             std::map<int, int> mine;
             for (int r = 0; !stop; ++r) {
                 Reply reply;
@@ -78,7 +82,7 @@ int main(int argc, char **argv)
                     break;
                 default: {
                     const int got = client.call(QStringLiteral("getItemPreco"),
-                                                {"001", start, "4", own, ""}, reply);
+                                                {"001", start, "4", own[size_t(c)], ""}, reply);
                     ++mine[got];
                     if (got != 200 || r % 4 != 3)
                         break;

@@ -60,9 +60,8 @@ int main(int argc, char **argv)
 
         t.restart();
         QProcess psql;
-        psql.start(QStringLiteral("psql"),
-                   {url, QStringLiteral("-qc"),
-                    QStringLiteral("\\copy (%1) to /dev/null").arg(join)});
+        psql.start(QStringLiteral("psql"), {url, QStringLiteral("-qc"),
+                                            QStringLiteral("\\copy (%1) to /dev/null").arg(join)});
         if (!psql.waitForFinished(120000) || psql.exitCode() != 0) {
             std::fprintf(stderr, "psql falhou: %s\n", psql.readAllStandardError().constData());
             break;
@@ -71,7 +70,7 @@ int main(int argc, char **argv)
     }
     server.stop();
     serving.join();
-    std::printf("getItemPreco, %lld rows: server %.3f s, psql \\copy %.3f s, ratio %.2f\n",
-                rows, bestServer, bestCopy, bestServer / bestCopy);
+    std::printf("getItemPreco, %lld rows: server %.3f s, psql \\copy %.3f s, ratio %.2f\n", rows,
+                bestServer, bestCopy, bestServer / bestCopy);
     return 0;
 }
