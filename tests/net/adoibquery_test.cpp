@@ -21,7 +21,7 @@ protected:
     void SetUp() override
     {
         ServerFixture::SetUp();
-        openHostDatabase(QStringLiteral("sqlite:") + dbPath());
+        openHostDatabase(databaseUrl());
     }
     void TearDown() override
     {

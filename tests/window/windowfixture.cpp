@@ -23,7 +23,7 @@ void WindowFixture::SetUp()
         return;
     hostConfig().webUrl = QStringLiteral("127.0.0.1");
     hostConfig().webPort = port();
-    db::openHostDatabase(QStringLiteral("sqlite:") + dbPath());
+    db::openHostDatabase(databaseUrl());
     m_ui = std::make_unique<ScriptedUi>();
     m_window = widgets::CreateForm<TfrmTabGeral>();
     ASSERT_TRUE(m_window);
