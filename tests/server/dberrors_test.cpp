@@ -75,8 +75,8 @@ TEST_F(BusyTest, AnotherWriterHoldingTheLockGives503AndRetryAfter)
 
 TEST_F(ServerFixture, ReadsAnswerWhileWritersWaitForTheLock)
 {
-    const Database other(QStringLiteral("sqlite:") + dbPath());
-    SqlStatement(other.connection(), QStringLiteral("BEGIN IMMEDIATE")).exec();
+    const Database other(databaseUrl());
+    std::optional<UnitOfWork> otherWrites(std::in_place, other);
     // More waiting writers than the server has workers of any kind.
     std::vector<std::future<Answer>> writes;
     for (int i = 0; i < 10; ++i)
@@ -94,7 +94,7 @@ TEST_F(ServerFixture, ReadsAnswerWhileWritersWaitForTheLock)
     int pending = 0;
     for (auto &w : writes)
         pending += w.wait_for(std::chrono::seconds(0)) != std::future_status::ready;
-    SqlStatement(other.connection(), QStringLiteral("ROLLBACK")).exec();
+    otherWrites.reset();
     EXPECT_EQ(read.status, 200);
     EXPECT_EQ(pending, 10);
     EXPECT_LT(ms, 2000); // the writers wait up to 10 s

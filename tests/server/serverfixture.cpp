@@ -1,10 +1,10 @@
 #include "serverfixture.h"
 
-#include "wire/codec.h"
 #include "server/demodata.h"
 #include "server/log.h"
 #include "server/schema.h"
 #include "server/sqlstatement.h"
+#include "wire/codec.h"
 
 #include <httplib.h>
 
