@@ -3,6 +3,7 @@
 #include "server/arguments.h"
 #include "server/errors.h"
 #include "server/promotionrepository.h"
+#include "server/textcheck.h"
 #include "tools/selection/listtext.h"
 
 namespace vnd::server
@@ -13,14 +14,6 @@ using data::ValueArray;
 
 namespace
 {
-
-bool hasControl(const QString &text)
-{
-    for (QChar c : text)
-        if (c.category() == QChar::Other_Control)
-            return true;
-    return false;
-}
 
 // The all-products flag: "T" or empty.
 bool allProducts(const QString &flag)
@@ -53,7 +46,7 @@ QString prefixOf(const Arguments &a)
     const QString prefix = a.text(0);
     if (prefix.isEmpty())
         throw ServiceError::rule(QStringLiteral("Prefixo deve ser informado."));
-    if (hasControl(prefix))
+    if (hasControlCharacter(prefix))
         throw ServiceError::rule(QStringLiteral("Prefixo com caracteres inválidos."));
     return prefix;
 }
