@@ -3,7 +3,6 @@
 
 #include <QCborStreamWriter>
 
-#include <cmath>
 
 namespace vnd::data::Internal
 {
@@ -27,10 +26,7 @@ public:
     // Always eight bytes: the value travels bit for bit.
     void floating(double d) override
     {
-        // Refused as in JSON, so that both encodings accept the same values.
-        if (!std::isfinite(d))
-            throw vnd::Error(QStringLiteral("Valor numérico inválido (infinito ou indefinido) "
-                                            "não pode ser enviado."));
+        requireFinite(d);
         m_writer.append(d);
     }
     void string(QStringView s) override { m_writer.append(s); }

@@ -74,6 +74,14 @@ std::unique_ptr<TokenWriter> makeCborWriter();
 std::unique_ptr<TokenReader> makeJsonReader(const QByteArray &body);
 std::unique_ptr<TokenReader> makeCborReader(const QByteArray &body);
 
+// Infinite and undefined numbers are refused in both encodings, with the same text.
+void requireFinite(double d);
+// A finite double in JSON, in its shortest form that reads back as a float ("3.0", not "3").
+void appendJsonFloat(QByteArray &out, double d);
+
+// The text inside a JSON string, escaped and in UTF-8, without the quotes.
+void appendJsonEscaped(QByteArray &out, QStringView s);
+
 // "Corpo inválido na posição N: detail."
 [[noreturn]] void failAt(qsizetype position, const QString &detail);
 

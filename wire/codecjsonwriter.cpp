@@ -71,27 +71,16 @@ public:
     }
     void floating(double d) override
     {
-        if (!std::isfinite(d))
-            throw vnd::Error(QStringLiteral("Valor numérico inválido (infinito ou indefinido) "
-                                            "não pode ser enviado."));
+        requireFinite(d);
         separate();
-        char buf[40];
-        const auto r = std::to_chars(buf, buf + sizeof buf - 2, d);
-        char *end = r.ptr;
-        // A float must read back as a float: "3" would come back as an integer and "-0"
-        // would lose its sign.
-        if (!std::memchr(buf, '.', end - buf) && !std::memchr(buf, 'e', end - buf)) {
-            *end++ = '.';
-            *end++ = '0';
-        }
-        m_out.append(buf, end - buf);
+        appendJsonFloat(m_out, d);
         m_needComma = true;
     }
     void string(QStringView s) override
     {
         separate();
         m_out.append('"');
-        appendEscaped(s);
+        appendJsonEscaped(m_out, s);
         m_out.append('"');
         m_needComma = true;
     }
@@ -112,73 +101,99 @@ private:
             m_out.append(',');
     }
 
-    void appendEscaped(QStringView s)
-    {
-        static const char hex[] = "0123456789abcdef";
-        const char16_t *p = s.utf16();
-        const char16_t *const end = p + s.size();
-        while (p < end) {
-            const char16_t c = *p++;
-            if (c < 0x80) {
-                if (c >= 0x20 && c != u'"' && c != u'\\') {
-                    m_out.append(char(c));
-                    continue;
-                }
-                switch (c) {
-                case u'"':
-                    m_out.append("\\\"", 2);
-                    break;
-                case u'\\':
-                    m_out.append("\\\\", 2);
-                    break;
-                case u'\n':
-                    m_out.append("\\n", 2);
-                    break;
-                case u'\r':
-                    m_out.append("\\r", 2);
-                    break;
-                case u'\t':
-                    m_out.append("\\t", 2);
-                    break;
-                default: {
-                    const char esc[6] = {'\\', 'u', '0', '0', hex[c >> 4], hex[c & 15]};
-                    m_out.append(esc, 6);
-                }
-                }
-                continue;
-            }
-            char32_t cp = c;
-            if (QChar::isHighSurrogate(c) && p < end && QChar::isLowSurrogate(*p))
-                cp = QChar::surrogateToUcs4(c, *p++);
-            else if (QChar::isSurrogate(c))
-                cp = 0xFFFD; // a lone surrogate has no UTF-8 form
-            appendUtf8(cp);
-        }
-    }
-
-    void appendUtf8(char32_t cp)
-    {
-        char buf[4];
-        int n = 0;
-        if (cp < 0x800) {
-            buf[n++] = char(0xC0 | (cp >> 6));
-        } else if (cp < 0x10000) {
-            buf[n++] = char(0xE0 | (cp >> 12));
-            buf[n++] = char(0x80 | ((cp >> 6) & 0x3F));
-        } else {
-            buf[n++] = char(0xF0 | (cp >> 18));
-            buf[n++] = char(0x80 | ((cp >> 12) & 0x3F));
-            buf[n++] = char(0x80 | ((cp >> 6) & 0x3F));
-        }
-        buf[n++] = char(0x80 | (cp & 0x3F));
-        m_out.append(buf, n);
-    }
-
     QByteArray m_out;
     bool m_needComma = false;
 };
 
 } // namespace
+
+namespace
+{
+
+void appendUtf8(QByteArray &out, char32_t cp)
+{
+    char buf[4];
+    int n = 0;
+    if (cp < 0x800) {
+        buf[n++] = char(0xC0 | (cp >> 6));
+    } else if (cp < 0x10000) {
+        buf[n++] = char(0xE0 | (cp >> 12));
+        buf[n++] = char(0x80 | ((cp >> 6) & 0x3F));
+    } else {
+        buf[n++] = char(0xF0 | (cp >> 18));
+        buf[n++] = char(0x80 | ((cp >> 12) & 0x3F));
+        buf[n++] = char(0x80 | ((cp >> 6) & 0x3F));
+    }
+    buf[n++] = char(0x80 | (cp & 0x3F));
+    out.append(buf, n);
+}
+
+} // namespace
+
+void requireFinite(double d)
+{
+    if (!std::isfinite(d))
+        throw vnd::Error(QStringLiteral("Valor numérico inválido (infinito ou indefinido) "
+                                        "não pode ser enviado."));
+}
+
+void appendJsonFloat(QByteArray &out, double d)
+{
+    char buf[40];
+    const auto r = std::to_chars(buf, buf + sizeof buf - 2, d);
+    char *end = r.ptr;
+    // A float must read back as a float: "3" would come back as an integer and "-0"
+    // would lose its sign.
+    if (!std::memchr(buf, '.', end - buf) && !std::memchr(buf, 'e', end - buf)) {
+        *end++ = '.';
+        *end++ = '0';
+    }
+    out.append(buf, end - buf);
+}
+
+void appendJsonEscaped(QByteArray &out, QStringView s)
+{
+    static const char hex[] = "0123456789abcdef";
+    const char16_t *p = s.utf16();
+    const char16_t *const end = p + s.size();
+    while (p < end) {
+        const char16_t c = *p++;
+        if (c < 0x80) {
+            if (c >= 0x20 && c != u'"' && c != u'\\') {
+                out.append(char(c));
+                continue;
+            }
+            switch (c) {
+            case u'"':
+                out.append("\\\"", 2);
+                break;
+            case u'\\':
+                out.append("\\\\", 2);
+                break;
+            case u'\n':
+                out.append("\\n", 2);
+                break;
+            case u'\r':
+                out.append("\\r", 2);
+                break;
+            case u'\t':
+                out.append("\\t", 2);
+                break;
+            default: {
+                const char esc[6] = {'\\', 'u', '0', '0', hex[c >> 4], hex[c & 15]};
+                out.append(esc, 6);
+            }
+            }
+            continue;
+        }
+        char32_t cp = c;
+        if (QChar::isHighSurrogate(c) && p < end && QChar::isLowSurrogate(*p))
+            cp = QChar::surrogateToUcs4(c, *p++);
+        else if (QChar::isSurrogate(c))
+            cp = 0xFFFD; // a lone surrogate has no UTF-8 form
+        appendUtf8(out, cp);
+    }
+}
 
 std::unique_ptr<TokenWriter> makeJsonWriter()
 {
