@@ -20,17 +20,6 @@ namespace
     throw vnd::Error(QStringLiteral("Não foi possível codificar os dados: %1.").arg(what));
 }
 
-// Plain ASCII that JSON carries as it is.
-bool plainAscii(QByteArrayView s)
-{
-    for (const char c : s) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u >= 0x80 || u == '"' || u == '\\')
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
 void RowEncoder::separate()
@@ -39,8 +28,10 @@ void RowEncoder::separate()
         m_out->append(',');
 }
 
+// One append per item: appending byte by byte cost more than the rows' own copying.
 void RowEncoder::head(int major, quint64 n)
 {
+    char buf[9];
     const char m = char(major << 5);
     if (n < 24) {
         m_out->append(char(m | char(n)));
@@ -58,9 +49,10 @@ void RowEncoder::head(int major, quint64 n)
         bytes = 4;
         info = 26;
     }
-    m_out->append(char(m | info));
-    for (int i = bytes - 1; i >= 0; --i)
-        m_out->append(char((n >> (8 * i)) & 0xff));
+    buf[0] = char(m | info);
+    for (int i = 0; i < bytes; ++i)
+        buf[1 + i] = char((n >> (8 * (bytes - 1 - i))) & 0xff);
+    m_out->append(buf, 1 + bytes);
 }
 
 void RowEncoder::beginRows()
@@ -117,25 +109,29 @@ void RowEncoder::raw(QByteArrayView encoded)
 
 void RowEncoder::text(QByteArrayView utf8)
 {
-    bool ascii = true;
-    for (const char c : utf8)
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            ascii = false;
-            break;
+    // One pass decides whether the bytes go as they are: ASCII, and for JSON nothing to escape.
+    const bool json = m_enc == Encoding::Json;
+    for (const char c : utf8) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u >= 0x80 || (json && (u < 0x20 || u == '"' || u == '\\'))) {
+            textString(QString::fromUtf8(utf8));
+            return;
         }
-    if (!ascii || (m_enc == Encoding::Json && !plainAscii(utf8))) {
-        textString(QString::fromUtf8(utf8));
-        return;
     }
-    if (m_enc == Encoding::Cbor) {
+    if (!json) {
         head(3, quint64(utf8.size()));
         m_out->append(utf8.data(), utf8.size());
         return;
     }
-    separate();
-    m_out->append('"');
-    m_out->append(utf8.data(), utf8.size());
-    m_out->append('"');
+    const qsizetype at = m_out->size();
+    const qsizetype n = utf8.size();
+    m_out->resize(at + n + (m_needComma ? 3 : 2));
+    char *p = m_out->data() + at;
+    if (m_needComma)
+        *p++ = ',';
+    *p++ = '"';
+    std::memcpy(p, utf8.data(), size_t(n));
+    p[n] = '"';
     m_needComma = true;
 }
 
@@ -161,9 +157,11 @@ void RowEncoder::real(double d)
         // Always eight bytes: the value travels bit for bit.
         quint64 bits = 0;
         std::memcpy(&bits, &d, sizeof bits);
-        m_out->append(char(0xfb));
-        for (int i = 7; i >= 0; --i)
-            m_out->append(char((bits >> (8 * i)) & 0xff));
+        char buf[9];
+        buf[0] = char(0xfb);
+        for (int i = 0; i < 8; ++i)
+            buf[1 + i] = char((bits >> (8 * (7 - i))) & 0xff);
+        m_out->append(buf, 9);
         return;
     }
     separate();

@@ -52,14 +52,17 @@ ReadConnection &connectionFor(const Database &database)
     if (slot)
         return *slot;
     auto c = std::make_unique<ReadConnection>();
-    const int rc = sqlite3_open_v2(database.sqlitePath().toUtf8().constData(), &c->db,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr);
+    const int rc =
+        sqlite3_open_v2(database.sqlitePath().toUtf8().constData(), &c->db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         const QString text = QString::fromUtf8(c->db ? sqlite3_errmsg(c->db) : sqlite3_errstr(rc));
         t_connections.erase(database.id());
         throw DbError(DbError::Kind::Other, text);
     }
     sqlite3_busy_timeout(c->db, database.busyTimeoutMs());
+    // Pages read in place instead of copied through read(); a read-only mapping.
+    sqlite3_exec(c->db, "PRAGMA mmap_size = 1073741824", nullptr, nullptr, nullptr);
     slot = std::move(c);
     return *slot;
 }

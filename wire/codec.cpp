@@ -92,11 +92,8 @@ void readError(TokenReader &r, Reply &reply)
     r.leave();
 }
 
-} // namespace
-
-Reply decodeReply(const QByteArray &body, Encoding enc)
+Reply readReply(const std::unique_ptr<TokenReader> &r)
 {
-    const auto r = makeReader(body, enc);
     Reply reply;
     bool hasOk = false;
     r->enterMap();
@@ -124,6 +121,18 @@ Reply decodeReply(const QByteArray &body, Encoding enc)
     if (!reply.ok && reply.errorMessage.isEmpty())
         reply.errorMessage = u"O servidor informou uma falha sem descrição."_s;
     return reply;
+}
+
+} // namespace
+
+Reply decodeReply(const QByteArray &body, Encoding enc)
+{
+    return readReply(makeReader(body, enc));
+}
+
+Reply decodeReply(BodyFeed &feed, Encoding enc)
+{
+    return readReply(makeReader(feed, enc));
 }
 
 QByteArray encodeValue(const Value &value, Encoding enc)

@@ -33,8 +33,12 @@ public:
 QByteArray encodeRequest(const ValueArray &args, Encoding enc);
 ValueArray decodeRequest(const QByteArray &body, Encoding enc);
 
+class BodyFeed;
+
 QByteArray encodeReply(const Reply &reply, Encoding enc);
 Reply decodeReply(const QByteArray &body, Encoding enc);
+// Decodes while the body arrives: returns once the feed is closed and read to its end.
+Reply decodeReply(BodyFeed &feed, Encoding enc);
 
 // A single value (used by tests and tools).
 QByteArray encodeValue(const Value &value, Encoding enc);

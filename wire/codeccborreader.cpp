@@ -3,6 +3,8 @@
 
 #include "wire/codecio.h"
 
+#include "wire/bodyfeed.h"
+
 #include <QUtf8StringView>
 #include <QtEndian>
 
@@ -34,6 +36,10 @@ class CborReader final : public TokenReader
 public:
     explicit CborReader(const QByteArray &body)
         : m_body(body), m_begin(m_body.constData()), m_p(m_begin), m_end(m_begin + m_body.size())
+    {
+    }
+    explicit CborReader(BodyFeed &feed)
+        : m_feed(&feed), m_begin(feed.begin()), m_p(m_begin), m_end(m_begin)
     {
     }
 
@@ -93,7 +99,7 @@ public:
         const Level &l = m_levels.back();
         if (l.left >= 0)
             return l.left > 0;
-        if (m_p == m_end)
+        if (m_p == m_end && !more())
             fail(QStringLiteral("fim inesperado dos dados"));
         return quint8(*m_p) != kBreak;
     }
@@ -199,7 +205,7 @@ public:
             ++m_p;
             scratch.resize(0);
             while (true) {
-                if (m_p == m_end)
+                if (m_p == m_end && !more())
                     fail(QStringLiteral("fim inesperado dos dados"));
                 if (quint8(*m_p) == kBreak) {
                     ++m_p;
@@ -254,6 +260,8 @@ public:
 
     void finish() override
     {
+        while (more()) {
+        }
         if (m_p != m_end)
             fail(QStringLiteral("conteúdo após o fim dos dados"));
     }
@@ -262,6 +270,10 @@ public:
 
 private:
     QByteArray m_body; // keeps the bytes alive
+    BodyFeed *m_feed = nullptr;
+
+    // Bytes that arrived since; false once the feed (if any) has no more.
+    bool more() { return m_feed && m_feed->extend(m_end); }
 
     struct Level {
         qint64 left; // items still to come; -1 until the break of an indefinite container
@@ -269,15 +281,16 @@ private:
 
     [[noreturn]] void fail(const QString &detail) const { failAt(position(), detail); }
 
-    void need(qsizetype n) const
+    void need(qsizetype n)
     {
-        if (m_end - m_p < n)
-            fail(QStringLiteral("fim inesperado dos dados"));
+        while (m_end - m_p < n)
+            if (!more())
+                fail(QStringLiteral("fim inesperado dos dados"));
     }
 
-    quint8 head() const
+    quint8 head()
     {
-        if (m_p == m_end)
+        if (m_p == m_end && !more())
             fail(QStringLiteral("fim inesperado dos dados"));
         return quint8(*m_p);
     }
@@ -325,6 +338,8 @@ private:
     QByteArrayView chunk()
     {
         const quint64 n = argument();
+        while (n > quint64(m_end - m_p) && more()) {
+        }
         if (n > quint64(m_end - m_p))
             fail(QStringLiteral("tamanho declarado maior que os dados"));
         const QByteArrayView bytes(m_p, qsizetype(n));
@@ -344,6 +359,9 @@ private:
         }
         const quint64 declared = argument();
         // Every entry takes at least one byte: a declared count beyond what is left is a lie.
+        // Bytes still arriving are awaited before a count is judged against them.
+        while (declared > quint64(m_end - m_p) / (map ? 2 : 1) && more()) {
+        }
         const quint64 left = quint64(m_end - m_p);
         if (declared > left || (map && declared * 2 > left))
             fail(QStringLiteral("tamanho declarado maior que os dados"));
@@ -363,6 +381,11 @@ private:
 std::unique_ptr<TokenReader> makeCborReader(const QByteArray &body)
 {
     return std::make_unique<CborReader>(body);
+}
+
+std::unique_ptr<TokenReader> makeCborReader(BodyFeed &feed)
+{
+    return std::make_unique<CborReader>(feed);
 }
 
 } // namespace vnd::data::Internal

@@ -100,4 +100,9 @@ std::unique_ptr<TokenReader> makeReader(const QByteArray &body, Encoding enc)
     return enc == Encoding::Cbor ? makeCborReader(body) : makeJsonReader(body);
 }
 
+std::unique_ptr<TokenReader> makeReader(BodyFeed &feed, Encoding enc)
+{
+    return enc == Encoding::Cbor ? makeCborReader(feed) : makeJsonReader(feed);
+}
+
 } // namespace vnd::data::Internal

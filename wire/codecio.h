@@ -11,6 +11,11 @@
 
 #include <memory>
 
+namespace vnd::data
+{
+class BodyFeed;
+}
+
 namespace vnd::data::Internal
 {
 
@@ -73,6 +78,10 @@ std::unique_ptr<TokenWriter> makeJsonWriter();
 std::unique_ptr<TokenWriter> makeCborWriter();
 std::unique_ptr<TokenReader> makeJsonReader(const QByteArray &body);
 std::unique_ptr<TokenReader> makeCborReader(const QByteArray &body);
+// Readers that wait for the feed's bytes as they need them.
+std::unique_ptr<TokenReader> makeReader(BodyFeed &feed, Encoding enc);
+std::unique_ptr<TokenReader> makeJsonReader(BodyFeed &feed);
+std::unique_ptr<TokenReader> makeCborReader(BodyFeed &feed);
 
 // Infinite and undefined numbers are refused in both encodings, with the same text.
 void requireFinite(double d);

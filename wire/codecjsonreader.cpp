@@ -1,5 +1,7 @@
 #include "wire/codecio.h"
 
+#include "wire/bodyfeed.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -52,6 +54,13 @@ public:
         : m_body(body), m_begin(body.constData()), m_p(m_begin), m_end(m_begin + body.size())
     {
         // A byte-order mark is tolerated at the very start.
+        if (m_end - m_p >= 3 && std::memcmp(m_p, "\xEF\xBB\xBF", 3) == 0)
+            m_p += 3;
+    }
+    explicit JsonReader(BodyFeed &feed)
+        : m_feed(&feed), m_begin(feed.begin()), m_p(m_begin), m_end(m_begin)
+    {
+        wantBytes(3);
         if (m_end - m_p >= 3 && std::memcmp(m_p, "\xEF\xBB\xBF", 3) == 0)
             m_p += 3;
     }
@@ -165,11 +174,12 @@ public:
         const char *start = m_p;
         bool ascii = true;
         // Fast path: no escapes.
-        while (m_p < m_end) {
+        while (within(m_p)) {
             const unsigned char c = static_cast<unsigned char>(*m_p);
             if (c == '"' || c == '\\' || c < 0x20)
                 break;
             if (c >= 0x80) {
+                wantBytes(4);
                 const int len = utf8SequenceLength(reinterpret_cast<const unsigned char *>(m_p),
                                                    reinterpret_cast<const unsigned char *>(m_end));
                 if (len == 0)
@@ -201,11 +211,12 @@ public:
             fail(QStringLiteral("esperado texto"));
         ++m_p;
         const char *start = m_p;
-        while (m_p < m_end) {
+        while (within(m_p)) {
             const unsigned char c = static_cast<unsigned char>(*m_p);
             if (c == '"' || c == '\\' || c < 0x20)
                 break;
             if (c >= 0x80) {
+                wantBytes(4);
                 const int len = utf8SequenceLength(reinterpret_cast<const unsigned char *>(m_p),
                                                    reinterpret_cast<const unsigned char *>(m_end));
                 if (len == 0)
@@ -305,8 +316,23 @@ private:
 
     void skipWhitespace()
     {
-        while (m_p < m_end && (*m_p == ' ' || *m_p == '\n' || *m_p == '\r' || *m_p == '\t'))
-            ++m_p;
+        do {
+            while (m_p < m_end && (*m_p == ' ' || *m_p == '\n' || *m_p == '\r' || *m_p == '\t'))
+                ++m_p;
+        } while (m_p == m_end && more());
+    }
+
+    // Bytes that arrived since; false once the feed (if any) has no more.
+    bool more() { return m_feed && m_feed->extend(m_end); }
+
+    // Whether the byte at q (at most one past what is there) is there, waiting for it.
+    bool within(const char *q) { return q < m_end || (q == m_end && more()); }
+
+    // Waits until n bytes from m_p are there or no more will come.
+    void wantBytes(qsizetype n)
+    {
+        while (m_end - m_p < n && more()) {
+        }
     }
 
     void enter(char opener, char closer)
@@ -325,6 +351,7 @@ private:
     {
         skipWhitespace();
         const size_t n = std::strlen(word);
+        wantBytes(qsizetype(n));
         if (size_t(m_end - m_p) < n || std::memcmp(m_p, word, n) != 0)
             fail(QStringLiteral("palavra inválida"));
         m_p += n;
@@ -335,7 +362,7 @@ private:
     bool scanNumber()
     {
         const char *p = m_p;
-        auto digit = [&](const char *q) { return q < m_end && *q >= '0' && *q <= '9'; };
+        auto digit = [&](const char *q) { return within(q) && *q >= '0' && *q <= '9'; };
         bool isFloat = false;
         if (*p == '-')
             ++p;
@@ -347,7 +374,7 @@ private:
             while (digit(p))
                 ++p;
         }
-        if (p < m_end && *p == '.') {
+        if (within(p) && *p == '.') {
             isFloat = true;
             ++p;
             if (!digit(p))
@@ -355,10 +382,10 @@ private:
             while (digit(p))
                 ++p;
         }
-        if (p < m_end && (*p == 'e' || *p == 'E')) {
+        if (within(p) && (*p == 'e' || *p == 'E')) {
             isFloat = true;
             ++p;
-            if (p < m_end && (*p == '+' || *p == '-'))
+            if (within(p) && (*p == '+' || *p == '-'))
                 ++p;
             if (!digit(p))
                 fail(QStringLiteral("número inválido"));
@@ -371,6 +398,7 @@ private:
 
     unsigned readHex4()
     {
+        wantBytes(4);
         if (m_end - m_p < 4)
             fail(QStringLiteral("fim inesperado dos dados dentro de um texto"));
         unsigned v = 0;
@@ -412,7 +440,7 @@ private:
     void readEscapedRest(QByteArray &out)
     {
         while (true) {
-            if (m_p == m_end)
+            if (!within(m_p))
                 fail(QStringLiteral("fim inesperado dos dados dentro de um texto"));
             const unsigned char c = static_cast<unsigned char>(*m_p);
             if (c == '"') {
@@ -422,6 +450,7 @@ private:
             if (c < 0x20)
                 fail(QStringLiteral("caractere de controle dentro de um texto"));
             if (c >= 0x80) {
+                wantBytes(4);
                 const int len = utf8SequenceLength(reinterpret_cast<const unsigned char *>(m_p),
                                                    reinterpret_cast<const unsigned char *>(m_end));
                 if (len == 0)
@@ -436,7 +465,7 @@ private:
                 continue;
             }
             ++m_p;
-            if (m_p == m_end)
+            if (!within(m_p))
                 fail(QStringLiteral("fim inesperado dos dados dentro de um texto"));
             const char e = *m_p++;
             switch (e) {
@@ -465,6 +494,7 @@ private:
                 if (cp >= 0xDC00 && cp <= 0xDFFF)
                     fail(QStringLiteral("escape \\u com surrogate isolado"));
                 if (cp >= 0xD800 && cp <= 0xDBFF) {
+                    wantBytes(2);
                     if (m_end - m_p < 2 || m_p[0] != '\\' || m_p[1] != 'u')
                         fail(QStringLiteral("escape \\u com surrogate isolado"));
                     m_p += 2;
@@ -483,6 +513,7 @@ private:
     }
 
     QByteArray m_body; // keeps the bytes alive
+    BodyFeed *m_feed = nullptr;
     const char *m_begin;
     const char *m_p;
     const char *m_end;
@@ -497,6 +528,11 @@ private:
 std::unique_ptr<TokenReader> makeJsonReader(const QByteArray &body)
 {
     return std::make_unique<JsonReader>(body);
+}
+
+std::unique_ptr<TokenReader> makeJsonReader(BodyFeed &feed)
+{
+    return std::make_unique<JsonReader>(feed);
 }
 
 } // namespace vnd::data::Internal

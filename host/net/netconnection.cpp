@@ -1,7 +1,9 @@
 #include "host/net/netconnection.h"
 
-#include "wire/codec.h"
+#include "host/net/replyreceiver.h"
+
 #include "host/services/errors.h"
+#include "wire/codec.h"
 
 #include <httplib.h>
 
@@ -95,31 +97,44 @@ Reply TNetConnection::call(const QString &method, const data::ValueArray &args)
         // Only now: the before-connect hook may just have chosen another host or port.
         const QString where = QStringLiteral("%1:%2").arg(Host).arg(Port);
         const QByteArray body = data::encodeRequest(args, encoding);
-        const std::string path = ("/" + ServerName + "/" + method).toStdString();
-        auto res = d->client->Post(path, body.constData(), size_t(body.size()),
-                                   data::contentType(encoding));
-        if (!res) {
-            reply = failure(QStringLiteral("connection"), transportMessage(res.error(), where));
-        } else {
-            const QByteArray answer = QByteArray::fromStdString(res->body);
-            const bool cbor =
-                res->get_header_value("Content-Type").find("cbor") != std::string::npos;
-            try {
-                reply =
-                    data::decodeReply(answer, cbor ? data::Encoding::Cbor : data::Encoding::Json);
-            } catch (const data::DecodeError &) {
-                reply = failure(QStringLiteral("bad_reply"),
-                                QStringLiteral("Resposta inválida do servidor de aplicação "
-                                               "(%1, HTTP %2) ao método %3.")
-                                    .arg(where)
-                                    .arg(res->status)
-                                    .arg(method));
-            }
+        httplib::Request req;
+        req.method = "POST";
+        req.path = ("/" + ServerName + "/" + method).toStdString();
+        req.body.assign(body.constData(), size_t(body.size()));
+        req.set_header("Content-Type", data::contentType(encoding));
+        ReplyReceiver receiver;
+        req.response_handler = [&receiver](const httplib::Response &head) {
+            const std::string length = head.get_header_value("Content-Length");
+            receiver.begin(head.get_header_value("Content-Type"),
+                           length.empty() ? -1 : std::atoll(length.c_str()));
+            return true;
+        };
+        req.content_receiver = [&receiver](const char *data, size_t n, uint64_t, uint64_t) {
+            return receiver.take(data, n);
+        };
+        httplib::Response res;
+        httplib::Error err = httplib::Error::Success;
+        const bool complete = d->client->send(req, res, err);
+        QString invalid;
+        switch (receiver.finish(complete, reply, invalid)) {
+        case ReplyReceiver::Outcome::Broken:
+            reply = failure(QStringLiteral("connection"), transportMessage(err, where));
+            break;
+        case ReplyReceiver::Outcome::Invalid:
+            reply = failure(QStringLiteral("bad_reply"),
+                            QStringLiteral("Resposta inválida do servidor de aplicação "
+                                           "(%1, HTTP %2) ao método %3.")
+                                .arg(where)
+                                .arg(res.status)
+                                .arg(method));
+            break;
+        case ReplyReceiver::Outcome::Decoded:
             if (!reply.ok && reply.errorMessage.isEmpty())
                 reply.errorMessage =
                     QStringLiteral("O servidor de aplicação recusou o método %1 (HTTP %2).")
                         .arg(method)
-                        .arg(res->status);
+                        .arg(res.status);
+            break;
         }
     } catch (const std::exception &e) {
         reply = failure(QStringLiteral("client"), QStringLiteral("Falha ao chamar o método %1: %2")

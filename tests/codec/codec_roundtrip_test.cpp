@@ -1,11 +1,14 @@
-#include "wire/codec.h"
 #include "host/services/errors.h"
 #include "tests/codec/valuecompare.h"
+#include "wire/bodyfeed.h"
+#include "wire/codec.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cfloat>
 #include <cmath>
+#include <thread>
 
 using namespace vnd::data;
 using vnd::data::test::sameValue;
@@ -125,6 +128,61 @@ TEST(CodecRoundTrip, RequestAndReplyKeepEveryPart)
         EXPECT_EQ(failedBack.errorCode, failed.errorCode);
         EXPECT_EQ(failedBack.errorMessage, failed.errorMessage);
     }
+}
+
+// The bytes come one at a time from another thread, each only once the reader waits for it,
+// so every token is cut at every place.
+Reply decodeTrickled(const QByteArray &body, Encoding enc)
+{
+    BodyFeed feed;
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        for (const char c : body) {
+            while (!feed.readerWaiting() && !done)
+                std::this_thread::yield();
+            feed.append(&c, 1);
+        }
+        feed.close();
+    });
+    Reply r;
+    try {
+        r = decodeReply(feed, enc);
+    } catch (...) {
+        done = true;
+        writer.join();
+        throw;
+    }
+    done = true;
+    writer.join();
+    return r;
+}
+
+TEST(CodecRoundTrip, AReplyReadWhileItsBytesArriveIsTheSameReply)
+{
+    ValueArray all;
+    for (const auto &[label, value] : sampleValues())
+        all.push_back(value);
+    for (Encoding enc : kEncodings) {
+        SCOPED_TRACE(name(enc));
+        const Reply sent{true, Value(all), {Value(), Value("NMPRODUTO|")}, {}, {}};
+        const QByteArray body = encodeReply(sent, enc);
+        Reply back;
+        ASSERT_NO_THROW(back = decodeTrickled(body, enc));
+        QString why;
+        EXPECT_TRUE(back.ok);
+        EXPECT_TRUE(sameValue(sent.result, back.result, why)) << why.toStdString();
+        EXPECT_TRUE(sameValue(Value(sent.refs), Value(back.refs), why)) << why.toStdString();
+        // Cut short or followed by more: refused, never a shorter or a first reply.
+        EXPECT_THROW(decodeTrickled(body.left(body.size() - 1), enc), DecodeError);
+        EXPECT_THROW(decodeTrickled(body + body.left(1), enc), DecodeError);
+    }
+    // Whitespace, escapes and a number split anywhere in a JSON body from another writer.
+    const Reply other = decodeTrickled("\xEF\xBB\xBF{ \"ok\" : true ,\n \"result\" : "
+                                       "[ \"\\u00e7\\ud834\\udd1e\" , -2.5E+3 ] }\n",
+                                       Encoding::Json);
+    ASSERT_EQ(other.result.array().size(), 2u);
+    EXPECT_EQ(other.result.array()[0].toString(), QString::fromUtf8("ç𝄞"));
+    EXPECT_EQ(other.result.array()[1].toFloat(), -2500.0);
 }
 
 TEST(CodecRoundTrip, JsonWireFormIsTheDocumentedOne)

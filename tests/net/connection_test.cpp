@@ -5,8 +5,8 @@
 #include "netfixture.h"
 #include "scriptedpeer.h"
 
-#include "wire/codec.h"
 #include "host/services/errors.h"
+#include "wire/codec.h"
 
 #include <httplib.h>
 
@@ -302,6 +302,65 @@ TEST(ConnectionWire, ByReferenceTextsAreWrittenBackOnlyFromTextRefs)
     const auto seen = peer.seen();
     ASSERT_GE(seen.size(), 1u);
     EXPECT_EQ(seen[0].args, (data::ValueArray{"001", QDate(2024, 1, 1), "4", "", "T"}));
+}
+
+// Large answers come in parts without a length; the connection decodes them as they arrive.
+TEST(ConnectionWire, AnswersSentInPartsArriveWholeOrFailWithTheirCause)
+{
+    data::DataPacket packet;
+    packet.fields = {{"NMPRODUTO", data::FieldType::String, 50},
+                     {"VRPRECITEM", data::FieldType::Float, 0},
+                     {"DTINIVGPREC", data::FieldType::Date, 0}};
+    for (int i = 0; i < 3000; ++i)
+        packet.rows.push_back({QStringLiteral("Pão \"%1\" ç 𝄞").arg(i), i + 0.15,
+                               i % 7 ? QVariant(QDate(2024, 2, 29)) : QVariant()});
+    const Reply sent{true, Value(packet), {Value(), Value("0000000099")}, {}, {}};
+    // Parts of odd sizes, `cut` bytes before the end the connection drops.
+    const auto inParts = [](QByteArray body, const char *type, qsizetype cut) {
+        return [body, type, cut](const httplib::Request &, httplib::Response &res) {
+            res.set_chunked_content_provider(
+                type, [body, cut](size_t offset, httplib::DataSink &sink) {
+                    const qsizetype at = qsizetype(offset);
+                    if (at >= body.size() - cut)
+                        return cut == 0 ? (sink.done(), true) : false;
+                    const qsizetype n = std::min<qsizetype>(4093, body.size() - cut - at);
+                    sink.write(body.constData() + at, size_t(n));
+                    return true;
+                });
+        };
+    };
+    ScriptedPeer peer;
+    TNetConnection conn;
+    conn.Port = peer.port();
+    for (const data::Encoding enc : {data::Encoding::Json, data::Encoding::Cbor}) {
+        const QByteArray body = data::encodeReply(sent, enc);
+        ASSERT_GT(body.size(), 64 * 1024);
+        peer.answer(inParts(body, data::contentType(enc), 0));
+        const Reply whole = conn.call(QStringLiteral("getItemPreco"));
+        ASSERT_TRUE(whole.ok) << whole.errorMessage.toStdString();
+        const data::DataPacket &got = whole.result.packet();
+        ASSERT_EQ(got.rows.size(), 3000);
+        EXPECT_EQ(got.rows.at(2999).at(0).toString(), QStringLiteral("Pão \"2999\" ç 𝄞"));
+        EXPECT_EQ(got.rows.at(1234).at(1).toDouble(), 1234.15);
+        EXPECT_FALSE(got.rows.at(2996).at(2).isValid());
+        EXPECT_EQ(got.rows.at(2997).at(2).toDate(), QDate(2024, 2, 29));
+        EXPECT_EQ(whole.refs.at(1).toString(), QStringLiteral("0000000099"));
+
+        peer.answer(inParts(body, data::contentType(enc), 10));
+        const Reply broken = conn.call(QStringLiteral("getItemPreco"));
+        EXPECT_FALSE(broken.ok);
+        EXPECT_EQ(broken.errorCode, QStringLiteral("connection"));
+
+        QByteArray spoiled = body;
+        spoiled[body.size() / 2] = char(0xFF); // a break (CBOR) or a byte no JSON has there
+        peer.answer(inParts(spoiled, data::contentType(enc), 0));
+        const Reply invalid = conn.call(QStringLiteral("getItemPreco"));
+        EXPECT_FALSE(invalid.ok);
+        EXPECT_EQ(invalid.errorCode, QStringLiteral("bad_reply"));
+        // The connection is still good for the next call.
+        peer.answer(inParts(body, data::contentType(enc), 0));
+        EXPECT_TRUE(conn.call(QStringLiteral("getItemPreco")).ok);
+    }
 }
 
 } // namespace
