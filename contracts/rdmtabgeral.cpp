@@ -127,6 +127,12 @@ Reply RdmTabGeral::GetPrecoHora(const QString &table, const QDate &periodStart)
     return call("GetPrecoHora", {table, dateValue(periodStart)});
 }
 
+std::unique_ptr<net::TNetConnection::Pending>
+RdmTabGeral::startGetPrecoHora(const QString &table, const QDate &periodStart)
+{
+    return m_conn.start(QStringLiteral("GetPrecoHora"), {table, dateValue(periodStart)});
+}
+
 Reply RdmTabGeral::SetPrecoHora(const ChangeSet &delta)
 {
     return call("SetPrecoHora", {delta});

@@ -3,6 +3,7 @@
 // server method, arguments in the server's order. By-reference texts are written back from
 // the reply. Every method returns the raw reply: callers pass it through CheckResultServ.
 
+#include "host/net/netconnection.h"
 #include "wire/value.h"
 
 #include <QDate>
@@ -98,6 +99,9 @@ public:
                                    const QString &table, const QDate &periodStart);
 
     net::TNetConnection &connection() { return m_conn; }
+    // GetPrecoHora answered on a second connection while the caller loads something else.
+    std::unique_ptr<net::TNetConnection::Pending> startGetPrecoHora(const QString &table,
+                                                                    const QDate &periodStart);
 
 private:
     data::Reply call(const char *method, data::ValueArray args);

@@ -9,6 +9,7 @@
 #include "host/widgets/dbgrid.h"
 #include "host/widgets/dbsortgrid.h"
 #include "host/widgets/procura.h"
+#include "pricetable/itemprice.h"
 #include "pricetable/messages.h"
 #include "pricetable/tabgeralstate.h"
 
@@ -182,9 +183,13 @@ void TfrmTabGeral::pgcPadraoChange()
     case Page::DataSheet:
         getTabGeral();
         break;
-    case Page::Form:
+    case Page::Form: {
+        // Both packets are large on a big catalogue: the day/hour prices come on a second
+        // connection while the items arrive.
+        const CurrentPeriod period = currentPeriodOf(*cdsVigenciaTab);
+        auto hours = server().startGetPrecoHora(period.cdTabePrec, period.dtIniVgPrec);
         getItensTabGeral(QString(), QStringLiteral("T"));
-        getPrecoHora();
+        getPrecoHora(hours.get());
         boPrecoHoraFocado = false;
         boProdFocado = true;
         boCompFocado = false;
@@ -195,6 +200,7 @@ void TfrmTabGeral::pgcPadraoChange()
         // The commands follow the rows just loaded, before the user moves in the grid.
         habilita(dtsItemPreco);
         break;
+    }
     case Page::Branches:
         getFilTab();
         break;

@@ -96,7 +96,8 @@ public:
 
     // --- Form page ---
     void getItensTabGeral(const QString &product, const QString &mark);
-    void getPrecoHora();
+    // From the server, or from a call already under way.
+    void getPrecoHora(net::TNetConnection::Pending *pending = nullptr);
     void apagaProduto();
     // Sends the pending item change with the empty-field list; merges or undoes.
     void setItemPreco();

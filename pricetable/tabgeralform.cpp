@@ -113,12 +113,13 @@ void TfrmTabGeral::getItensTabGeral(const QString &product, const QString &mark)
     habilita(dtsItemPreco);
 }
 
-void TfrmTabGeral::getPrecoHora()
+void TfrmTabGeral::getPrecoHora(net::TNetConnection::Pending *pending)
 {
     BusyAnimation busy(6, {}, this);
     const CurrentPeriod period = currentPeriodOf(*cdsVigenciaTab);
-    cdsPrecoHora->loadPacket(
-        CheckResultServ(server().GetPrecoHora(period.cdTabePrec, period.dtIniVgPrec), true, 0));
+    cdsPrecoHora->loadPacket(CheckResultServ(
+        pending ? pending->wait() : server().GetPrecoHora(period.cdTabePrec, period.dtIniVgPrec),
+        true, 0));
 }
 
 void TfrmTabGeral::apagaProduto()

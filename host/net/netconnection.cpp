@@ -51,11 +51,79 @@ QString transportMessage(httplib::Error err, const QString &where)
     }
 }
 
+Reply clientFailure(const QString &method, const std::exception &e)
+{
+    return failure(
+        QStringLiteral("client"),
+        QStringLiteral("Falha ao chamar o método %1: %2").arg(method, QString::fromUtf8(e.what())));
+}
+
+// One request and its answer on the given client; never throws for the transport.
+Reply exchange(httplib::Client &client, const std::string &path, const QByteArray &body,
+               data::Encoding encoding, const QString &method, const QString &where)
+{
+    Reply reply;
+    httplib::Request req;
+    req.method = "POST";
+    req.path = path;
+    req.body.assign(body.constData(), size_t(body.size()));
+    req.set_header("Content-Type", data::contentType(encoding));
+    ReplyReceiver receiver;
+    req.response_handler = [&receiver](const httplib::Response &head) {
+        const std::string length = head.get_header_value("Content-Length");
+        receiver.begin(head.get_header_value("Content-Type"),
+                       length.empty() ? -1 : std::atoll(length.c_str()));
+        return true;
+    };
+    req.content_receiver = [&receiver](const char *data, size_t n, uint64_t, uint64_t) {
+        return receiver.take(data, n);
+    };
+    httplib::Response res;
+    httplib::Error err = httplib::Error::Success;
+    const bool complete = client.send(req, res, err);
+    QString invalid;
+    switch (receiver.finish(complete, reply, invalid)) {
+    case ReplyReceiver::Outcome::Broken:
+        reply = failure(QStringLiteral("connection"), transportMessage(err, where));
+        break;
+    case ReplyReceiver::Outcome::Invalid:
+        reply = failure(QStringLiteral("bad_reply"),
+                        QStringLiteral("Resposta inválida do servidor de aplicação "
+                                       "(%1, HTTP %2) ao método %3.")
+                            .arg(where)
+                            .arg(res.status)
+                            .arg(method));
+        break;
+    case ReplyReceiver::Outcome::Decoded:
+        if (!reply.ok && reply.errorMessage.isEmpty())
+            reply.errorMessage =
+                QStringLiteral("O servidor de aplicação recusou o método %1 (HTTP %2).")
+                    .arg(method)
+                    .arg(res.status);
+        break;
+    }
+    return reply;
+}
+
 } // namespace
 
 TNetConnection::TNetConnection(QObject *parent) : QObject(parent), d(std::make_unique<Impl>()) {}
 
 TNetConnection::~TNetConnection() = default;
+
+std::unique_ptr<httplib::Client> TNetConnection::makeClient() const
+{
+    auto client = std::make_unique<httplib::Client>(Host.toStdString(), Port);
+    client->set_keep_alive(true);
+    // Small request bodies would otherwise wait on Nagle (about 40 ms a call).
+    client->set_tcp_nodelay(true);
+    client->set_connection_timeout(connectTimeout);
+    client->set_read_timeout(readTimeout);
+    client->set_write_timeout(writeTimeout);
+    // No Accept-Encoding: compressed answers cost more than they save on a LAN.
+    client->set_decompress(false);
+    return client;
+}
 
 bool TNetConnection::connected() const
 {
@@ -74,15 +142,7 @@ void TNetConnection::setConnected(bool on)
     }
     if (BeforeConnect)
         BeforeConnect(*this);
-    auto client = std::make_unique<httplib::Client>(Host.toStdString(), Port);
-    client->set_keep_alive(true);
-    // Small request bodies would otherwise wait on Nagle (about 40 ms a call).
-    client->set_tcp_nodelay(true);
-    client->set_connection_timeout(connectTimeout);
-    client->set_read_timeout(readTimeout);
-    client->set_write_timeout(writeTimeout);
-    // No Accept-Encoding: compressed answers cost more than they save on a LAN.
-    client->set_decompress(false);
+    auto client = makeClient();
     d->client = std::move(client);
     emit connectedChanged(true);
 }
@@ -97,52 +157,55 @@ Reply TNetConnection::call(const QString &method, const data::ValueArray &args)
         // Only now: the before-connect hook may just have chosen another host or port.
         const QString where = QStringLiteral("%1:%2").arg(Host).arg(Port);
         const QByteArray body = data::encodeRequest(args, encoding);
-        httplib::Request req;
-        req.method = "POST";
-        req.path = ("/" + ServerName + "/" + method).toStdString();
-        req.body.assign(body.constData(), size_t(body.size()));
-        req.set_header("Content-Type", data::contentType(encoding));
-        ReplyReceiver receiver;
-        req.response_handler = [&receiver](const httplib::Response &head) {
-            const std::string length = head.get_header_value("Content-Length");
-            receiver.begin(head.get_header_value("Content-Type"),
-                           length.empty() ? -1 : std::atoll(length.c_str()));
-            return true;
-        };
-        req.content_receiver = [&receiver](const char *data, size_t n, uint64_t, uint64_t) {
-            return receiver.take(data, n);
-        };
-        httplib::Response res;
-        httplib::Error err = httplib::Error::Success;
-        const bool complete = d->client->send(req, res, err);
-        QString invalid;
-        switch (receiver.finish(complete, reply, invalid)) {
-        case ReplyReceiver::Outcome::Broken:
-            reply = failure(QStringLiteral("connection"), transportMessage(err, where));
-            break;
-        case ReplyReceiver::Outcome::Invalid:
-            reply = failure(QStringLiteral("bad_reply"),
-                            QStringLiteral("Resposta inválida do servidor de aplicação "
-                                           "(%1, HTTP %2) ao método %3.")
-                                .arg(where)
-                                .arg(res.status)
-                                .arg(method));
-            break;
-        case ReplyReceiver::Outcome::Decoded:
-            if (!reply.ok && reply.errorMessage.isEmpty())
-                reply.errorMessage =
-                    QStringLiteral("O servidor de aplicação recusou o método %1 (HTTP %2).")
-                        .arg(method)
-                        .arg(res.status);
-            break;
-        }
+        reply = exchange(*d->client, ("/" + ServerName + "/" + method).toStdString(), body,
+                         encoding, method, where);
     } catch (const std::exception &e) {
-        reply = failure(QStringLiteral("client"), QStringLiteral("Falha ao chamar o método %1: %2")
-                                                      .arg(method, QString::fromUtf8(e.what())));
+        reply = clientFailure(method, e);
     }
     if (!reply.ok && ThrowException)
         throw Error(reply.errorMessage);
     return reply;
+}
+
+std::unique_ptr<TNetConnection::Pending> TNetConnection::start(const QString &method,
+                                                               const data::ValueArray &args)
+{
+    emit methodCalled(method, args);
+    std::unique_ptr<Pending> pending(new Pending);
+    pending->m_throw = ThrowException;
+    try {
+        if (!connected())
+            setConnected(true); // the before-connect hook chooses the server for both
+        const QString where = QStringLiteral("%1:%2").arg(Host).arg(Port);
+        const QByteArray body = data::encodeRequest(args, encoding);
+        const std::string path = ("/" + ServerName + "/" + method).toStdString();
+        pending->m_thread = std::thread(
+            [p = pending.get(), client = makeClient(), path, body, enc = encoding, method, where] {
+                try {
+                    p->m_reply = exchange(*client, path, body, enc, method, where);
+                } catch (const std::exception &e) {
+                    p->m_reply = clientFailure(method, e);
+                }
+            });
+    } catch (const std::exception &e) {
+        pending->m_reply = clientFailure(method, e);
+    }
+    return pending;
+}
+
+TNetConnection::Pending::~Pending()
+{
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+Reply TNetConnection::Pending::wait()
+{
+    if (m_thread.joinable())
+        m_thread.join();
+    if (!m_reply.ok && m_throw)
+        throw Error(m_reply.errorMessage);
+    return m_reply;
 }
 
 } // namespace vnd::net

@@ -11,6 +11,12 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <thread>
+
+namespace httplib
+{
+class Client;
+}
 
 namespace vnd::net
 {
@@ -44,12 +50,32 @@ public:
     // Late-bound call by method name. Connects first when needed.
     data::Reply call(const QString &method, const data::ValueArray &args = {});
 
+    // A call answered on a connection of its own while the caller goes on, for a second
+    // large answer wanted together with another. wait() gives what call() would have given
+    // (and throws as it would); the answer is awaited on destruction too.
+    class Pending
+    {
+    public:
+        ~Pending();
+        data::Reply wait();
+
+    private:
+        friend class TNetConnection;
+        Pending() = default;
+        std::thread m_thread;
+        data::Reply m_reply;
+        bool m_throw = false;
+    };
+    std::unique_ptr<Pending> start(const QString &method, const data::ValueArray &args = {});
+
 signals:
     void connectedChanged(bool connected);
     // Before every call: lets the host log or trace what the windows ask of the server.
     void methodCalled(const QString &method, const data::ValueArray &args);
 
 private:
+    std::unique_ptr<httplib::Client> makeClient() const;
+
     struct Impl;
     std::unique_ptr<Impl> d;
 };

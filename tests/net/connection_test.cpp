@@ -103,25 +103,31 @@ TEST_F(ConnectionTest, TransportFailuresBecomeFailedRepliesOrErrorsWhenAsked)
         SCOPED_TRACE(c.name);
         if (c.answer)
             peer.answer(c.answer);
-        for (const bool raise : {false, true}) {
-            TNetConnection conn;
-            conn.Port = c.port;
-            conn.ThrowException = raise;
-            if (!raise) {
-                const Reply r = conn.call(QStringLiteral("getTabGeral"));
-                EXPECT_FALSE(r.ok);
-                EXPECT_EQ(r.errorCode, c.code);
-                EXPECT_FALSE(r.errorMessage.isEmpty());
-                EXPECT_TRUE(r.errorMessage.startsWith(c.message)) << qPrintable(r.errorMessage);
-                continue;
+        // Made at once, or started on a connection of its own and awaited.
+        for (const bool started : {false, true})
+            for (const bool raise : {false, true}) {
+                TNetConnection conn;
+                conn.Port = c.port;
+                conn.ThrowException = raise;
+                const auto attempt = [&] {
+                    return started ? conn.start(QStringLiteral("getTabGeral"))->wait()
+                                   : conn.call(QStringLiteral("getTabGeral"));
+                };
+                if (!raise) {
+                    const Reply r = attempt();
+                    EXPECT_FALSE(r.ok);
+                    EXPECT_EQ(r.errorCode, c.code);
+                    EXPECT_FALSE(r.errorMessage.isEmpty());
+                    EXPECT_TRUE(r.errorMessage.startsWith(c.message)) << qPrintable(r.errorMessage);
+                    continue;
+                }
+                try {
+                    attempt();
+                    ADD_FAILURE() << "no exception";
+                } catch (const vnd::Error &e) {
+                    EXPECT_TRUE(e.message().startsWith(c.message)) << qPrintable(e.message());
+                }
             }
-            try {
-                conn.call(QStringLiteral("getTabGeral"));
-                ADD_FAILURE() << "no exception";
-            } catch (const vnd::Error &e) {
-                EXPECT_TRUE(e.message().startsWith(c.message)) << qPrintable(e.message());
-            }
-        }
     }
 }
 
