@@ -3,8 +3,8 @@
 // Views (grids, data sources) observe it through its signals; rules hook into it through
 // the std::function hooks below.
 
-#include "wire/packet.h"
 #include "host/services/errors.h"
+#include "wire/packet.h"
 
 #include <QObject>
 

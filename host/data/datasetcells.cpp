@@ -67,6 +67,29 @@ quint64 ClientDataSet::Impl::hash(const Record *r, int slot, FieldType t) const
     }
 }
 
+int ClientDataSet::Impl::latin1Text(const Record *r, int slot, FieldType t, char *out,
+                                    int room) const
+{
+    const auto copy = [&](auto v) {
+        v = readable(t, v);
+        if (v.size() > room)
+            return -1;
+        for (qsizetype i = 0; i < v.size(); ++i) {
+            const auto c = v[i].unicode();
+            if (c > 0xFF)
+                return -1;
+            out[i] = char(c);
+        }
+        return int(v.size());
+    };
+    if (r->own || r->base < 0)
+        return copy(textView(t, cell(r, slot)));
+    const Column &c = *columns[slot];
+    if (c.isNull(r->base))
+        return 0;
+    return c.withText(r->base, copy);
+}
+
 bool ClientDataSet::Impl::same(const Record *a, const Record *b, int slot, FieldType t) const
 {
     if (a->own || b->own || a->base < 0 || b->base < 0) {

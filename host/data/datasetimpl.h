@@ -4,10 +4,10 @@
 // Private state of ClientDataSet, shared by the files that implement it.
 
 #include "host/data/clientdataset.h"
-#include "wire/columns.h"
 #include "host/data/datasetrecord.h"
 #include "host/data/filterexpression.h"
 #include "host/data/hashindex.h"
+#include "wire/columns.h"
 
 #include <QHash>
 
@@ -127,6 +127,7 @@ struct ClientDataSet::Impl final : internal::RecordCells {
     }
     quint64 hash(const Record *r, int slot, FieldType t) const override;
     bool same(const Record *a, const Record *b, int slot, FieldType t) const override;
+    int latin1Text(const Record *r, int slot, FieldType t, char *out, int room) const override;
     const Record *readRecord() const;
     QVariant rawValue(int fieldIndex) const;
     QVariant rawValueOf(const Record *r, int fieldIndex) const;

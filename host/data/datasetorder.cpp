@@ -157,9 +157,10 @@ void ClientDataSet::Impl::rebuildFiltered()
     if (!bucket)
         return;
     if (compiled->indexOnly() && !bucket->mixed) {
-        // Equal keys throughout: the first row answers for the bucket, the others are
-        // not even read.
-        if (passes(bucket->rows.front()))
+        // Equal keys throughout: the key kept in the index, or else the first row, answers
+        // for the bucket; the others are not even read.
+        const std::optional<bool> kept = ix.holds(*bucket, compiled->indexTexts());
+        if (kept ? *kept : passes(bucket->rows.front()))
             filtered = bucket->rows;
     } else {
         for (Record *r : bucket->rows) {

@@ -49,6 +49,9 @@ public:
     // Equal cells (as filters compare them) hash alike.
     virtual quint64 hash(const Record *r, int slot, FieldType t) const = 0;
     virtual bool same(const Record *a, const Record *b, int slot, FieldType t) const = 0;
+    // A text cell as filters compare it, copied as Latin-1 into out (room bytes): its length,
+    // or -1 when it does not fit or holds a character beyond Latin-1.
+    virtual int latin1Text(const Record *r, int slot, FieldType t, char *out, int room) const = 0;
 };
 
 // Owns every record, placed or deleted-but-logged, in blocks: loading n rows costs n / block

@@ -468,6 +468,7 @@ CompiledFilter::CompiledFilter(const FilterNode &root, const Resolver &resolve)
         }
         m_indexSlots.push_back(t->field.slot);
         m_indexTypes.push_back(t->field.type);
+        m_indexTexts.push_back(isTextType(t->field.type) ? t->literal.text : QString());
         m_indexKey = combineHash(m_indexKey, hashLiteral(t->field.type, t->literal));
     }
 }

@@ -69,6 +69,8 @@ public:
     const std::vector<int> &indexSlots() const { return m_indexSlots; }
     const std::vector<FieldType> &indexTypes() const { return m_indexTypes; }
     quint64 indexKey() const { return m_indexKey; }
+    // The terms' texts, in the order of indexSlots() (empty for other types).
+    const std::vector<QString> &indexTexts() const { return m_indexTexts; }
     // The whole expression is those equality terms, nothing else.
     bool indexOnly() const { return m_indexOnly; }
 
@@ -78,6 +80,7 @@ private:
     std::vector<int> m_indexSlots;
     std::vector<FieldType> m_indexTypes;
     quint64 m_indexKey = 0;
+    std::vector<QString> m_indexTexts;
     bool m_indexOnly = false;
 };
 

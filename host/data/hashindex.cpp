@@ -32,6 +32,39 @@ bool HashIndex::sameKey(const Record *a, const Record *b) const
     return true;
 }
 
+void HashIndex::keep(Bucket &b, const Record *r) const
+{
+    b.parts = 0;
+    if (m_slots.size() > std::size(b.ends))
+        return;
+    int at = 0;
+    for (size_t i = 0; i < m_slots.size(); ++i) {
+        if (!isTextType(m_types[i]))
+            return;
+        const int n =
+            m_cells.latin1Text(r, m_slots[i], m_types[i], b.text + at, int(sizeof b.text) - at);
+        if (n < 0)
+            return;
+        at += n;
+        b.ends[i] = quint8(at);
+    }
+    b.parts = quint8(m_slots.size());
+}
+
+std::optional<bool> HashIndex::holds(const Bucket &b, const std::vector<QString> &texts) const
+{
+    if (b.parts == 0 || texts.size() != b.parts)
+        return std::nullopt;
+    int from = 0;
+    for (size_t i = 0; i < texts.size(); ++i) {
+        const QLatin1StringView kept(b.text + from, b.ends[i] - from);
+        if (QStringView(texts[i]).compare(kept) != 0)
+            return false;
+        from = b.ends[i];
+    }
+    return true;
+}
+
 HashIndex::Slot *HashIndex::lookup(quint64 key)
 {
     if (m_table.empty())
@@ -54,7 +87,7 @@ void HashIndex::grow()
     m_count = 0;
     for (Slot &s : old) {
         if (s.used)
-            insert(s.key) = std::move(s.bucket);
+            insert(s.key) = std::move(s.bucket());
     }
 }
 
@@ -66,12 +99,12 @@ HashIndex::Bucket &HashIndex::insert(quint64 key)
     for (size_t i = home(key);; i = (i + 1) & mask) {
         Slot &s = m_table[i];
         if (s.used && s.key == key)
-            return s.bucket;
+            return s.bucket();
         if (!s.used) {
             s.used = true;
             s.key = key;
             ++m_count;
-            return s.bucket;
+            return s.bucket();
         }
     }
 }
@@ -98,7 +131,9 @@ void HashIndex::add(Record *r, bool inOrder)
     Bucket &b = insert(keyOf(r));
     if (!inOrder)
         b.ordered = false;
-    if (!b.rows.empty()) {
+    if (b.rows.empty())
+        keep(b, r);
+    else {
         if (!b.mixed && !sameKey(b.rows.front(), r))
             b.mixed = true;
         if (b.ordered && b.rows.back()->pos > r->pos)
@@ -112,21 +147,23 @@ void HashIndex::remove(Record *r, quint64 key)
     Slot *slot = lookup(key);
     if (!slot)
         return;
-    std::vector<Record *> &rows = slot->bucket.rows;
+    std::vector<Record *> &rows = slot->bucket().rows;
     const auto at = std::find(rows.begin(), rows.end(), r);
     if (at == rows.end())
         return;
     rows.erase(at); // keeps the others in order
     if (rows.empty())
         erase(slot);
-    else if (rows.size() == 1)
-        slot->bucket.mixed = false;
+    else if (rows.size() == 1 && slot->bucket().mixed) {
+        slot->bucket().mixed = false;
+        keep(slot->bucket(), rows.front()); // the kept key may have been another row's
+    }
 }
 
 const HashIndex::Bucket *HashIndex::find(quint64 key) const
 {
     const Slot *slot = const_cast<HashIndex *>(this)->lookup(key);
-    return slot ? &slot->bucket : nullptr;
+    return slot;
 }
 
 } // namespace vnd::data::internal

@@ -1,7 +1,11 @@
 #include "datasetfixture.h"
 
+#include "host/data/hashindex.h"
+
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <map>
 #include <random>
 
 using namespace vnd::data;
@@ -169,6 +173,8 @@ TEST(DataSetFilter, HashIndexFollowsEveryChange)
     QStringList prods;
     for (int i = 1; i <= 12; ++i)
         prods << QStringLiteral("P%1").arg(i);
+    // Keys the index keeps beside its buckets (Latin-1) and keys it cannot (beyond it).
+    prods << QStringLiteral("Ação") << QStringLiteral("€1");
     std::mt19937 rng(42);
     const auto pick = [&](const QStringList &l) { return l[int(rng() % l.size())]; };
     for (int i = 0; i < 200; ++i)
@@ -229,4 +235,46 @@ TEST(DataSetFilter, HashIndexFollowsEveryChange)
             break;
         }
     }
+}
+
+// Keys whose hashes collide are still told apart, by the rows and by the key the index keeps
+// beside a bucket, which follows the row that stays when the others go.
+TEST(DataSetFilter, CollidingKeysAreToldApart)
+{
+    struct Cells final : internal::RecordCells {
+        std::map<const internal::Record *, QString> text;
+        QVariant data(const internal::Record *r, int) const override { return text.at(r); }
+        QVariant calc(const internal::Record *, int) const override { return {}; }
+        quint64 hash(const internal::Record *, int, FieldType) const override { return 7; }
+        bool same(const internal::Record *a, const internal::Record *b, int,
+                  FieldType) const override
+        {
+            return text.at(a) == text.at(b);
+        }
+        int latin1Text(const internal::Record *r, int, FieldType, char *out,
+                       int room) const override
+        {
+            const QByteArray l = text.at(r).toLatin1();
+            if (l.size() > room)
+                return -1;
+            std::memcpy(out, l.constData(), size_t(l.size()));
+            return int(l.size());
+        }
+    } cells;
+    internal::Record a, b;
+    cells.text[&a] = QStringLiteral("A");
+    cells.text[&b] = QStringLiteral("B");
+    b.pos = 1;
+    internal::HashIndex ix(cells, {0}, {FieldType::String});
+    ix.add(&a);
+    const quint64 key = ix.keyOf(&a);
+    ASSERT_EQ(key, ix.keyOf(&b));
+    EXPECT_EQ(ix.holds(*ix.find(key), {QStringLiteral("A")}), true);
+    EXPECT_EQ(ix.holds(*ix.find(key), {QStringLiteral("B")}), false);
+    ix.add(&b);
+    EXPECT_TRUE(ix.find(key)->mixed);
+    ix.remove(&a);
+    ASSERT_FALSE(ix.find(key)->mixed);
+    EXPECT_EQ(ix.holds(*ix.find(key), {QStringLiteral("B")}), true);
+    EXPECT_EQ(ix.holds(*ix.find(key), {QStringLiteral("A")}), false);
 }
