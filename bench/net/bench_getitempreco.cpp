@@ -1,7 +1,8 @@
 // A whole period's item prices, end to end: getItemPreco through the module's connection
-// (CBOR over loopback, decoded while it arrives) into a client dataset, against a bare sqlite3 loop
-// reading the same rows of the same join on the same database; and the heap the loaded dataset
-// holds against the size of the body it came in. Usage: bench_getitempreco [products] [rounds]
+// (CBOR over loopback, decoded while it arrives) into a client dataset, against a bare sqlite3
+// loop reading the same rows of the same join on the same database; and the heap the loaded
+// dataset holds against the size of the body it came in.
+// Usage: bench_getitempreco [products] [rounds]
 
 #include "benchserver.h"
 
