@@ -1,8 +1,8 @@
 #pragma once
 // A packet described by the query that reads it: the statement, its values and the packet's
 // fields, each read from a selected column (converted to the field's type) or computed from
-// the row. The same description is read whole through QtSql (PostgreSQL, and callers that
-// want the packet) or streamed row by row from sqlite3 (see PacketStream).
+// the row. The same description is read whole through QtSql (callers that want the packet)
+// or streamed row by row (see PacketStream).
 
 #include "wire/packet.h"
 

@@ -1,15 +1,14 @@
 #pragma once
-// An answer whose packet rows are encoded as sqlite3 steps through them, a part at a time,
-// so that the server's memory does not grow with the number of rows. Used on the thread
-// that made it (the statement is that thread's).
+// An answer whose packet rows are encoded as the database steps through them, a part at a
+// time, so that the server's memory does not grow with the number of rows. Used on the thread
+// that made it (the statement and its connection are that thread's).
 
 #include "server/packetquery.h"
 #include "server/rowencoder.h"
-#include "server/sqlitereads.h"
 
 #include <QByteArray>
 
-#include <vector>
+#include <memory>
 
 namespace vnd::server
 {
@@ -17,27 +16,15 @@ namespace vnd::server
 class PacketStream
 {
 public:
-    // Runs the query; `after` is what follows the rows in the answer. Throws DbError.
-    PacketStream(PacketQuery query, data::Encoding enc, QByteArray after);
-
+    virtual ~PacketStream() = default;
+    // Runs the query (sqlite3 straight on SQLite, QtSql forward-only elsewhere); `after` is
+    // what follows the rows in the answer. Throws DbError.
+    static std::unique_ptr<PacketStream> open(PacketQuery query, data::Encoding enc,
+                                              QByteArray after);
     // Appends the next rows to out until it holds at least `limit` bytes or the answer is
     // complete (then the bytes after the rows are appended too); true once complete.
     // Throws DbError or vnd::Error (a value the wire cannot carry).
-    bool fill(QByteArray &out, qsizetype limit);
-
-private:
-    void writeRow();
-    void writeColumn(int field, int column);
-
-    const PacketQuery m_query;
-    CachedStatement m_statement;
-    RowEncoder m_encoder;
-    QByteArray m_after;
-    QByteArray m_scratch;
-    bool m_begun = false;
-    bool m_done = false;
-    // Per field: the last stored text of a date field and its encoding (periods repeat).
-    std::vector<QByteArray> m_lastText, m_lastEncoded;
+    virtual bool fill(QByteArray &out, qsizetype limit) = 0;
 };
 
 } // namespace vnd::server

@@ -64,7 +64,7 @@ HttpAnswer streamed(CallResult result, Encoding enc)
     QByteArray before, after;
     if (!splitAroundRows(data::encodeReply(result.reply, enc), enc, before, after))
         throw std::logic_error("packet rows not found in the encoded answer");
-    auto stream = std::make_unique<PacketStream>(std::move(*result.rows), enc, std::move(after));
+    auto stream = PacketStream::open(std::move(*result.rows), enc, std::move(after));
     HttpAnswer a;
     a.contentType = typeOf(enc);
     a.outcome = QStringLiteral("ok");
@@ -122,10 +122,8 @@ HttpAnswer handleCall(const Dispatcher &dispatcher, const QString &method,
                            enc);
         const data::ValueArray args = data::decodeRequest(body, enc);
         CallResult result = dispatcher.start(method, args);
-        if (result.rows && result.rows->database->dialect() == Dialect::Sqlite)
-            return streamed(std::move(result), enc);
         if (result.rows)
-            result.reply.result = readPacket(*result.rows);
+            return streamed(std::move(result), enc);
         reply = std::move(result.reply);
     } catch (const data::DecodeError &e) {
         failed(ServiceError::badRequest(e.message()));
