@@ -25,6 +25,13 @@ void ReplyReceiver::stopDecoding()
 
 void ReplyReceiver::begin(const std::string &contentType, long long length)
 {
+    // A head may come again (the request sent once more): what came before is dropped.
+    stopDecoding();
+    m_feed.reset();
+    m_body.clear();
+    m_decoded = {};
+    m_decodeError.clear();
+    m_decodedOk = m_refused = false;
     m_encoding =
         contentType.find("cbor") != std::string::npos ? data::Encoding::Cbor : data::Encoding::Json;
     if (length >= 0) {
