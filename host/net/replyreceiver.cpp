@@ -5,6 +5,10 @@
 
 #include <limits>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 namespace vnd::net
 {
 
@@ -47,6 +51,9 @@ void ReplyReceiver::begin(const std::string &contentType, long long length)
         try {
             m_decoded = data::decodeReply(*m_feed, m_encoding);
             m_decodedOk = true;
+#ifdef __GLIBC__
+            malloc_trim(0);
+#endif
         } catch (const std::exception &e) {
             m_decodeError = QString::fromUtf8(e.what());
             m_feed->abandon();
