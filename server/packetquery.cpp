@@ -7,21 +7,6 @@
 namespace vnd::server
 {
 
-namespace
-{
-
-class StatementValues final : public RowValues
-{
-public:
-    explicit StatementValues(const SqlStatement &q) : m_q(q) {}
-    QVariant value(int column) const override { return m_q.value(column); }
-
-private:
-    const SqlStatement &m_q;
-};
-
-} // namespace
-
 PacketQuery packetQuery(const Database &database, QString sql, QVariantList values,
                         QList<data::FieldDef> fields)
 {
@@ -39,7 +24,7 @@ data::DataPacket readPacket(const PacketQuery &query)
     for (const QVariant &v : query.values)
         q.bind(v);
     q.exec();
-    const StatementValues row(q);
+    const StatementRow<SqlStatement> row(q);
     data::DataPacket packet;
     packet.fields = query.fields;
     const int n = int(packet.fields.size());

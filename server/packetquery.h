@@ -26,6 +26,17 @@ public:
     virtual QVariant value(int column) const = 0;
 };
 
+// The current row of a statement that has value(column) (QtSql's or sqlite3's).
+template <typename Statement> class StatementRow final : public RowValues
+{
+public:
+    explicit StatementRow(const Statement &s) : m_s(s) {}
+    QVariant value(int column) const override { return m_s.value(column); }
+
+private:
+    const Statement &m_s;
+};
+
 struct PacketQuery {
     static constexpr int kComputed = -1;
 

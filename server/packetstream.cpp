@@ -17,16 +17,6 @@ using data::FieldType;
 namespace
 {
 
-template <typename Statement> class Values final : public RowValues
-{
-public:
-    explicit Values(const Statement &s) : m_s(s) {}
-    QVariant value(int column) const override { return m_s.value(column); }
-
-private:
-    const Statement &m_s;
-};
-
 // Rows, their encoder and the bytes after them: what both kinds of stream share.
 class StreamBase : public PacketStream
 {
@@ -71,7 +61,12 @@ public:
 protected:
     virtual bool step() = 0;
     virtual const RowValues &row() const = 0;
-    virtual void writeColumn(int field, int column) = 0;
+    // Any column as the whole-packet path converts it.
+    virtual void writeColumn(int field, int column)
+    {
+        const data::FieldDef &f = m_query.fields[field];
+        m_encoder.cell(f, fromStorage(f.type, row().value(column)));
+    }
 
     const PacketQuery m_query;
     RowEncoder m_encoder;
@@ -100,14 +95,9 @@ public:
 private:
     bool step() override { return m_statement.next(); }
     const RowValues &row() const override { return m_row; }
-    void writeColumn(int field, int column) override
-    {
-        const data::FieldDef &f = m_query.fields[field];
-        m_encoder.cell(f, fromStorage(f.type, m_statement.value(column)));
-    }
 
     SqlStatement m_statement;
-    Values<SqlStatement> m_row;
+    StatementRow<SqlStatement> m_row;
 };
 
 // SQLite: the common cases straight from sqlite3.
@@ -129,7 +119,7 @@ private:
     void writeColumn(int field, int column) override;
 
     CachedStatement m_statement;
-    Values<CachedStatement> m_row;
+    StatementRow<CachedStatement> m_row;
     // Per field: the last stored text of a date field and its encoding (periods repeat).
     std::vector<QByteArray> m_lastText, m_lastEncoded;
 };
@@ -200,7 +190,7 @@ void SqliteStream::writeColumn(int field, int column)
     default:
         break;
     }
-    m_encoder.cell(f, fromStorage(f.type, m_statement.value(column)));
+    StreamBase::writeColumn(field, column);
 }
 
 } // namespace vnd::server

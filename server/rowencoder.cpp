@@ -175,18 +175,6 @@ void RowEncoder::cell(const data::FieldDef &field, const QVariant &value)
         null();
         return;
     }
-    const auto ascii = [this](const char *s, int n) {
-        if (m_enc == Encoding::Cbor) {
-            head(3, quint64(n));
-            m_out->append(s, n);
-            return;
-        }
-        separate();
-        m_out->append('"');
-        m_out->append(s, n);
-        m_out->append('"');
-        m_needComma = true;
-    };
     switch (field.type) {
     case FieldType::String:
     case FieldType::FixedString:
@@ -225,7 +213,7 @@ void RowEncoder::cell(const data::FieldDef &field, const QVariant &value)
             if (!value.toDate().isValid())
                 null();
             else if (data::Internal::formatDate(value.toDate(), buf))
-                ascii(buf, 10);
+                text(QByteArrayView(buf, 10));
             else
                 unencodable(QStringLiteral("data fora do intervalo 0001-9999"));
             return;
@@ -238,7 +226,7 @@ void RowEncoder::cell(const data::FieldDef &field, const QVariant &value)
             if (!dt.isValid())
                 null();
             else if (data::Internal::formatDateTime(dt, buf))
-                ascii(buf, 19);
+                text(QByteArrayView(buf, 19));
             else
                 unencodable(QStringLiteral("data e hora fora do intervalo 0001-9999"));
             return;
