@@ -6,6 +6,7 @@
 #include "server/demodata.h"
 #include "server/schema.h"
 #include "server/server.h"
+#include "server/shellrole.h"
 #include "server/syntheticdata.h"
 
 #include <QCoreApplication>
@@ -95,6 +96,8 @@ int main(int argc, char **argv)
         if (cl.init) {
             const int version = Schema::upgrade(database);
             say(QStringLiteral("esquema na versão %1").arg(version));
+            if (const QString todo = grantShellRole(database); !todo.isEmpty())
+                say(todo);
             if (cl.demo) {
                 const DemoSummary s = loadDemoData(database, QDate::currentDate());
                 say(QStringLiteral("demonstração: %1 produtos, %2 preços, %3 preços "

@@ -38,7 +38,8 @@ public:
     data::Field &FieldByName(const QString &name) const;
     data::ClientDataSet &dataSet() { return m_rows; }
 
-    // The statement with each ":NAME" outside quotes replaced by "?", and the names in order.
+    // The statement with each ":NAME" outside quotes replaced by "?" and comments left out,
+    // and the names in order.
     struct Prepared {
         QString sql;
         QStringList names;
