@@ -333,13 +333,16 @@ void TfrmTabGeral::sbtProcurarClick()
 {
     // The branches page has no rule of its own: the form page's applies.
     if (activePage() == Page::DataSheet) {
-        widgets::Procura(boTabFocada ? cdsTabGeral : cdsVigenciaTab);
+        if (boTabFocada)
+            widgets::Procura(cdsTabGeral, dbgPadrao);
+        else
+            widgets::Procura(cdsVigenciaTab, dbgVigencia);
         return;
     }
     if (boPrecoHoraFocado)
-        widgets::Procura(cdsPrecoHora);
+        widgets::Procura(cdsPrecoHora, dbgPrecoHora);
     else if (boProdFocado)
-        widgets::Procura(cdsItemPreco);
+        widgets::Procura(cdsItemPreco, dbsItemPreco);
 }
 
 void TfrmTabGeral::bindFocusTracking()

@@ -281,7 +281,7 @@ void TfrmPadrao::sbtExcluirClick()
 
 void TfrmPadrao::sbtProcurarClick()
 {
-    Procura(&activeSet(dtsPadrao));
+    Procura(&activeSet(dtsPadrao), dbgPadrao);
 }
 
 void TfrmPadrao::sbtVerificarClick() {}

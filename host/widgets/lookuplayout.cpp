@@ -22,24 +22,20 @@ void setUpLookupGrid(TDBGrid *grid, data::DataSource *source)
     grid->setDataSource(source);
 }
 
-QBoxLayout *searchRow(QDialog *dialog, QComboBox *field, QLineEdit *text)
+QBoxLayout *searchRow(QDialog *dialog, QComboBox *field, QLineEdit *text, QLabel *notice)
 {
     auto *row = new QHBoxLayout;
-    row->addWidget(new QLabel(QStringLiteral("Pesquisar por:"), dialog));
+    auto *label = new QLabel(QStringLiteral("Pesquisar &por:"), dialog);
+    label->setBuddy(field);
+    row->addWidget(label);
     row->addWidget(field);
     row->addWidget(text, 1);
     text->setPlaceholderText(QStringLiteral("Digite o início do texto"));
     text->setClearButtonEnabled(true);
-    return row;
-}
-
-void fillFieldChoice(QComboBox *field, TDBGrid *grid)
-{
-    for (int i = 0; i < int(grid->Columns().size()); ++i) {
-        const TColumn &c = grid->Columns()[i];
-        if (c.visible && c.field)
-            field->addItem(c.caption(), i);
-    }
+    auto *column = new QVBoxLayout;
+    column->addLayout(row);
+    column->addWidget(notice);
+    return column;
 }
 
 QDialogButtonBox *confirmButtons(QDialog *dialog)

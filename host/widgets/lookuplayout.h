@@ -7,6 +7,7 @@ class QBoxLayout;
 class QComboBox;
 class QDialog;
 class QDialogButtonBox;
+class QLabel;
 class QLineEdit;
 
 namespace vnd::widgets
@@ -19,10 +20,8 @@ namespace vnd::widgets::Internal
 
 // A read-only, row-selecting grid over the source.
 void setUpLookupGrid(TDBGrid *grid, data::DataSource *source);
-// "Pesquisar por [field] [text]".
-QBoxLayout *searchRow(QDialog *dialog, QComboBox *field, QLineEdit *text);
-// The grid's columns as choices (data: column index).
-void fillFieldChoice(QComboBox *field, TDBGrid *grid);
+// "Pesquisar por [field] [text]", the notice of a text not found under it.
+QBoxLayout *searchRow(QDialog *dialog, QComboBox *field, QLineEdit *text, QLabel *notice);
 // "Confirmar" / "Cancelar" wired to accept / reject.
 QDialogButtonBox *confirmButtons(QDialog *dialog);
 

@@ -7,8 +7,8 @@
 #include "host/widgets/lookuplayout.h"
 #include "host/widgets/pesquisar.h"
 #include "host/widgets/syscolors.h"
+#include "host/widgets/typeahead.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -54,7 +54,7 @@ QString makeListText(const QStringList &keys, int keyWidth)
 PesquisaListaDialog::PesquisaListaDialog(data::DataSource *source, const QString &keyField,
                                          const QString &title, const QString &list, QWidget *parent)
     : QDialog(parent), m_source(source), m_grid(new TDBGrid(this)), m_search(new QLineEdit(this)),
-      m_field(new QComboBox(this)), m_count(new QLabel(this))
+      m_field(new QComboBox(this)), m_count(new QLabel(this)), m_notice(new QLabel(this))
 {
     setWindowTitle(title.isEmpty() ? QStringLiteral("Selecionar") : title);
     data::ClientDataSet *ds = source->dataSet();
@@ -76,7 +76,7 @@ PesquisaListaDialog::PesquisaListaDialog(data::DataSource *source, const QString
             m_grid->addColumn(f.fieldName());
     }
     Internal::setUpLookupGrid(m_grid, source);
-    Internal::fillFieldChoice(m_field, m_grid);
+    m_typeAhead = new TypeAhead(m_grid, m_field, m_search, m_notice);
     m_grid->onDrawColumnCell = [this](const QRect &r, int ci, TColumn &, GridDrawState st) {
         if (ci != 0)
             return;
@@ -105,9 +105,6 @@ PesquisaListaDialog::PesquisaListaDialog(data::DataSource *source, const QString
         if (ch == u' ')
             ch = QChar();
     };
-    connect(m_search, &QLineEdit::textEdited, this, [this](const QString &t) { seek(t); });
-    connect(m_field, &QComboBox::currentIndexChanged, this, [this] { m_searchedField = -1; });
-    connect(ds, &data::ClientDataSet::reset, this, [this] { m_searchedField = -1; });
     m_search->installEventFilter(this);
 
     auto *layout = new QVBoxLayout(this);
@@ -117,7 +114,7 @@ PesquisaListaDialog::PesquisaListaDialog(data::DataSource *source, const QString
         this);
     hint->setWordWrap(true);
     layout->addWidget(hint);
-    layout->addLayout(Internal::searchRow(this, m_field, m_search));
+    layout->addLayout(Internal::searchRow(this, m_field, m_search, m_notice));
     layout->addWidget(m_grid, 1);
     auto *row = new QHBoxLayout;
     auto *all = new QPushButton(QStringLiteral("&Marcar todos"), this);
@@ -193,29 +190,7 @@ QString PesquisaListaDialog::listText() const
 
 bool PesquisaListaDialog::seek(const QString &text)
 {
-    data::ClientDataSet *ds = m_source->dataSet();
-    const int ci = m_field->currentData().toInt();
-    if (text.isEmpty() || ci < 0 || ci >= int(m_grid->Columns().size()))
-        return false;
-    const data::Field *f = m_grid->Columns()[ci].field;
-    if (!f)
-        return false;
-    if (m_searchedField != f->index()) {
-        m_shownTexts.clear();
-        m_editTexts.clear();
-        m_shownTexts.reserve(ds->recordCount());
-        m_editTexts.reserve(ds->recordCount());
-        for (int row = 0; row < ds->recordCount(); ++row) {
-            m_shownTexts.append(ds->textAt(row, f->index(), true).toLower());
-            m_editTexts.append(ds->textAt(row, f->index(), false).toLower());
-        }
-        m_searchedField = f->index();
-    }
-    const QString wanted = text.toLower();
-    for (int row = 0; row < m_shownTexts.size(); ++row)
-        if (m_shownTexts.at(row).startsWith(wanted) || m_editTexts.at(row).startsWith(wanted))
-            return guarded([&] { ds->moveTo(row); });
-    return false;
+    return m_typeAhead->seek(text);
 }
 
 bool PesquisaListaDialog::eventFilter(QObject *watched, QEvent *event)
@@ -223,15 +198,11 @@ bool PesquisaListaDialog::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_search && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            // Marks the row found, and leaves the text selected for the next code.
-            if (!m_search->text().isEmpty())
+            // Marks the row found, and leaves the text selected for the next code. A text no
+            // row begins with marks nothing: the row left current is not what was typed.
+            if (!m_search->text().isEmpty() && m_typeAhead->found())
                 toggleCurrent();
             m_search->selectAll();
-            return true;
-        }
-        if (key == Qt::Key_Down || key == Qt::Key_Up || key == Qt::Key_PageDown ||
-            key == Qt::Key_PageUp) {
-            QApplication::sendEvent(m_grid, event);
             return true;
         }
     }

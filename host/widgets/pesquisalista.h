@@ -1,8 +1,9 @@
 #pragma once
 // PesquisaLista: the list picker. Shows the rows of a data source with a mark column; the user
 // marks rows (click on the mark, space bar, "Marcar todos") and confirms. Typing in the
-// search line moves to the first row that starts with the text, and Enter there marks it, so
-// a long list is picked from the keyboard. The marks travel as the list text: every marked
+// search line moves to the first row that begins with the text (the search rule), and Enter
+// there marks it, so a long list is picked from the keyboard; a text no row begins with moves
+// nothing, says so, and Enter then marks nothing. The marks travel as the list text: every marked
 // key, padded to the key field's width, preceded by "_", with a closing "_"
 // ("_0000000001_0000000002_"). Keys already in the incoming text start marked; keys that no
 // row offers are dropped. Caption "title|not-found text" as in Pesquisar.
@@ -20,6 +21,7 @@ namespace vnd::widgets
 {
 
 class TDBGrid;
+class TypeAhead;
 
 // Keys of a list text, in order (blanks of padding dropped).
 QStringList parseListText(const QString &list, int keyWidth);
@@ -40,13 +42,13 @@ public:
     QLineEdit *searchEdit() const { return m_search; }
     QComboBox *searchField() const { return m_field; }
     QLabel *countLabel() const { return m_count; }
+    QLabel *notice() const { return m_notice; }
     void toggleCurrent();
     void markAll(bool on);
     bool isMarked(int row) const;
     int markedCount() const { return int(m_marked.size()); }
     QString listText() const; // marked keys in row order
-    // Moves to the first row whose searched column starts with the text (case-insensitive,
-    // shown or edit text).
+    // Moves to the first row whose searched column begins with the text (the search rule).
     bool seek(const QString &text);
 
 protected:
@@ -63,11 +65,9 @@ private:
     QLineEdit *m_search;
     QComboBox *m_field;
     QLabel *m_count;
+    QLabel *m_notice;
+    TypeAhead *m_typeAhead = nullptr;
     QSet<QString> m_marked; // keys of marked rows
-    // The searched column's texts, lower-cased, read once: typing must not reformat every
-    // row at every key.
-    int m_searchedField = -1;
-    QStringList m_shownTexts, m_editTexts;
 };
 
 } // namespace vnd::widgets

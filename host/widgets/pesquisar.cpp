@@ -5,6 +5,7 @@
 #include "host/widgets/dialogrunner.h"
 #include "host/widgets/hostwindows.h"
 #include "host/widgets/lookuplayout.h"
+#include "host/widgets/typeahead.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -25,18 +26,17 @@ LookupCaption splitCaption(const QString &caption)
 }
 
 PesquisarDialog::PesquisarDialog(data::DataSource *source, const QString &title, QWidget *parent)
-    : QDialog(parent), m_source(source), m_grid(new TDBGrid(this)), m_search(new QLineEdit(this)),
-      m_field(new QComboBox(this))
+    : QDialog(parent), m_grid(new TDBGrid(this)), m_search(new QLineEdit(this)),
+      m_field(new QComboBox(this)), m_notice(new QLabel(this))
 {
     setWindowTitle(title.isEmpty() ? QStringLiteral("Pesquisar") : title);
     auto *layout = new QVBoxLayout(this);
-    layout->addLayout(Internal::searchRow(this, m_field, m_search));
+    layout->addLayout(Internal::searchRow(this, m_field, m_search, m_notice));
     Internal::setUpLookupGrid(m_grid, source);
     layout->addWidget(m_grid, 1);
-    Internal::fillFieldChoice(m_field, m_grid);
+    m_typeAhead = new TypeAhead(m_grid, m_field, m_search, m_notice);
     auto *buttons = Internal::confirmButtons(this);
     layout->addWidget(buttons);
-    connect(m_search, &QLineEdit::textEdited, this, [this](const QString &t) { seek(t); });
     connect(m_grid, &QAbstractItemView::doubleClicked, this, &QDialog::accept);
     m_grid->onKeyDown = [this](int &key, Qt::KeyboardModifiers) {
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
@@ -50,20 +50,7 @@ PesquisarDialog::PesquisarDialog(data::DataSource *source, const QString &title,
 
 bool PesquisarDialog::seek(const QString &text)
 {
-    data::ClientDataSet *ds = m_source ? m_source->dataSet() : nullptr;
-    const int ci = m_field->currentData().toInt();
-    if (!ds || text.isEmpty() || ci < 0 || ci >= int(m_grid->Columns().size()))
-        return false;
-    const data::Field *f = m_grid->Columns()[ci].field;
-    if (!f)
-        return false;
-    for (int row = 0; row < ds->recordCount(); ++row) {
-        if (ds->textAt(row, f->index(), true).startsWith(text, Qt::CaseInsensitive) ||
-            ds->textAt(row, f->index(), false).startsWith(text, Qt::CaseInsensitive)) {
-            return guarded([&] { ds->moveTo(row); });
-        }
-    }
-    return false;
+    return m_typeAhead->seek(text);
 }
 
 bool Pesquisar(data::DataSource *source, const QString &caption, bool, bool)

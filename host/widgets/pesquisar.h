@@ -9,11 +9,13 @@
 
 class QLineEdit;
 class QComboBox;
+class QLabel;
 
 namespace vnd::widgets
 {
 
 class TDBGrid;
+class TypeAhead;
 
 // Splits "title|not-found text".
 struct LookupCaption {
@@ -35,14 +37,16 @@ public:
     TDBGrid *grid() const { return m_grid; }
     QLineEdit *searchEdit() const { return m_search; }
     QComboBox *searchField() const { return m_field; }
-    // Moves to the first row whose searched field starts with the text (case-insensitive).
+    QLabel *notice() const { return m_notice; }
+    // Moves to the first row whose searched column begins with the text (the search rule).
     bool seek(const QString &text);
 
 private:
-    data::DataSource *m_source;
     TDBGrid *m_grid;
     QLineEdit *m_search;
     QComboBox *m_field;
+    QLabel *m_notice;
+    TypeAhead *m_typeAhead;
 };
 
 } // namespace vnd::widgets

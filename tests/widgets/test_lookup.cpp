@@ -171,6 +171,128 @@ TEST_F(Lookup, ProcuraFindsTheNextMatchingRow)
     EXPECT_EQ(ui.infos().size(), 1);
 }
 
+// Typing in the picker, in the lookup and in Procurar follows one rule: the beginning of the
+// text, case and accents aside; a text nothing begins with moves nothing, says so, and Enter
+// then takes nothing.
+TEST(SearchRuleInDialogs, FindsByTheBeginningWithoutAccentsAndNeverJumpsToANeighbour)
+{
+    ScriptedUi ui;
+    data::DataPacket p = products();
+    p.rows = {{QStringLiteral("0000000001"), QStringLiteral("AÇAÍ NA TIGELA 500ML")},
+              {QStringLiteral("0000000002"), QStringLiteral("ÁGUA MINERAL 500ML")},
+              {QStringLiteral("0000000003"), QStringLiteral("PASTEL DE CARNE")},
+              {QStringLiteral("0000000004"), QStringLiteral("PÃO DE QUEIJO")}};
+    data::ClientDataSet ds;
+    ds.loadPacket(p);
+    ds.fieldByName(u"NMPRODUTO").displayLabel = QStringLiteral("Nome");
+    data::DataSource src(&ds);
+    const auto name = [&ds] { return ds.fieldByName(u"NMPRODUTO").asString(); };
+
+    QString list;
+    ScopedDialogResponder picker([&](QDialog &d) {
+        auto &dlg = dynamic_cast<PesquisaListaDialog &>(d);
+        dlg.searchField()->setCurrentIndex(dlg.searchField()->findText(QStringLiteral("Nome")));
+        QTest::keyClicks(dlg.searchEdit(), QStringLiteral("agua"));
+        EXPECT_EQ(name(), QStringLiteral("ÁGUA MINERAL 500ML"));
+        EXPECT_FALSE(dlg.notice()->isVisibleTo(&dlg));
+        QTest::keyClick(dlg.searchEdit(), Qt::Key_Return); // marks ÁGUA
+        dlg.searchEdit()->clear();
+        QTest::keyClicks(dlg.searchEdit(), QStringLiteral("pao"));
+        EXPECT_EQ(name(), QStringLiteral("PÃO DE QUEIJO"));
+        QTest::keyClicks(dlg.searchEdit(), QStringLiteral("zzz"));
+        EXPECT_EQ(name(), QStringLiteral("PÃO DE QUEIJO"));
+        EXPECT_TRUE(dlg.notice()->isVisibleTo(&dlg));
+        EXPECT_EQ(dlg.notice()->text(),
+                  QString::fromUtf8("Nenhum registro começa com \"paozzz\"."));
+        QTest::keyClick(dlg.searchEdit(), Qt::Key_Return); // marks nothing
+        QTest::mouseClick(button(d, QStringLiteral("Confirmar")), Qt::LeftButton);
+    });
+    EXPECT_TRUE(PesquisaLista(&src, QStringLiteral("CDPRODUTO"), QString(), false, list));
+    EXPECT_EQ(list, QStringLiteral("_0000000002_"));
+
+    ds.first();
+    ScopedDialogResponder lookup([](QDialog &d) {
+        auto &dlg = dynamic_cast<PesquisarDialog &>(d);
+        dlg.searchField()->setCurrentIndex(dlg.searchField()->findText(QStringLiteral("Nome")));
+        QTest::keyClicks(dlg.searchEdit(), QStringLiteral("acai n"));
+        EXPECT_EQ(dlg.grid()->dataSet()->recNo(), 0);
+        QTest::keyClicks(dlg.searchEdit(), QStringLiteral("x"));
+        QTest::keyClick(dlg.searchEdit(), Qt::Key_Return); // not found: picks nothing
+        EXPECT_TRUE(d.isVisible());
+        dlg.searchEdit()->clear();
+        QTest::keyClicks(dlg.searchEdit(), QStringLiteral("AGUA"));
+        QTest::keyClick(dlg.searchEdit(), Qt::Key_Return);
+    });
+    EXPECT_TRUE(Pesquisar(&src, QStringLiteral("Produto")));
+    EXPECT_EQ(name(), QStringLiteral("ÁGUA MINERAL 500ML"));
+
+    ScopedDialogResponder search([](QDialog &d) {
+        auto &dlg = dynamic_cast<ProcuraDialog &>(d);
+        EXPECT_EQ(dlg.focusWidget(), dlg.textEdit());
+        dlg.fieldChoice()->setCurrentIndex(dlg.fieldChoice()->findText(QStringLiteral("Nome")));
+        for (QChar c : QStringLiteral("pão")) // an accent as a keyboard gives it
+            QTest::sendKeyEvent(QTest::Click, dlg.textEdit(), Qt::Key_unknown, QString(c),
+                                Qt::NoModifier);
+        QTest::keyClick(dlg.textEdit(), Qt::Key_Return);
+        QTest::keyClick(dlg.textEdit(), Qt::Key_Escape);
+    });
+    EXPECT_TRUE(Procura(&ds));
+    EXPECT_EQ(name(), QStringLiteral("PÃO DE QUEIJO"));
+    ScopedDialogResponder none([](QDialog &d) {
+        auto &dlg = dynamic_cast<ProcuraDialog &>(d);
+        QTest::keyClicks(dlg.textEdit(), QStringLiteral("agua mineral 1"));
+        QTest::keyClick(dlg.textEdit(), Qt::Key_Return);
+    });
+    EXPECT_FALSE(Procura(&ds));
+    EXPECT_EQ(name(), QStringLiteral("PÃO DE QUEIJO"));
+    EXPECT_EQ(ui.infos(),
+              QStringList{QString::fromUtf8("Nenhum registro começa com \"agua mineral 1\".")});
+}
+
+// Procurar offers what the grid shows, by its captions, each once: never an internal name.
+TEST(ProcuraChoices, AreTheGridsCaptionsEachOnce)
+{
+    ScriptedUi ui;
+    data::ClientDataSet ds;
+    ds.addField(QStringLiteral("CDPRODUTO"), data::FieldType::String, 10).displayLabel =
+        QStringLiteral("Produto");
+    ds.addField(QStringLiteral("CDARVPROD"), data::FieldType::String, 20).displayLabel =
+        QStringLiteral("Produto");
+    ds.addField(QStringLiteral("NRCOMPPROD"), data::FieldType::Float);
+    ds.addField(QStringLiteral("NMPRODUTO"), data::FieldType::String, 40);
+    ds.addField(QStringLiteral("CDTABEPREC"), data::FieldType::String, 3);
+    data::DataPacket p;
+    for (int i = 0; i < ds.fieldCount(); ++i)
+        p.fields.push_back({ds.field(i).fieldName(), ds.field(i).dataType(), ds.field(i).size()});
+    p.rows = {{QStringLiteral("1"), QStringLiteral("1"), 0.0, QStringLiteral("ARROZ"),
+               QStringLiteral("001")}};
+    ds.loadPacket(p);
+    data::DataSource src(&ds);
+    TDBGrid grid;
+    grid.addColumn(QStringLiteral("NRCOMPPROD"), QStringLiteral(" "), 17);
+    grid.addColumn(QStringLiteral("CDARVPROD"), QStringLiteral("Produto"));
+    grid.addColumn(QStringLiteral("NMPRODUTO"), QStringLiteral("Nome"));
+    grid.addColumn(QStringLiteral("CDPRODUTO"), QStringLiteral("Produto"));
+    grid.setDataSource(&src);
+
+    QStringList offered, labelled;
+    ScopedDialogResponder r([&offered](QDialog &d) {
+        auto &dlg = dynamic_cast<ProcuraDialog &>(d);
+        for (int i = 0; i < dlg.fieldChoice()->count(); ++i)
+            offered << dlg.fieldChoice()->itemText(i);
+    });
+    Procura(&ds, &grid);
+    EXPECT_EQ(offered, (QStringList{QStringLiteral("Produto"), QStringLiteral("Nome")}));
+    // Without a grid: the labelled fields, each label once.
+    ScopedDialogResponder bare([&labelled](QDialog &d) {
+        auto &dlg = dynamic_cast<ProcuraDialog &>(d);
+        for (int i = 0; i < dlg.fieldChoice()->count(); ++i)
+            labelled << dlg.fieldChoice()->itemText(i);
+    });
+    Procura(&ds);
+    EXPECT_EQ(labelled, QStringList{QStringLiteral("Produto")});
+}
+
 TEST_F(Lookup, BtnPesquisaRunsItsHooksAroundTheLookup)
 {
     TBtnPesquisa btn;
