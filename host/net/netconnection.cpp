@@ -14,10 +14,18 @@ using data::Reply;
 
 struct TNetConnection::Impl {
     std::unique_ptr<httplib::Client> client;
+    // The client serves one exchange at a time, whichever thread runs it.
+    std::mutex exchanging;
 };
 
 namespace
 {
+
+TNetConnection::CallWaiter &callWaiter()
+{
+    static TNetConnection::CallWaiter waiter;
+    return waiter;
+}
 
 Reply failure(const QString &code, const QString &message)
 {
@@ -125,6 +133,11 @@ std::unique_ptr<httplib::Client> TNetConnection::makeClient() const
     return client;
 }
 
+void TNetConnection::setCallWaiter(CallWaiter waiter)
+{
+    callWaiter() = std::move(waiter);
+}
+
 bool TNetConnection::connected() const
 {
     return d->client != nullptr;
@@ -135,7 +148,10 @@ void TNetConnection::setConnected(bool on)
     if (on == connected())
         return;
     if (!on) {
+        // An exchange under way on another thread is cut short, and is let go of the
+        // client before it goes.
         d->client->stop();
+        const std::lock_guard<std::mutex> turn(d->exchanging);
         d->client.reset();
         emit connectedChanged(false);
         return;
@@ -157,8 +173,20 @@ Reply TNetConnection::call(const QString &method, const data::ValueArray &args)
         // Only now: the before-connect hook may just have chosen another host or port.
         const QString where = QStringLiteral("%1:%2").arg(Host).arg(Port);
         const QByteArray body = data::encodeRequest(args, encoding);
-        reply = exchange(*d->client, ("/" + ServerName + "/" + method).toStdString(), body,
-                         encoding, method, where);
+        const std::string path = ("/" + ServerName + "/" + method).toStdString();
+        httplib::Client &client = *d->client;
+        const auto run = [&] {
+            try {
+                const std::lock_guard<std::mutex> turn(d->exchanging);
+                reply = exchange(client, path, body, encoding, method, where);
+            } catch (const std::exception &e) {
+                reply = clientFailure(method, e);
+            }
+        };
+        if (const CallWaiter waiter = callWaiter())
+            waiter(run);
+        else
+            run();
     } catch (const std::exception &e) {
         reply = clientFailure(method, e);
     }
@@ -201,8 +229,14 @@ TNetConnection::Pending::~Pending()
 
 Reply TNetConnection::Pending::wait()
 {
-    if (m_thread.joinable())
-        m_thread.join();
+    if (m_thread.joinable()) {
+        // Waited for like any call: the windows stay painted meanwhile.
+        const auto join = [this] { m_thread.join(); };
+        if (const CallWaiter waiter = callWaiter())
+            waiter(join);
+        else
+            join();
+    }
     if (!m_reply.ok && m_throw)
         throw Error(m_reply.errorMessage);
     return m_reply;

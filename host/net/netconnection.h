@@ -11,6 +11,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 namespace httplib
@@ -49,6 +50,13 @@ public:
 
     // Late-bound call by method name. Connects first when needed.
     data::Reply call(const QString &method, const data::ValueArray &args = {});
+
+    // How a call waits for its answer. The waiter gets the exchange with the server and
+    // returns once it has run; it may run it on a thread of its own and keep the caller's
+    // thread busy meanwhile (the host's windows stay painted). Without one the exchange runs
+    // on the caller's thread. Calls on one connection take turns whatever the waiter does.
+    using CallWaiter = std::function<void(const std::function<void()> &exchange)>;
+    static void setCallWaiter(CallWaiter waiter);
 
     // A call answered on a connection of its own while the caller goes on, for a second
     // large answer wanted together with another. wait() gives what call() would have given

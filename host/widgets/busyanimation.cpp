@@ -3,6 +3,8 @@
 #include "host/widgets/busyoverlay.h"
 #include "host/widgets/hostwindows.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QPointer>
 
 namespace vnd::widgets
@@ -15,6 +17,8 @@ struct BusyState {
     bool active = false;
     int kind = -1;
     QString text;
+    QPointer<QWidget> asking;
+    QElapsedTimer since; // from the moment the animation came on
     QPointer<Internal::BusyOverlay> overlay;
 };
 
@@ -38,22 +42,48 @@ QString captionOf(int kind)
     }
 }
 
-} // namespace
+// Where the animation is seen: over the modal window in front (a tool window), else over the
+// main window, which holds the document windows. Without a main window (a window shown on
+// its own): the asking window while it is shown, else the active one.
+QWidget *overlayHost(QWidget *asking)
+{
+    if (QWidget *modal = QApplication::activeModalWidget(); modal && modal->isVisible())
+        return modal;
+    if (mainWindow())
+        return mainWindow();
+    QWidget *own = asking ? asking->window() : nullptr;
+    if (own && own->isVisible())
+        return own;
+    if (QWidget *active = QApplication::activeWindow())
+        return active;
+    return own;
+}
 
-void ActiveShowAvi(QWidget *window, int kind, const QString &text)
+void showOverlay()
 {
     BusyState &s = state();
-    s.active = true;
-    s.kind = kind;
-    s.text = text.isEmpty() ? captionOf(kind) : text;
-    QWidget *host = mainWindow() ? mainWindow() : window ? window->window() : nullptr;
+    QWidget *host = overlayHost(s.asking);
     if (!host)
         return;
     if (s.overlay && s.overlay->parentWidget() != host)
         delete s.overlay.data();
     if (!s.overlay)
         s.overlay = new Internal::BusyOverlay(host);
-    s.overlay->start(kind, s.text);
+    s.overlay->start(s.kind, s.text, s.since);
+}
+
+} // namespace
+
+void ActiveShowAvi(QWidget *window, int kind, const QString &text)
+{
+    BusyState &s = state();
+    if (!s.active)
+        s.since.start();
+    s.active = true;
+    s.kind = kind;
+    s.text = text.isEmpty() ? captionOf(kind) : text;
+    s.asking = window;
+    showOverlay();
 }
 
 void DeactiveShowAvi()
@@ -62,8 +92,20 @@ void DeactiveShowAvi()
     s.active = false;
     s.kind = -1;
     s.text.clear();
+    s.asking = nullptr;
     if (s.overlay)
         s.overlay->stop();
+}
+
+void raiseBusyAnimation()
+{
+    BusyState &s = state();
+    if (!s.active)
+        return;
+    if (!s.overlay || s.overlay->parentWidget() != overlayHost(s.asking) || !s.overlay->isVisible())
+        showOverlay();
+    else
+        s.overlay->raise();
 }
 
 bool busyAnimationActive()
@@ -79,6 +121,12 @@ int busyAnimationKind()
 QString busyAnimationText()
 {
     return state().text;
+}
+
+QWidget *busyAnimationWidget()
+{
+    const BusyState &s = state();
+    return s.active && s.overlay && s.overlay->isVisible() ? s.overlay.data() : nullptr;
 }
 
 BusyAnimation::BusyAnimation(int kind, const QString &text, QWidget *window)

@@ -11,14 +11,19 @@ class QWidget;
 namespace vnd::widgets
 {
 
-// window: the module's window asking (may be null); the overlay always covers the main
-// window when one is registered, else that window.
+// window: the module's window asking (may be null). The animation is drawn over the window
+// in front: the modal window shown (a tool window), else the main window when one is
+// registered, else the asking window. Past two seconds it shows the time gone by.
 void ActiveShowAvi(QWidget *window, int kind, const QString &text = {});
 void DeactiveShowAvi();
+// Moves the animation shown onto the window now in front (the asking window may have been
+// closed meanwhile) and above its other children. Every server call does this first.
+void raiseBusyAnimation();
 
 bool busyAnimationActive();
-int busyAnimationKind();     // -1 when none
-QString busyAnimationText(); // the caption shown
+int busyAnimationKind();        // -1 when none
+QString busyAnimationText();    // the caption shown
+QWidget *busyAnimationWidget(); // the overlay drawn, while it is shown
 
 // Shows the animation for its lifetime; on destruction puts back what was shown before it
 // (nothing, or an outer guard's animation), so guards nest.

@@ -19,17 +19,29 @@ BusyOverlay::BusyOverlay(QWidget *parent) : QWidget(parent), m_timer(new QTimer(
     hide();
 }
 
-void BusyOverlay::start(int kind, const QString &text)
+void BusyOverlay::start(int kind, const QString &text, const QElapsedTimer &since)
 {
     m_kind = kind;
     m_text = text;
-    m_frame = 0;
+    m_since = since;
     setGeometry(parentWidget()->rect());
     raise();
     show();
     m_timer->start();
-    // The caller is about to block the event loop: paint now, not at the next idle moment.
+    // The caller may be about to keep the event loop busy: paint now, not when it is idle.
     repaint();
+}
+
+QString BusyOverlay::elapsedText() const
+{
+    const qint64 seconds = m_since.isValid() ? m_since.elapsed() / 1000 : 0;
+    if (seconds < 2)
+        return {};
+    if (seconds < 60)
+        return QStringLiteral("Tempo decorrido: %1 s").arg(seconds);
+    return QStringLiteral("Tempo decorrido: %1 min %2 s")
+        .arg(seconds / 60)
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
 void BusyOverlay::stop()
@@ -57,7 +69,7 @@ void BusyOverlay::paintEvent(QPaintEvent *)
     p.setRenderHint(QPainter::Antialiasing);
     p.fillRect(rect(), QColor(30, 40, 60, 90));
 
-    const QSize box(300, 96);
+    const QSize box(330, 104);
     const QRect panel(QPoint((width() - box.width()) / 2, (height() - box.height()) / 2), box);
     QPainterPath path;
     path.addRoundedRect(panel, 8, 8);
@@ -84,8 +96,14 @@ void BusyOverlay::paintEvent(QPaintEvent *)
     QFont f = font();
     f.setPointSizeF(f.pointSizeF() * 1.1);
     p.setFont(f);
-    const QRect textRect = panel.adjusted(80, 8, -12, -8);
+    const QString elapsed = elapsedText();
+    const QRect textRect = panel.adjusted(80, 8, -12, elapsed.isEmpty() ? -8 : -28);
     p.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextWordWrap, m_text);
+    if (!elapsed.isEmpty()) {
+        p.setFont(font());
+        p.setPen(palette().color(QPalette::PlaceholderText));
+        p.drawText(panel.adjusted(80, 0, -12, -10), Qt::AlignBottom | Qt::AlignLeft, elapsed);
+    }
 }
 
 } // namespace vnd::widgets::Internal

@@ -4,6 +4,7 @@
 #include "host/widgets/dbtext.h"
 #include "host/widgets/hosticons.h"
 #include "host/widgets/hostwindows.h"
+#include "host/widgets/paintedcalls.h"
 #include "host/widgets/procura.h"
 
 #include <QAction>
@@ -33,6 +34,7 @@ TfrmPadrao::TfrmPadrao(QWidget *parent)
                            QStringLiteral("Canc|Confirma o cancelamento das alterações?")})
 {
     setAttribute(Qt::WA_DeleteOnClose, false); // released by FormClose's action instead
+    keepWindowsPaintedDuringCalls();
     mnuRegistro = menuBar->addMenu(QStringLiteral("&Registro"));
     sbtIncluir = makeCommand(QStringLiteral("&Incluir"), int(Glyph::Incluir), QKeySequence(),
                              &TfrmPadrao::sbtIncluirClick);

@@ -3,6 +3,7 @@
 #include "host/widgets/dialogrunner.h"
 #include "host/widgets/hosticons.h"
 #include "host/widgets/hostwindows.h"
+#include "host/widgets/paintedcalls.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -20,6 +21,7 @@ TfrmRotiGeral::TfrmRotiGeral(QWidget *parent)
       sbtFechar(new QPushButton(this))
 {
     setModal(true);
+    keepWindowsPaintedDuringCalls();
     lblCodTela->setObjectName(QStringLiteral("lblCodTela"));
     lblCodTela->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     QFont f = lblCodTela->font();
