@@ -32,8 +32,7 @@ int main(int argc, char *argv[])
     }
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("backoffice"));
-    QApplication::setOrganizationName(QStringLiteral("vnd42700"));
+    vnd::shell::nameApplication();
     QApplication::setStyle(QStringLiteral("Fusion"));
     vnd::shell::installPortuguese(app);
     vnd::widgets::installGuiUserInterface();

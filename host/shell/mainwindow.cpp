@@ -25,7 +25,7 @@ MainWindow::MainWindow(const ModuleLoader &module, QWidget *parent)
     : QMainWindow(parent), m_module(module), m_mdi(new QMdiArea(this)), m_server(new QLabel(this)),
       m_database(new QLabel(this))
 {
-    setWindowTitle(QStringLiteral("Retaguarda – Vendas"));
+    setWindowTitle(QGuiApplication::applicationDisplayName());
     setWindowIcon(hostIcon(Glyph::Modulo));
     m_mdi->setBackground(QColor(74, 98, 128));
     m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);

@@ -6,7 +6,7 @@
 #include "host/shell/mainwindow.h"
 #include "host/shell/moduleloader.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QSqlQuery>
@@ -15,6 +15,13 @@
 
 namespace vnd::shell
 {
+
+void nameApplication()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("backoffice"));
+    QCoreApplication::setOrganizationName(QStringLiteral("vnd42700"));
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("Retaguarda – Vendas"));
+}
 
 void installPortuguese(QCoreApplication &app)
 {

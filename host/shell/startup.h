@@ -15,6 +15,10 @@ namespace vnd::shell
 class MainWindow;
 class ModuleLoader;
 
+// The application's names: the program's file name for its settings, and the name the
+// user sees ("Retaguarda – Vendas"), which titles the main window and every message box.
+void nameApplication();
+
 // pt_BR as the default locale and Qt's own texts in Portuguese (when installed).
 void installPortuguese(QCoreApplication &app);
 

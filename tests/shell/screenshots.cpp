@@ -4,6 +4,7 @@
 #include "host/services/ui.h"
 #include "host/shell/mainwindow.h"
 #include "host/shell/moduleloader.h"
+#include "host/shell/startup.h"
 #include "host/widgets/btnpesquisa.h"
 #include "host/widgets/busyanimation.h"
 #include "host/widgets/dateeditplus.h"
@@ -179,7 +180,7 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setStyle(QStringLiteral("Fusion"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Retaguarda"));
+    shell::nameApplication();
     QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
     installGuiUserInterface();
     g_out = argc > 1 ? QString::fromLocal8Bit(argv[1])

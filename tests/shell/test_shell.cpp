@@ -3,13 +3,15 @@
 #include "host/shell/moduleloader.h"
 #include "host/shell/shellconfig.h"
 #include "host/shell/startup.h"
+#include "host/widgets/dialogrunner.h"
 #include "host/widgets/frmpadrao.h"
+#include "host/widgets/guiuserinterface.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
-#include <QPointer>
 #include <QMenuBar>
+#include <QPointer>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -134,6 +136,27 @@ TEST(MainWindow, MenuOffersTheModuleWindowsAndCallsThem)
     const int before = moduleCalls(m); // the library stays loaded across tests
     tabela->trigger();
     EXPECT_EQ(moduleCalls(m), before + 1);
+}
+
+// The user sees the application's name, never its file name, on the main window and on
+// every message box.
+TEST(Startup, MessageBoxesAndTheMainWindowBearTheApplicationsName)
+{
+    nameApplication();
+    widgets::installGuiUserInterface();
+    ModuleLoader m;
+    MainWindow w(m);
+    QString title;
+    {
+        widgets::ScopedDialogResponder r([&title](QDialog &box) {
+            title = box.windowTitle();
+            box.reject();
+        });
+        ShowMsg(QStringLiteral("Confirma?"), mtConfirmation, mbYesNo);
+    }
+    setUserInterface(nullptr);
+    EXPECT_EQ(title, QString::fromUtf8("Retaguarda – Vendas"));
+    EXPECT_EQ(w.windowTitle(), title);
 }
 
 TEST(Startup, UnreachableServerAndMissingDatabaseAreReported)
