@@ -96,8 +96,8 @@ PrecDifRequest precDifRequest(const Arguments &a)
         refuse(fault);
     r.timeFrom = storedTime(a.text(18), "HORINIINF");
     r.timeTo = storedTime(a.text(19), "HORFININF");
-    if (r.timeFrom > r.timeTo)
-        refuse("HORARIO");
+    if (const char *fault = diffprice::timeOrderFault(a.text(18), a.text(19)))
+        refuse(fault);
     if (const char *fault = diffprice::percentFault(r.percentage, r.increase, r.amount))
         refuse(fault);
 

@@ -60,6 +60,22 @@ TEST(DiffPriceRules, ShownTimesAndTheirStoredForm)
         EXPECT_FALSE(storedTime(QString::fromLatin1(bad))) << bad;
 }
 
+TEST(DiffPriceRules, TimesInOrderAsTimesOfDay)
+{
+    struct Case {
+        const char *from, *to, *fault;
+    } cases[] = {
+        {" 9:30", "09:00", "HORARIO"}, // a text compare lets it through
+        {"09:00", " 9:30", nullptr},   {" 9:30", "09:30", nullptr},   {"00:01", "23:59", nullptr},
+        {"12:00", "12:00", nullptr},   {"12:01", "12:00", "HORARIO"}, {" 7:05", "10:00", nullptr},
+        {"10:00", " 7:05", "HORARIO"},
+    };
+    for (const Case &c : cases)
+        EXPECT_STREQ(timeOrderFault(QString::fromLatin1(c.from), QString::fromLatin1(c.to)),
+                     c.fault)
+            << c.from << " " << c.to;
+}
+
 TEST(DiffPriceRules, ValidityInsideThePeriod)
 {
     const QDate start(2024, 3, 1), end(2024, 3, 31);

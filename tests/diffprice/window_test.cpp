@@ -93,6 +93,13 @@ TEST_F(DiffPriceWindow, ChecksRunInTheConfirmationsOrderWithTheirFocus)
     type(form().medHorarioAte, QStringLiteral("1200"));
     expectRefusal(u("Horário Inicial deve ser menor ou igual ao Horário Final"),
                   form().medHorarioDe);
+    // Times compare as times, as the server compares them: a blank first digit is a 0.
+    type(form().medHorarioDe, QStringLiteral(" 930"));
+    type(form().medHorarioAte, QStringLiteral("0900"));
+    EXPECT_EQ(form().medHorarioDe->EditText(), " 9:30");
+    expectRefusal(u("Horário Inicial deve ser menor ou igual ao Horário Final"),
+                  form().medHorarioDe);
+    type(form().medHorarioAte, QStringLiteral("1200"));
     type(form().medHorarioDe, QStringLiteral("1200"));
 
     // Equal times pass; empty validity dates start before the period.

@@ -98,8 +98,8 @@ void TfrmCadAutPrecoDeferenciado::vd_HoraAte()
 
 void TfrmCadAutPrecoDeferenciado::vd_Horario()
 {
-    if (medHorarioDe->EditText() > medHorarioAte->EditText())
-        refuse(medHorarioDe, Msg(QStringLiteral("HORARIO")));
+    if (const char *fault = timeOrderFault(medHorarioDe->EditText(), medHorarioAte->EditText()))
+        refuse(medHorarioDe, Msg(QString::fromLatin1(fault)));
 }
 
 void TfrmCadAutPrecoDeferenciado::Vd_Validade()

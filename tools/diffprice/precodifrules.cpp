@@ -46,6 +46,13 @@ std::optional<QString> storedTime(const QString &shown)
     return QStringLiteral("%1%2").arg(h, 2, 10, QLatin1Char('0')).arg(m, 2, 10, QLatin1Char('0'));
 }
 
+const char *timeOrderFault(const QString &shownFrom, const QString &shownTo)
+{
+    const QString from = storedTime(shownFrom).value_or(shownFrom);
+    const QString to = storedTime(shownTo).value_or(shownTo);
+    return pricing::timeOrderFault(from, to) ? "HORARIO" : nullptr;
+}
+
 const char *validityFault(QDate from, QDate to, QDate periodStart, QDate periodEnd)
 {
     const auto before = [](QDate a, QDate b) { return b.isValid() && (!a.isValid() || a < b); };

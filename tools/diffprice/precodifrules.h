@@ -44,6 +44,11 @@ const char *percentFault(bool percentage, bool increase, pricing::Decimal amount
 // store it: four digits HHMM. nullopt when it is no time of day (hours 0-23, minutes 0-59).
 std::optional<QString> storedTime(const QString &shown);
 
+// "HORARIO" when the start time comes after the end time, both as the masked fields show
+// them, compared as times of day: " 9:30" is after "09:00" although a blank sorts before a
+// digit. Equal times pass. The window and the server refuse by this one rule.
+const char *timeOrderFault(const QString &shownFrom, const QString &shownTo);
+
 // "ValDe" when the validity ends before it starts; "DTVALIDADEINI" when it starts before the
 // period; "DTVALIDADEFIN" when it ends after it. A missing date counts as earlier than any.
 const char *validityFault(QDate from, QDate to, QDate periodStart, QDate periodEnd);
