@@ -9,6 +9,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev
   xvfb xauth curl
   postgresql libpq-dev haproxy
+  libsodium-dev
 )
 
 missing=()

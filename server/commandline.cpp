@@ -22,13 +22,30 @@ bool parseListen(const QString &text, CommandLine &cl)
     return true;
 }
 
+UserCommand::Kind userCommandKind(const QString &option)
+{
+    using Kind = UserCommand::Kind;
+    if (option == QLatin1String("--add-user"))
+        return Kind::Add;
+    if (option == QLatin1String("--set-password"))
+        return Kind::SetPassword;
+    if (option == QLatin1String("--disable-user"))
+        return Kind::Disable;
+    if (option == QLatin1String("--enable-user"))
+        return Kind::Enable;
+    return Kind::None;
+}
+
 } // namespace
 
 QString usage()
 {
     return QStringLiteral(
         "uso: vnd42700-server --db BANCO [--listen HOST:PORTA] [--threads N]\n"
-        "     vnd42700-server --db BANCO --init [--demo | --synthetic N]\n"
+        "     vnd42700-server --db BANCO --init [--demo | --synthetic N] [--demo-users]\n"
+        "     vnd42700-server --db BANCO --add-user LOGIN --role PAPEL [--name NOME]\n"
+        "     vnd42700-server --db BANCO --set-password LOGIN | --disable-user LOGIN |\n"
+        "                     --enable-user LOGIN\n"
         "\n"
         "Servidor de aplicação do módulo de tabelas de preços (vnd42700.rdmTabGeral).\n"
         "\n"
@@ -37,10 +54,22 @@ QString usage()
         "  --listen HOST:PORTA endereço de escuta (padrão 127.0.0.1:42700; porta 0 escolhe\n"
         "                      uma livre); serve até receber SIGINT ou SIGTERM\n"
         "  --threads N         número de linhas de execução (1 a 256)\n"
+        "  --session-idle MIN  minutos sem uso que encerram uma sessão (padrão 30)\n"
+        "  --session-max H     horas de vida máxima de uma sessão (padrão 12)\n"
         "  --init              cria ou atualiza o esquema do banco e termina\n"
         "  --demo              com --init: carrega os dados de demonstração\n"
         "  --synthetic N       com --init: gera N produtos com preços, vigências,\n"
         "                      composições e preços diferenciados (para medições)\n"
+        "  --demo-users        com --init: cria os usuários de demonstração que faltam\n"
+        "                      (--demo também os cria)\n"
+        "  --add-user LOGIN    cria um usuário; a senha vem do terminal (sem eco) ou,\n"
+        "                      fora de um terminal, da primeira linha da entrada padrão\n"
+        "  --role PAPEL        com --add-user: Consulta, Preços, Gerente ou Administrador\n"
+        "  --name NOME         com --add-user: o nome mostrado (padrão: o login)\n"
+        "  --set-password LOGIN troca a senha (lida como em --add-user) e encerra as\n"
+        "                      sessões do usuário\n"
+        "  --disable-user LOGIN desativa o usuário e encerra as sessões dele\n"
+        "  --enable-user LOGIN reativa o usuário\n"
         "  -h, --help          mostra este texto e termina\n");
 }
 
@@ -69,6 +98,28 @@ CommandLine parseCommandLine(const QStringList &args)
             cl.threads = hasValue ? args[++i].toInt(&ok) : 0;
             if (!ok || cl.threads < 1 || cl.threads > 256)
                 return fail(QStringLiteral("--threads exige um número entre 1 e 256"));
+        } else if (a == QLatin1String("--session-idle") || a == QLatin1String("--session-max")) {
+            const bool idle = a == QLatin1String("--session-idle");
+            bool ok = false;
+            const int n = hasValue ? args[++i].toInt(&ok) : 0;
+            if (!ok || n < 1 || n > (idle ? 24 * 60 : 30 * 24))
+                return fail(idle ? QStringLiteral("--session-idle exige minutos entre 1 e 1440")
+                                 : QStringLiteral("--session-max exige horas entre 1 e 720"));
+            (idle ? cl.sessionIdleMinutes : cl.sessionMaxHours) = n;
+        } else if (const UserCommand::Kind kind = userCommandKind(a);
+                   kind != UserCommand::Kind::None) {
+            if (!hasValue)
+                return fail(QStringLiteral("%1 exige o login do usuário").arg(a));
+            if (cl.user.kind != UserCommand::Kind::None)
+                return fail(QStringLiteral("use uma só das opções de usuário por vez"));
+            cl.user.kind = kind;
+            cl.user.login = args[++i];
+        } else if (a == QLatin1String("--role") || a == QLatin1String("--name")) {
+            if (!hasValue)
+                return fail(QStringLiteral("%1 exige um valor").arg(a));
+            (a == QLatin1String("--role") ? cl.user.role : cl.user.name) = args[++i];
+        } else if (a == QLatin1String("--demo-users")) {
+            cl.demoUsers = true;
         } else if (a == QLatin1String("--init")) {
             cl.init = true;
         } else if (a == QLatin1String("--demo")) {
@@ -90,7 +141,16 @@ CommandLine parseCommandLine(const QStringList &args)
         return fail(QStringLiteral("--demo e --synthetic exigem --init"));
     if (cl.demo && cl.synthetic > 0)
         return fail(QStringLiteral("use --demo ou --synthetic, não os dois"));
-    if (!cl.init)
+    const bool userCommand = cl.user.kind != UserCommand::Kind::None;
+    if (userCommand && (cl.init || cl.serve))
+        return fail(QStringLiteral("as opções de usuário não se combinam com --init nem --listen"));
+    if ((cl.user.kind == UserCommand::Kind::Add) != !cl.user.role.isEmpty())
+        return fail(QStringLiteral("--add-user exige --role, e --role só vale com --add-user"));
+    if (!cl.user.name.isEmpty() && cl.user.kind != UserCommand::Kind::Add)
+        return fail(QStringLiteral("--name só vale com --add-user"));
+    if (cl.demoUsers && !cl.init)
+        return fail(QStringLiteral("--demo-users exige --init"));
+    if (!cl.init && !userCommand)
         cl.serve = true;
     return cl;
 }

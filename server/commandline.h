@@ -1,7 +1,11 @@
 #pragma once
 // The server's command line:
 //   --db sqlite:PATH|postgresql://... --listen HOST:PORT [--threads N]
-//   --db ... --init [--demo | --synthetic N]
+//   --db ... --init [--demo | --synthetic N] [--demo-users]
+//   --db ... --add-user LOGIN --role PAPEL [--name NOME] | --set-password LOGIN |
+//            --disable-user LOGIN | --enable-user LOGIN
+
+#include "server/useradmin.h"
 
 #include <QString>
 #include <QStringList>
@@ -13,11 +17,15 @@ struct CommandLine {
     QString db;
     bool init = false;
     bool demo = false;
-    int synthetic = 0; // products; 0: none
+    int synthetic = 0;      // products; 0: none
+    bool demoUsers = false; // --demo brings them too
+    UserCommand user;
     bool serve = false;
     QString host = QStringLiteral("127.0.0.1");
     int port = 42700;
     int threads = 16;
+    int sessionIdleMinutes = 30;
+    int sessionMaxHours = 12;
     bool help = false;
     QString error; // not empty when the line is wrong
 };

@@ -4,6 +4,7 @@
 #include "server/database.h"
 #include "server/dayhourrepository.h"
 #include "server/demodata.h"
+#include "server/demousers.h"
 #include "server/schema.h"
 #include "server/server.h"
 #include "server/shellrole.h"
@@ -40,6 +41,8 @@ int serve(const Database &database, const CommandLine &cl, sigset_t stopSignals)
     options.host = cl.host;
     options.port = cl.port;
     options.threads = cl.threads;
+    options.sessions.idleSeconds = cl.sessionIdleMinutes * 60;
+    options.sessions.maxAgeSeconds = cl.sessionMaxHours * 3600;
     Server server(database, options);
     if (server.bind() < 0) {
         say(QStringLiteral("não foi possível escutar em %1:%2").arg(cl.host).arg(cl.port));
@@ -93,6 +96,13 @@ int main(int argc, char **argv)
     }
     try {
         const Database database(cl.db);
+        if (cl.user.kind != UserCommand::Kind::None) {
+            if (Schema::currentVersion(database) < Schema::latestVersion()) {
+                say(QStringLiteral("banco de dados sem o esquema atual: execute com --init"));
+                return 1;
+            }
+            return runUserCommand(database, cl.user, say);
+        }
         if (cl.init) {
             const int version = Schema::upgrade(database);
             say(QStringLiteral("esquema na versão %1").arg(version));
@@ -105,6 +115,10 @@ int main(int argc, char **argv)
                         .arg(s.products)
                         .arg(s.prices)
                         .arg(s.rules));
+            }
+            if (cl.demo || cl.demoUsers) {
+                const int added = addDemoUsers(database);
+                say(QStringLiteral("usuários de demonstração: %1 criado(s)").arg(added));
             }
             if (cl.synthetic > 0) {
                 const SyntheticSummary s =

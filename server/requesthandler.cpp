@@ -1,10 +1,13 @@
 #include "server/requesthandler.h"
 
+#include "server/callcontext.h"
 #include "server/database.h"
 #include "server/dberror.h"
 #include "server/errors.h"
 #include "server/rowencoder.h"
+#include "server/sessiongate.h"
 #include "wire/codec.h"
+#include "wire/roles.h"
 
 namespace vnd::server
 {
@@ -42,7 +45,7 @@ HttpAnswer encoded(int status, const Reply &reply, Encoding enc, const QString &
     a.contentType = typeOf(enc);
     a.outcome = outcomeOf(status, reply);
     a.detail = detail;
-    a.retryLater = status == 503;
+    a.retryLater = status == 503 || status == 429;
     try {
         a.body = data::encodeReply(reply, enc);
     } catch (const std::exception &e) {
@@ -74,6 +77,22 @@ HttpAnswer streamed(CallResult result, Encoding enc)
     return a;
 }
 
+// The caller's session, allowed to call the method; throws 401, 404 or 403. A method nobody
+// is granted is refused to everyone.
+Session admitted(const Dispatcher &dispatcher, SessionGate &gate, const Caller &caller,
+                 const QString &method)
+{
+    Session session = gate.admit(caller.authorization);
+    if (!dispatcher.has(method))
+        throw ServiceError::notFound(QStringLiteral("Método não encontrado: %1.").arg(method));
+    if (!data::roleMay(session.role, method))
+        throw ServiceError(403, QStringLiteral("forbidden"),
+                           QStringLiteral("O perfil %1 não permite esta operação.")
+                               .arg(data::roleCaption(session.role)),
+                           QStringLiteral("usuário %1").arg(session.login));
+    return session;
+}
+
 } // namespace
 
 bool encodingOf(std::string_view contentType, Encoding &enc)
@@ -101,8 +120,8 @@ HttpAnswer failureAnswer(int status, const QString &code, const QString &message
     return encoded(status, failure(code, message), enc);
 }
 
-HttpAnswer handleCall(const Dispatcher &dispatcher, const QString &method,
-                      std::string_view contentType, const QByteArray &body)
+HttpAnswer handleCall(const Dispatcher &dispatcher, SessionGate *gate, const Caller &caller,
+                      const QString &method, std::string_view contentType, const QByteArray &body)
 {
     Encoding enc;
     int status = 200;
@@ -120,6 +139,10 @@ HttpAnswer handleCall(const Dispatcher &dispatcher, const QString &method,
                                    QStringLiteral("Tipo de conteúdo não suportado: use "
                                                   "application/json ou application/cbor.")),
                            enc);
+        CallContext context{method, caller.address, std::nullopt};
+        if (gate && data::needsSession(method) && !caller.authorization.empty())
+            context.session = admitted(dispatcher, *gate, caller, method);
+        const CallScope scope(std::move(context));
         const data::ValueArray args = data::decodeRequest(body, enc);
         CallResult result = dispatcher.start(method, args);
         if (result.rows)

@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <memory>
+#include <string>
 #include <string_view>
 
 namespace vnd::server
@@ -30,6 +31,14 @@ struct HttpAnswer {
     std::unique_ptr<PacketStream> stream;
 };
 
+class SessionGate;
+
+// Who is calling: the Authorization header as sent, and the client's address for the log.
+struct Caller {
+    std::string authorization;
+    QString address;
+};
+
 // The encoding a Content-Type names; JSON with false for anything else.
 bool encodingOf(std::string_view contentType, data::Encoding &enc);
 
@@ -37,10 +46,11 @@ bool encodingOf(std::string_view contentType, data::Encoding &enc);
 HttpAnswer failureAnswer(int status, const QString &code, const QString &message,
                          std::string_view contentType);
 
-// Decodes the arguments, calls the method and encodes its answer. A packet read from SQLite
+// Lets the call in (a live session whose role may call the method; with no gate, anyone),
+// decodes the arguments, calls the method and encodes its answer. A packet read from SQLite
 // is streamed: its first part is read here (so that a failure still becomes an ordinary
 // failure answer) and, when the rows do not fit in it, the rest is left in the stream.
-HttpAnswer handleCall(const Dispatcher &dispatcher, const QString &method,
-                      std::string_view contentType, const QByteArray &body);
+HttpAnswer handleCall(const Dispatcher &dispatcher, SessionGate *gate, const Caller &caller,
+                      const QString &method, std::string_view contentType, const QByteArray &body);
 
 } // namespace vnd::server

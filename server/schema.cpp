@@ -234,6 +234,33 @@ QStringList version3(Dialect dialect)
     return out;
 }
 
+// Users, their sessions and the failed sign-ins of each login tried. Times are seconds since
+// the epoch (UTC), the same on every server. A session is known by its token's hash only.
+// Failures are kept per login text, whether or not such a user exists.
+const char *const kVersion4[] = {
+    "CREATE TABLE USUARIO ("
+    " CDUSUARIO VARCHAR(40) NOT NULL PRIMARY KEY,"
+    " NMUSUARIO VARCHAR(60) NOT NULL,"
+    " IDPAPEL VARCHAR(15) NOT NULL"
+    "   CHECK (IDPAPEL IN ('consulta', 'precos', 'gerente', 'administrador')),"
+    " IDATIVO VARCHAR(1) NOT NULL CHECK (IDATIVO IN ('S', 'N')),"
+    " DSSENHA VARCHAR(255) NOT NULL)",
+
+    "CREATE TABLE SESSAO ("
+    " CDHASHSESSAO VARCHAR(64) NOT NULL PRIMARY KEY,"
+    " CDUSUARIO VARCHAR(40) NOT NULL REFERENCES USUARIO (CDUSUARIO)"
+    "   ON DELETE CASCADE ON UPDATE CASCADE,"
+    " DTCRIACAO BIGINT NOT NULL,"
+    " DTULTIMOUSO BIGINT NOT NULL,"
+    " DSENDERECO VARCHAR(100))",
+    "CREATE INDEX SESSAO_USUARIO ON SESSAO (CDUSUARIO)",
+
+    "CREATE TABLE FALHAENTRADA ("
+    " CDLOGIN VARCHAR(40) NOT NULL PRIMARY KEY,"
+    " QTFALHAS INTEGER NOT NULL,"
+    " DTULTIMAFALHA BIGINT NOT NULL)",
+};
+
 struct Statements {
     const char *const *list = nullptr;
     size_t count = 0;
@@ -249,6 +276,7 @@ const Migration kMigrations[] = {
     {{kVersion1, std::size(kVersion1)}, {}},
     {{}, {kVersion2Postgres, std::size(kVersion2Postgres)}},
     {{}, {}, version3},
+    {{kVersion4, std::size(kVersion4)}, {}},
 };
 
 // Schema statements run as they are: PostgreSQL cannot prepare DDL.

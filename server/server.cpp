@@ -3,6 +3,8 @@
 #include "server/log.h"
 #include "server/methods.h"
 #include "server/requesthandler.h"
+#include "server/sessiongate.h"
+#include "server/sessionmethods.h"
 
 #include <boost/asio/dispatch.hpp>
 #include <boost/asio/io_context.hpp>
@@ -89,8 +91,8 @@ int connectionCap(int wanted)
 struct Server::Impl {
     class Session;
 
-    Impl(const Dispatcher &d, const ServerOptions &o)
-        : dispatcher(d), options(o), io(std::max(1, o.ioThreads)), acceptor(io), retry(io),
+    Impl(const Dispatcher &d, SessionGate *g, const ServerOptions &o)
+        : dispatcher(d), gate(g), options(o), io(std::max(1, o.ioThreads)), acceptor(io), retry(io),
           readers(size_t(std::max(1, o.threads))), writers(size_t(std::max(1, o.writeThreads))),
           cap(connectionCap(o.maxConnections))
     {
@@ -101,6 +103,7 @@ struct Server::Impl {
     void stopAll();
 
     const Dispatcher &dispatcher;
+    SessionGate *gate; // none: every call let in
     const ServerOptions &options;
     asio::io_context io;
     tcp::acceptor acceptor;
@@ -239,11 +242,14 @@ private:
             return;
         }
         auto body = std::make_shared<QByteArray>(QByteArray::fromStdString(m_parser->get().body()));
+        auto caller = std::make_shared<Caller>(
+            Caller{std::string(m_parser->get()[http::field::authorization]), address()});
         // Keeps the I/O loop running while the call is away on a worker.
         auto guard = asio::make_work_guard(m_server.io);
         auto &pool = read ? m_server.readers : m_server.writers;
-        asio::post(pool, [self = shared_from_this(), body, type, guard, &queued] {
-            HttpAnswer a = handleCall(self->m_server.dispatcher, self->m_method, type, *body);
+        asio::post(pool, [self = shared_from_this(), body, caller, type, guard, &queued] {
+            HttpAnswer a = handleCall(self->m_server.dispatcher, self->m_server.gate, *caller,
+                                      self->m_method, type, *body);
             if (a.stream) {
                 self->streamAnswer(std::move(a));
                 queued.fetch_sub(1);
@@ -358,6 +364,22 @@ private:
         asio::async_write(
             m_stream, http::make_chunk(asio::const_buffer(part.constData(), size_t(part.size()))),
             end);
+    }
+
+    // The client's address for the log; with the one a proxy says it forwarded, when it does.
+    QString address() const
+    {
+        beast::error_code ec;
+        const auto peer = m_stream.socket().remote_endpoint(ec);
+        QString text =
+            ec ? QStringLiteral("?") : QString::fromStdString(peer.address().to_string());
+        const auto forwarded = m_parser->get().find("X-Forwarded-For");
+        if (forwarded != m_parser->get().end())
+            text += QStringLiteral(" (por %1)")
+                        .arg(QString::fromUtf8(
+                            forwarded->value().data(),
+                            qsizetype(std::min<size_t>(forwarded->value().size(), 100))));
+        return text;
     }
 
     // Before reading any body: the unread bytes may never be taken for another request,
@@ -508,8 +530,11 @@ void Server::Impl::stopAll()
 Server::Server(const Database &database, ServerOptions options)
     : m_database(database), m_options(std::move(options))
 {
+    if (!m_options.withoutSessionsForBenchmark)
+        m_gate = std::make_unique<SessionGate>(m_database, m_options.sessions);
     addAllMethods(m_dispatcher, m_database);
-    m_impl = std::make_unique<Impl>(m_dispatcher, m_options);
+    addSessionMethods(m_dispatcher, m_database, m_gate.get(), m_options.sessions);
+    m_impl = std::make_unique<Impl>(m_dispatcher, m_gate.get(), m_options);
 }
 
 Server::~Server()

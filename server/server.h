@@ -8,6 +8,7 @@
 
 #include "server/database.h"
 #include "server/dispatcher.h"
+#include "server/sessionstore.h"
 
 #include <QString>
 
@@ -31,7 +32,13 @@ struct ServerOptions {
     int maxConnections = 4096;
     int maxQueuedCalls = 256; // reads (and writes) waiting for a worker; more are answered 503
     bool logRequests = true;
+    SessionPolicy sessions;
+    // Every call let in without a session: only for benchmarks that measure what the
+    // sessions cost. Never set by the program.
+    bool withoutSessionsForBenchmark = false;
 };
+
+class SessionGate;
 
 class Server
 {
@@ -58,6 +65,7 @@ private:
     const Database &m_database;
     ServerOptions m_options;
     Dispatcher m_dispatcher;
+    std::unique_ptr<SessionGate> m_gate;
     std::unique_ptr<Impl> m_impl;
     int m_port = -1;
     std::atomic<bool> m_stopRequested{false};

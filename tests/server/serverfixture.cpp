@@ -1,10 +1,15 @@
 #include "serverfixture.h"
 
 #include "server/demodata.h"
+#include "server/demousers.h"
 #include "server/log.h"
 #include "server/schema.h"
+#include "server/sessionstore.h"
 #include "server/sqlstatement.h"
 #include "wire/codec.h"
+#include "wire/roles.h"
+
+#include <QDateTime>
 
 #include <httplib.h>
 
@@ -20,7 +25,10 @@ void ServerFixture::SetUp()
     m_database = std::make_unique<Database>(databaseUrl(), m_busyTimeoutMs);
     Schema::upgrade(*m_database);
     loadDemoData(*m_database, m_today);
+    addDemoUsers(*m_database);
+    m_token = openSession(QStringLiteral("gerente"));
     ServerOptions options;
+    options.sessions = m_sessions;
     options.port = 0;
     options.threads = 8;
     options.maxBodyBytes = 1 << 20;
@@ -68,16 +76,41 @@ QStringList ServerFixture::log() const
 Answer ServerFixture::post(const std::string &path, const std::string &body,
                            const std::string &type, const std::string &extraHeader) const
 {
-    return postTo(m_port, path, body, type, extraHeader);
+    return postTo(m_port, path, body, type, extraHeader, m_token);
 }
 
 Answer ServerFixture::call(const QString &method, const data::ValueArray &args, Encoding enc) const
 {
-    return callOn(m_port, method, args, enc);
+    return callOn(m_port, method, args, enc, m_token);
+}
+
+Answer ServerFixture::callAs(const std::string &token, const QString &method,
+                             const data::ValueArray &args) const
+{
+    return callOn(m_port, method, args, Encoding::Cbor, token);
+}
+
+std::string ServerFixture::openSession(const QString &login) const
+{
+    return SessionStore(*m_database)
+        .open(login, QStringLiteral("teste"), QDateTime::currentSecsSinceEpoch(), m_sessions)
+        .toStdString();
+}
+
+Answer signInOn(int port, const QString &login, const QString &password)
+{
+    return callOn(port, QString::fromUtf16(data::kSignInMethod), {login, password}, Encoding::Json);
+}
+
+std::string tokenOf(const Answer &signIn)
+{
+    if (signIn.status != 200 || signIn.reply.result.kind() != data::Value::Kind::String)
+        return {};
+    return signIn.reply.result.toString().toStdString();
 }
 
 Answer postTo(int port, const std::string &path, const std::string &body, const std::string &type,
-              const std::string &extraHeader)
+              const std::string &extraHeader, const std::string &token)
 {
     httplib::Client client("127.0.0.1", port);
     client.set_read_timeout(30, 0);
@@ -87,6 +120,8 @@ Answer postTo(int port, const std::string &path, const std::string &body, const 
         const auto colon = extraHeader.find(':');
         headers.emplace(extraHeader.substr(0, colon), extraHeader.substr(colon + 2));
     }
+    if (!token.empty())
+        headers.emplace("Authorization", "Bearer " + token);
     auto res = client.Post(path.c_str(), headers, body, type.c_str());
     Answer a;
     if (!res)
@@ -100,11 +135,12 @@ Answer postTo(int port, const std::string &path, const std::string &body, const 
     return a;
 }
 
-Answer callOn(int port, const QString &method, const data::ValueArray &args, Encoding enc)
+Answer callOn(int port, const QString &method, const data::ValueArray &args, Encoding enc,
+              const std::string &token)
 {
     const QByteArray body = data::encodeRequest(args, enc);
     return postTo(port, "/vnd42700.rdmTabGeral/" + method.toStdString(), body.toStdString(),
-                  data::contentType(enc));
+                  data::contentType(enc), {}, token);
 }
 
 data::DataPacket ServerFixture::packet(const QString &method, const data::ValueArray &args) const

@@ -2,10 +2,10 @@
 // A real server on a loopback port over a fresh demo database, and a client that talks to
 // it over HTTP with the shared codecs.
 
-#include "wire/value.h"
 #include "server/database.h"
 #include "server/server.h"
 #include "testdatabase.h"
+#include "wire/value.h"
 
 #include <gtest/gtest.h>
 
@@ -30,11 +30,18 @@ public:
     void SetUp() override;
     void TearDown() override;
 
+    // Calls carry the fixture's session (the demo manager's) unless another token is given.
     Answer call(const QString &method, const data::ValueArray &args,
                 data::Encoding enc = data::Encoding::Cbor) const;
-    // A raw POST: the body and headers exactly as given.
+    Answer callAs(const std::string &token, const QString &method,
+                  const data::ValueArray &args) const;
+    // A raw POST: the body and headers exactly as given, with the session's Authorization.
     Answer post(const std::string &path, const std::string &body, const std::string &type,
                 const std::string &extraHeader = {}) const;
+    // A new session of the user, opened as a sign-in opens it after the password check (which
+    // takes a good part of a second by design); its token.
+    std::string openSession(const QString &login) const;
+    const std::string &token() const { return m_token; }
     // The packet of a successful call; fails the test otherwise.
     data::DataPacket packet(const QString &method, const data::ValueArray &args) const;
     // A scalar query on the database behind the server.
@@ -55,6 +62,7 @@ protected:
     int m_busyTimeoutMs = 10000;
     bool m_readOnlyServer = false;
     int m_maxConnections = 4096;
+    SessionPolicy m_sessions;
 
 private:
     std::unique_ptr<TestDatabase> m_testDatabase;
@@ -67,13 +75,19 @@ private:
     std::atomic<bool> m_finished{false};
     int m_port = 0;
     QDate m_today;
+    std::string m_token;
 };
 
-// A call to a server on a loopback port, and a raw POST to one.
+// A call to a server on a loopback port, and a raw POST to one; with a token, it goes as the
+// bearer of the Authorization header.
 Answer callOn(int port, const QString &method, const data::ValueArray &args,
-              data::Encoding enc = data::Encoding::Cbor);
+              data::Encoding enc = data::Encoding::Cbor, const std::string &token = {});
 Answer postTo(int port, const std::string &path, const std::string &body, const std::string &type,
-              const std::string &extraHeader = {});
+              const std::string &extraHeader = {}, const std::string &token = {});
+// Signs in with the sign-in method; the answer's result is the token.
+Answer signInOn(int port, const QString &login, const QString &password);
+// The token of a successful sign-in answer; empty otherwise.
+std::string tokenOf(const Answer &signIn);
 
 // The demo's current period of a table (the one holding today).
 QDate currentPeriodStart(const data::DataPacket &periods, QDate today);

@@ -1,0 +1,110 @@
+#include "wire/roles.h"
+
+#include <QHash>
+
+#include <array>
+
+namespace vnd::data
+{
+
+namespace
+{
+
+struct RoleName {
+    Role role;
+    const char16_t *caption;
+    const char16_t *key;
+};
+
+const RoleName kRoles[] = {
+    {Role::Consulta, u"Consulta", u"consulta"},
+    {Role::Precos, u"Preços", u"precos"},
+    {Role::Gerente, u"Gerente", u"gerente"},
+    {Role::Administrador, u"Administrador", u"administrador"},
+};
+
+struct Grant {
+    const char16_t *method;
+    Role least;
+};
+
+// Reads are for everyone signed in; item prices and day/hour rules for Preços; tables,
+// periods, branches and the three tools for Gerente; users for Administrador.
+const Grant kGrants[] = {
+    {kSessionMethod, Role::Consulta},     {kSignOutMethod, Role::Consulta},
+    {u"getTabGeral", Role::Consulta},     {u"getVdTabGeral", Role::Consulta},
+    {u"getVigenciaTab", Role::Consulta},  {u"getVdPeriodo", Role::Consulta},
+    {u"GetMaxDtFinVg", Role::Consulta},   {u"getFilTab", Role::Consulta},
+    {u"getVdFilTab", Role::Consulta},     {u"getFilOutTab", Role::Consulta},
+    {u"getItemPreco", Role::Consulta},    {u"getItemPrecoComp", Role::Consulta},
+    {u"GetPrecoHora", Role::Consulta},    {u"getVdModalidade", Role::Consulta},
+    {u"getExpProduto", Role::Consulta},   {u"GetProdValid", Role::Consulta},
+    {u"GetAutItemPreco", Role::Consulta}, {u"SQL_Pesquisa_ProdutoPDV", Role::Consulta},
+    {u"SetItemPreco", Role::Precos},      {u"setApagaPreco", Role::Precos},
+    {u"SetPrecoHora", Role::Precos},      {u"setTabGeral", Role::Gerente},
+    {u"setVigenciaTab", Role::Gerente},   {u"setFilTab", Role::Gerente},
+    {u"setConfirmar", Role::Gerente},     {u"SetAddPrefixo", Role::Gerente},
+    {u"SetDelPrefixo", Role::Gerente},    {u"SetUpdItemPrecoAlt", Role::Gerente},
+    {u"SetPrecDif", Role::Gerente},       {u"getUsuarios", Role::Administrador},
+};
+
+const QHash<QString, Role> &grants()
+{
+    static const QHash<QString, Role> table = [] {
+        QHash<QString, Role> t;
+        for (const Grant &g : kGrants)
+            t.insert(QString::fromUtf16(g.method).toLower(), g.least);
+        return t;
+    }();
+    return table;
+}
+
+} // namespace
+
+QString roleCaption(Role role)
+{
+    for (const RoleName &r : kRoles)
+        if (r.role == role)
+            return QString::fromUtf16(r.caption);
+    return {};
+}
+
+QString roleKey(Role role)
+{
+    for (const RoleName &r : kRoles)
+        if (r.role == role)
+            return QString::fromUtf16(r.key);
+    return {};
+}
+
+std::optional<Role> roleNamed(QStringView name)
+{
+    QString plain = name.trimmed().toString().toLower();
+    plain.replace(u'ç', u'c');
+    for (const RoleName &r : kRoles)
+        if (plain == QStringView(r.key))
+            return r.role;
+    return std::nullopt;
+}
+
+std::optional<Role> leastRoleFor(QStringView method)
+{
+    const auto &table = grants();
+    const auto it = table.constFind(method.toString().toLower());
+    if (it == table.cend())
+        return std::nullopt;
+    return *it;
+}
+
+bool roleMay(Role role, QStringView method)
+{
+    const std::optional<Role> least = leastRoleFor(method);
+    return least && int(role) >= int(*least);
+}
+
+bool needsSession(QStringView method)
+{
+    return method.compare(QStringView(kSignInMethod), Qt::CaseInsensitive) != 0;
+}
+
+} // namespace vnd::data
