@@ -52,6 +52,7 @@ TfrmTabGeral::TfrmTabGeral(QWidget *parent)
 
     defineDataSets();
     buildToolButtons();
+    buildSheetCommands();
     buildDataSheet();
     buildFormPage();
     buildBranchesPage();
@@ -170,6 +171,7 @@ void TfrmTabGeral::applyDecision(const EnableDecision &d)
     page(tshFilTab, d.tshFilTab);
     if (d.tshComposicao)
         enableCompositionPage(*d.tshComposicao);
+    habilitaPlanilha();
 }
 
 void TfrmTabGeral::dtsPadraoStateChange()

@@ -107,6 +107,11 @@ public:
     // Fields of the last item post that had no value, each followed by "|".
     QString stCamposVazios;
 
+    // --- Spreadsheets (form page) ---
+    QAction *sbtExportaPlanilha;
+    // The item prices and day/hour rules the grids show, to a workbook or CSV files.
+    void exportaPlanilha();
+
     // The message of the window's table.
     QString Msg(const QString &key) const { return msgPadrao.msg(key); }
 
@@ -115,6 +120,8 @@ private:
     void buildFormPage();
     void buildBranchesPage();
     void buildToolButtons();
+    void buildSheetCommands();
+    void habilitaPlanilha();
     void defineDataSets();
     void bindTableHooks();
     void bindPeriodHooks();

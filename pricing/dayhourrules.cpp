@@ -39,6 +39,11 @@ bool isValidStoredTime(const QString &stored)
     return minutesOf(stored) >= 0;
 }
 
+int storedTimeMinutes(const QString &stored)
+{
+    return minutesOf(stored);
+}
+
 const char *timeOrderFault(const QString &start, const QString &end)
 {
     // As times, not texts: " 930" (09:30) is after "0800" though a blank sorts first.

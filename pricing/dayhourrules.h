@@ -14,6 +14,8 @@ namespace vnd::pricing
 // 0-59 (blanks around the digits tolerated, as the optional first hour digit of the masks
 // leaves one).
 bool isValidStoredTime(const QString &stored);
+// Its minutes since midnight; -1 for a text that is no valid stored time.
+int storedTimeMinutes(const QString &stored);
 
 // "HORAMAIOR" when the start is after the end (equal times pass); nullptr otherwise. Valid
 // times compare as times (a blank hour digit reads as 0), any other texts as texts.

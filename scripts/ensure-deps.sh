@@ -5,7 +5,7 @@ set -euo pipefail
 PACKAGES=(
   cmake ninja-build g++ pkg-config ccache
   qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql qt6-translations-l10n libgl1-mesa-dev
-  libcpp-httplib-dev libboost1.81-dev libsqlite3-dev sqlite3
+  libcpp-httplib-dev libboost1.81-dev libsqlite3-dev sqlite3 libxlsxwriter-dev
   libgtest-dev libgmock-dev
   xvfb xauth curl
   postgresql libpq-dev haproxy

@@ -1,0 +1,115 @@
+// The form page's spreadsheet commands: the item prices and day/hour rules out to a workbook
+// or CSV files.
+
+#include "pricetable/frmtabgeral.h"
+
+#include "host/services/picture.h"
+#include "host/services/ui.h"
+#include "host/widgets/dbgrid.h"
+#include "host/widgets/dbsortgrid.h"
+#include "host/widgets/hosticons.h"
+#include "pricetable/itemprice.h"
+#include "pricetable/pricesheet.h"
+#include "pricetable/sheetexport.h"
+#include "pricetable/sheetfiledialog.h"
+
+#include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressDialog>
+#include <QStyle>
+#include <QToolBar>
+
+namespace vnd::pricetable
+{
+
+namespace
+{
+
+// The grid's columns as the sheets take them; the composition icon column holds no data.
+QList<GridColumn> sheetColumnsOf(widgets::TDBGrid &grid)
+{
+    QList<GridColumn> out;
+    for (const widgets::TColumn &c : grid.Columns())
+        if (c.visible && c.fieldName.compare(u"NRCOMPPROD", Qt::CaseInsensitive) != 0)
+            out.append({c.fieldName, c.caption()});
+    return out;
+}
+
+} // namespace
+
+void TfrmTabGeral::buildSheetCommands()
+{
+    QMenu *menu = menuBar->addMenu(QStringLiteral("&Planilha"));
+    auto command = [&](const QIcon &icon, const QString &caption, const QKeySequence &key,
+                       void (TfrmTabGeral::*handler)()) {
+        auto *a = new QAction(icon, caption, this);
+        a->setShortcut(key);
+        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        a->setToolTip(QStringLiteral("%1 (%2)").arg(
+            QString(caption).remove(u'&').remove(QStringLiteral("...")),
+            key.toString(QKeySequence::NativeText)));
+        a->setEnabled(false);
+        menu->addAction(a);
+        panMenu->addAction(a);
+        addAction(a);
+        connect(a, &QAction::triggered, this,
+                [this, handler] { guarded([&] { (this->*handler)(); }); });
+        return a;
+    };
+    panMenu->addSeparator();
+    sbtExportaPlanilha = command(
+        widgets::hostIcon(widgets::Glyph::Exportar), QStringLiteral("&Exportar planilha..."),
+        QKeySequence(Qt::CTRL | Qt::Key_E), &TfrmTabGeral::exportaPlanilha);
+}
+
+void TfrmTabGeral::habilitaPlanilha()
+{
+    // Both sheets are read as the grids hold them, so neither may be in the middle of an edit.
+    const bool on =
+        activePage() == Page::Form && cdsItemPreco->isActive() &&
+        cdsItemPreco->state() == data::DataSetState::Browse && !cdsItemPreco->isEmpty() &&
+        (!cdsPrecoHora->isActive() || cdsPrecoHora->state() == data::DataSetState::Browse);
+    sbtExportaPlanilha->setEnabled(on);
+}
+
+void TfrmTabGeral::exportaPlanilha()
+{
+    const CurrentPeriod period = currentPeriodOf(*cdsVigenciaTab);
+    const QString suggested =
+        QStringLiteral("tabela-%1-%2.xlsx")
+            .arg(period.cdTabePrec, period.dtIniVgPrec.toString(QStringLiteral("yyyy-MM-dd")));
+    const QString path = askSheetFile(this, true, suggested);
+    if (path.isEmpty())
+        return;
+
+    const ItemPriceSheet items(*cdsItemPreco, sheetColumnsOf(*dbsItemPreco), DBPictObj(ptProduto),
+                               msgPadrao);
+    // Every rule of the exported items, not only the current item's.
+    FilterSuspended allRules(*cdsPrecoHora);
+    const DayHourSheet rules(*cdsPrecoHora, sheetColumnsOf(*dbgPrecoHora), items.products(),
+                             msgPadrao);
+
+    QProgressDialog progress(QStringLiteral("Exportando planilha..."), QStringLiteral("Cancelar"),
+                             0, 1000, this);
+    progress.setWindowTitle(QStringLiteral("Exportar planilha"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(300);
+    const QStringList files =
+        exportSheets({&items, &rules}, path, [&progress](qint64 done, qint64 total) {
+            progress.setValue(total > 0 ? int(done * 1000 / total) : 1000);
+            return !progress.wasCanceled();
+        });
+    progress.reset();
+    if (files.isEmpty())
+        return;
+    QStringList names;
+    for (const QString &f : files)
+        names << QFileInfo(f).fileName();
+    ShowInfo(QStringLiteral("Planilha exportada: %1 preços e %2 preços diferenciados em %3.")
+                 .arg(items.rowCount())
+                 .arg(rules.rowCount())
+                 .arg(names.join(QStringLiteral(" e "))));
+}
+
+} // namespace vnd::pricetable
