@@ -1,13 +1,12 @@
 #include "server/diffpricerepository.h"
 
-#include "pricing/messagetable.h"
-#include "pricing/picture.h"
 #include "pricetable/messages.h"
 #include "pricing/dayhourprice.h"
 #include "pricing/dayhourrules.h"
+#include "pricing/messagetable.h"
+#include "pricing/picture.h"
 #include "server/dberror.h"
 #include "server/errors.h"
-#include "server/packetreader.h"
 #include "server/sqlstatement.h"
 #include "server/unitofwork.h"
 #include "tools/diffprice/messages.h"
@@ -208,15 +207,14 @@ qint64 DiffPriceRepository::registerRules(const PrecDifRequest &r) const
     return written;
 }
 
-data::DataPacket DiffPriceRepository::productsOfLevel(int level) const
+PacketQuery DiffPriceRepository::productsOfLevel(int level) const
 {
-    SqlStatement q(m_database.connection(),
-                   QString::fromLatin1(kProductsOfLevel).arg(QLatin1Char('?')));
-    q.bind(level).exec();
-    return readPacket(q, {{QStringLiteral("CDPRODUTO"), data::FieldType::String, 10},
-                          {QStringLiteral("CDARVPROD"), data::FieldType::String, 20},
-                          {QStringLiteral("NMPRODUTO"), data::FieldType::String, 50},
-                          {QStringLiteral("CDBARPRODUTO"), data::FieldType::String, 30}});
+    return packetQuery(m_database, QString::fromLatin1(kProductsOfLevel).arg(QLatin1Char('?')),
+                       {level},
+                       {{QStringLiteral("CDPRODUTO"), data::FieldType::String, 10},
+                        {QStringLiteral("CDARVPROD"), data::FieldType::String, 20},
+                        {QStringLiteral("NMPRODUTO"), data::FieldType::String, 50},
+                        {QStringLiteral("CDBARPRODUTO"), data::FieldType::String, 30}});
 }
 
 QString DiffPriceRepository::productsOfLevelSql(int level)

@@ -2,9 +2,10 @@
 // SQL of the bulk differentiated prices: one day/hour rule for every selected product and
 // day, and the product list of the host's product search.
 
-#include "wire/packet.h"
 #include "pricing/decimal.h"
 #include "server/database.h"
+#include "server/packetquery.h"
+#include "wire/packet.h"
 
 #include <QDate>
 #include <QStringList>
@@ -43,8 +44,8 @@ public:
     qint64 registerRules(const PrecDifRequest &request) const;
 
     // CDPRODUTO, CDARVPROD, NMPRODUTO, CDBARPRODUTO of the products of that level, by tree
-    // code; and the SELECT that lists them.
-    data::DataPacket productsOfLevel(int level) const;
+    // code (a query to be streamed); and the SELECT that lists them.
+    PacketQuery productsOfLevel(int level) const;
     static QString productsOfLevelSql(int level);
 
 private:

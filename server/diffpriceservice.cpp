@@ -139,9 +139,14 @@ void addDiffPriceMethods(Dispatcher &dispatcher, const Database &database)
     dispatcher.add(QStringLiteral("SQL_Pesquisa_ProdutoPDV"), [repo](const ValueArray &args) {
         Arguments a(QStringLiteral("SQL_Pesquisa_ProdutoPDV"), args, 1);
         const int level = levelCount(a.text(0));
-        return okReply(ValueArray{repo->productsOfLevel(level),
-                                  DiffPriceRepository::productsOfLevelSql(level)},
-                       {nullptr});
+        // The packet's rows are streamed; the text follows them.
+        PacketQuery products = repo->productsOfLevel(level);
+        data::DataPacket shape;
+        shape.fields = products.fields;
+        return CallResult(
+            okReply(ValueArray{std::move(shape), DiffPriceRepository::productsOfLevelSql(level)},
+                    {nullptr}),
+            std::move(products));
     });
 }
 

@@ -28,8 +28,16 @@ CallResult Dispatcher::start(const QString &name, const data::ValueArray &args) 
 data::Reply Dispatcher::call(const QString &name, const data::ValueArray &args) const
 {
     CallResult r = start(name, args);
-    if (r.rows)
-        r.reply.result = readPacket(*r.rows);
+    if (!r.rows)
+        return std::move(r.reply);
+    data::Value &result = r.reply.result;
+    if (result.kind() == data::Value::Kind::Array) {
+        data::ValueArray values = result.array();
+        values.at(0) = readPacket(*r.rows);
+        result = std::move(values);
+    } else {
+        result = readPacket(*r.rows);
+    }
     return std::move(r.reply);
 }
 

@@ -13,8 +13,9 @@
 namespace vnd::server
 {
 
-// What a method answers: the reply, and when its result is a packet still to be read, the
-// query that reads the rows (the reply's result then holds the packet's fields, no rows).
+// What a method answers: the reply, and when its result holds a packet still to be read, the
+// query that reads the rows (the reply's result, or the first value of its result array, is
+// then the packet's fields with no rows).
 struct CallResult {
     CallResult(data::Reply r) : reply(std::move(r)) {}
     CallResult(data::Reply r, PacketQuery q) : reply(std::move(r)), rows(std::move(q)) {}
