@@ -7,7 +7,7 @@ PACKAGES=(
   qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql qt6-translations-l10n libgl1-mesa-dev
   libcpp-httplib-dev libboost1.81-dev libsqlite3-dev sqlite3 libxlsxwriter-dev
   libgtest-dev libgmock-dev
-  xvfb xauth curl
+  xvfb xauth curl apache2-utils
   postgresql libpq-dev haproxy
   libsodium-dev
 )

@@ -42,6 +42,7 @@ QString usage()
 {
     return QStringLiteral(
         "uso: vnd42700-server --db BANCO [--listen HOST:PORTA] [--threads N]\n"
+        "                     [--spill-dir PASTA] [--spill-max-mb N]\n"
         "     vnd42700-server --db BANCO --init [--demo | --synthetic N] [--demo-users]\n"
         "     vnd42700-server --db BANCO --add-user LOGIN --role PAPEL [--name NOME]\n"
         "     vnd42700-server --db BANCO --set-password LOGIN | --disable-user LOGIN |\n"
@@ -56,6 +57,10 @@ QString usage()
         "  --threads N         número de linhas de execução (1 a 256)\n"
         "  --session-idle MIN  minutos sem uso que encerram uma sessão (padrão 30)\n"
         "  --session-max H     horas de vida máxima de uma sessão (padrão 12)\n"
+        "  --spill-dir PASTA   onde as respostas à espera de clientes lentos vão para o disco\n"
+        "                      (padrão: a pasta temporária do sistema)\n"
+        "  --spill-max-mb N    disco total dessas respostas; acima dele, novas leituras\n"
+        "                      grandes são recusadas com 503 (padrão 2048)\n"
         "  --init              cria ou atualiza o esquema do banco e termina\n"
         "  --demo              com --init: carrega os dados de demonstração\n"
         "  --synthetic N       com --init: gera N produtos com preços, vigências,\n"
@@ -120,6 +125,15 @@ CommandLine parseCommandLine(const QStringList &args)
             (a == QLatin1String("--role") ? cl.user.role : cl.user.name) = args[++i];
         } else if (a == QLatin1String("--demo-users")) {
             cl.demoUsers = true;
+        } else if (a == QLatin1String("--spill-dir")) {
+            if (!hasValue)
+                return fail(QStringLiteral("--spill-dir exige uma pasta"));
+            cl.spillDir = args[++i];
+        } else if (a == QLatin1String("--spill-max-mb")) {
+            bool ok = false;
+            cl.spillMaxMb = hasValue ? args[++i].toLongLong(&ok) : 0;
+            if (!ok || cl.spillMaxMb < 0 || cl.spillMaxMb > (qint64(1) << 30))
+                return fail(QStringLiteral("--spill-max-mb exige um número de megabytes"));
         } else if (a == QLatin1String("--init")) {
             cl.init = true;
         } else if (a == QLatin1String("--demo")) {

@@ -12,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QDate>
+#include <QFileInfo>
 
 #include <atomic>
 #include <chrono>
@@ -43,6 +44,17 @@ int serve(const Database &database, const CommandLine &cl, sigset_t stopSignals)
     options.threads = cl.threads;
     options.sessions.idleSeconds = cl.sessionIdleMinutes * 60;
     options.sessions.maxAgeSeconds = cl.sessionMaxHours * 3600;
+    if (!cl.spillDir.isEmpty()) {
+        const QFileInfo dir(cl.spillDir);
+        if (!dir.isDir() || !dir.isWritable()) {
+            say(QStringLiteral("--spill-dir: a pasta %1 não existe ou não aceita gravação")
+                    .arg(cl.spillDir));
+            return 1;
+        }
+        options.spill.directory = cl.spillDir;
+    }
+    if (cl.spillMaxMb >= 0)
+        options.spill.diskBytes = cl.spillMaxMb << 20;
     Server server(database, options);
     if (server.bind() < 0) {
         say(QStringLiteral("não foi possível escutar em %1:%2").arg(cl.host).arg(cl.port));

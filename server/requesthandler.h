@@ -23,9 +23,10 @@ struct HttpAnswer {
     int status = 200;
     QByteArray body; // with a stream: its first part
     const char *contentType = "application/json";
-    bool retryLater = false; // 503: the answer carries Retry-After
-    QString outcome;         // "ok" or the status and error code, for the request log
-    QString detail;          // for the log only: what the database or the runtime said
+    bool retryLater = false;     // 503: the answer carries Retry-After
+    const char *allow = nullptr; // 405: the methods the path takes
+    QString outcome;             // "ok" or the status and error code, for the request log
+    QString detail;              // for the log only: what the database or the runtime said
     // The rest of a 200 answer, still to be read: to be sent chunked, from the thread that
     // made the answer.
     std::unique_ptr<PacketStream> stream;

@@ -6,6 +6,7 @@
 // POST /vnd42700.rdmTabGeral/<method> with {"args": [...]} in JSON or CBOR; the answer
 // comes in the request's encoding.
 
+#include "server/answerspool.h"
 #include "server/database.h"
 #include "server/dispatcher.h"
 #include "server/sessionstore.h"
@@ -26,9 +27,16 @@ struct ServerOptions {
     int writeThreads = 2; // and for writes, apart: a writer waiting for the lock holds no reader
     int ioThreads = 2;    // sockets: idle or slow clients cost one of these nothing
     std::size_t maxBodyBytes = 64u << 20;
-    int readTimeoutSeconds = 10; // a request's head and body
-    int writeTimeoutSeconds = 60;
+    // Values a body may decode into: a value costs 32 bytes or more, a byte of CBOR may be
+    // one. Eight times the largest real call (a list of 100,000 products, 500,000 values).
+    qint64 maxBodyValues = 4'000'000;
+    int readTimeoutSeconds = 10; // a request's head; a body's bytes may not pause longer
+    // An answer whose client takes no byte for this long is cut; one that keeps reading,
+    // however slowly, gets all of it.
+    int stallSeconds = 60;
     int keepAliveSeconds = 15; // idle between requests
+    int stopGraceMs = 1000;    // after a stop, answers still going out are cut after this
+    SpillLimits spill;         // streamed answers waiting for slow clients
     int maxConnections = 4096;
     int maxQueuedCalls = 256; // reads (and writes) waiting for a worker; more are answered 503
     bool logRequests = true;

@@ -12,23 +12,6 @@
 namespace vnd::soak
 {
 
-using Clock = std::chrono::steady_clock;
-
-namespace
-{
-
-double msSince(Clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-const char *yesNo(bool b)
-{
-    return b ? "yes" : "no";
-}
-
-} // namespace
-
 bool pipelining(const ServerProcess &server)
 {
     std::vector<std::string> calls;

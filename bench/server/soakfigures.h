@@ -7,6 +7,18 @@
 namespace vnd::soak
 {
 
+using Clock = std::chrono::steady_clock;
+
+inline double msSince(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+inline const char *yesNo(bool b)
+{
+    return b ? "yes" : "no";
+}
+
 bool pipelining(const ServerProcess &server);
 bool smuggling(const ServerProcess &server);
 bool memoryUnderFloods(const ServerProcess &server);

@@ -73,10 +73,11 @@ ServerProcess::~ServerProcess()
     std::filesystem::remove_all(m_dir, ignored);
 }
 
-bool ServerProcess::init()
+bool ServerProcess::init(const std::vector<std::string> &data)
 {
-    const pid_t pid = spawn(
-        m_executable, {"--db", "sqlite:" + m_dir + "/soak.db", "--init", "--demo"}, logPath(), 0);
+    std::vector<std::string> args{"--db", "sqlite:" + dbPath(), "--init"};
+    args.insert(args.end(), data.begin(), data.end());
+    const pid_t pid = spawn(m_executable, args, logPath(), 0);
     int status = 0;
     waitpid(pid, &status, 0);
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
@@ -85,11 +86,12 @@ bool ServerProcess::init()
     return false;
 }
 
-bool ServerProcess::start(long openFiles)
+bool ServerProcess::start(long openFiles, const std::vector<std::string> &extra)
 {
     const std::string before = readFile(logPath());
-    m_pid = spawn(m_executable, {"--db", "sqlite:" + m_dir + "/soak.db", "--listen", "127.0.0.1:0"},
-                  logPath(), openFiles);
+    std::vector<std::string> args{"--db", "sqlite:" + dbPath(), "--listen", "127.0.0.1:0"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    m_pid = spawn(m_executable, args, logPath(), openFiles);
     const std::string marker = "escutando em 127.0.0.1:";
     for (const auto until = Clock::now() + std::chrono::seconds(10); Clock::now() < until;) {
         const std::string log = readFile(logPath()).substr(before.size());
@@ -151,8 +153,7 @@ long long ServerProcess::scalar(const std::string &sql) const
 {
     sqlite3 *db = nullptr;
     long long value = -1;
-    if (sqlite3_open_v2((m_dir + "/soak.db").c_str(), &db, SQLITE_OPEN_READONLY, nullptr) ==
-        SQLITE_OK) {
+    if (sqlite3_open_v2(dbPath().c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
         sqlite3_stmt *st = nullptr;
         if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) == SQLITE_OK &&
             sqlite3_step(st) == SQLITE_ROW)

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 namespace vnd::soak
 {
@@ -28,11 +29,15 @@ public:
     ServerProcess(const ServerProcess &) = delete;
     ServerProcess &operator=(const ServerProcess &) = delete;
 
-    // Creates the demo database; false (with the reason printed) when that fails.
-    bool init();
-    // Starts serving; `openFiles` > 0 lowers the server's descriptor limit to that.
-    bool start(long openFiles = 0);
+    // Creates the database (the demo unless told otherwise); false (with the reason printed)
+    // when that fails.
+    bool init(const std::vector<std::string> &data = {"--demo"});
+    // Starts serving; `openFiles` > 0 lowers the server's descriptor limit to that; `extra`
+    // are further options.
+    bool start(long openFiles = 0, const std::vector<std::string> &extra = {});
     int port() const { return m_port; }
+    pid_t pid() const { return m_pid; }
+    std::string dbPath() const { return m_dir + "/soak.db"; }
     Memory memory() const;
     void signalStop();
     // Waits up to `limit` for the exit (then kills); the time counts from signalStop().

@@ -10,6 +10,8 @@
 #include "wire/roles.h"
 
 #include <QDateTime>
+#include <QSqlError>
+#include <QSqlQuery>
 
 #include <httplib.h>
 
@@ -27,11 +29,9 @@ void ServerFixture::SetUp()
     loadDemoData(*m_database, m_today);
     addDemoUsers(*m_database);
     m_token = openSession(QStringLiteral("gerente"));
-    ServerOptions options;
+    ServerOptions options = m_options;
     options.sessions = m_sessions;
     options.port = 0;
-    options.threads = 8;
-    options.maxBodyBytes = 1 << 20;
     options.maxConnections = m_maxConnections;
     setLogSink([this](const QString &line) {
         std::lock_guard lock(m_logMutex);
@@ -159,6 +159,34 @@ QVariant ServerFixture::scalar(const QString &sql, const QVariantList &values) c
         q.bind(v);
     q.exec();
     return q.next() ? q.value(0) : QVariant();
+}
+
+void ServerFixture::exec(const QString &sql) const
+{
+    QSqlQuery q(m_database->connection());
+    EXPECT_TRUE(q.exec(sql)) << q.lastError().text().toStdString();
+}
+
+void ServerFixture::addPricedProducts(int count, QDate start) const
+{
+    const QString code = onPostgres() ? QStringLiteral("'9' || lpad(I::text, 9, '0')")
+                                      : QStringLiteral("printf('9%09d', I)");
+    const QString tree = onPostgres() ? QStringLiteral("'99.' || lpad(I::text, 6, '0')")
+                                      : QStringLiteral("printf('99.%06d', I)");
+    exec(QStringLiteral("WITH RECURSIVE N(I) AS (SELECT 1 UNION ALL SELECT I + 1 FROM N WHERE I < "
+                        "%1) INSERT INTO PRODUTO (CDPRODUTO, NMPRODUTO, CDARVPROD, CDNVPRODUTO) "
+                        "SELECT %2, 'Ração \"' || I || '\"', %3, 4 FROM N")
+             .arg(count)
+             .arg(code, tree));
+    exec(QStringLiteral("WITH RECURSIVE N(I) AS (SELECT 1 UNION ALL SELECT I + 1 FROM N WHERE I < "
+                        "%1) INSERT INTO ITEMPRECO (CDTABEPREC, DTINIVGPREC, CDPRODUTO, "
+                        "CDPRPAITABPR, VRPRECITEM, VRPRECITEMCL) SELECT '001', '%2', %3, %3, "
+                        "I + 0.25, CASE WHEN I % 2 = 0 THEN NULL ELSE I * 0.5 END FROM N")
+             .arg(count)
+             .arg(start.toString(Qt::ISODate), code));
+    // Without fresh statistics PostgreSQL joins the new rows as if they were a handful.
+    if (onPostgres())
+        exec(QStringLiteral("ANALYZE"));
 }
 
 QDate currentPeriodStart(const data::DataPacket &periods, QDate today)

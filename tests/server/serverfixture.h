@@ -47,6 +47,12 @@ public:
     // A scalar query on the database behind the server.
     QVariant scalar(const QString &sql, const QVariantList &values = {}) const;
 
+    // Runs SQL as it is (PostgreSQL cannot prepare DDL) on the database behind the server.
+    void exec(const QString &sql) const;
+    // `count` level-4 products 9000000001... with prices in table 001's period `start`, named
+    // with quotes and more than ASCII; ordered after the demo's by tree code.
+    void addPricedProducts(int count, QDate start) const;
+
     // The server's log lines so far: one per request, and the rows it could not send whole.
     QStringList log() const;
 
@@ -63,8 +69,18 @@ protected:
     bool m_readOnlyServer = false;
     int m_maxConnections = 4096;
     SessionPolicy m_sessions;
+    // The server's options (its port and connection cap come from the fixture).
+    ServerOptions m_options = testOptions();
 
 private:
+    static ServerOptions testOptions()
+    {
+        ServerOptions o;
+        o.threads = 8;
+        o.maxBodyBytes = 1 << 20;
+        return o;
+    }
+
     std::unique_ptr<TestDatabase> m_testDatabase;
     mutable std::mutex m_logMutex;
     QStringList m_log;

@@ -2,9 +2,6 @@
 
 #include "serverfixture.h"
 
-#include <QSqlError>
-#include <QSqlQuery>
-
 namespace vnd::server::test
 {
 namespace
@@ -20,29 +17,7 @@ protected:
         ServerFixture::SetUp();
         m_start = currentPeriodStart(packet(QStringLiteral("getVigenciaTab"), {"001"}), today());
         // Enough rows for many parts; names that need escaping and more than ASCII.
-        const QString code = onPostgres() ? QStringLiteral("'9' || lpad(I::text, 9, '0')")
-                                          : QStringLiteral("printf('9%09d', I)");
-        const QString tree = onPostgres() ? QStringLiteral("'99.' || lpad(I::text, 6, '0')")
-                                          : QStringLiteral("printf('99.%06d', I)");
-        exec(QStringLiteral(
-                 "WITH RECURSIVE N(I) AS (SELECT 1 UNION ALL SELECT I + 1 FROM N WHERE I < %1) "
-                 "INSERT INTO PRODUTO (CDPRODUTO, NMPRODUTO, CDARVPROD, CDNVPRODUTO) "
-                 "SELECT %2, 'Ração \"' || I || '\"', %3, 4 FROM N")
-                 .arg(kAdded)
-                 .arg(code, tree));
-        exec(QStringLiteral(
-                 "WITH RECURSIVE N(I) AS (SELECT 1 UNION ALL SELECT I + 1 FROM N WHERE I < %1) "
-                 "INSERT INTO ITEMPRECO (CDTABEPREC, DTINIVGPREC, CDPRODUTO, CDPRPAITABPR, "
-                 "VRPRECITEM, VRPRECITEMCL) SELECT '001', '%2', %3, %3, I + 0.25, "
-                 "CASE WHEN I % 2 = 0 THEN NULL ELSE I * 0.5 END FROM N")
-                 .arg(kAdded)
-                 .arg(m_start.toString(Qt::ISODate), code));
-    }
-    // Run as it is: PostgreSQL cannot prepare DDL.
-    void exec(const QString &sql) const
-    {
-        QSqlQuery q(database().connection());
-        EXPECT_TRUE(q.exec(sql)) << q.lastError().text().toStdString();
+        addPricedProducts(kAdded, m_start);
     }
 
     QDate m_start;

@@ -1,12 +1,11 @@
 // The transport under abuse: refused bodies are never read as requests, idle and slow
-// clients cost no service, heads are bounded, pipelined requests are answered in order.
+// clients cost no service, heads are bounded, pipelined requests are answered in order; and
+// the forms of HTTP that clients use.
 
+#include "rawsocket.h"
 #include "serverfixture.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include "wire/codec.h"
 
 #include <chrono>
 #include <thread>
@@ -18,58 +17,6 @@ namespace
 {
 
 using TransportTest = ServerFixture;
-
-// A raw loopback socket; closed on scope exit.
-class Socket
-{
-public:
-    explicit Socket(int port)
-    {
-        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_port = htons(uint16_t(port));
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        m_ok = ::connect(m_fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) == 0;
-        timeval tv{5, 0};
-        ::setsockopt(m_fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
-    }
-    ~Socket() { ::close(m_fd); }
-    bool ok() const { return m_ok; }
-    bool send(const std::string &bytes) const
-    {
-        return ::send(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) == ssize_t(bytes.size());
-    }
-    // Everything until the peer closes or goes quiet for the timeout.
-    std::string readAll() const
-    {
-        std::string out;
-        char buffer[8192];
-        for (ssize_t n; (n = ::recv(m_fd, buffer, sizeof buffer, 0)) > 0;)
-            out.append(buffer, size_t(n));
-        return out;
-    }
-
-private:
-    int m_fd = -1;
-    bool m_ok = false;
-};
-
-std::string request(const std::string &method, const std::string &body,
-                    const std::string &extra = {})
-{
-    return "POST /vnd42700.rdmTabGeral/" + method + " HTTP/1.1\r\nHost: x\r\n" +
-           "Content-Type: application/json\r\nContent-Length: " + std::to_string(body.size()) +
-           "\r\n" + extra + "\r\n" + body;
-}
-
-int count(const std::string &text, const std::string &what)
-{
-    int n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++n;
-    return n;
-}
 
 } // namespace
 
@@ -182,6 +129,106 @@ TEST_F(CappedTransportTest, AtTheCapTheLongestIdleConnectionGivesWay)
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)); // closed
     ASSERT_TRUE(idle[1]->send(request("getTabGeral", R"({"args":[]})", "Connection: close\r\n")));
     EXPECT_EQ(count(idle[1]->readAll(), "HTTP/1.1 200"), 1);
+}
+
+namespace
+{
+
+bool hasHeader(const RawAnswer &a, const std::string &line)
+{
+    return a.head.find("\r\n" + line + "\r\n") != std::string::npos;
+}
+
+} // namespace
+
+TEST_F(TransportTest, Http10GetsALengthAndKeepsItsConnectionOnlyWhenAsked)
+{
+    for (const bool keep : {false, true}) {
+        SCOPED_TRACE(keep ? "keep-alive" : "close");
+        Socket s(port());
+        const std::string call = request("getTabGeral", R"({"args":[]})",
+                                         keep ? "Connection: keep-alive\r\n" : "", "1.0");
+        ASSERT_TRUE(s.send(call));
+        std::string bytes;
+        const RawAnswer first = readAnswer(s, bytes);
+        EXPECT_EQ(first.status, 200);
+        EXPECT_TRUE(first.complete);
+        EXPECT_FALSE(first.chunked);
+        EXPECT_EQ(hasHeader(first, "Connection: keep-alive"), keep) << first.head;
+        // A second request on the same connection is answered only when it was kept.
+        bytes.erase(0, first.size);
+        s.send(call);
+        EXPECT_EQ(readAnswer(s, bytes).status, keep ? 200 : 0);
+    }
+}
+
+TEST_F(TransportTest, AClientWaitingForContinueIsToldToSendItsBody)
+{
+    const std::string body = R"({"args":[]})";
+    const std::string head = "POST /vnd42700.rdmTabGeral/getTabGeral HTTP/1.1\r\nHost: x\r\n"
+                             "Content-Type: application/json\r\nExpect: 100-continue\r\n";
+    Socket s(port());
+    ASSERT_TRUE(s.send(head + "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n"));
+    std::string bytes;
+    EXPECT_GT(s.readSome(bytes), 0);
+    EXPECT_EQ(bytes, "HTTP/1.1 100 Continue\r\n\r\n");
+    ASSERT_TRUE(s.send(body));
+    bytes.clear();
+    EXPECT_EQ(readAnswer(s, bytes).status, 200);
+
+    // Refused before its body: the final answer comes instead, and no invitation.
+    Socket refused(port());
+    ASSERT_TRUE(refused.send(head + "Content-Length: 99999999\r\n\r\n"));
+    const std::string answer = refused.readAll();
+    EXPECT_EQ(answer.rfind("HTTP/1.1 413 ", 0), 0u) << answer.substr(0, 100);
+}
+
+TEST_F(TransportTest, AnAbsoluteFormTargetIsServed)
+{
+    Socket s(port());
+    ASSERT_TRUE(s.send("POST http://127.0.0.1:" + std::to_string(port()) +
+                       "/VND42700.rdmTabGeral/getTabGeral HTTP/1.1\r\nHost: x\r\n"
+                       "Content-Type: application/json\r\nContent-Length: 11\r\n\r\n"
+                       R"({"args":[]})"));
+    std::string bytes;
+    const RawAnswer a = readAnswer(s, bytes);
+    EXPECT_EQ(a.status, 200);
+    EXPECT_NE(a.body.find("\"CDTABEPREC\""), std::string::npos);
+}
+
+TEST_F(TransportTest, OtherMethodsOnAMethodPathAreNotAllowed)
+{
+    const struct {
+        std::string line;
+        int status;
+    } cases[] = {
+        {"GET /vnd42700.rdmTabGeral/getTabGeral", 405},
+        {"HEAD /vnd42700.rdmTabGeral/getTabGeral", 405},
+        {"OPTIONS /vnd42700.rdmTabGeral/getTabGeral", 405},
+        {"PUT /vnd42700.rdmTabGeral/setTabGeral", 405},
+        {"DELETE http://x/vnd42700.rdmTabGeral/getTabGeral", 405},
+        {"GET /vnd42700.rdmTabGeral/naoExiste", 404},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.line);
+        Socket s(port());
+        ASSERT_TRUE(s.send(c.line + " HTTP/1.1\r\nHost: x\r\n\r\n"));
+        const std::string bytes = s.readAll(); // and the server closes
+        const RawAnswer a = parseAnswer(bytes);
+        EXPECT_EQ(a.status, c.status);
+        EXPECT_EQ(hasHeader(a, "Allow: POST"), c.status == 405) << a.head;
+        EXPECT_TRUE(hasHeader(a, "Connection: close")) << a.head;
+        if (c.line.rfind("HEAD", 0) == 0) {
+            EXPECT_EQ(a.size, bytes.size()); // no body after the head
+        } else {
+            const data::Reply r =
+                data::decodeReply(QByteArray::fromStdString(a.body), data::Encoding::Json);
+            EXPECT_FALSE(r.ok);
+            EXPECT_EQ(r.errorMessage.toStdString(),
+                      c.status == 405 ? "Use POST para chamar os métodos do servidor."
+                                      : "Método não encontrado.");
+        }
+    }
 }
 
 } // namespace vnd::server::test
