@@ -2,9 +2,9 @@
 
 #include "host/services/codes.h"
 #include "host/services/errors.h"
-#include "pricing/messagetable.h"
+#include "host/services/ui.h"
 #include "pricetable/rulehelpers.h"
-#include "pricing/decimal.h"
+#include "pricing/messagetable.h"
 
 namespace vnd::pricetable
 {
@@ -36,77 +36,66 @@ void applyItemEditDefaults(ClientDataSet &cdsItemPreco, const CurrentPeriod &per
 namespace
 {
 
-// Cut to two decimals on the exact decimal. Beyond the decimal's range a double has no
-// cents left to cut (its spacing there is an eighth), so it stays as it is.
-void trunc2(Field &f)
-{
-    if (const auto d = pricing::Decimal::fromDouble(f.asFloat()))
-        f.setValue(pricing::Trunc2(*d).toDouble());
-}
-
-// An optional price keeps "no value"; a given one is cut to two decimals.
-void truncOptional(Field &f)
+std::optional<double> priceOf(const Field &f)
 {
     if (isEmptyField(f))
-        f.clear();
-    else
-        trunc2(f);
+        return std::nullopt;
+    return f.asFloat();
 }
 
-void checkRange(Field &f, const MessageTable &m, const char *belowZero, const char *atLimit)
+void setPrice(Field &f, const std::optional<double> &v)
 {
-    if (f.asFloat() < 0)
-        refuse(f, m, belowZero);
-    if (f.asFloat() >= kPriceLimit)
-        refuse(f, m, atLimit);
+    if (v)
+        f.setValue(*v);
+    else
+        f.clear();
+}
+
+// The focus on the field, then the message; an invalid time is emptied on the way.
+[[noreturn]] void refuse(ClientDataSet &ds, const ItemPriceFault &fault)
+{
+    Field &f = ds.fieldByName(QString::fromLatin1(fault.field));
+    f.focusControl();
+    if (fault.emptiesField)
+        f.clear();
+    MensErro(fault.message);
 }
 
 } // namespace
 
+ItemPriceValues itemPriceValuesOf(const ClientDataSet &ds)
+{
+    ItemPriceValues v;
+    v.preco = priceOf(ds.fieldByName(u"VRPRECITEM"));
+    v.comanda = priceOf(ds.fieldByName(u"VRPRECITEMCMD"));
+    v.delivery = priceOf(ds.fieldByName(u"VRPRECITEMDLV"));
+    v.cliente = priceOf(ds.fieldByName(u"VRPRECITEMCL"));
+    v.sugerido = priceOf(ds.fieldByName(u"VRPRESUGITEM"));
+    v.calculado = priceOf(ds.fieldByName(u"VRCUSTITEM"));
+    v.varia = ds.fieldByName(u"IDPRECVARIA").asString();
+    v.promocao = ds.fieldByName(u"IDPRODPROMOC").asString();
+    v.hrIni = ds.fieldByName(u"HRINIVENPROD").asString();
+    v.hrFim = ds.fieldByName(u"HRFIMVENPROD").asString();
+    return v;
+}
+
 void itemPrecoBeforePost(ClientDataSet &ds, const MessageTable &m, QString &stCamposVazios)
 {
-    Field &varia = ds.fieldByName(u"IDPRECVARIA");
-    Field &preco = ds.fieldByName(u"VRPRECITEM");
-    Field &dlv = ds.fieldByName(u"VRPRECITEMDLV");
-    Field &cmd = ds.fieldByName(u"VRPRECITEMCMD");
-    Field &cliente = ds.fieldByName(u"VRPRECITEMCL");
-    Field &sugerido = ds.fieldByName(u"VRPRESUGITEM");
-    Field &calculado = ds.fieldByName(u"VRCUSTITEM");
-    Field &hrIni = ds.fieldByName(u"HRINIVENPROD");
-    Field &hrFim = ds.fieldByName(u"HRFIMVENPROD");
+    ItemPriceValues v = itemPriceValuesOf(ds);
+    const ItemPriceValues loaded = v;
+    normaliseItemPrice(v);
+    if (v.varia != loaded.varia)
+        ds.fieldByName(u"IDPRECVARIA").setValue(v.varia);
+    setPrice(ds.fieldByName(u"VRPRECITEMDLV"), v.delivery);
+    setPrice(ds.fieldByName(u"VRPRECITEMCMD"), v.comanda);
+    setPrice(ds.fieldByName(u"VRPRECITEM"), v.preco);
+    setPrice(ds.fieldByName(u"VRPRECITEMCL"), v.cliente);
 
-    if (isEmptyField(varia))
-        varia.setValue(QStringLiteral("N"));
-    truncOptional(dlv);
-    truncOptional(cmd);
-    // Consumer and client prices are always written, so they never reach the empty list.
-    preco.setValue(preco.asFloat());
-    cliente.setValue(cliente.asFloat());
-    trunc2(preco);
-    trunc2(cliente);
-
-    checkRange(preco, m, "VrCons_Zero", "Ope_bl_VrPrec");
-    if (!isEmptyField(dlv))
-        checkRange(dlv, m, "VrCons_Zero", "Ope_bl_VrPrec");
-    if (!isEmptyField(cmd))
-        checkRange(cmd, m, "VrCons_Zero", "Ope_bl_VrPrec");
-    checkRange(cliente, m, "VrClie_Zero", "Ope_bl_VrItemCl");
-    checkRange(sugerido, m, "PRSUGMAIOR", "Ope_bl_VrItem_Sug");
-    if (calculado.asFloat() >= kPriceLimit)
-        refuse(calculado, m, "Ope_bl_Vr_Cal");
-
+    if (const auto fault = itemPriceFault(v, m))
+        refuse(ds, *fault);
     stCamposVazios = buildCamposVazios(ds);
-
-    const bool iniEmpty = isEmptyField(hrIni);
-    const bool fimEmpty = isEmptyField(hrFim);
-    if (iniEmpty && !fimEmpty)
-        refuse(hrIni, m, "HORAINIINF");
-    if (!iniEmpty)
-        checkHoraVenda(hrIni, m);
-    if (fimEmpty && !iniEmpty)
-        refuse(hrFim, m, "HORAFININF");
-    if (!fimEmpty)
-        checkHoraVenda(hrFim, m);
+    if (const auto fault = itemTimeFault(v, m))
+        refuse(ds, *fault);
 }
 
 QString buildCamposVazios(const ClientDataSet &ds)
@@ -120,11 +109,6 @@ QString buildCamposVazios(const ClientDataSet &ds)
             list += f.fieldName() + QLatin1Char('|');
     }
     return list;
-}
-
-void checkHoraVenda(Field &hora, const MessageTable &messages)
-{
-    checkStoredTime(hora, timeEditText(hora.asString(), QString()), messages);
 }
 
 QString precoHoraFilterText(const CurrentPeriod &period, const QString &cdProduto,

@@ -2,6 +2,7 @@
 // Rules of the item price rows (cdsItemPreco) that the window's dataset hooks call.
 
 #include "host/data/clientdataset.h"
+#include "pricetable/itempricecheck.h"
 
 #include <QDate>
 #include <QString>
@@ -34,6 +35,9 @@ inline constexpr double kPriceLimit = 999999999999999.0;
 // starts over at "N" on every edit.
 void applyItemEditDefaults(data::ClientDataSet &cdsItemPreco, const CurrentPeriod &period);
 
+// The row's values that the checks read.
+ItemPriceValues itemPriceValuesOf(const data::ClientDataSet &cdsItemPreco);
+
 // Before-post: normalises the prices, runs every check in order (the first failure focuses
 // its field and ends the post through MensErro) and rebuilds the empty-field list in
 // stCamposVazios on the way.
@@ -42,10 +46,6 @@ void itemPrecoBeforePost(data::ClientDataSet &cdsItemPreco, const MessageTable &
 
 // "NAME|" for every field without value or with empty text, in field order.
 QString buildCamposVazios(const data::ClientDataSet &cdsItemPreco);
-
-// Vd_HrIniVenProd / Vd_HrFimVenProd: an invalid sales time is emptied and refused with
-// "'<edit text>'Hora inválida.".
-void checkHoraVenda(data::Field &hora, const MessageTable &messages);
 
 // The day/hour filter of one item: "CDTABEPREC = 'x' and DTINIVGPREC = 'dd/MM/yyyy' and
 // CDPRODUTO = 'y' and CDPRPAITABPR = 'z'".

@@ -1,9 +1,9 @@
 #include "pricetable/rulehelpers.h"
 
 #include "host/services/codes.h"
-#include "pricing/messagetable.h"
 #include "host/services/ui.h"
 #include "pricing/dayhourrules.h"
+#include "pricing/messagetable.h"
 
 namespace vnd::pricetable
 {
@@ -61,14 +61,18 @@ QString timeEditText(const QString &stored, const QString &whenEmpty)
     return stored.left(2) + QLatin1Char(':') + stored.mid(2, 2);
 }
 
+bool storedTimeValid(const QString &stored, const QString &shown)
+{
+    if (!pricing::isValidStoredTime(stored))
+        return false;
+    // The shown text is checked as well: it is what the user reads back in the message.
+    return shown.isEmpty() ||
+           (shown.mid(0, 2) <= QLatin1String("23") && shown.mid(3, 2) <= QLatin1String("59"));
+}
+
 void checkStoredTime(Field &hora, const QString &editText, const MessageTable &messages)
 {
-    bool valid = pricing::isValidStoredTime(hora.asString());
-    // The shown text is checked as well: it is what the user reads back in the message.
-    if (valid && !editText.isEmpty())
-        valid =
-            editText.mid(0, 2) <= QLatin1String("23") && editText.mid(3, 2) <= QLatin1String("59");
-    if (valid)
+    if (storedTimeValid(hora.asString(), editText))
         return;
     hora.focusControl();
     hora.clear();

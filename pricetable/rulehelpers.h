@@ -44,6 +44,10 @@ QString shortDateText(const QDate &date);
 // A stored HHMM time as typed and shown: "1030" -> "10:30"; whenEmpty for an empty text.
 QString timeEditText(const QString &stored, const QString &whenEmpty);
 
+// A stored HHMM time as the grids' check reads it: valid as a time, and its shown text
+// (hours, colon, minutes) within 23 and 59.
+bool storedTimeValid(const QString &stored, const QString &shown);
+
 // The time check of both grids: an invalid time focuses the field, is emptied and is refused
 // with "'<edit text>'Hora inválida.". editText is the field's text as shown before emptying.
 void checkStoredTime(data::Field &hora, const QString &editText, const MessageTable &messages);
