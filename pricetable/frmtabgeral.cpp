@@ -1,6 +1,7 @@
 #include "pricetable/frmtabgeral.h"
 
 #include "host/db/adoibquery.h"
+#include "host/net/clientsession.h"
 #include "host/net/netconnection.h"
 #include "host/services/hostconfig.h"
 #include "host/services/picture.h"
@@ -138,6 +139,7 @@ void TfrmTabGeral::habilita(DataSource *source)
     in.vigenciaEmpty = !cdsVigenciaTab->isActive() || cdsVigenciaTab->isEmpty();
     in.page = activePage();
     in.focus = {boTabFocada, boProdFocado, boPrecoHoraFocado, boCompFocado};
+    in.role = net::ClientSession::instance().role().value_or(data::Role::Consulta);
     applyDecision(decideEnabling(in));
 }
 
@@ -162,6 +164,11 @@ void TfrmTabGeral::applyDecision(const EnableDecision &d)
     set(dbgPadrao, d.dbgPadrao);
     set(dbsItemPreco, d.dbsItemPreco);
     set(dbgPrecoHora, d.dbgPrecoHora);
+    dbgPadrao->setReadOnly(!d.tablesWritable);
+    dbgVigencia->setReadOnly(!d.periodsWritable);
+    dbsItemPreco->setReadOnly(!d.itemsWritable);
+    dbgPrecoHora->setReadOnly(!d.rulesWritable);
+    dbgFilTab->setReadOnly(!d.branchesWritable);
     auto page = [this](QWidget *p, const std::optional<bool> &on) {
         if (on)
             setPageEnabled(p, *on);

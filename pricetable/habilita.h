@@ -4,6 +4,7 @@
 // checked without a window.
 
 #include "host/data/clientdataset.h"
+#include "wire/roles.h"
 
 #include <optional>
 
@@ -26,6 +27,8 @@ struct EnableInput {
     bool vigenciaEmpty = true; // cdsVigenciaTab
     Page page = Page::DataSheet;
     FocusFlags focus;
+    // The signed-in user's: what it may not save is neither offered nor editable.
+    data::Role role = data::Role::Administrador;
 };
 
 // Commands always get a value; pages and grids only when the rules touch them (nullopt:
@@ -36,6 +39,9 @@ struct EnableDecision {
     bool sbtProdPro = false, btnCadPrecoDif = false, sbtImport = false;
     std::optional<bool> dbgVigencia, dbgPadrao, dbsItemPreco, dbgPrecoHora;
     std::optional<bool> tshFolhaDados, tshFormulario, tshFilTab, tshComposicao;
+    // Whether the role may save each dataset; the grids of the others take no typing.
+    bool tablesWritable = true, periodsWritable = true, itemsWritable = true;
+    bool rulesWritable = true, branchesWritable = true;
 };
 
 EnableDecision decideEnabling(const EnableInput &in);

@@ -140,7 +140,7 @@ HttpAnswer handleCall(const Dispatcher &dispatcher, SessionGate *gate, const Cal
                                                   "application/json ou application/cbor.")),
                            enc);
         CallContext context{method, caller.address, std::nullopt};
-        if (gate && data::needsSession(method) && !caller.authorization.empty())
+        if (gate && data::needsSession(method))
             context.session = admitted(dispatcher, *gate, caller, method);
         const CallScope scope(std::move(context));
         const data::ValueArray args = data::decodeRequest(body, enc);

@@ -6,6 +6,7 @@
 //   bench_busy_paint [products]   (default 100000)
 
 #include "benchserver.h"
+#include "host/net/clientsession.h"
 
 #include "host/db/hostdatabase.h"
 #include "host/services/hostconfig.h"
@@ -141,6 +142,8 @@ int main(int argc, char **argv)
     server::bench::BenchServer server(products, 4);
     hostConfig().webUrl = QStringLiteral("127.0.0.1");
     hostConfig().webPort = server.port();
+    net::ClientSession::instance().adopt(QStringLiteral("127.0.0.1"), server.port(),
+                                         QByteArray::fromStdString(server.token()));
     db::openHostDatabase(QStringLiteral("sqlite:") + server.dbPath());
     TimedYes ui;
     setUserInterface(&ui);

@@ -75,7 +75,7 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     std::fprintf(stderr, "loading %d synthetic products...\n", kProducts);
     BenchServer server(kProducts, 8);
-    BenchClient client(server.port());
+    BenchClient client(server.port(), server.token());
 
     RawDatabase db(server.dbPath());
     const std::string start = server.currentStart().toString(Qt::ISODate).toStdString();

@@ -104,7 +104,7 @@ int main(int argc, char **argv)
         argc > 2 && qstrcmp(argv[1], "--rounds") == 0 ? std::max(1, atoi(argv[2])) : kDefaultRounds;
     std::fprintf(stderr, "loading %d synthetic products...\n", kProducts);
     BenchServer server(kProducts, 8);
-    BenchClient client(server.port());
+    BenchClient client(server.port(), server.token());
 
     RawDatabase db(server.dbPath());
     if (!makeOrigin(db, server.currentStart()))

@@ -4,6 +4,7 @@
 //   bench_page_switch [products]   (default 100000)
 
 #include "benchserver.h"
+#include "host/net/clientsession.h"
 
 #include "contracts/rdmtabgeral.h"
 #include "host/db/hostdatabase.h"
@@ -33,6 +34,8 @@ int main(int argc, char **argv)
     server::bench::BenchServer server(products, 4);
     hostConfig().webUrl = QStringLiteral("127.0.0.1");
     hostConfig().webPort = server.port();
+    net::ClientSession::instance().adopt(QStringLiteral("127.0.0.1"), server.port(),
+                                         QByteArray::fromStdString(server.token()));
     db::openHostDatabase(QStringLiteral("sqlite:") + server.dbPath());
     ScriptedUi ui;
 
@@ -75,10 +78,10 @@ int main(int argc, char **argv)
         pricetable::defineItemPrecoFields(bare);
         QString product, mark = QStringLiteral("T");
         t.restart();
-        bare.loadPacket(CheckResultServ(
-            rdm.getItemPreco(QStringLiteral("001"), server.currentStart(), QStringLiteral("4"),
-                             product, mark),
-            true, 0));
+        bare.loadPacket(
+            CheckResultServ(rdm.getItemPreco(QStringLiteral("001"), server.currentStart(),
+                                             QStringLiteral("4"), product, mark),
+                            true, 0));
         bestBare = std::min(bestBare, double(t.nsecsElapsed()));
     }
     std::printf("produtos: %d, linhas no grid: %d\n", products, rows);

@@ -5,6 +5,7 @@
 // Usage: bench_getitempreco [products] [rounds]
 
 #include "benchserver.h"
+#include "host/net/clientsession.h"
 
 #include "contracts/rdmtabgeral.h"
 #include "host/data/clientdataset.h"
@@ -88,6 +89,8 @@ int main(int argc, char **argv)
 
     net::TNetConnection conn;
     conn.Port = server.port();
+    net::ClientSession::instance().adopt(QStringLiteral("127.0.0.1"), server.port(),
+                                         QByteArray::fromStdString(server.token()));
     contracts::RdmTabGeral rdm(conn);
     data::ClientDataSet items;
     const QDate start = server.currentStart();

@@ -39,7 +39,7 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     std::fprintf(stderr, "loading %d synthetic products...\n", kProducts);
     BenchServer server(kProducts, 8);
-    BenchClient client(server.port());
+    BenchClient client(server.port(), server.token());
     const QByteArray start = server.currentStart().toString(Qt::ISODate).toUtf8();
 
     sqlite3 *db = nullptr;

@@ -2,9 +2,9 @@
 // A server over a synthetic database in a temporary folder, running on a loopback port for
 // the length of a benchmark, and a CBOR client for it.
 
-#include "wire/value.h"
 #include "server/database.h"
 #include "server/server.h"
+#include "wire/value.h"
 
 #include <QDate>
 #include <QTemporaryDir>
@@ -12,6 +12,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <string>
 #include <thread>
 
 namespace httplib
@@ -23,6 +24,21 @@ struct sqlite3;
 namespace vnd::server::bench
 {
 
+// A server on a database, serving on a loopback port from a thread of its own until it goes.
+class ServingThread
+{
+public:
+    ServingThread(const Database &database, ServerOptions options);
+    ~ServingThread();
+    int port() const { return m_port; }
+
+private:
+    std::unique_ptr<Server> m_server;
+    std::thread m_thread;
+    std::atomic<bool> m_finished{false};
+    int m_port = 0;
+};
+
 class BenchServer
 {
 public:
@@ -30,6 +46,8 @@ public:
     ~BenchServer();
 
     int port() const { return m_port; }
+    // A session of the demo manager, for the clients.
+    const std::string &token() const { return m_token; }
     QString dbPath() const { return m_dir.filePath(QStringLiteral("bench.db")); }
     const Database &database() const { return *m_database; }
     QDate currentStart() const { return m_today.addDays(-30); } // the synthetic current period
@@ -38,22 +56,26 @@ private:
     QTemporaryDir m_dir;
     QDate m_today;
     std::unique_ptr<Database> m_database;
-    std::unique_ptr<Server> m_server;
-    std::thread m_thread;
-    std::atomic<bool> m_finished{false};
+    std::unique_ptr<ServingThread> m_serving;
     int m_port = 0;
+    std::string m_token;
 };
 
-// One keep-alive connection; status 0 when the call did not get through.
+// One keep-alive connection; status 0 when the call did not get through. Calls carry the
+// token, when there is one.
 class BenchClient
 {
 public:
-    explicit BenchClient(int port);
+    explicit BenchClient(int port, std::string token = {});
+    // Signs in with the sign-in method; false when refused.
+    bool signIn(const QString &login, const QString &password);
+    const std::string &token() const { return m_token; }
     ~BenchClient();
     int call(const QString &method, const data::ValueArray &args, data::Reply &reply);
 
 private:
     std::unique_ptr<httplib::Client> m_client;
+    std::string m_token;
 };
 
 // The bench database opened with the raw sqlite3 API and the server's own connection settings

@@ -7,6 +7,7 @@
 //                      [--requests 20000] [--server PATH]
 
 #include "clientsfigures.h"
+#include "soakhttp.h"
 
 #include <sys/resource.h>
 
@@ -44,8 +45,12 @@ int main(int argc, char **argv)
 
     ServerProcess server(exe);
     std::fprintf(stderr, "creating %d synthetic products...\n", products);
-    if (!server.init({"--synthetic", std::to_string(products)}) || !server.start())
+    if (!server.init({"--synthetic", std::to_string(products), "--demo-users"}) || !server.start())
         return 2;
+    if (!signIn(server.port())) {
+        std::fprintf(stderr, "could not sign in as the demo manager\n");
+        return 2;
+    }
     std::printf("server: %s on 127.0.0.1:%d, %d products, log %s\n", exe.c_str(), server.port(),
                 products, server.logPath().c_str());
     bool ok = memoryUnderBombs(server, bombs);

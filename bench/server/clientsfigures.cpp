@@ -213,9 +213,10 @@ std::string allItemsRequest(const std::string &periodStart)
                                          "date",
                                          6) +
                              cborText(periodStart) + cborText("4") + cborText("") + cborText("T");
-    return "POST /vnd42700.rdmTabGeral/getItemPreco HTTP/1.1\r\nHost: bench\r\n"
-           "Content-Type: application/cbor\r\nContent-Length: " +
-           std::to_string(body.size()) + "\r\n\r\n" + body;
+    return "POST /vnd42700.rdmTabGeral/getItemPreco HTTP/1.1\r\nHost: bench\r\n" +
+           authorizationLine() +
+           "Content-Type: application/cbor\r\nContent-Length: " + std::to_string(body.size()) +
+           "\r\n\r\n" + body;
 }
 
 bool memoryUnderBombs(const ServerProcess &server, int bombs)
@@ -256,9 +257,9 @@ bool memoryUnderBombs(const ServerProcess &server, int bombs)
         threads.emplace_back([&server, &b, start] {
             const int fd = connectTo(server.port());
             const std::string head =
-                "POST /vnd42700.rdmTabGeral/getTabGeral HTTP/1.1\r\nHost: bench\r\nContent-Type: " +
-                std::string(b.type) + "\r\nContent-Length: " + std::to_string(b.body->size()) +
-                "\r\n\r\n";
+                "POST /vnd42700.rdmTabGeral/getTabGeral HTTP/1.1\r\nHost: bench\r\n" +
+                authorizationLine() + "Content-Type: " + std::string(b.type) +
+                "\r\nContent-Length: " + std::to_string(b.body->size()) + "\r\n\r\n";
             std::atomic<size_t> sent{0};
             std::thread sender([&] {
                 if (!sendAll(fd, head.data(), head.size()))
@@ -319,6 +320,7 @@ AbRun runAb(int port, int requests, const std::string &bodyFile)
 {
     AbRun r;
     const std::string command = "ab -k -c 8 -n " + std::to_string(requests) + " -p " + bodyFile +
+                                " -H 'Authorization: Bearer " + sessionToken() + "'" +
                                 " -T application/json -q http://127.0.0.1:" + std::to_string(port) +
                                 "/vnd42700.rdmTabGeral/getTabGeral 2>&1";
     if (FILE *ab = ::popen(command.c_str(), "r")) {

@@ -70,7 +70,7 @@ int main(int argc, char **argv)
     const QDate start = server.currentStart();
 
     auto suggested = [&server, start](const QString &code) {
-        BenchClient c(server.port());
+        BenchClient c(server.port(), server.token());
         Reply reply;
         c.call(QStringLiteral("getItemPreco"), {"001", start, "4", code, ""}, reply);
         const auto items = reply.result.packet();
@@ -91,7 +91,7 @@ int main(int argc, char **argv)
     std::vector<std::thread> threads;
     for (int c = 0; c < kClients; ++c) {
         threads.emplace_back([&, c] {
-            BenchClient client(server.port());
+            BenchClient client(server.port(), server.token());
             Tally &t = tallies[size_t(c)];
             for (int r = 0; r < kRounds; ++r) {
                 Reply reply;

@@ -1,6 +1,7 @@
 // Clients calling a running server (or a balancer in front of several) for a while: mixed
-// loads and saves of each client's own item. Prints requests per second and every answer
-// that was neither a success nor a conflict, so a failover run shows what it cost.
+// loads and saves of each client's own item, signed in as the demo manager. Prints requests
+// per second and every answer that was neither a success nor a conflict, so a failover run
+// shows what it cost.
 //   bench_http_load PORT SECONDS [CLIENTS]
 
 #include "benchserver.h"
@@ -47,6 +48,10 @@ int main(int argc, char **argv)
     const int clients = argc > 3 ? std::atoi(argv[3]) : 8;
 
     BenchClient probe(port);
+    if (!probe.signIn(QStringLiteral("gerente"), QStringLiteral("gerente-demo"))) {
+        std::fprintf(stderr, "o gerente de demonstração não conseguiu entrar\n");
+        return 1;
+    }
     const QDate start = currentStart(probe);
     Reply items;
     probe.call(QStringLiteral("getItemPreco"), {"001", start, "4", "", "T"}, items);
@@ -69,7 +74,7 @@ int main(int argc, char **argv)
     std::vector<std::thread> threads;
     for (int c = 0; c < clients; ++c)
         threads.emplace_back([&, c] {
-            BenchClient client(port);
+            BenchClient client(port, probe.token());
             std::map<int, int> mine;
             for (int r = 0; !stop; ++r) {
                 Reply reply;

@@ -3,8 +3,11 @@
 //   bench_pg_itempreco postgresql://... (a database loaded with --init --synthetic N)
 
 #include "benchserver.h"
+#include "server/demousers.h"
+#include "server/sessionstore.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QProcess>
 
@@ -43,7 +46,11 @@ int main(int argc, char **argv)
             "P.CDNVPRODUTO = 4 ORDER BY P.CDARVPROD")
             .arg(day);
 
-    BenchClient client(port);
+    addDemoUsers(database);
+    BenchClient client(port, SessionStore(database)
+                                 .open(QStringLiteral("gerente"), QStringLiteral("bench"),
+                                       QDateTime::currentSecsSinceEpoch(), options.sessions)
+                                 .toStdString());
     double bestServer = 1e18, bestCopy = 1e18;
     qint64 rows = 0;
     for (int round = 0; round < 3; ++round) {

@@ -20,7 +20,7 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const int rounds = 500;
     BenchServer server(10000, 8);
-    BenchClient client(server.port());
+    BenchClient client(server.port(), server.token());
     const QString code = QStringLiteral("0000000042");
 
     Reply reply;

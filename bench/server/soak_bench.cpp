@@ -8,6 +8,7 @@
 // low default) instead of the limit this program raises for itself.
 
 #include "soakfigures.h"
+#include "soakhttp.h"
 
 #include <sys/resource.h>
 
@@ -50,6 +51,10 @@ int main(int argc, char **argv)
     ServerProcess server(exe);
     if (!server.init() || !server.start(serverFiles))
         return 2;
+    if (!signIn(server.port())) {
+        std::fprintf(stderr, "could not sign in as the demo manager\n");
+        return 2;
+    }
     std::printf("server: %s on 127.0.0.1:%d, log %s\n", exe.c_str(), server.port(),
                 server.logPath().c_str());
     bool ok = pipelining(server);

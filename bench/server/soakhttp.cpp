@@ -125,11 +125,44 @@ Answer Conversation::flood(const std::string &head, const std::string &filler, s
     return a;
 }
 
+namespace
+{
+std::string g_authorization; // header line
+} // namespace
+
 std::string request(const std::string &method, const std::string &body, const std::string &extra)
 {
     return "POST /vnd42700.rdmTabGeral/" + method +
            " HTTP/1.1\r\nHost: soak\r\nContent-Type: application/json\r\nContent-Length: " +
-           std::to_string(body.size()) + "\r\n" + extra + "\r\n" + body;
+           std::to_string(body.size()) + "\r\n" + g_authorization + extra + "\r\n" + body;
+}
+
+const std::string &authorizationLine()
+{
+    return g_authorization;
+}
+
+std::string sessionToken()
+{
+    const std::string prefix = "Authorization: Bearer ";
+    return g_authorization.empty()
+               ? std::string()
+               : g_authorization.substr(prefix.size(), g_authorization.size() - prefix.size() - 2);
+}
+
+bool signIn(int port)
+{
+    Conversation c(port);
+    c.send(request("Entrar", R"({"args":["gerente","gerente-demo"]})"));
+    const Answer a = c.read();
+    const std::string key = R"("result":")";
+    const auto at = a.body.find(key);
+    if (a.status != 200 || at == std::string::npos)
+        return false;
+    const auto from = at + key.size();
+    g_authorization =
+        "Authorization: Bearer " + a.body.substr(from, a.body.find('"', from) - from) + "\r\n";
+    return true;
 }
 
 std::string insertTableBody(const std::string &code, const std::string &name)

@@ -47,9 +47,16 @@ private:
     bool m_connected = false;
 };
 
-// A POST of the module's path with a JSON body; `extra` are further header lines.
+// A POST of the module's path with a JSON body; `extra` are further header lines. It carries
+// the session signIn opened, once there is one.
 std::string request(const std::string &method, const std::string &body,
                     const std::string &extra = {});
+// Signs in as the demo manager; false when the server would not have it.
+bool signIn(int port);
+// The header line that carries the session signIn opened (empty before), for heads written
+// by hand; and its token alone.
+const std::string &authorizationLine();
+std::string sessionToken();
 // A setTabGeral that inserts price table `code` named `name`.
 std::string insertTableBody(const std::string &code, const std::string &name);
 

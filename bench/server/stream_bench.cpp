@@ -39,7 +39,7 @@ namespace
 class RawHttp
 {
 public:
-    explicit RawHttp(int port)
+    RawHttp(int port, std::string token) : m_token(std::move(token))
     {
         m_fd = socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in at{};
@@ -57,7 +57,8 @@ public:
     const std::string &post(const std::string &method, const QByteArray &body, const char *type)
     {
         std::string request = "POST /vnd42700.rdmTabGeral/" + method +
-                              " HTTP/1.1\r\nHost: bench\r\nContent-Type: " + type +
+                              " HTTP/1.1\r\nHost: bench\r\nAuthorization: Bearer " + m_token +
+                              "\r\nContent-Type: " + type +
                               "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n";
         request.append(body.constData(), size_t(body.size()));
         m_answer.clear();
@@ -95,6 +96,7 @@ public:
 
 private:
     int m_fd = -1;
+    std::string m_token;
     bool m_ok = false;
     std::string m_answer;
 };
@@ -190,7 +192,7 @@ bool ratioOfItems(int products)
 {
     BenchServer server(products, 8);
     RawDatabase raw(server.dbPath());
-    RawHttp http(server.port());
+    RawHttp http(server.port(), server.token());
     if (!http.ok())
         return false;
     const std::string start = server.currentStart().toString(Qt::ISODate).toStdString();
@@ -253,8 +255,9 @@ bool peakMemory(const QString &serverBinary, int products)
     QTemporaryDir dir;
     const QString db = QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("m.db"));
     QProcess init;
-    init.start(serverBinary, {QStringLiteral("--db"), db, QStringLiteral("--init"),
-                              QStringLiteral("--synthetic"), QString::number(products)});
+    init.start(serverBinary,
+               {QStringLiteral("--db"), db, QStringLiteral("--init"), QStringLiteral("--synthetic"),
+                QString::number(products), QStringLiteral("--demo-users")});
     if (!init.waitForFinished(-1) || init.exitCode() != 0) {
         std::fprintf(stderr, "--init failed: %s\n", init.readAllStandardError().constData());
         return false;
@@ -267,8 +270,19 @@ bool peakMemory(const QString &serverBinary, int products)
     std::unique_ptr<RawHttp> http;
     for (int i = 0; i < 500 && !(http && http->ok()); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        http = std::make_unique<RawHttp>(port);
+        http = std::make_unique<RawHttp>(port, std::string());
     }
+    // Signed in as the demo manager, on a connection of its own.
+    const std::string signIn =
+        http->post("Entrar", R"({"args":["gerente","gerente-demo"]})", "application/json");
+    const std::string key = R"("result":")";
+    const size_t at = signIn.find(key);
+    if (at == std::string::npos) {
+        std::fprintf(stderr, "sign-in refused: %s\n", signIn.c_str());
+        return false;
+    }
+    const size_t from = at + key.size();
+    http = std::make_unique<RawHttp>(port, signIn.substr(from, signIn.find('"', from) - from));
     const QDate start = QDate::currentDate().addDays(-30);
     const auto get = [&](const QString &only, data::Encoding enc) {
         const QByteArray body =

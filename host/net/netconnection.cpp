@@ -1,11 +1,16 @@
 #include "host/net/netconnection.h"
 
+#include "host/net/clientsession.h"
 #include "host/net/replyreceiver.h"
 
 #include "host/services/errors.h"
 #include "wire/codec.h"
 
+#include <QPointer>
+
 #include <httplib.h>
+
+#include <optional>
 
 namespace vnd::net
 {
@@ -25,6 +30,15 @@ TNetConnection::CallWaiter &callWaiter()
 {
     static TNetConnection::CallWaiter waiter;
     return waiter;
+}
+
+// Runs the exchange (or the wait for one) as the installed waiter does, or right here.
+void waited(const std::function<void()> &run)
+{
+    if (const TNetConnection::CallWaiter waiter = callWaiter())
+        waiter(run);
+    else
+        run();
 }
 
 Reply failure(const QString &code, const QString &message)
@@ -68,7 +82,8 @@ Reply clientFailure(const QString &method, const std::exception &e)
 
 // One request and its answer on the given client; never throws for the transport.
 Reply exchange(httplib::Client &client, const std::string &path, const QByteArray &body,
-               data::Encoding encoding, const QString &method, const QString &where)
+               data::Encoding encoding, const QByteArray &authorization, const QString &method,
+               const QString &where)
 {
     Reply reply;
     httplib::Request req;
@@ -76,6 +91,8 @@ Reply exchange(httplib::Client &client, const std::string &path, const QByteArra
     req.path = path;
     req.body.assign(body.constData(), size_t(body.size()));
     req.set_header("Content-Type", data::contentType(encoding));
+    if (!authorization.isEmpty())
+        req.set_header("Authorization", authorization.toStdString());
     ReplyReceiver receiver;
     req.response_handler = [&receiver](const httplib::Response &head) {
         const std::string length = head.get_header_value("Content-Length");
@@ -138,6 +155,18 @@ void TNetConnection::setCallWaiter(CallWaiter waiter)
     callWaiter() = std::move(waiter);
 }
 
+QByteArray TNetConnection::authorization() const
+{
+    return bearer.isEmpty() ? ClientSession::instance().authorization()
+                            : QByteArrayLiteral("Bearer ") + bearer;
+}
+
+bool TNetConnection::renewed(const Reply &reply) const
+{
+    return RenewSession && bearer.isEmpty() && sessionEnded(reply) &&
+           ClientSession::instance().renewEnded();
+}
+
 bool TNetConnection::connected() const
 {
     return d->client != nullptr;
@@ -174,19 +203,23 @@ Reply TNetConnection::call(const QString &method, const data::ValueArray &args)
         const QString where = QStringLiteral("%1:%2").arg(Host).arg(Port);
         const QByteArray body = data::encodeRequest(args, encoding);
         const std::string path = ("/" + ServerName + "/" + method).toStdString();
-        httplib::Client &client = *d->client;
-        const auto run = [&] {
-            try {
-                const std::lock_guard<std::mutex> turn(d->exchanging);
-                reply = exchange(client, path, body, encoding, method, where);
-            } catch (const std::exception &e) {
-                reply = clientFailure(method, e);
-            }
+        const auto send = [&] {
+            httplib::Client &client = *d->client;
+            const QByteArray auth = authorization();
+            const auto run = [&] {
+                try {
+                    const std::lock_guard<std::mutex> turn(d->exchanging);
+                    reply = exchange(client, path, body, encoding, auth, method, where);
+                } catch (const std::exception &e) {
+                    reply = clientFailure(method, e);
+                }
+            };
+            waited(run);
         };
-        if (const CallWaiter waiter = callWaiter())
-            waiter(run);
-        else
-            run();
+        send();
+        // On this thread, with the answer in: the user signs in again and the call is repeated.
+        if (renewed(reply) && connected())
+            send();
     } catch (const std::exception &e) {
         reply = clientFailure(method, e);
     }
@@ -207,14 +240,30 @@ std::unique_ptr<TNetConnection::Pending> TNetConnection::start(const QString &me
         const QString where = QStringLiteral("%1:%2").arg(Host).arg(Port);
         const QByteArray body = data::encodeRequest(args, encoding);
         const std::string path = ("/" + ServerName + "/" + method).toStdString();
-        pending->m_thread = std::thread(
-            [p = pending.get(), client = makeClient(), path, body, enc = encoding, method, where] {
+        pending->m_thread = std::thread([p = pending.get(), client = makeClient(), path, body,
+                                         enc = encoding, auth = authorization(), method, where] {
+            try {
+                p->m_reply = exchange(*client, path, body, enc, auth, method, where);
+            } catch (const std::exception &e) {
+                p->m_reply = clientFailure(method, e);
+            }
+        });
+        pending->m_again = [self = QPointer<TNetConnection>(this), path, body, enc = encoding,
+                            method, where](const Reply &first) -> std::optional<Reply> {
+            if (!self || !self->renewed(first))
+                return std::nullopt;
+            Reply again;
+            const auto run = [&] {
                 try {
-                    p->m_reply = exchange(*client, path, body, enc, method, where);
+                    again = exchange(*self->makeClient(), path, body, enc, self->authorization(),
+                                     method, where);
                 } catch (const std::exception &e) {
-                    p->m_reply = clientFailure(method, e);
+                    again = clientFailure(method, e);
                 }
-            });
+            };
+            waited(run);
+            return again;
+        };
     } catch (const std::exception &e) {
         pending->m_reply = clientFailure(method, e);
     }
@@ -232,10 +281,12 @@ Reply TNetConnection::Pending::wait()
     if (m_thread.joinable()) {
         // Waited for like any call: the windows stay painted meanwhile.
         const auto join = [this] { m_thread.join(); };
-        if (const CallWaiter waiter = callWaiter())
-            waiter(join);
-        else
-            join();
+        waited(join);
+    }
+    if (m_again) {
+        if (std::optional<Reply> again = m_again(m_reply))
+            m_reply = std::move(*again);
+        m_again = nullptr;
     }
     if (!m_reply.ok && m_throw)
         throw Error(m_reply.errorMessage);

@@ -2,6 +2,9 @@
 // Connection to the application server: calls its remote data module's methods by name.
 // Transport failures never throw: they come back as a failed Reply with a Portuguese
 // message, so callers treat them exactly like a refusal by the server (CheckResultServ).
+// Every call carries the signed-in session's token (ClientSession); a call whose session has
+// ended asks the user to sign in again and, when they do, is repeated once, so nothing the
+// user was doing is lost.
 
 #include "wire/value.h"
 
@@ -12,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace httplib
@@ -39,6 +43,11 @@ public:
     // Per read: a 100,000-row packet takes a while to be built on the server.
     std::chrono::seconds readTimeout{300};
     std::chrono::seconds writeTimeout{60};
+
+    // Whether an ended session is renewed (see ClientSession::renew) and the call repeated.
+    bool RenewSession = true;
+    // A token sent instead of the signed-in session's: the session's own calls.
+    QByteArray bearer;
 
     // Runs before every connect; the place where host and port are set.
     std::function<void(TNetConnection &)> BeforeConnect;
@@ -73,6 +82,8 @@ public:
         std::thread m_thread;
         data::Reply m_reply;
         bool m_throw = false;
+        // The call once more when its session ended and the user signed in again.
+        std::function<std::optional<data::Reply>(const data::Reply &)> m_again;
     };
     std::unique_ptr<Pending> start(const QString &method, const data::ValueArray &args = {});
 
@@ -83,6 +94,10 @@ signals:
 
 private:
     std::unique_ptr<httplib::Client> makeClient() const;
+    // The Authorization header's value for the next request; empty without a session.
+    QByteArray authorization() const;
+    // Whether the reply's session ended and the user signed in again.
+    bool renewed(const data::Reply &reply) const;
 
     struct Impl;
     std::unique_ptr<Impl> d;

@@ -1,8 +1,10 @@
 #include "host/shell/mainwindow.h"
 
+#include "host/net/clientsession.h"
 #include "host/shell/moduleloader.h"
 #include "host/widgets/hosticons.h"
 #include "host/widgets/hostwindows.h"
+#include "host/widgets/signindialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -23,7 +25,7 @@ using widgets::hostIcon;
 
 MainWindow::MainWindow(const ModuleLoader &module, QWidget *parent)
     : QMainWindow(parent), m_module(module), m_mdi(new QMdiArea(this)), m_server(new QLabel(this)),
-      m_database(new QLabel(this))
+      m_database(new QLabel(this)), m_user(new QLabel(this))
 {
     setWindowTitle(QGuiApplication::applicationDisplayName());
     setWindowIcon(hostIcon(Glyph::Modulo));
@@ -31,9 +33,14 @@ MainWindow::MainWindow(const ModuleLoader &module, QWidget *parent)
     m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_mdi);
+    m_user->setObjectName(QStringLiteral("lblUsuario"));
+    statusBar()->addPermanentWidget(m_user);
     statusBar()->addPermanentWidget(m_server);
     statusBar()->addPermanentWidget(m_database);
     buildMenus();
+    connect(&net::ClientSession::instance(), &net::ClientSession::changed, this,
+            &MainWindow::showSession);
+    showSession();
     widgets::setMainWindow(this);
     widgets::setMdiArea(m_mdi);
     resize(1180, 760);
@@ -48,6 +55,10 @@ MainWindow::~MainWindow()
 void MainWindow::buildMenus()
 {
     QMenu *arquivo = menuBar()->addMenu(QStringLiteral("&Arquivo"));
+    QAction *trocar = arquivo->addAction(QStringLiteral("&Trocar usuário"));
+    trocar->setObjectName(QStringLiteral("actTrocarUsuario"));
+    connect(trocar, &QAction::triggered, this, &MainWindow::switchUser);
+    arquivo->addSeparator();
     QAction *sair = arquivo->addAction(QStringLiteral("&Sair"));
     sair->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
     connect(sair, &QAction::triggered, this, &QWidget::close);
@@ -66,6 +77,7 @@ void MainWindow::buildMenus()
             continue;
         QAction *a = precos->addAction(hostIcon(glyphs[i++ % 4]), f.caption);
         a->setObjectName(QString::fromLatin1(f.symbol));
+        m_moduleActions << a;
         const QString symbol = QString::fromLatin1(f.symbol);
         connect(a, &QAction::triggered, this, [this, symbol] { m_module.run(symbol); });
         if (m_module.isLoaded() && !m_module.resolve(symbol))
@@ -103,6 +115,28 @@ void paintStatus(QLabel *label, const QString &text, bool ok)
                             : QStringLiteral("QLabel { color: #b02a1e; padding: 0 8px; }"));
 }
 } // namespace
+
+void MainWindow::showSession()
+{
+    const net::ClientSession &session = net::ClientSession::instance();
+    const std::optional<data::Role> role = session.role();
+    if (role)
+        paintStatus(
+            m_user,
+            QStringLiteral("Usuário: %1 (%2)").arg(session.name(), data::roleCaption(*role)), true);
+    else
+        paintStatus(m_user, QStringLiteral("Usuário: nenhum"), false);
+    for (QAction *a : std::as_const(m_moduleActions))
+        a->setEnabled(offeredToUser(a->objectName()));
+}
+
+void MainWindow::switchUser()
+{
+    for (QMdiSubWindow *sub : m_mdi->subWindowList())
+        if (!sub->close())
+            return;
+    widgets::askSignIn(this, net::ClientSession::instance().login());
+}
 
 void MainWindow::setServerStatus(const QString &text, bool ok)
 {

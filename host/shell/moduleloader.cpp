@@ -1,5 +1,6 @@
 #include "host/shell/moduleloader.h"
 
+#include "host/net/clientsession.h"
 #include "host/services/ui.h"
 
 #include <QCoreApplication>
@@ -13,13 +14,24 @@ const QList<ModuleFunction> &moduleFunctions()
 {
     static const QList<ModuleFunction> functions = {
         {"IniProc", QStringLiteral("Tabela de Preços Geral")},
-        {"CriaImportaTabela", QStringLiteral("Exportar Tabela de Preço")},
-        {"CriaCadAutPromocao", QStringLiteral("Alteração Automática")},
+        {"CriaImportaTabela", QStringLiteral("Exportar Tabela de Preço"), u"setConfirmar"},
+        {"CriaCadAutPromocao", QStringLiteral("Alteração Automática"), u"SetUpdItemPrecoAlt"},
         {"CriaCadAutPrecoDeferenciado",
-         QStringLiteral("Cadastro Automático de Preços Diferenciados")},
+         QStringLiteral("Cadastro Automático de Preços Diferenciados"), u"SetPrecDif"},
         {"criaTabGeral", QString()},
     };
     return functions;
+}
+
+bool offeredToUser(const QString &symbol)
+{
+    const net::ClientSession &session = net::ClientSession::instance();
+    if (!session.role())
+        return false;
+    for (const ModuleFunction &f : moduleFunctions())
+        if (symbol == QLatin1String(f.symbol))
+            return !f.needs || session.may(f.needs);
+    return true;
 }
 
 QString ModuleLoader::defaultPath()

@@ -14,10 +14,15 @@ namespace vnd::shell
 struct ModuleFunction {
     const char *symbol;
     QString caption; // menu entry; empty for exports not offered in the menu
+    // The server method the window exists to call; a role that may not call it is not offered
+    // the window. Null: any signed-in user (the window adapts to the role).
+    const char16_t *needs = nullptr;
 };
 
 // The exports the shell knows, in menu order.
 const QList<ModuleFunction> &moduleFunctions();
+// Whether the signed-in user's role may use the export's window (nobody signed in: none).
+bool offeredToUser(const QString &symbol);
 
 class ModuleLoader
 {

@@ -34,6 +34,10 @@ QString shellUsage()
         "                        a partir da pasta do executável)\n"
         "  --settings ARQUIVO    arquivo de configuração (padrão:\n"
         "                        ~/.config/vnd42700/backoffice.ini)\n"
+        "  --user LOGIN          usuário já preenchido na entrada (chave usuario da\n"
+        "                        configuração)\n"
+        "  --password-stdin      entra como --user com a senha da primeira linha da entrada\n"
+        "                        padrão, sem mostrar a janela de entrada\n"
         "  -h, --help            mostra este texto e termina\n");
 }
 
@@ -47,7 +51,9 @@ bool parseShellOptions(const QStringList &arguments, ShellOptions &options, QStr
     const QCommandLineOption open(QStringLiteral("open"), QString(), QStringLiteral("v"));
     const QCommandLineOption module(QStringLiteral("module"), QString(), QStringLiteral("v"));
     const QCommandLineOption settings(QStringLiteral("settings"), QString(), QStringLiteral("v"));
-    parser.addOptions({help, server, db, open, module, settings});
+    const QCommandLineOption user(QStringLiteral("user"), QString(), QStringLiteral("v"));
+    const QCommandLineOption passwordStdin(QStringLiteral("password-stdin"));
+    parser.addOptions({help, server, db, open, module, settings, user, passwordStdin});
     // The parser's own error texts are English; the user gets ours.
     if (!parser.parse(arguments)) {
         const QStringList unknown = parser.unknownOptionNames();
@@ -60,7 +66,7 @@ bool parseShellOptions(const QStringList &arguments, ShellOptions &options, QStr
             QString missing;
             for (const QString &name :
                  {QStringLiteral("server"), QStringLiteral("db"), QStringLiteral("open"),
-                  QStringLiteral("module"), QStringLiteral("settings")})
+                  QStringLiteral("module"), QStringLiteral("settings"), QStringLiteral("user")})
                 if (arguments.constLast() == QStringLiteral("--") + name)
                     missing = name;
             error = missing.isEmpty() ? QStringLiteral("Linha de comando inválida.")
@@ -101,6 +107,13 @@ bool parseShellOptions(const QStringList &arguments, ShellOptions &options, QStr
     }
     if (parser.isSet(db))
         h.database = parser.value(db);
+    options.login =
+        parser.isSet(user) ? parser.value(user) : file.value(QStringLiteral("usuario")).toString();
+    options.passwordFromStdin = parser.isSet(passwordStdin);
+    if (options.passwordFromStdin && options.login.isEmpty()) {
+        error = QStringLiteral("--password-stdin exige --user.");
+        return false;
+    }
     if (parser.isSet(open)) {
         options.openFunction = parser.value(open);
         bool known = false;

@@ -5,6 +5,8 @@
 //   --open FUNCTION      runs one exported creation function at start-up
 //   --module PATH        the module library (default: beside the executable)
 //   --settings FILE      another settings file (default ~/.config/vnd42700/backoffice.ini)
+//   --user LOGIN         the login the sign-in dialog starts with (settings usuario)
+//   --password-stdin     signs in as --user with the first line of standard input
 //   --help               usage text
 
 #include "host/services/hostconfig.h"
@@ -19,6 +21,8 @@ struct ShellOptions {
     QString openFunction;
     QString modulePath;
     QString settingsFile;
+    QString login;
+    bool passwordFromStdin = false;
     bool helpRequested = false;
 };
 

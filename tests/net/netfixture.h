@@ -2,6 +2,7 @@
 // The real server over a demo database, reached through the module's own connection and
 // its typed facade rather than a bare HTTP client.
 
+#include "clientsignin.h"
 #include "contracts/rdmtabgeral.h"
 #include "host/net/netconnection.h"
 #include "printers.h"
@@ -16,12 +17,16 @@ protected:
     void SetUp() override
     {
         ServerFixture::SetUp();
+        if (HasFatalFailure())
+            return;
         m_conn.Port = port();
+        signInClient(*this);
     }
     void TearDown() override
     {
         // An idle kept-alive connection would hold the server's shutdown until it times out.
         m_conn.close();
+        signOutClient();
         ServerFixture::TearDown();
     }
 

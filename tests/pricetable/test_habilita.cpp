@@ -5,7 +5,8 @@
 using namespace vnd::pricetable;
 using vnd::data::DataSetState;
 
-namespace {
+namespace
+{
 
 EnableInput input(DataSetState s, bool empty, Page page = Page::DataSheet)
 {
@@ -30,8 +31,8 @@ Commands commands(const EnableDecision &d)
 bool operator==(const Commands &a, const Commands &b)
 {
     return a.incluir == b.incluir && a.alterar == b.alterar && a.excluir == b.excluir &&
-           a.procurar == b.procurar && a.verificar == b.verificar &&
-           a.confirmar == b.confirmar && a.cancelar == b.cancelar;
+           a.procurar == b.procurar && a.verificar == b.verificar && a.confirmar == b.confirmar &&
+           a.cancelar == b.cancelar;
 }
 
 } // namespace
@@ -153,4 +154,58 @@ TEST(Habilita, BranchesPage)
     EXPECT_EQ(d.tshFolhaDados, true);
     EXPECT_EQ(d.tshFormulario, true);
     EXPECT_FALSE(d.sbtImport);
+}
+
+// What a role may not save is not offered: on each page and focus, the write commands, the
+// tools and the grids' typing, browsing a non-empty dataset.
+TEST(Habilita, RolesOfferOnlyWhatTheyMaySave)
+{
+    using vnd::data::Role;
+    struct Where {
+        const char *name;
+        Page page;
+        FocusFlags focus;
+    };
+    const Where tables{"tables", Page::DataSheet, {true, true, false, false}};
+    const Where periods{"periods", Page::DataSheet, {false, true, false, false}};
+    const Where items{"items", Page::Form, {true, true, false, false}};
+    const Where rules{"day/hour rules", Page::Form, {true, false, true, false}};
+    const Where branches{"branches", Page::Branches, {true, true, false, false}};
+    struct Case {
+        Role role;
+        const Where *where;
+        bool incluir, alterar, excluir, tools;
+    };
+    const Case cases[] = {
+        {Role::Consulta, &tables, 0, 0, 0, 0},     {Role::Consulta, &periods, 0, 0, 0, 0},
+        {Role::Consulta, &items, 0, 0, 0, 0},      {Role::Consulta, &rules, 0, 0, 0, 0},
+        {Role::Consulta, &branches, 0, 0, 0, 0},   {Role::Precos, &tables, 0, 0, 0, 0},
+        {Role::Precos, &periods, 0, 0, 0, 0},      {Role::Precos, &items, 0, 1, 1, 0},
+        {Role::Precos, &rules, 1, 1, 1, 0},        {Role::Precos, &branches, 0, 0, 0, 0},
+        {Role::Gerente, &tables, 1, 1, 1, 1},      {Role::Gerente, &periods, 1, 1, 1, 1},
+        {Role::Gerente, &items, 0, 1, 1, 1},       {Role::Gerente, &branches, 1, 1, 1, 1},
+        {Role::Administrador, &rules, 1, 1, 1, 1},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(vnd::data::roleKey(c.role).toStdString()) + " on " +
+                     c.where->name);
+        EnableInput in = input(DataSetState::Browse, false, c.where->page);
+        in.focus = c.where->focus;
+        in.role = c.role;
+        const EnableDecision d = decideEnabling(in);
+        EXPECT_EQ(d.incluir, c.incluir);
+        EXPECT_EQ(d.alterar, c.alterar);
+        EXPECT_EQ(d.excluir, c.excluir);
+        EXPECT_TRUE(d.procurar);
+        // The tools write through Gerente's methods; the export needs the data sheet.
+        EXPECT_EQ(d.sbtProdPro, c.tools);
+        EXPECT_EQ(d.btnCadPrecoDif, c.tools);
+        EXPECT_EQ(d.sbtImport, c.tools && c.where->page == Page::DataSheet);
+        const bool manages = c.role >= Role::Gerente;
+        EXPECT_EQ(d.tablesWritable, manages);
+        EXPECT_EQ(d.periodsWritable, manages);
+        EXPECT_EQ(d.branchesWritable, manages);
+        EXPECT_EQ(d.itemsWritable, c.role >= Role::Precos);
+        EXPECT_EQ(d.rulesWritable, c.role >= Role::Precos);
+    }
 }

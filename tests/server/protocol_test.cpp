@@ -173,7 +173,8 @@ TEST_F(ProtocolTest, AnswersAreNeverCompressed)
     httplib::Client client("127.0.0.1", port());
     client.set_decompress(false);
     auto res = client.Post(
-        "/vnd42700.rdmTabGeral/getItemPreco", {{"Accept-Encoding", "br, gzip, deflate"}},
+        "/vnd42700.rdmTabGeral/getItemPreco",
+        {{"Accept-Encoding", "br, gzip, deflate"}, {"Authorization", "Bearer " + token()}},
         data::encodeRequest({"001", today(), "4", "", "T"}, Encoding::Json).toStdString(),
         "application/json");
     ASSERT_TRUE(res);

@@ -42,6 +42,8 @@ public:
     // takes a good part of a second by design); its token.
     std::string openSession(const QString &login) const;
     const std::string &token() const { return m_token; }
+    // The header line that carries the fixture's session, for requests written by hand.
+    std::string bearer() const { return "Authorization: Bearer " + m_token + "\r\n"; }
     // The packet of a successful call; fails the test otherwise.
     data::DataPacket packet(const QString &method, const data::ValueArray &args) const;
     // A scalar query on the database behind the server.

@@ -44,7 +44,7 @@ protected:
         return request("getItemPreco",
                        R"({"args":["001",{"date":")" + m_start.toString(Qt::ISODate).toStdString() +
                            R"("},"4","","T"]})",
-                       extra, version);
+                       bearer() + extra, version);
     }
     // The rows of a whole JSON answer to itemsRequest.
     static int rowsOf(const RawAnswer &a)
@@ -145,7 +145,7 @@ TEST_F(SlowReaderTest, Http10GetsAStreamedAnswerWithItsLength)
         EXPECT_EQ(rowsOf(a), m_level);
         EXPECT_EQ(a.head.find("Connection: keep-alive") != std::string::npos, keep);
         bytes.erase(0, a.size);
-        s.send(request("getTabGeral", R"({"args":[]})", "", "1.0"));
+        s.send(request("getTabGeral", R"({"args":[]})", bearer(), "1.0"));
         EXPECT_EQ(readAnswer(s, bytes).status, keep ? 200 : 0);
     }
 }
@@ -155,8 +155,8 @@ TEST_F(SlowReaderTest, Http10GetsAStreamedAnswerWithItsLength)
 TEST_F(SlowReaderTest, TheProductListOfALevelIsStreamed)
 {
     Socket s(port());
-    ASSERT_TRUE(
-        s.send(request("SQL_Pesquisa_ProdutoPDV", R"({"args":["4"]})", "Connection: close\r\n")));
+    ASSERT_TRUE(s.send(request("SQL_Pesquisa_ProdutoPDV", R"({"args":["4"]})",
+                               bearer() + "Connection: close\r\n")));
     const RawAnswer a = parseAnswer(s.readAll());
     EXPECT_TRUE(a.chunked && a.complete);
     const data::Reply r =

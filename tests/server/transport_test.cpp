@@ -27,7 +27,8 @@ TEST_F(TransportTest, ARefusedRequestsBodyIsNeverReadAsARequest)
         request("setTabGeral",
                 R"({"args":[{"delta":{"fields":[{"name":"CDTABEPREC","type":"string","size":3},)"
                 R"({"name":"NMTABEPREC","type":"string","size":20}],)"
-                R"("changes":[{"op":"insert","new":["099","CONTRABANDO"]}]}}]})");
+                R"("changes":[{"op":"insert","new":["099","CONTRABANDO"]}]}}]})",
+                bearer());
     const struct {
         const char *name;
         std::string head;
@@ -91,8 +92,8 @@ TEST_F(TransportTest, PipelinedRequestsAreAnsweredInOrder)
     std::string all;
     for (int i = 0; i < 8; ++i)
         all += request(i % 2 ? "getTabGeral" : "getVigenciaTab",
-                       i % 2 ? R"({"args":[]})" : R"({"args":["001"]})");
-    all += request("getTabGeral", R"({"args":[]})", "Connection: close\r\n");
+                       i % 2 ? R"({"args":[]})" : R"({"args":["001"]})", bearer());
+    all += request("getTabGeral", R"({"args":[]})", bearer() + "Connection: close\r\n");
     ASSERT_TRUE(s.send(all));
     const std::string answer = s.readAll();
     EXPECT_EQ(count(answer, "HTTP/1.1 200"), 9) << answer.substr(0, 300);
@@ -122,12 +123,14 @@ TEST_F(CappedTransportTest, AtTheCapTheLongestIdleConnectionGivesWay)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     Socket fresh(port());
-    ASSERT_TRUE(fresh.send(request("getTabGeral", R"({"args":[]})", "Connection: close\r\n")));
+    ASSERT_TRUE(
+        fresh.send(request("getTabGeral", R"({"args":[]})", bearer() + "Connection: close\r\n")));
     EXPECT_EQ(count(fresh.readAll(), "HTTP/1.1 200"), 1);
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(idle[0]->readAll(), "");
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)); // closed
-    ASSERT_TRUE(idle[1]->send(request("getTabGeral", R"({"args":[]})", "Connection: close\r\n")));
+    ASSERT_TRUE(idle[1]->send(
+        request("getTabGeral", R"({"args":[]})", bearer() + "Connection: close\r\n")));
     EXPECT_EQ(count(idle[1]->readAll(), "HTTP/1.1 200"), 1);
 }
 
@@ -146,8 +149,9 @@ TEST_F(TransportTest, Http10GetsALengthAndKeepsItsConnectionOnlyWhenAsked)
     for (const bool keep : {false, true}) {
         SCOPED_TRACE(keep ? "keep-alive" : "close");
         Socket s(port());
-        const std::string call = request("getTabGeral", R"({"args":[]})",
-                                         keep ? "Connection: keep-alive\r\n" : "", "1.0");
+        const std::string call =
+            request("getTabGeral", R"({"args":[]})",
+                    bearer() + (keep ? "Connection: keep-alive\r\n" : ""), "1.0");
         ASSERT_TRUE(s.send(call));
         std::string bytes;
         const RawAnswer first = readAnswer(s, bytes);
@@ -166,7 +170,8 @@ TEST_F(TransportTest, AClientWaitingForContinueIsToldToSendItsBody)
 {
     const std::string body = R"({"args":[]})";
     const std::string head = "POST /vnd42700.rdmTabGeral/getTabGeral HTTP/1.1\r\nHost: x\r\n"
-                             "Content-Type: application/json\r\nExpect: 100-continue\r\n";
+                             "Content-Type: application/json\r\nExpect: 100-continue\r\n" +
+                             bearer();
     Socket s(port());
     ASSERT_TRUE(s.send(head + "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n"));
     std::string bytes;
@@ -187,7 +192,7 @@ TEST_F(TransportTest, AnAbsoluteFormTargetIsServed)
 {
     Socket s(port());
     ASSERT_TRUE(s.send("POST http://127.0.0.1:" + std::to_string(port()) +
-                       "/VND42700.rdmTabGeral/getTabGeral HTTP/1.1\r\nHost: x\r\n"
+                       "/VND42700.rdmTabGeral/getTabGeral HTTP/1.1\r\nHost: x\r\n" + bearer() +
                        "Content-Type: application/json\r\nContent-Length: 11\r\n\r\n"
                        R"({"args":[]})"));
     std::string bytes;

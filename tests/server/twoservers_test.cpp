@@ -3,6 +3,7 @@
 
 #include "serverfixture.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QThread>
@@ -86,12 +87,18 @@ protected:
         ServerFixture::TearDown();
     }
     int port(int client) const { return m_servers[client % 2]->port(); }
+    // A call through the client's server, with the fixture's session: every server on the
+    // database accepts it.
+    Answer callVia(int client, const QString &method, const data::ValueArray &args) const
+    {
+        return callOn(port(client), method, args, data::Encoding::Cbor, token());
+    }
 
     // Reads one item price row and adds one to its price; the answer's status.
     int increment(int client, const QString &table, QDate start, const QString &product)
     {
         const Answer items =
-            callOn(port(client), QStringLiteral("getItemPreco"), {table, start, "4", product, ""});
+            callVia(client, QStringLiteral("getItemPreco"), {table, start, "4", product, ""});
         ++m_requests;
         if (items.status != 200 || items.reply.result.packet().rows.size() != 1)
             return items.status == 200 ? 404 : items.status;
@@ -102,7 +109,7 @@ protected:
         data::ChangeSet cs = changeSetFor(p);
         cs.changes.push_back(modify(p.rows[0], row));
         ++m_requests;
-        return callOn(port(client), QStringLiteral("SetItemPreco"), {cs, ""}).status;
+        return callVia(client, QStringLiteral("SetItemPreco"), {cs, ""}).status;
     }
     double price(const QString &table, QDate start, const QString &product) const
     {
@@ -142,7 +149,7 @@ protected:
             racers[c] = std::jthread([&, c] {
                 const data::ChangeSet cs = changes(c);
                 go.arrive_and_wait();
-                status[c] = callOn(port(c), method, {cs}).status;
+                status[c] = callVia(c, method, {cs}).status;
             });
         for (auto &r : racers)
             r.join();
@@ -265,7 +272,7 @@ TEST_F(TwoServersTest, RacingClientsLoseNoUpdateAndKeepTheRules)
         const auto general = packet(QStringLiteral("getTabGeral"), {});
         data::ChangeSet rename = changeSetFor(general);
         rename.changes.push_back(modify(general.rows[2], {"009", general.rows[2][1]}));
-        renameStatus = callOn(port(0), QStringLiteral("setTabGeral"), {rename}).status;
+        renameStatus = callVia(0, QStringLiteral("setTabGeral"), {rename}).status;
         renamed = true;
     }
     ASSERT_EQ(renameStatus, 200);
@@ -278,6 +285,39 @@ TEST_F(TwoServersTest, RacingClientsLoseNoUpdateAndKeepTheRules)
     std::printf("rename across servers: %d price updates carried to the new code, %d refused "
                 "(409, or 422 once the code is gone), %d branch races each won once\n",
                 written.load(), refused.load(), branchConflicts);
+}
+
+// A session opened on one server is accepted by the other, which sees its sign-out within
+// the short time it trusts a session it has checked.
+TEST_F(TwoServersTest, SessionOpenedOnOneServerHoldsOnTheOtherUntilSignedOut)
+{
+    const std::string token =
+        tokenOf(signInOn(port(0), QStringLiteral("precos"), QStringLiteral("precos-demo")));
+    ASSERT_FALSE(token.empty());
+    const Answer who =
+        callOn(port(1), QStringLiteral("getSessao"), {}, data::Encoding::Cbor, token);
+    ASSERT_EQ(who.status, 200) << qPrintable(who.reply.errorMessage);
+    EXPECT_EQ(who.reply.result.array()[0].toString(), QStringLiteral("precos"));
+    // The role holds there too.
+    EXPECT_EQ(callOn(port(1), QStringLiteral("setTabGeral"), {changeSetFor({})},
+                     data::Encoding::Cbor, token)
+                  .status,
+              403);
+
+    ASSERT_EQ(callOn(port(0), QStringLiteral("Sair"), {}, data::Encoding::Cbor, token).status, 200);
+    QElapsedTimer t;
+    t.start();
+    int status = 200;
+    while (status == 200 && t.elapsed() < 10000) {
+        status =
+            callOn(port(1), QStringLiteral("getTabGeral"), {}, data::Encoding::Cbor, token).status;
+        if (status == 200)
+            QThread::msleep(50);
+    }
+    EXPECT_EQ(status, 401);
+    EXPECT_LT(t.elapsed(), 5000);
+    std::printf("signed out on one server: refused by the other after %lld ms\n",
+                static_cast<long long>(t.elapsed()));
 }
 
 } // namespace

@@ -56,7 +56,7 @@ TEST(Programs, ShellFromAnotherFolderOpensThePriceTableWindow)
     ASSERT_TRUE(dir.isValid());
     const QString db = dir.filePath(QStringLiteral("demo.db"));
     const Finished init = runToEnd(kServer, {QStringLiteral("--db"), QStringLiteral("sqlite:") + db,
-                                        QStringLiteral("--init"), QStringLiteral("--demo")});
+                                             QStringLiteral("--init"), QStringLiteral("--demo")});
     ASSERT_EQ(init.code, 0) << init.err.toStdString();
 
     QProcess server;
@@ -86,10 +86,19 @@ TEST(Programs, ShellFromAnotherFolderOpensThePriceTableWindow)
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
     shell.setProcessEnvironment(env);
-    shell.start(link, {QStringLiteral("--server"), QStringLiteral("127.0.0.1:%1").arg(port),
-                       QStringLiteral("--db"), QStringLiteral("sqlite:") + db,
-                       QStringLiteral("--open"), QStringLiteral("criaTabGeral")});
+    // Signed in as ./run does it: the password through standard input, never an argument.
+    shell.start(link,
+                {QStringLiteral("--server"), QStringLiteral("127.0.0.1:%1").arg(port),
+                 QStringLiteral("--db"), QStringLiteral("sqlite:") + db, QStringLiteral("--open"),
+                 QStringLiteral("criaTabGeral"), QStringLiteral("--user"),
+                 QStringLiteral("gerente"), QStringLiteral("--password-stdin")});
     ASSERT_TRUE(shell.waitForStarted(5000));
+    shell.write("gerente-demo\n");
+    ASSERT_TRUE(shell.waitForBytesWritten(5000));
+    shell.closeWriteChannel();
+    QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(shell.processId()));
+    ASSERT_TRUE(cmdline.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(cmdline.readAll().contains("gerente-demo"));
     QElapsedTimer t;
     t.start();
     while (t.elapsed() < 20000 && !log.contains(QStringLiteral("getVigenciaTab"))) {
@@ -103,6 +112,8 @@ TEST(Programs, ShellFromAnotherFolderOpensThePriceTableWindow)
     const QString shellErr = QString::fromUtf8(shell.readAllStandardError());
     EXPECT_FALSE(shellErr.contains(QString::fromUtf8("não foi encontrado")))
         << shellErr.toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral("entrada: usuário \"gerente\" de 127.0.0.1")))
+        << log.toStdString();
     const qsizetype tables = log.indexOf(QStringLiteral("getTabGeral"));
     const qsizetype periods = log.indexOf(QStringLiteral("getVigenciaTab"));
     ASSERT_GE(tables, 0) << log.toStdString() << shellErr.toStdString();

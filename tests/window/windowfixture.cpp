@@ -6,6 +6,7 @@
 #include "host/widgets/dbgrid.h"
 #include "host/widgets/formlifecycle.h"
 #include "pricetable/tabgeralstate.h"
+#include "tests/net/clientsignin.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -24,6 +25,9 @@ void WindowFixture::SetUp()
     hostConfig().webUrl = QStringLiteral("127.0.0.1");
     hostConfig().webPort = port();
     db::openHostDatabase(databaseUrl());
+    net::test::signInClient(*this);
+    if (HasFatalFailure())
+        return;
     m_ui = std::make_unique<ScriptedUi>();
     m_window = widgets::CreateForm<TfrmTabGeral>();
     ASSERT_TRUE(m_window);
@@ -41,6 +45,7 @@ void WindowFixture::TearDown()
         delete m_window.data();
     }
     m_ui.reset();
+    net::test::signOutClient();
     db::closeHostDatabase();
     ServerFixture::TearDown();
 }
