@@ -196,6 +196,7 @@ void TfrmTabGeral::pgcPadraoChange()
         // Both packets are large on a big catalogue: the day/hour prices come on a second
         // connection while the items arrive.
         const CurrentPeriod period = currentPeriodOf(*cdsVigenciaTab);
+        lblVigencia->setText(currentPeriodCaption());
         auto hours = server().startGetPrecoHora(period.cdTabePrec, period.dtIniVgPrec);
         getItensTabGeral(QString(), QStringLiteral("T"));
         getPrecoHora(hours.get());

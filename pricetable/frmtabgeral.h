@@ -15,6 +15,7 @@
 
 #include <memory>
 
+class QLabel;
 class QSplitter;
 
 namespace vnd::net
@@ -57,11 +58,16 @@ public:
     QWidget *panVigencia;
     widgets::TDBGrid *dbgVigencia;
     QTabWidget *pgcItemPreco, *pgcPrecoCliCon;
+    QLabel *lblVigencia; // on the form page: the table and period its rows belong to
+    QSplitter *splItemPreco;
     QWidget *tshProduto, *tshComposicao, *tshPrecoHora, *panItemPreco;
     widgets::TDBSortGrid *dbsItemPreco;
     widgets::TDBGrid *dbgItPrecoComp, *dbgPrecoHora;
     QWidget *tshFilTab;
     widgets::TDBGrid *dbgFilTab;
+
+    // "Tabela 001 - TABELA PADRAO, vigência de ... a ...": the current period; empty without.
+    QString currentPeriodCaption() const;
 
     // The server's remote data module on netTabGeral.
     contracts::RdmTabGeral &server() { return *m_server; }

@@ -33,6 +33,23 @@ QColor periodFontColor(const QDate &start, const QDate &end, const QDate &today)
     return periodInForce(start, end, today) ? QColor(0, 0, 0) : QColor(255, 0, 0);
 }
 
+QString periodCaption(const QString &table, const QString &name, const QDate &start,
+                      const QDate &end)
+{
+    if (table.isEmpty())
+        return {};
+    QString text = QStringLiteral("Tabela %1").arg(table);
+    if (!name.trimmed().isEmpty())
+        text += QStringLiteral(" - ") + name.trimmed();
+    const QString date = QStringLiteral("dd/MM/yyyy");
+    if (start.isValid() && end.isValid())
+        text +=
+            QStringLiteral(", vigência de %1 a %2").arg(start.toString(date), end.toString(date));
+    else if (start.isValid())
+        text += QStringLiteral(", vigência a partir de %1").arg(start.toString(date));
+    return text;
+}
+
 QString formatMessage(QString text, const QStringList &args)
 {
     for (const QString &a : args) {

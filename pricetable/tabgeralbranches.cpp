@@ -39,10 +39,11 @@ void TfrmTabGeral::buildBranchesPage()
 {
     tshFilTab = new QWidget;
     dbgFilTab = new widgets::TDBGrid(tshFilTab);
+    dbgFilTab->setObjectName(QStringLiteral("dbgFilTab"));
     auto *layout = new QVBoxLayout(tshFilTab);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(dbgFilTab);
-    pgcPadrao->addTab(tshFilTab, QStringLiteral("Filiais"));
+    pgcPadrao->addTab(tshFilTab, QStringLiteral("Fi&liais"));
 
     dbgFilTab->setDataSource(dtsFilTab);
     dbgFilTab->setColor(widgets::sysColor(widgets::clInfoBk));

@@ -47,6 +47,7 @@ void TfrmTabGeral::buildDataSheet()
     splVigencia = new QSplitter(Qt::Horizontal, tshFolhaDados);
     panVigencia = new QWidget;
     dbgVigencia = new widgets::TDBGrid(panVigencia);
+    dbgVigencia->setObjectName(QStringLiteral("dbgVigencia"));
     auto *pv = new QVBoxLayout(panVigencia);
     pv->setContentsMargins(0, 0, 0, 0);
     pv->addWidget(dbgVigencia);

@@ -56,7 +56,7 @@ int main(int argc, char *argv[])
     module.load(options.modulePath.isEmpty() ? vnd::shell::ModuleLoader::defaultPath()
                                              : options.modulePath);
     vnd::shell::MainWindow window(module);
-    window.show();
+    window.showFitted();
 
     QTimer::singleShot(0, &window, [&] {
         const QStringList problems = vnd::shell::checkEnvironment(options, module, window);

@@ -14,11 +14,17 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
 
 namespace vnd::shell
 {
+
+namespace
+{
+const QSize kPreferred(1180, 760);
+}
 
 using widgets::Glyph;
 using widgets::hostIcon;
@@ -43,7 +49,24 @@ MainWindow::MainWindow(const ModuleLoader &module, QWidget *parent)
     showSession();
     widgets::setMainWindow(this);
     widgets::setMdiArea(m_mdi);
-    resize(1180, 760);
+    resize(kPreferred);
+}
+
+void MainWindow::showFitted()
+{
+    // The frame is the window manager's and unknown before showing: allow for a title bar and
+    // borders.
+    const QSize frame(16, 40);
+    const QRect screen = this->screen()->availableGeometry();
+    if (kPreferred.width() + frame.width() > screen.width() ||
+        kPreferred.height() + frame.height() > screen.height()) {
+        showMaximized();
+        return;
+    }
+    resize(kPreferred);
+    move(screen.center() - QPoint((kPreferred.width() + frame.width()) / 2,
+                                  (kPreferred.height() + frame.height()) / 2));
+    show();
 }
 
 MainWindow::~MainWindow()

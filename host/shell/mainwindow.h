@@ -21,6 +21,9 @@ public:
     ~MainWindow() override;
 
     QMdiArea *mdiArea() const { return m_mdi; }
+    // Shows the window at its preferred size, centred, when that fits the screen with its
+    // frame; maximised otherwise (a 1366x768 screen), so that no part of it is cut.
+    void showFitted();
     // Status texts (also the startup problems list).
     void setServerStatus(const QString &text, bool ok);
     void setDatabaseStatus(const QString &text, bool ok);

@@ -2,6 +2,7 @@
 
 #include "host/services/ui.h"
 #include "host/widgets/checkdatetime.h"
+#include "host/widgets/lookupkey.h"
 
 #include <QAction>
 #include <QCalendarWidget>
@@ -20,6 +21,7 @@ TDateEditPlus::TDateEditPlus(QWidget *parent) : TMaskEdit(parent)
     QAction *open = addAction(style()->standardIcon(QStyle::SP_ArrowDown), TrailingPosition);
     open->setToolTip(QStringLiteral("Calendário"));
     connect(open, &QAction::triggered, this, &TDateEditPlus::showCalendar);
+    bindLookupKey(this, open);
     connect(this, &QLineEdit::textChanged, this, [this] {
         const QDate d = GetDate();
         setToolTip(d.isValid() ? weekDayName(d) + d.toString(QStringLiteral(", dd/MM/yyyy"))

@@ -1,4 +1,5 @@
 #include "host/widgets/dbgrid.h"
+#include "host/widgets/lookupkey.h"
 
 #include "host/services/ui.h"
 #include "host/widgets/dbgriddelegate.h"
@@ -8,9 +9,11 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
+#include <QToolTip>
 
 namespace vnd::widgets
 {
@@ -415,10 +418,51 @@ void TDBGrid::moveColumn(int delta)
     setCurrentIndex(m_model->index(row, col));
 }
 
+void TDBGrid::tabColumn(int delta)
+{
+    // Within the row only: past its last (or before its first) column the key leaves the
+    // grid, as Ctrl+Tab leaves Qt's views; it never wraps into another record.
+    const QModelIndex cur = currentIndex();
+    const int col = cur.isValid() ? cur.column() + delta : -1;
+    if (!hasOption(dgTabs) || col < 0 || col >= m_model->columnCount()) {
+        // The widget's own: the view's would hand the key back to the grid.
+        QWidget::focusNextPrevChild(delta > 0);
+        return;
+    }
+    moveColumn(delta);
+}
+
+void TDBGrid::openCellLookup(QKeyEvent *event)
+{
+    const int ci = SelectedIndex();
+    if (ci < 0)
+        return;
+    if (m_columns[ci].buttonStyle == ColumnButtonStyle::Ellipsis)
+        fireEditButton();
+    else if (!m_columns[ci].pickList.isEmpty())
+        edit(currentIndex(), AllEditTriggers, event);
+}
+
 void TDBGrid::fireEditButton()
 {
     if (onEditButtonClick)
         guarded(onEditButtonClick);
+}
+
+bool TDBGrid::viewportEvent(QEvent *event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return QTableView::viewportEvent(event);
+    const QPoint at = static_cast<QHelpEvent *>(event)->pos();
+    const QModelIndex index = indexAt(at);
+    const QString text = index.isValid() ? index.data(Qt::DisplayRole).toString() : QString();
+    const QRect cell = visualRect(index);
+    // The margins the cell painting leaves on each side.
+    if (!text.isEmpty() && viewport()->fontMetrics().horizontalAdvance(text) > cell.width() - 6)
+        QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(), text, viewport(), cell);
+    else
+        QToolTip::hideText();
+    return true;
 }
 
 void TDBGrid::keyPressEvent(QKeyEvent *event)
@@ -463,8 +507,12 @@ void TDBGrid::keyPressEvent(QKeyEvent *event)
             moveColumn(1);
         return;
     }
-    if ((key == Qt::Key_Tab || key == Qt::Key_Backtab) && hasOption(dgTabs)) {
-        moveColumn(key == Qt::Key_Backtab || (event->modifiers() & Qt::ShiftModifier) ? -1 : 1);
+    if ((key == Qt::Key_Tab || key == Qt::Key_Backtab) && !ctrl) {
+        tabColumn(key == Qt::Key_Backtab || (event->modifiers() & Qt::ShiftModifier) ? -1 : 1);
+        return;
+    }
+    if (key == kLookupKey && event->modifiers() == Qt::NoModifier) {
+        openCellLookup(event);
         return;
     }
     if (key == Qt::Key_Down && ds && ds->isActive() &&
@@ -518,6 +566,11 @@ bool TDBGrid::handleEditorKey(QWidget *editor, QKeyEvent *event)
             guarded([ds] { ds->cancel(); });
         setFocus();
         return true;
+    case kLookupKey:
+        if (event->modifiers() != Qt::NoModifier)
+            break;
+        fireEditButton();
+        return true;
     case Qt::Key_Return:
     case Qt::Key_Enter:
         if (ctrl) {
@@ -543,7 +596,7 @@ bool TDBGrid::handleEditorKey(QWidget *editor, QKeyEvent *event)
         closeEditor(editor, QAbstractItemDelegate::NoHint);
         setFocus();
         if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
-            moveColumn(key == Qt::Key_Backtab ? -1 : 1);
+            tabColumn(key == Qt::Key_Backtab ? -1 : 1);
         } else {
             QKeyEvent again(QEvent::KeyPress, key, Qt::NoModifier);
             keyPressEvent(&again);

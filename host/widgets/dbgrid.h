@@ -7,7 +7,9 @@
 // column posts, elsewhere moves to the next column; Esc closes the editor and cancels the
 // record; Down on the last row appends when the grid may append and the dataset allows
 // (its beforeInsert may refuse); Ctrl+Del deletes the record, asking first with
-// dgConfirmDelete. Every handler runs inside the host's handler guard.
+// dgConfirmDelete. Tab and Shift+Tab move through the row's columns (with dgTabs) and leave
+// the grid past its ends, never wrapping into another record; F4 (or Ctrl+Enter) opens the
+// current column's lookup. Every handler runs inside the host's handler guard.
 //
 // Handlers (all optional), under the host's event names:
 //   onDrawColumnCell(rect, columnIndex, column, state): paints one data cell through
@@ -116,6 +118,8 @@ public:
     DBGridModel *gridModel() const { return m_model; }
 
 protected:
+    // A cell whose text is cut shows the whole of it as its tooltip.
+    bool viewportEvent(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
@@ -137,6 +141,10 @@ private:
     void commitOpenEditor();
     bool isCurrentEditable() const;
     void moveColumn(int delta);
+    // Tab and Shift+Tab: the next or previous column of the row, else out of the grid.
+    void tabColumn(int delta);
+    // F4: the current column's lookup (its ellipsis button) or pick list.
+    void openCellLookup(QKeyEvent *event);
     void onFocusChanged(QWidget *old, QWidget *now);
     bool inside(const QWidget *w) const;
     // Key handling shared by the grid and its cell editor; true when consumed.

@@ -1,4 +1,5 @@
 #include "host/widgets/dbgriddelegate.h"
+#include "host/widgets/lookupkey.h"
 
 #include "host/widgets/dbgrid.h"
 #include "host/widgets/dbgridmodel.h"
@@ -67,7 +68,7 @@ QWidget *DBGridDelegate::createEditor(QWidget *parent, const QStyleOptionViewIte
     if (c.buttonStyle == ColumnButtonStyle::Ellipsis) {
         QAction *more = edit->addAction(QIcon(), QLineEdit::TrailingPosition);
         more->setText(QStringLiteral("…"));
-        more->setToolTip(QStringLiteral("Pesquisar"));
+        more->setToolTip(withLookupKey(QStringLiteral("Pesquisar")));
         connect(more, &QAction::triggered, m_grid, [g = m_grid] { g->fireEditButton(); });
     }
     return edit;

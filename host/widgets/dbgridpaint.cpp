@@ -36,15 +36,17 @@ void TDBGrid::paintCell(QPainter *painter, const QStyleOptionViewItem &option,
         painter->setPen(showSelection ? sysColor(clHighlightText, palette())
                                       : sysColor(clWindowText, palette()));
         const auto align = Qt::Alignment(index.data(Qt::TextAlignmentRole).toInt());
-        painter->drawText(r.adjusted(3, 0, -3, 0), int(align),
-                          index.data(Qt::DisplayRole).toString());
+        const QRect text = r.adjusted(3, 0, -3, 0);
+        painter->drawText(text, int(align),
+                          painter->fontMetrics().elidedText(index.data(Qt::DisplayRole).toString(),
+                                                            Qt::ElideRight, text.width()));
         if (st.focused) {
             painter->setPen(QPen(sysColor(clHighlightText, palette()), 1, Qt::DotLine));
             painter->drawRect(r.adjusted(0, 0, -1, -1));
         }
     }
     if (onDrawColumnCell) {
-        TCanvas canvas(painter);
+        TCanvas canvas(painter, r);
         canvas.Brush.Color = showSelection ? sysColor(clHighlight, palette()) : m_background;
         canvas.Font.Color = showSelection ? sysColor(clHighlightText, palette())
                                           : sysColor(clWindowText, palette());

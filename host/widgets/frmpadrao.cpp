@@ -6,14 +6,17 @@
 #include "host/widgets/hostwindows.h"
 #include "host/widgets/paintedcalls.h"
 #include "host/widgets/procura.h"
+#include "host/widgets/taborder.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
@@ -60,6 +63,8 @@ TfrmPadrao::TfrmPadrao(QWidget *parent)
     QAction *fechar = mnuRegistro->addAction(QStringLiteral("&Fechar"));
     connect(fechar, &QAction::triggered, this, [this] { Close(); });
     panMenu->setObjectName(QStringLiteral("panMenu"));
+    pgcPadrao->setObjectName(QStringLiteral("pgcPadrao"));
+    dbgPadrao->setObjectName(QStringLiteral("dbgPadrao"));
     panMenu->setIconSize(QSize(24, 24));
     panMenu->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     panMenu->setMovable(false);
@@ -82,8 +87,18 @@ TfrmPadrao::TfrmPadrao(QWidget *parent)
     auto *sheetLayout = new QHBoxLayout(tshFolhaDados);
     sheetLayout->setContentsMargins(4, 4, 4, 4);
     sheetLayout->addWidget(panDbgPadrao);
-    pgcPadrao->addTab(tshFolhaDados, QStringLiteral("Folha de Dados"));
-    pgcPadrao->addTab(tshFormulario, QStringLiteral("Formulário"));
+    pgcPadrao->addTab(tshFolhaDados, QStringLiteral("Folha de &Dados"));
+    pgcPadrao->addTab(tshFormulario, QStringLiteral("F&ormulário"));
+    const auto pageKey = [this](const QKeySequence &key, int delta) {
+        auto *s = new QShortcut(key, this);
+        s->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(s, &QShortcut::activated, this, [this, delta] { turnPage(delta); });
+    };
+    pageKey(QKeySequence(Qt::CTRL | Qt::Key_Tab), 1);
+    pageKey(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1);
+    pageKey(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), -1);
+    pageKey(QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1);
+    pageKey(QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1);
     dbgPadrao->setDataSource(dtsPadrao);
     dbgPadrao->onColEnter = [this] { dbgPadraoColEnter(); };
     dbgPadrao->onColExit = [this] { dbgPadraoColExit(); };
@@ -198,6 +213,32 @@ void TfrmPadrao::setPageEnabled(QWidget *page, bool enabled)
     if (i >= 0)
         pgcPadrao->setTabEnabled(i, enabled);
     page->setEnabled(enabled);
+}
+
+void TfrmPadrao::turnPage(int delta)
+{
+    const int n = pgcPadrao->count();
+    for (int step = 1; step < n; ++step) {
+        const int i = ((pgcPadrao->currentIndex() + delta * step) % n + n) % n;
+        if (!pgcPadrao->isTabEnabled(i))
+            continue;
+        pgcPadrao->setCurrentIndex(i);
+        // The page's own handler may have put the focus somewhere in it already.
+        QWidget *page = pgcPadrao->currentWidget();
+        QWidget *focus = QApplication::focusWidget();
+        if (!focus || !page->isAncestorOf(focus))
+            for (QWidget *w : readingOrder(page))
+                if (w->isVisible() && w->isEnabled()) {
+                    w->setFocus(Qt::TabFocusReason);
+                    break;
+                }
+        return;
+    }
+}
+
+bool TfrmPadrao::focusNextPrevChild(bool next)
+{
+    return tabInReadingOrder(this, next) || QWidget::focusNextPrevChild(next);
 }
 
 bool TfrmPadrao::discardPendingEdits()

@@ -7,14 +7,18 @@
 // pgcPadrao with tshFolhaDados (panDbgPadrao holding the grid dbgPadrao) and tshFormulario,
 // and the navigator panel panNavegador with dbtNome (bound to dtsPadrao).
 //
+// Keys: Ctrl+Tab / Ctrl+Shift+Tab and Ctrl+PgDn / Ctrl+PgUp turn to the next or previous
+// enabled page; each page tab has its Alt letter; the tab key goes through the controls in
+// reading order (host/widgets/taborder.h).
+//
 // Handlers are virtual and run inside the handler guard. The base ones act on dtsPadrao's
 // dataset (insert, edit, delete after "Excl", find, post, cancel after "Canc") and enable
 // the commands from its state; a window overrides what it needs. FormCreate, FormClose and
 // FormDestroy of a derived window call the base's first.
 
 #include "host/data/clientdataset.h"
-#include "pricing/messagetable.h"
 #include "host/widgets/formlifecycle.h"
+#include "pricing/messagetable.h"
 
 #include <QWidget>
 
@@ -48,6 +52,8 @@ public:
 
     // Enables a page and its tab together.
     void setPageEnabled(QWidget *page, bool enabled);
+    // The next (or previous) enabled page, round the ends; the focus goes into it.
+    void turnPage(int delta);
 
     // --- Controls ---
     QLabel *lblCodTela;
@@ -92,6 +98,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     // Asks before a close throws away an edit or insert not posted; true when the close may

@@ -4,7 +4,9 @@
 #include "host/widgets/hosticons.h"
 #include "host/widgets/hostwindows.h"
 #include "host/widgets/paintedcalls.h"
+#include "host/widgets/taborder.h"
 
+#include <QApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -28,6 +30,8 @@ TfrmRotiGeral::TfrmRotiGeral(QWidget *parent)
     f.setBold(true);
     lblCodTela->setFont(f);
     grbDadosRel->setObjectName(QStringLiteral("grbDadosRel"));
+    sbtConfirma->setObjectName(QStringLiteral("sbtConfirma"));
+    sbtFechar->setObjectName(QStringLiteral("sbtFechar"));
     sbtConfirma->setText(QStringLiteral("&Confirmar"));
     sbtConfirma->setIcon(hostIcon(Glyph::Confirmar));
     sbtConfirma->setAutoDefault(false);
@@ -63,6 +67,11 @@ void TfrmRotiGeral::showEvent(QShowEvent *event)
         guarded([this] { FormShow(); });
         guarded([this] { FormActivate(); });
     }
+}
+
+bool TfrmRotiGeral::focusNextPrevChild(bool next)
+{
+    return tabInReadingOrder(this, next) || QDialog::focusNextPrevChild(next);
 }
 
 void TfrmRotiGeral::done(int result)

@@ -1,12 +1,13 @@
 #pragma once
 // TfrmRotiGeral: the host's routine window, a modal dialog: the screen code lblCodTela at the
 // top right, the group box grbDadosRel for the window's inputs, and the buttons sbtConfirma
-// and sbtFechar at the bottom. ShowModal runs through the dialog runner, so tests drive it
-// with real clicks. Closing (by sbtFechar, the window frame or close()) runs FormClose;
+// and sbtFechar at the bottom. The tab key goes through the controls in reading order
+// (host/widgets/taborder.h), the buttons last. ShowModal runs through the dialog runner, so tests
+// drive it with real clicks. Closing (by sbtFechar, the window frame or close()) runs FormClose;
 // with caFree the window is released afterwards.
 
-#include "pricing/messagetable.h"
 #include "host/widgets/formlifecycle.h"
+#include "pricing/messagetable.h"
 
 #include <QDialog>
 
@@ -46,6 +47,7 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     bool m_destroyed = false;

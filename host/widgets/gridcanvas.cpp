@@ -1,12 +1,14 @@
 #include "host/widgets/gridcanvas.h"
 
 #include <QFontMetrics>
+
 #include <QPainter>
+#include <algorithm>
 
 namespace vnd::widgets
 {
 
-TCanvas::TCanvas(QPainter *painter) : m_painter(painter)
+TCanvas::TCanvas(QPainter *painter, const QRect &cell) : m_painter(painter), m_cell(cell)
 {
     Font.font = painter->font();
 }
@@ -22,7 +24,15 @@ void TCanvas::TextOut(int x, int y, const QString &text)
     m_painter->setFont(Font.font);
     m_painter->setPen(Font.Color);
     const QFontMetrics fm(Font.font);
-    m_painter->drawText(QPoint(x, y + fm.ascent()), text);
+    QString shown = text;
+    if (m_cell.isValid()) {
+        const int edge = m_cell.left() + m_cell.width(); // just past the cell
+        if (x + fm.horizontalAdvance(text) > edge) {
+            x = std::max(x, m_cell.left() + 2);
+            shown = fm.elidedText(text, Qt::ElideRight, std::max(0, edge - 2 - x));
+        }
+    }
+    m_painter->drawText(QPoint(x, y + fm.ascent()), shown);
     m_painter->restore();
 }
 

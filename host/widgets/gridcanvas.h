@@ -17,7 +17,9 @@ namespace vnd::widgets
 class TCanvas
 {
 public:
-    explicit TCanvas(QPainter *painter);
+    // cell: the cell being painted; text that would run past its right edge is cut with an
+    // ellipsis.
+    explicit TCanvas(QPainter *painter, const QRect &cell = {});
 
     struct {
         QColor Color = Qt::white;
@@ -29,7 +31,8 @@ public:
 
     // Fills with the brush colour.
     void FillRect(const QRect &rect);
-    // Text with its top-left corner at (x, y), not clipped.
+    // Text with its top-left corner at (x, y); in a cell, cut with an ellipsis to fit it (a
+    // text reaching left of the cell starts at its left edge).
     void TextOut(int x, int y, const QString &text);
     // Text at (x, y) clipped to rect, after filling rect with the brush.
     void TextRect(const QRect &rect, int x, int y, const QString &text);
@@ -46,6 +49,7 @@ public:
 
 private:
     QPainter *m_painter;
+    QRect m_cell;
 };
 
 // The image with every pixel of the colour made transparent.

@@ -17,6 +17,12 @@ TRadioGroup::TRadioGroup(const QString &caption, const QStringList &items, QWidg
         layout->addWidget(b);
     }
     layout->addStretch(1);
+    // The tab key enters the group at its chosen item (the arrows move between items).
+    connect(m_group, &QButtonGroup::buttonToggled, this, [this](QAbstractButton *, bool) {
+        for (QAbstractButton *b : m_group->buttons())
+            b->setFocusPolicy(b->isChecked() || m_group->checkedId() < 0 ? Qt::StrongFocus
+                                                                         : Qt::ClickFocus);
+    });
 }
 
 int TRadioGroup::ItemIndex() const

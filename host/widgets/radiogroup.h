@@ -1,5 +1,6 @@
 #pragma once
 // TRadioGroup: a captioned group of radio buttons, one per item, read and set by item index.
+// The tab key stops at the chosen item only; the arrow keys choose another.
 
 #include <QGroupBox>
 #include <QStringList>

@@ -292,7 +292,12 @@ TEST_F(DiffPriceWindow, OpensFromTheToolbarOnlyOverAPeriod)
     QApplication::processEvents();
     ASSERT_EQ(seen.size(), 2);
     EXPECT_NE(seen[0], seen[1]);
-    EXPECT_EQ(seen[0]->windowTitle(), u("Cadastro Automático de Preços Diferenciados"));
+    // The title says which table and period the rule goes to.
+    EXPECT_EQ(seen[0]->windowTitle(),
+              u("Cadastro Automático de Preços Diferenciados – Tabela 001 - TABELA PADRAO, "
+                "vigência de ") +
+                  periodStart().toString(QStringLiteral("dd/MM/yyyy")) + u(" a ") +
+                  periodEnd().toString(QStringLiteral("dd/MM/yyyy")));
     EXPECT_FALSE(boStCriado);
 }
 

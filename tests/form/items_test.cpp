@@ -313,7 +313,7 @@ TEST_F(ItemPrices, SalesTimeWithABlankFirstHourDigit)
     press(Qt::Key_Tab);
     QTest::keyClicks(win().dbsItemPreco, QStringLiteral("1"));
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("800"));
-    press(Qt::Key_Tab); // past the last column: the row is left and posted
+    press(Qt::Key_Return); // on the last column: posts
     QApplication::processEvents();
     ASSERT_TRUE(goToItem(QStringLiteral("X-BURGUER")));
     EXPECT_TRUE(ui().errors().isEmpty()) << ui().errors().join(u'|').toStdString();

@@ -43,7 +43,12 @@ using PromotionWindow = PromotionFixture;
 
 TEST_F(PromotionWindow, OpensPuttingOnPromotionWithThePrefixControlsOffUntilTicked)
 {
-    EXPECT_EQ(form().windowTitle(), u("Alteração Automática"));
+    // The title says which table and period the change goes to.
+    const QDate end = win().cdsVigenciaTab->fieldByName(u"DTFINVGPREC").asDate();
+    EXPECT_EQ(form().windowTitle(), u("Alteração Automática – Tabela 001 - TABELA PADRAO, "
+                                      "vigência de ") +
+                                        start().toString(QStringLiteral("dd/MM/yyyy")) + u(" a ") +
+                                        end.toString(QStringLiteral("dd/MM/yyyy")));
     EXPECT_EQ(form().lblCodTela->text(), "VND42706");
     EXPECT_EQ(form().rdgPromocaoItens->checkedId(), 0);
     EXPECT_TRUE(form().grbProd->rbtTodos->isChecked());

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPointer>
+#include <QScreen>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -164,6 +165,21 @@ TEST(Startup, MessageBoxesAndTheMainWindowBearTheApplicationsName)
     setUserInterface(nullptr);
     EXPECT_EQ(title, QString::fromUtf8("Retaguarda – Vendas"));
     EXPECT_EQ(w.windowTitle(), title);
+}
+
+// On a screen smaller than its preferred size (1366x768 with a panel, or the test's), the
+// main window is shown whole, status bar included.
+TEST(MainWindow, FitsTheScreen)
+{
+    ModuleLoader m;
+    MainWindow w(m);
+    w.showFitted();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    const QRect screen = w.screen()->availableGeometry();
+    ASSERT_TRUE(screen.width() < 1180 + 16 || screen.height() < 760 + 40)
+        << "the test needs a screen smaller than the window";
+    EXPECT_TRUE(screen.contains(w.frameGeometry()))
+        << w.frameGeometry().width() << "x" << w.frameGeometry().height();
 }
 
 TEST(Startup, UnreachableServerAndMissingDatabaseAreReported)

@@ -4,6 +4,7 @@
 #include "host/widgets/btnpesquisa.h"
 #include "host/widgets/dateeditplus.h"
 #include "host/widgets/dbtext.h"
+#include "host/widgets/lookupkey.h"
 #include "host/widgets/maskedit.h"
 #include "host/widgets/numberedit.h"
 #include "host/widgets/radiogroup.h"
@@ -141,6 +142,7 @@ QWidget *TfrmCadAutPrecoDeferenciado::buildConsumerType()
     edtNmTipoConsumidor = new QLineEdit(group);
     edtNmTipoConsumidor->setObjectName(QStringLiteral("edtNmTipoConsumidor"));
     edtNmTipoConsumidor->setEnabled(false);
+    widgets::bindLookupKey(edtCdTipoConsumidor, btnListaTipoConsumidor);
     auto *layout = new QHBoxLayout(group);
     layout->addWidget(edtCdTipoConsumidor);
     layout->addWidget(btnListaTipoConsumidor);
@@ -168,11 +170,13 @@ QWidget *TfrmCadAutPrecoDeferenciado::buildDays()
 {
     auto *group = new QGroupBox(QStringLiteral("Dia"), grbDadosRel);
     auto *grid = new QGridLayout(group);
+    // The three of every week on the first row, the week's days in their order on the second:
+    // the tab key reads them so.
     int n = 0;
     auto box = [group, grid, &n](const char *name, const QString &caption) {
         auto *b = new QCheckBox(caption, group);
         b->setObjectName(QString::fromLatin1(name));
-        grid->addWidget(b, n % 2, n / 2);
+        grid->addWidget(b, n < 3 ? 0 : 1, n < 3 ? n : n - 3);
         ++n;
         return b;
     };
@@ -249,7 +253,6 @@ void TfrmCadAutPrecoDeferenciado::buildControls()
         t->setEditMask(kTimeMask);
         t->setFixedWidth(t->fontMetrics().horizontalAdvance(QStringLiteral("00:000")) + 16);
     }
-    // Made after the dates, so the tab key follows the layout.
     rdgVisualiza = new widgets::TRadioGroup(
         QStringLiteral("Visualiza"), {QStringLiteral("Sim"), QStringLiteral("Não")}, grbDadosRel);
     rdgVisualiza->setObjectName(QStringLiteral("rdgVisualiza"));
@@ -271,9 +274,15 @@ void TfrmCadAutPrecoDeferenciado::buildControls()
     layout->addWidget(buildDays());
     layout->addLayout(rule);
     layout->addStretch(1);
-    setTabOrder(rdgVisualiza->button(1), sbtConfirma);
-    setTabOrder(sbtConfirma, sbtFechar);
     grbProd->rbtTodos->setFocus();
+}
+
+void TfrmCadAutPrecoDeferenciado::FormCreate()
+{
+    TfrmRotiGeral::FormCreate();
+    if (pricetable::frmTabGeral)
+        setWindowTitle(windowTitle() + QStringLiteral(" – ") +
+                       pricetable::frmTabGeral->currentPeriodCaption());
 }
 
 void TfrmCadAutPrecoDeferenciado::FormActivate()

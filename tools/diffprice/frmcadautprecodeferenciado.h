@@ -60,6 +60,7 @@ public:
     widgets::TDateEditPlus *depValidadeDe, *depValidadeAte;
 
     // --- Handlers ---
+    void FormCreate() override;
     void FormActivate() override;
     void FormClose(widgets::CloseAction &action) override;
     void sbtConfirmaClick() override;

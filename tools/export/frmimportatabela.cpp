@@ -7,6 +7,7 @@
 #include "host/services/ui.h"
 #include "host/widgets/btnpesquisa.h"
 #include "host/widgets/busyanimation.h"
+#include "host/widgets/lookupkey.h"
 #include "host/widgets/tedit.h"
 #include "pricetable/frmtabgeral.h"
 #include "pricetable/tabgeralstate.h"
@@ -103,6 +104,7 @@ void TfrmImportaTabela::buildControls()
     btnTabelaOrig->setObjectName(QStringLiteral("btnTabelaOrig"));
     btnTabelaOrig->caption = QStringLiteral("Tabela de Preço");
     btnTabelaOrig->setDataSource(dtsTabela);
+    widgets::bindLookupKey(edtTabelaOrig, btnTabelaOrig);
     edtNmTabelaOrig = new QLineEdit(grbOrigem);
     edtNmTabelaOrig->setObjectName(QStringLiteral("edtNmTabelaOrig"));
     edtNmTabelaOrig->setEnabled(false);
@@ -144,19 +146,13 @@ void TfrmImportaTabela::buildControls()
     rbtListaProd->setObjectName(QStringLiteral("rbtListaProd"));
     btpProduto = grbProd->btnListaProd;
     btpProduto->setObjectName(QStringLiteral("btpProduto"));
-    btpProduto->setToolTip(Msg(QStringLiteral("PROD")));
+    btpProduto->setToolTip(widgets::withLookupKey(Msg(QStringLiteral("PROD"))));
 
     auto *layout = new QVBoxLayout(grbDadosRel);
     layout->addWidget(grbOrigem);
     layout->addWidget(grbDestino);
     layout->addWidget(grbProd);
     layout->addStretch(1);
-    setTabOrder(edtTabelaOrig, edtTabelaDest);
-    setTabOrder(edtTabelaDest, edtNmTabelaDest);
-    setTabOrder(edtNmTabelaDest, rbtTodosProd);
-    setTabOrder(rbtTodosProd, rbtListaProd);
-    setTabOrder(rbtListaProd, sbtConfirma);
-    setTabOrder(sbtConfirma, sbtFechar);
     edtTabelaOrig->setFocus();
     resize(440, 330);
 

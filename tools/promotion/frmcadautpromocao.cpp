@@ -87,18 +87,6 @@ void TfrmCadAutPromocao::buildControls()
     layout->addWidget(prefixo);
     layout->addStretch(1);
 
-    setTabOrder(rdgPromocaoItens->button(0), rdgPromocaoItens->button(1));
-    setTabOrder(rdgPromocaoItens->button(1), grbProd->rbtTodos);
-    setTabOrder(grbProd->rbtTodos, grbProd->rbtLista);
-    setTabOrder(grbProd->rbtLista, grbProd->rbtIntervalo);
-    setTabOrder(grbProd->rbtIntervalo, grbProd->medProdIni);
-    setTabOrder(grbProd->medProdIni, grbProd->medProdFim);
-    setTabOrder(grbProd->medProdFim, chbPrefixo);
-    setTabOrder(chbPrefixo, rbtAddPrefixo);
-    setTabOrder(rbtAddPrefixo, rbtDelPrefixo);
-    setTabOrder(rbtDelPrefixo, edtPrefixo);
-    setTabOrder(edtPrefixo, sbtConfirma);
-    setTabOrder(sbtConfirma, sbtFechar);
     rdgPromocaoItens->button(0)->setFocus();
     resize(520, 430);
 }
@@ -159,6 +147,7 @@ void TfrmCadAutPromocao::FormCreate()
     chbPrefixoClick();
     // Nothing to work on: the window does not open.
     periodo();
+    setWindowTitle(windowTitle() + QStringLiteral(" – ") + tabGeral().currentPeriodCaption());
 }
 
 void TfrmCadAutPromocao::FormActivate()

@@ -4,6 +4,7 @@
 #include "host/services/picture.h"
 #include "host/services/ui.h"
 #include "host/widgets/btnpesquisa.h"
+#include "host/widgets/lookupkey.h"
 #include "host/widgets/maskedit.h"
 #include "host/widgets/pesquisalista.h"
 #include "tools/selection/chosenproducts.h"
@@ -47,6 +48,7 @@ ProductSelection::ProductSelection(SelectionProfile profile, QString &list, QWid
     btnListaProd->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
     btnListaProd->setFocusPolicy(Qt::NoFocus);
     btnListaProd->setEnabled(false);
+    widgets::bindLookupKey(rbtLista, btnListaProd);
 
     auto *choices = new QHBoxLayout;
     choices->addWidget(rbtTodos);
@@ -97,6 +99,7 @@ void ProductSelection::buildRange(QHBoxLayout *choices, QVBoxLayout *layout)
         grid->addWidget(code, r, 1);
         grid->addWidget(button, r, 2);
         grid->addWidget(name, r, 3);
+        widgets::bindLookupKey(code, button);
         code->onChange = [name] { name->clear(); };
         button->onBeforePesq = [this](TBtnPesquisa &b) {
             b.setDataSource(m_profile.rangeProducts());
