@@ -3,6 +3,7 @@
 
 #include "host/data/clientdataset.h"
 #include "pricetable/itempricecheck.h"
+#include "pricing/pricelimit.h"
 
 #include <QDate>
 #include <QString>
@@ -25,8 +26,7 @@ struct CurrentPeriod {
 // Reads the current record of cdsVigenciaTab; all empty when it has none.
 CurrentPeriod currentPeriodOf(const data::ClientDataSet &cdsVigenciaTab);
 
-// Every price at or above it is refused.
-inline constexpr double kPriceLimit = 999999999999999.0;
+using pricing::kPriceLimit;
 
 // Before-insert: rows only come from the server, so every insert ends silently.
 [[noreturn]] void refuseItemInsert(data::ClientDataSet &cdsItemPreco);

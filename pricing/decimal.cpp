@@ -11,9 +11,10 @@ namespace vnd::pricing
 namespace
 {
 
-using Wide = __int128;
+using Units = Decimal::Units;
+using Magnitude = unsigned __int128;
 
-constexpr std::int64_t kMaxUnits = INT64_MAX;
+constexpr Units kMaxUnits = Decimal::kMaxUnits;
 // Below this magnitude a double's spacing is under a ten-thousandth, so at most one decimal
 // of four places reads back as it; 2^53 units also convert to double exactly.
 constexpr double kFastLimit = 1e11;
@@ -27,10 +28,11 @@ bool isDigit(char c)
 // rounds half away from zero. nullopt when it does not fit.
 std::optional<Decimal> fromDigits(bool negative, std::string_view whole, std::string_view fraction)
 {
-    std::uint64_t units = 0;
+    // Held within the range after every digit, so ten times it plus a digit never overflows.
+    Units units = 0;
     auto push = [&units](char digit) {
-        return !__builtin_mul_overflow(units, 10u, &units) &&
-               !__builtin_add_overflow(units, std::uint64_t(digit - '0'), &units);
+        units = units * 10 + (digit - '0');
+        return units <= kMaxUnits;
     };
     for (char c : whole)
         if (!push(c))
@@ -40,16 +42,25 @@ std::optional<Decimal> fromDigits(bool negative, std::string_view whole, std::st
             return std::nullopt;
     if (fraction.size() > size_t(Decimal::kDecimals) && fraction[Decimal::kDecimals] >= '5')
         ++units;
-    if (units > std::uint64_t(kMaxUnits))
+    if (units > kMaxUnits)
         return std::nullopt;
-    const auto signedUnits = std::int64_t(units);
-    return Decimal::fromUnits(negative ? -signedUnits : signedUnits);
+    return Decimal::fromUnits(negative ? -units : units);
+}
+
+std::string decimalDigits(Magnitude n)
+{
+    if (n <= UINT64_MAX)
+        return std::to_string(std::uint64_t(n));
+    std::string out;
+    for (; n > 0; n /= 10)
+        out.push_back(char('0' + int(n % 10)));
+    return {out.rbegin(), out.rend()};
 }
 
 // Appends the digits of a whole number, with `group` between thousands when given.
-void wholeDigits(std::uint64_t whole, QChar group, std::string &out)
+void wholeDigits(Magnitude whole, QChar group, std::string &out)
 {
-    const std::string digits = std::to_string(whole);
+    const std::string digits = decimalDigits(whole);
     for (size_t i = 0; i < digits.size(); ++i) {
         if (!group.isNull() && i > 0 && (digits.size() - i) % 3 == 0)
             out.push_back(char(group.unicode()));
@@ -57,9 +68,40 @@ void wholeDigits(std::uint64_t whole, QChar group, std::string &out)
     }
 }
 
-std::uint64_t magnitude(std::int64_t units)
+Magnitude magnitude(Units units)
 {
-    return units < 0 ? std::uint64_t(0) - std::uint64_t(units) : std::uint64_t(units);
+    return units < 0 ? Magnitude(-units) : Magnitude(units);
+}
+
+// The 256-bit product of two magnitudes, as high and low halves.
+struct Product {
+    Magnitude high, low;
+};
+
+Product multiply(Magnitude a, Magnitude b)
+{
+    const Magnitude mask = UINT64_MAX;
+    const Magnitude a0 = a & mask, a1 = a >> 64, b0 = b & mask, b1 = b >> 64;
+    const Magnitude low = a0 * b0;
+    const Magnitude mid1 = a1 * b0 + (low >> 64);
+    const Magnitude mid2 = a0 * b1 + (mid1 & mask);
+    return {a1 * b1 + (mid1 >> 64) + (mid2 >> 64), (mid2 << 64) | (low & mask)};
+}
+
+// n / d with its remainder, bit by bit; the quotient must fit 128 bits (n.high < d) and d
+// must be below 2^127, so that the running remainder never overflows when shifted.
+std::pair<Magnitude, Magnitude> divide(Product n, Magnitude d)
+{
+    Magnitude q = 0, r = n.high;
+    for (int bit = 127; bit >= 0; --bit) {
+        r = (r << 1) | ((n.low >> bit) & 1);
+        q <<= 1;
+        if (r >= d) {
+            r -= d;
+            q |= 1;
+        }
+    }
+    return {q, r};
 }
 
 } // namespace
@@ -77,7 +119,7 @@ std::optional<Decimal> Decimal::fromDouble(double value)
         const auto units = std::int64_t(scaled + (scaled < 0 ? -0.5 : 0.5));
         if (double(units) / double(kScale) == value)
             return fromUnits(units);
-    } else if (!(std::fabs(value) < 1e16)) {
+    } else if (!(std::fabs(value) < 1e19)) {
         return std::nullopt; // NaN, infinite or far out of range
     }
     // Keeps the fixed form short; 0.00005 itself (a double just above it) rounds up.
@@ -118,10 +160,10 @@ std::optional<Decimal> Decimal::fromVariant(const QVariant &value)
     case QMetaType::LongLong:
     case QMetaType::UInt:
     case QMetaType::ULongLong: {
-        std::int64_t units;
-        if (value.typeId() == QMetaType::ULongLong && value.toULongLong() > INT64_MAX)
-            return std::nullopt;
-        if (__builtin_mul_overflow(value.toLongLong(), kScale, &units) || units == INT64_MIN)
+        const Units units = value.typeId() == QMetaType::ULongLong
+                                ? Units(value.toULongLong()) * kScale
+                                : Units(value.toLongLong()) * kScale;
+        if (units > kMaxUnits || units < -kMaxUnits)
             return std::nullopt;
         return fromUnits(units);
     }
@@ -167,7 +209,7 @@ std::optional<Decimal> Decimal::parse(QStringView text)
 double Decimal::toDouble() const
 {
     // Both operands are exact and IEEE division rounds correctly: the nearest double.
-    if (magnitude(m_units) <= (std::uint64_t(1) << 53))
+    if (magnitude(m_units) <= (Magnitude(1) << 53))
         return double(m_units) / double(kScale);
     const std::string text = toString().toStdString();
     double d = 0;
@@ -177,10 +219,10 @@ double Decimal::toDouble() const
 
 QString Decimal::toString() const
 {
-    const std::uint64_t mag = magnitude(m_units);
+    const Magnitude mag = magnitude(m_units);
     std::string out = m_units < 0 ? "-" : "";
     wholeDigits(mag / kScale, QChar(), out);
-    std::uint64_t fraction = mag % kScale;
+    auto fraction = std::uint64_t(mag % kScale);
     if (fraction != 0) {
         int places = kDecimals;
         while (fraction % 10 == 0) {
@@ -197,16 +239,16 @@ QString Decimal::toString() const
 
 QString Decimal::toText(int decimals, QChar point, QChar group) const
 {
-    const std::uint64_t step = std::uint64_t(detail::kPow10[kDecimals - decimals]);
-    const std::uint64_t mag = magnitude(m_units);
-    std::uint64_t q = mag / step;
+    const auto step = Magnitude(detail::kPow10[kDecimals - decimals]);
+    const Magnitude mag = magnitude(m_units);
+    Magnitude q = mag / step;
     if (mag % step >= step - mag % step)
         ++q; // half away from zero, on the magnitude
-    const std::uint64_t scale = std::uint64_t(detail::kPow10[decimals]);
+    const auto scale = Magnitude(detail::kPow10[decimals]);
     std::string out = m_units < 0 && q != 0 ? "-" : "";
     wholeDigits(q / scale, group, out);
     if (decimals > 0) {
-        const std::string digits = std::to_string(q % scale);
+        const std::string digits = decimalDigits(q % scale);
         out.push_back(char(point.unicode()));
         out.append(size_t(decimals) - digits.size(), '0');
         out.append(digits);
@@ -214,16 +256,23 @@ QString Decimal::toText(int decimals, QChar point, QChar group) const
     return QString::fromLatin1(out);
 }
 
+// On magnitudes, the sign put back at the end: the product may need 256 bits, the
+// divisor (at most 10^26) and the quotient, when it is in range, fit 128.
 Decimal detail::mulDivWide(Decimal a, Decimal b, Decimal c, int decimals, Rounding rounding)
 {
-    const Wide step = kPow10[Decimal::kDecimals - decimals];
-    const Wide num = Wide(a.units()) * b.units();
-    const Wide den = Wide(c.units()) * step;
-    const Wide q = roundQuotient<Wide>(num / den, num % den, den, rounding);
-    const Wide r = q * step;
-    if (r > kMaxUnits || r < -kMaxUnits)
+    const auto step = Magnitude(kPow10[Decimal::kDecimals - decimals]);
+    const bool negative = ((a.units() < 0) != (b.units() < 0)) != (c.units() < 0);
+    const Product num = multiply(magnitude(a.units()), magnitude(b.units()));
+    const Magnitude den = magnitude(c.units()) * step;
+    if (num.high >= den)
+        Decimal::overflow(); // the quotient alone needs more than 128 bits
+    auto [q, r] = divide(num, den);
+    if (rounding == Rounding::HalfAwayFromZero && r >= den - r)
+        ++q;
+    if (q > Magnitude(kMaxUnits) / step)
         Decimal::overflow();
-    return Decimal::fromUnits(std::int64_t(r));
+    const auto units = Units(q * step);
+    return Decimal::fromUnits(negative && units != 0 ? -units : units);
 }
 
 } // namespace vnd::pricing

@@ -1,7 +1,9 @@
 #pragma once
-// Exact decimal money, values and percentages: a count of ten-thousandths in 64 bits.
-// Arithmetic is exact or names its rounding; a result that does not fit throws DecimalError
-// instead of wrapping. Doubles only meet it at the edges, through their shortest decimal form.
+// Exact decimal money, values and percentages: a count of ten-thousandths in 128 bits, below
+// 10^18 in magnitude, so that every price the windows accept (below 10^15 - 1), the sum of two
+// of them and twice that sum are held. Arithmetic is exact or names its rounding; a result
+// that does not fit throws DecimalError instead of wrapping. Doubles only meet it at the
+// edges, through their shortest decimal form.
 
 #include <QString>
 #include <QStringView>
@@ -27,22 +29,26 @@ public:
 class Decimal
 {
 public:
+    using Units = __int128;
     static constexpr int kDecimals = 4;
     static constexpr std::int64_t kScale = 10'000;
+    // 10^22 - 1 units: 999,999,999,999,999,999.9999.
+    static constexpr Units kMaxUnits = Units(1'000'000'000'000'000'000) * 10'000 - 1;
 
     constexpr Decimal() = default;
     // Whole numbers read naturally in formulas: mulDiv(price, 100, base, ...).
     constexpr Decimal(int whole) : m_units(std::int64_t(whole) * kScale) {}
     Decimal(double) = delete; // a double goes through fromDouble, never silently
 
-    static constexpr Decimal fromUnits(std::int64_t units)
+    // Units beyond kMaxUnits are the caller's error: they are not checked here.
+    static constexpr Decimal fromUnits(Units units)
     {
         Decimal d;
         d.m_units = units;
         return d;
     }
-    static constexpr Decimal max() { return fromUnits(INT64_MAX); }
-    static constexpr Decimal min() { return fromUnits(-INT64_MAX); }
+    static constexpr Decimal max() { return fromUnits(kMaxUnits); }
+    static constexpr Decimal min() { return fromUnits(-kMaxUnits); }
 
     // The decimal the double stands for: its shortest round-trip form ("0.1", not
     // 0.1000000000000000055...), rounded half away from zero beyond four decimals.
@@ -58,7 +64,7 @@ public:
 
     // The nearest double, so it prints back as the same decimal.
     double toDouble() const;
-    constexpr std::int64_t units() const { return m_units; }
+    constexpr Units units() const { return m_units; }
 
     // Shortest form with '.' ("12.5", "-3", "0.0001").
     QString toString() const;
@@ -76,21 +82,10 @@ public:
     constexpr bool isNegative() const { return m_units < 0; }
     Decimal abs() const { return m_units < 0 ? -*this : *this; }
 
-    friend Decimal operator+(Decimal a, Decimal b)
-    {
-        std::int64_t r;
-        if (__builtin_add_overflow(a.m_units, b.m_units, &r) || r == INT64_MIN)
-            overflow();
-        return fromUnits(r);
-    }
-    friend Decimal operator-(Decimal a, Decimal b)
-    {
-        std::int64_t r;
-        if (__builtin_sub_overflow(a.m_units, b.m_units, &r) || r == INT64_MIN)
-            overflow();
-        return fromUnits(r);
-    }
-    // INT64_MIN is never held, so negation cannot overflow.
+    // Two values in range never overflow 128 bits: only the range is checked.
+    friend Decimal operator+(Decimal a, Decimal b) { return checked(a.m_units + b.m_units); }
+    friend Decimal operator-(Decimal a, Decimal b) { return checked(a.m_units - b.m_units); }
+    // The range is symmetric, so negation cannot leave it.
     friend constexpr Decimal operator-(Decimal a) { return fromUnits(-a.m_units); }
     Decimal &operator+=(Decimal b) { return *this = *this + b; }
     Decimal &operator-=(Decimal b) { return *this = *this - b; }
@@ -101,7 +96,14 @@ public:
     [[noreturn]] static void overflow();
 
 private:
-    std::int64_t m_units = 0;
+    static Decimal checked(Units units)
+    {
+        if (units > kMaxUnits || units < -kMaxUnits)
+            overflow();
+        return fromUnits(units);
+    }
+
+    Units m_units = 0;
 };
 
 // Cut toward zero at two decimals.
@@ -120,6 +122,11 @@ namespace detail
 {
 inline constexpr std::int64_t kPow10[] = {1, 10, 100, 1'000, 10'000};
 
+constexpr bool fits64(Decimal::Units u)
+{
+    return u >= INT64_MIN && u <= INT64_MAX;
+}
+
 // q rounded from the exact quotient q + r/den.
 template <typename Int> Int roundQuotient(Int q, Int r, Int den, Rounding rounding)
 {
@@ -135,14 +142,18 @@ template <typename Int> Int roundQuotient(Int q, Int r, Int den, Rounding roundi
 Decimal mulDivWide(Decimal a, Decimal b, Decimal c, int decimals, Rounding rounding);
 } // namespace detail
 
+// Values that fit 64 bits (every everyday price) take 64-bit division, which the compiler
+// turns into a multiplication for a constant step; 128-bit division is a library call.
 inline Decimal Decimal::rounded(int decimals, Rounding rounding) const
 {
     const std::int64_t step = detail::kPow10[kDecimals - decimals];
-    const std::int64_t q = detail::roundQuotient(m_units / step, m_units % step, step, rounding);
-    std::int64_t r;
-    if (__builtin_mul_overflow(q, step, &r) || r == INT64_MIN)
-        overflow();
-    return fromUnits(r);
+    if (detail::fits64(m_units)) {
+        const auto units = std::int64_t(m_units);
+        return checked(Units(detail::roundQuotient(units / step, units % step, step, rounding)) *
+                       step);
+    }
+    return checked(detail::roundQuotient<Units>(m_units / step, m_units % step, step, rounding) *
+                   step);
 }
 
 // Inline so that constant arguments (100, two decimals) turn the divisions into
@@ -154,14 +165,13 @@ inline Decimal Decimal::mulDiv(Decimal a, Decimal b, Decimal c, int decimals, Ro
     std::int64_t num, den;
     if (c.m_units == 0)
         throw DecimalError("decimal division by zero");
-    if (__builtin_mul_overflow(a.m_units, b.m_units, &num) ||
-        __builtin_mul_overflow(c.m_units, step, &den) || num == INT64_MIN || den == INT64_MIN)
+    if (!detail::fits64(a.m_units) || !detail::fits64(b.m_units) || !detail::fits64(c.m_units) ||
+        __builtin_mul_overflow(std::int64_t(a.m_units), std::int64_t(b.m_units), &num) ||
+        __builtin_mul_overflow(std::int64_t(c.m_units), step, &den) || num == INT64_MIN ||
+        den == INT64_MIN)
         return detail::mulDivWide(a, b, c, decimals, rounding);
     const std::int64_t q = detail::roundQuotient(num / den, num % den, den, rounding);
-    std::int64_t r;
-    if (__builtin_mul_overflow(q, step, &r) || r == INT64_MIN)
-        overflow();
-    return fromUnits(r);
+    return checked(Units(q) * step);
 }
 
 } // namespace vnd::pricing

@@ -2,6 +2,8 @@
 
 #include "server/errors.h"
 
+#include "pricing/pricelimit.h"
+
 #include <QRegularExpression>
 
 namespace vnd::server
@@ -10,7 +12,7 @@ namespace vnd::server
 namespace
 {
 
-constexpr double kPriceLimit = 999999999999999.0;
+using pricing::kPriceLimit;
 
 struct PriceRule {
     const char *field;

@@ -25,19 +25,30 @@ Decimal dec(const char *text)
 
 TEST(Decimal, ParsesBothSeparatorsAndFormatsBack)
 {
-    const std::pair<const char *, std::int64_t> cases[] = {
-        {"12.34", 123400}, {"12,34", 123400},      {"-0.5", -5000},
-        {" 7 ", 70000},    {"1.234,56", 12345600}, {"+3,", 30000},
-        {".25", 2500},     {"0.00005", 1},         {"0.000049", 0},
-        {"-0.00005", -1},  {"1.2345", 12345},      {"922337203685477.5807", INT64_MAX},
+    const std::pair<const char *, Decimal::Units> cases[] = {
+        {"12.34", 123400},
+        {"12,34", 123400},
+        {"-0.5", -5000},
+        {" 7 ", 70000},
+        {"1.234,56", 12345600},
+        {"+3,", 30000},
+        {".25", 2500},
+        {"0.00005", 1},
+        {"0.000049", 0},
+        {"-0.00005", -1},
+        {"1.2345", 12345},
+        {"922337203685477.5807", INT64_MAX},
+        {"950000000000000", Decimal::Units(9'500'000'000'000'000'000u)},
+        {"-999999999999999999.9999", -Decimal::kMaxUnits},
     };
     for (const auto &[text, units] : cases) {
         SCOPED_TRACE(text);
         ASSERT_TRUE(Decimal::parse(QString::fromLatin1(text)).has_value());
         EXPECT_EQ(dec(text).units(), units);
     }
-    for (const char *bad : {"", "-", "1.2.3", "1,2,3", "12a", "1,234.5", "1..2", ".,5", "1e5",
-                            "922337203685477.5808", "99999999999999999999"})
+    for (const char *bad :
+         {"", "-", "1.2.3", "1,2,3", "12a", "1,234.5", "1..2", ".,5", "1e5", "1000000000000000000",
+          "999999999999999999.99995", "99999999999999999999"})
         EXPECT_FALSE(Decimal::parse(QString::fromLatin1(bad)).has_value()) << bad;
 
     EXPECT_EQ(dec("12.50").toString(), "12.5");
@@ -48,13 +59,15 @@ TEST(Decimal, ParsesBothSeparatorsAndFormatsBack)
     EXPECT_EQ(dec("-1234.565").toText(2, u','), "-1234,57");
     EXPECT_EQ(dec("-0.004").toText(2, u','), "0,00"); // no "-0,00"
     EXPECT_EQ(dec("999.5").toText(0, u','), "1000");
-    EXPECT_EQ(Decimal::max().toText(0, u'.'), "922337203685478");
+    EXPECT_EQ(dec("950000000000000.1").toText(2, u',', u'.'), "950.000.000.000.000,10");
+    EXPECT_EQ(Decimal::max().toString(), "999999999999999999.9999");
+    EXPECT_EQ(Decimal::max().toText(0, u'.'), "1000000000000000000");
 }
 
 TEST(Decimal, DoublesTravelThroughTheirShortestForm)
 {
     // The double of 0.1 is 0.1000000000000000055...; 24.9 - 4.98 is 19.919999999999998.
-    const std::pair<double, std::int64_t> cases[] = {
+    const std::pair<double, Decimal::Units> cases[] = {
         {0.1, 1000},
         {4.35, 43500},
         {1.15, 11500},
@@ -66,13 +79,15 @@ TEST(Decimal, DoublesTravelThroughTheirShortestForm)
         {1e-300, 0},
         {123456789012.3456, 1234567890123456},
         {922337203685477.5, 9223372036854775000},
+        {950000000000000.0, Decimal::Units(9'500'000'000'000'000'000u)},
+        {-999999999999998.0, -Decimal::Units(9'999'999'999'999'980'000u)},
     };
     for (const auto &[value, units] : cases) {
         SCOPED_TRACE(value);
         ASSERT_TRUE(Decimal::fromDouble(value).has_value());
         EXPECT_EQ(Decimal::fromDouble(value)->units(), units);
     }
-    for (double bad : {std::nan(""), HUGE_VAL, -HUGE_VAL, 1e15, -9.3e14})
+    for (double bad : {std::nan(""), HUGE_VAL, -HUGE_VAL, 1e18, -1e19})
         EXPECT_FALSE(Decimal::fromDouble(bad).has_value()) << bad;
     EXPECT_EQ(Decimal::clampedFromDouble(1e300), Decimal::max());
     EXPECT_EQ(Decimal::clampedFromDouble(-1e300), Decimal::min());
@@ -84,12 +99,14 @@ TEST(Decimal, DoublesTravelThroughTheirShortestForm)
         EXPECT_EQ(asDouble, std::strtod(d.toString().toLatin1().constData(), nullptr)) << cents;
         EXPECT_EQ(Decimal::fromDouble(asDouble), d) << cents;
     }
-    EXPECT_EQ(Decimal::max().toDouble(), 922337203685477.5807);
+    EXPECT_EQ(Decimal::max().toDouble(), 1e18);
+    EXPECT_EQ(dec("950000000000000.5").toDouble(), 950000000000000.5);
 
     EXPECT_EQ(Decimal::fromVariant(QVariant(QStringLiteral("12.34"))), dec("12.34"));
     EXPECT_EQ(Decimal::fromVariant(QVariant(qlonglong(5))), dec("5"));
     EXPECT_EQ(Decimal::fromVariant(QVariant(2.5)), dec("2.5"));
     EXPECT_FALSE(Decimal::fromVariant(QVariant()).has_value());
+    EXPECT_EQ(Decimal::fromVariant(QVariant(qlonglong(950000000000000))), dec("950000000000000"));
     EXPECT_FALSE(Decimal::fromVariant(QVariant(qlonglong(1) << 62)).has_value());
 }
 
@@ -123,12 +140,19 @@ TEST(Decimal, MulDivIsExactThenRoundedOnceAndOverflowThrows)
     EXPECT_EQ(Decimal::mulDiv(2, -1, 3, 2, Rounding::HalfAwayFromZero), dec("-0.67"));
     EXPECT_EQ(Decimal::mulDiv(dec("15.555"), dec("9.99"), 100, 4, Rounding::TowardZero),
               dec("1.5539")); // 1.5539445 exactly
-    // Products beyond 64 bits take the wide path and stay exact.
+    // Products beyond 64 bits, and beyond 128, take the wide paths and stay exact.
     EXPECT_EQ(
         Decimal::mulDiv(dec("900000000000"), dec("90000"), dec("100000"), 2, Rounding::TowardZero),
         dec("810000000000"));
-    EXPECT_THROW(Decimal::mulDiv(dec("900000000000"), 10000, 1, 2, Rounding::TowardZero),
+    EXPECT_EQ(Decimal::mulDiv(dec("950000000000000"), 2, 3, 4, Rounding::HalfAwayFromZero),
+              dec("633333333333333.3333"));
+    const Decimal big = dec("123456789012345678.9"), by = dec("98765432109876543.21");
+    EXPECT_EQ(Decimal::mulDiv(big, big, by, 2, Rounding::TowardZero), dec("154320984859182111.29"));
+    EXPECT_EQ(Decimal::mulDiv(-big, big, by, 4, Rounding::HalfAwayFromZero),
+              dec("-154320984859182111.2988"));
+    EXPECT_THROW(Decimal::mulDiv(dec("900000000000000000"), 10, 1, 2, Rounding::TowardZero),
                  DecimalError);
+    EXPECT_THROW(Decimal::mulDiv(big, big, 1, 2, Rounding::TowardZero), DecimalError);
     EXPECT_THROW(Decimal::mulDiv(1, 1, 0, 2, Rounding::TowardZero), DecimalError);
     EXPECT_THROW(Decimal::max() + Decimal::fromUnits(1), DecimalError);
     EXPECT_THROW(Decimal::min() - Decimal::fromUnits(1), DecimalError);

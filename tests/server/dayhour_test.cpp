@@ -101,6 +101,29 @@ TEST_F(DayHourTest, PricesAreExactDecimalsOfTheItemsCurrentPrices)
     EXPECT_EQ(pricesNow(), (std::vector<double>{0.07, 0.80, 0.80}));
 }
 
+// Every price below the item price limit can be computed with, the client price added to it.
+TEST_F(DayHourTest, PricesUpToTheItemLimitAreComputedWith)
+{
+    ASSERT_FALSE(m_rules.rows.empty());
+    const Row rule = m_rules.rows[0];
+    setItemPrices(rule[field("CDPRODUTO")].toString(),
+                  {999999999999998.0, 950000000000000.0, 0.5, 999999999999998.0});
+    const Row edited = withValues(rule, {{"IDPERVALORPR", "P"},
+                                         {"IDDESCACREPR", "D"},
+                                         {"VRPRECODIA", 10.0},
+                                         {"VRPRECODIADLV", 10.0},
+                                         {"VRPRECODIACMD", 10.0}});
+    ASSERT_EQ(save(modify(rule, edited)).status, 200);
+    std::vector<double> prices;
+    for (const Row &r : packet(QStringLiteral("GetPrecoHora"), {"001", m_start}).rows)
+        if (identity(r) == identity(rule))
+            for (const char *f : {"PRECO", "PRECODLV", "PRECOCMD"})
+                prices.push_back(r[field(f)].toDouble());
+    // 10 % off 1,999,999,999,999,996 is 1,799,999,999,999,996.40, and so on.
+    EXPECT_EQ(prices,
+              (std::vector<double>{1799999999999996.40, 1754999999999998.20, 899999999999998.65}));
+}
+
 TEST_F(DayHourTest, DuplicatesShareAllNineIdentityValues)
 {
     const Row rule = m_rules.rows[0];
