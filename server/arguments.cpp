@@ -1,6 +1,7 @@
 #include "server/arguments.h"
 
 #include "server/errors.h"
+#include "server/textcheck.h"
 
 namespace vnd::server
 {
@@ -23,6 +24,55 @@ void Arguments::wrongKind(int index, const char *kind) const
     throw ServiceError::badRequest(QStringLiteral("O argumento %1 de %2 deve ser %3.")
                                        .arg(index + 1)
                                        .arg(m_method, QString::fromUtf8(kind)));
+}
+
+namespace
+{
+
+void checkRows(const QList<data::FieldDef> &fields, const data::Row &row)
+{
+    for (qsizetype i = 0; i < row.size(); ++i)
+        if (row[i].typeId() == QMetaType::QString && row[i].toString().contains(QChar(0)))
+            throw ServiceError::rule(
+                QStringLiteral("O campo %1 não aceita caracteres de controle.")
+                    .arg(i < fields.size() ? printable(fields[i].name).left(40) : QString()));
+}
+
+void checkValue(const QString &method, int index, const Value &v)
+{
+    switch (v.kind()) {
+    case Value::Kind::String:
+        if (hasControlCharacter(v.toString()))
+            throw ServiceError::rule(
+                QStringLiteral("O argumento %1 de %2 não aceita caracteres de controle.")
+                    .arg(index + 1)
+                    .arg(method));
+        break;
+    case Value::Kind::Packet:
+        for (const data::Row &row : v.packet().rows)
+            checkRows(v.packet().fields, row);
+        break;
+    case Value::Kind::Delta:
+        for (const data::Change &c : v.delta().changes) {
+            checkRows(v.delta().fields, c.oldRow);
+            checkRows(v.delta().fields, c.newRow);
+        }
+        break;
+    case Value::Kind::Array:
+        for (const Value &item : v.array())
+            checkValue(method, index, item);
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace
+
+void checkArgumentTexts(const QString &method, const data::ValueArray &args)
+{
+    for (size_t i = 0; i < args.size(); ++i)
+        checkValue(method, int(i), args[i]);
 }
 
 QString Arguments::text(int index) const

@@ -33,6 +33,12 @@ private:
     const data::ValueArray &m_args;
 };
 
+// Refuses, before any statement runs, a text argument holding a control character (422) and
+// a field value of a packet or change set holding NUL, which no database stores alike;
+// other characters in field values are left to the columns' checks, so that rows stored
+// before them stay editable.
+void checkArgumentTexts(const QString &method, const data::ValueArray &args);
+
 // The level count of the product-code picture, sent as decimal text; 400 unless 1 to 20.
 int levelCount(const QString &text);
 

@@ -1,5 +1,6 @@
 #include "server/dispatcher.h"
 
+#include "server/arguments.h"
 #include "server/errors.h"
 
 #include <QStringList>
@@ -22,6 +23,7 @@ CallResult Dispatcher::start(const QString &name, const data::ValueArray &args) 
     const auto it = m_methods.constFind(name.toLower());
     if (it == m_methods.cend())
         throw ServiceError::notFound(QStringLiteral("Método não encontrado: %1.").arg(name));
+    checkArgumentTexts(it->first, args);
     return it->second(args);
 }
 

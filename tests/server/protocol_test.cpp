@@ -289,5 +289,38 @@ TEST_F(ProtocolTest, CodesArePaddedOrRefusedAndTextsTakeNoControlCharacters)
     EXPECT_EQ(call(QStringLiteral("SetItemPreco"), {item, ""}).status, 422);
 }
 
+// Refused characters in any text argument, and a NUL (which no database holds alike) anywhere,
+// get one 422 on both databases before any statement runs.
+TEST_F(ProtocolTest, RefusedCharactersInArgumentsAreOne422OnBothDatabases)
+{
+    const QString nul = QStringLiteral("00") + QChar(0);
+    const QDate start =
+        currentPeriodStart(packet(QStringLiteral("getVigenciaTab"), {"001"}), today());
+    data::ChangeSet loadedWithNul = changeSetFor(packet(QStringLiteral("getTabGeral"), {}));
+    loadedWithNul.changes.push_back(modify({nul, "X"}, {"001", "X"}));
+    const struct {
+        const char *method;
+        ValueArray args;
+        const char *message;
+    } calls[] = {
+        {"getVdTabGeral",
+         {nul},
+         "O argumento 1 de getVdTabGeral não aceita caracteres de controle."},
+        {"getItemPreco",
+         {"001", start, "4", QStringLiteral("\u202e1"), ""},
+         "O argumento 4 de getItemPreco não aceita caracteres de controle."},
+        {"setApagaPreco",
+         {"001", start.toString(QStringLiteral("dd/MM/yyyy")), nul, nul},
+         "O argumento 3 de setApagaPreco não aceita caracteres de controle."},
+        {"setTabGeral", {loadedWithNul}, "O campo CDTABEPREC não aceita caracteres de controle."},
+    };
+    for (const auto &c : calls) {
+        const Answer a = call(QString::fromLatin1(c.method), c.args);
+        EXPECT_EQ(a.status, 422) << c.method;
+        EXPECT_EQ(a.reply.errorMessage.toStdString(), c.message);
+    }
+    EXPECT_TRUE(log().filter(QStringLiteral("500")).isEmpty()) << log().join(u'\n').toStdString();
+}
+
 } // namespace
 } // namespace vnd::server::test
