@@ -2,7 +2,9 @@
 # HAProxy (Debian's) in front of two application servers on loopback, one throwaway
 # PostgreSQL behind them. Prints requests per second of 8 clients straight to one server,
 # through HAProxy to one server and to two, then kills one server (SIGKILL) while the clients
-# run and prints what failed. Not part of ./test; needs a build (scripts/build.sh).
+# run and prints what failed, then stops PostgreSQL for 3 s while they run (every server out,
+# HAProxy answering 503 in the servers' form) and prints how they were answered. Not part of
+# ./test; needs a build (scripts/build.sh).
 #   deploy/failover-test.sh [SECONDS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -86,3 +88,12 @@ sleep 3
 kill -KILL "$S1"
 wait "$LOADER"
 grep -h "DOWN\|is DOWN" "$work/haproxy-2.log" | head -3 || true
+echo "== 8 clientes pelo HAProxy; o PostgreSQL parado aos 2 s e iniciado de novo 3 s depois"
+"$LOAD" "$FRONT" "$RUN_SECONDS" &
+LOADER=$!
+sleep 2
+scripts/pgcluster.sh halt "$VND_PGCLUSTER"
+sleep 3
+scripts/pgcluster.sh resume "$VND_PGCLUSTER"
+wait "$LOADER"
+grep -h "DOWN\|UP" "$work/haproxy-2.log" | tail -4 || true

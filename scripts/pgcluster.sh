@@ -4,6 +4,7 @@
 # user runs it).
 #   eval "$(scripts/pgcluster.sh start)"   # exports VND_TEST_PG (admin URL) and VND_PGCLUSTER
 #   scripts/pgcluster.sh stop "$VND_PGCLUSTER"
+#   scripts/pgcluster.sh halt|resume "$VND_PGCLUSTER"   # its server down and up again, data kept
 set -euo pipefail
 
 PG_BIN=${PG_BIN:-$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n1)}
@@ -65,10 +66,29 @@ EOF
   return 1
 }
 
+test_cluster() {
+  case "$1" in /tmp/vnd-pg.*) ;; *) echo "não é um cluster de teste: $1" >&2; return 1 ;; esac
+}
+
+halt() {
+  local dir=${1:-${VND_PGCLUSTER:-}}
+  test_cluster "$dir"
+  as_owner "$PG_BIN/pg_ctl" -D "$dir/data" -m fast -w stop >/dev/null
+}
+
+# On the port it was first started on, which its last command line kept.
+resume() {
+  local dir=${1:-${VND_PGCLUSTER:-}} port
+  test_cluster "$dir"
+  port=$(sed -n 's/.*"-p" "\([0-9]*\)".*/\1/p' "$dir/data/postmaster.opts")
+  as_owner "$PG_BIN/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 30 -o "-p $port" \
+    start >/dev/null
+}
+
 stop() {
   local dir=${1:-${VND_PGCLUSTER:-}}
   [ -n "$dir" ] && [ -d "$dir" ] || return 0
-  case "$dir" in /tmp/vnd-pg.*) ;; *) echo "não é um cluster de teste: $dir" >&2; return 1 ;; esac
+  test_cluster "$dir"
   as_owner "$PG_BIN/pg_ctl" -D "$dir/data" -m immediate -w stop >/dev/null 2>&1 || true
   rm -rf "$dir"
 }
@@ -76,8 +96,10 @@ stop() {
 case "${1:-}" in
 start) start ;;
 stop) stop "${2:-}" ;;
+halt) halt "${2:-}" ;;
+resume) resume "${2:-}" ;;
 *)
-  echo "uso: $0 start | stop DIR" >&2
+  echo "uso: $0 start | stop DIR | halt DIR | resume DIR" >&2
   exit 2
   ;;
 esac

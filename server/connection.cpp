@@ -242,14 +242,16 @@ void Connection::call(const std::string &type)
     // Keeps the I/O loop running while the call is away on a worker.
     auto guard = asio::make_work_guard(m_server.io);
     auto &pool = read ? m_server.readers : m_server.writers;
-    asio::post(pool, [self = shared_from_this(), body, caller, type, guard, &queued, read] {
+    const auto arrived = std::chrono::steady_clock::now(); // a write's wait counts from here
+    asio::post(pool, [self = shared_from_this(), body, caller, type, guard, &queued, read,
+                      arrived] {
         // A read for a client that has gone is not worth a worker; a write still runs.
         if (read && self->m_gone) {
             queued.fetch_sub(1);
             return;
         }
         HttpAnswer a = handleCall(self->m_server.dispatcher, self->m_server.gate, *caller,
-                                  self->m_method, type, *body);
+                                  self->m_method, type, *body, arrived);
         body->clear();
         if (a.stream && self->m_server.spill.full()) {
             a = failureAnswer(

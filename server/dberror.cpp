@@ -8,9 +8,9 @@ DbError DbError::fromSqlError(const QSqlError &error)
     const QString native = error.nativeErrorCode();
     const QString text = error.text();
     const QString lower = text.toLower();
-    // SQLite reports its result code (5 busy, 6 locked, 8 read-only, 13 full, 19 constraint),
-    // perhaps extended (the primary code in the low byte), and names the constraint in the
-    // text; PostgreSQL gives the SQLSTATE.
+    // SQLite reports its result code (5 busy, 6 locked, 8 read-only, 10 I/O error, 13 full,
+    // 14 cannot open, 19 constraint), perhaps extended (the primary code in the low byte), and
+    // names the constraint in the text; PostgreSQL gives the SQLSTATE.
     // SQLSTATEs have five characters; SQLite's codes, extended ones included, fewer.
     bool numeric = false;
     const int sqlite = native.size() < 5 ? native.toInt(&numeric) & 0xff : -1;
@@ -23,6 +23,15 @@ DbError DbError::fromSqlError(const QSqlError &error)
     if ((numeric && (sqlite == 5 || sqlite == 6)) || is({"40001", "40P01", "55P03"}) ||
         lower.contains(QLatin1String("database is locked")))
         return {Kind::Busy, text};
+    // The connection is gone, the server shutting down or starting, or the file moved away
+    // (SQLITE_READONLY_DBMOVED, 1032): a new connection may succeed in a moment.
+    if (native.startsWith(QLatin1String("08")) || is({"57P01", "57P02", "57P03", "53300"}) ||
+        (numeric && (sqlite == 10 || sqlite == 14 || native == QLatin1String("1032"))) ||
+        lower.contains(QLatin1String("server closed the connection")) ||
+        lower.contains(QLatin1String("no connection to the server")) ||
+        lower.contains(QLatin1String("could not connect")) ||
+        lower.contains(QLatin1String("connection to server")))
+        return {Kind::Unavailable, text};
     if ((numeric && sqlite == 8) || is({"25006"}) || lower.contains(QLatin1String("readonly")))
         return {Kind::ReadOnly, text};
     if ((numeric && sqlite == 13) || is({"53100"}) ||
@@ -45,6 +54,8 @@ ServiceError DbError::toServiceError() const
     switch (m_kind) {
     case Kind::Busy:
         return ServiceError::busy(m_text);
+    case Kind::Unavailable:
+        return ServiceError::unavailable(m_text);
     case Kind::ReadOnly:
         return {500, QStringLiteral("readonly"),
                 QStringLiteral("O banco de dados está somente para leitura."), m_text};

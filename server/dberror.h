@@ -15,15 +15,30 @@ namespace vnd::server
 class DbError : public std::runtime_error
 {
 public:
-    enum class Kind { Busy, ReadOnly, Full, ForeignKey, Unique, NotNull, Check, Other };
+    // Unavailable: the database cannot be reached, or the connection to it was lost.
+    enum class Kind {
+        Busy,
+        Unavailable,
+        ReadOnly,
+        Full,
+        ForeignKey,
+        Unique,
+        NotNull,
+        Check,
+        Other
+    };
 
-    DbError(Kind kind, const QString &text)
-        : std::runtime_error(text.toStdString()), m_kind(kind), m_text(text)
+    enum Stage { Statement, Opening };
+
+    DbError(Kind kind, const QString &text, Stage stage = Statement)
+        : std::runtime_error(text.toStdString()), m_kind(kind), m_text(text), m_stage(stage)
     {
     }
     static DbError fromSqlError(const QSqlError &error);
 
     Kind kind() const { return m_kind; }
+    // Opening a connection failed: no connection was there to find lost.
+    bool whileOpening() const { return m_stage == Opening; }
     bool isConstraint() const
     {
         return m_kind == Kind::ForeignKey || m_kind == Kind::Unique || m_kind == Kind::NotNull ||
@@ -38,6 +53,7 @@ public:
 private:
     Kind m_kind;
     QString m_text;
+    Stage m_stage;
 };
 
 } // namespace vnd::server

@@ -51,6 +51,13 @@ public:
         return {503, QStringLiteral("busy"),
                 QStringLiteral("Banco de dados ocupado; tente novamente em instantes."), detail};
     }
+    // The database cannot be reached; answered with Retry-After.
+    static ServiceError unavailable(const QString &detail)
+    {
+        return {503, QStringLiteral("unavailable"),
+                QStringLiteral("Banco de dados indisponível; tente novamente em instantes."),
+                detail};
+    }
     static ServiceError internal(const QString &message, const QString &detail = {})
     {
         return {500, QStringLiteral("internal"), message, detail};

@@ -4,8 +4,10 @@
 #include "server/database.h"
 #include "server/dberror.h"
 #include "server/errors.h"
+#include "server/log.h"
 #include "server/rowencoder.h"
 #include "server/sessiongate.h"
+#include "server/unitofwork.h"
 #include "wire/codec.h"
 #include "wire/roles.h"
 
@@ -121,7 +123,8 @@ HttpAnswer failureAnswer(int status, const QString &code, const QString &message
 }
 
 HttpAnswer handleCall(const Dispatcher &dispatcher, SessionGate *gate, const Caller &caller,
-                      const QString &method, std::string_view contentType, const QByteArray &body)
+                      const QString &method, std::string_view contentType, const QByteArray &body,
+                      std::chrono::steady_clock::time_point arrived)
 {
     Encoding enc;
     int status = 200;
@@ -132,6 +135,7 @@ HttpAnswer handleCall(const Dispatcher &dispatcher, SessionGate *gate, const Cal
         reply = failure(e.code(), e.message());
         detail = e.detail();
     };
+    const CallClock clock(arrived);
     try {
         if (!encodingOf(contentType, enc))
             return encoded(415,
@@ -139,15 +143,31 @@ HttpAnswer handleCall(const Dispatcher &dispatcher, SessionGate *gate, const Cal
                                    QStringLiteral("Tipo de conteúdo não suportado: use "
                                                   "application/json ou application/cbor.")),
                            enc);
-        CallContext context{method, caller.address, std::nullopt};
-        if (gate && data::needsSession(method))
-            context.session = admitted(dispatcher, *gate, caller, method);
-        const CallScope scope(std::move(context));
-        const data::ValueArray args = data::decodeRequest(body, enc);
-        CallResult result = dispatcher.start(method, args);
-        if (result.rows)
-            return streamed(std::move(result), enc);
-        reply = std::move(result.reply);
+        // Nothing was done when no statement ran: the connection is opened again and the call
+        // runs once more.
+        for (int attempt = 1;; ++attempt) {
+            const quint64 before = statementsRun();
+            try {
+                CallContext context{method, caller.address, std::nullopt};
+                if (gate && data::needsSession(method))
+                    context.session = admitted(dispatcher, *gate, caller, method);
+                const CallScope scope(std::move(context));
+                const data::ValueArray args = data::decodeRequest(body, enc);
+                CallResult result = dispatcher.start(method, args);
+                if (result.rows)
+                    return streamed(std::move(result), enc);
+                reply = std::move(result.reply);
+                break;
+            } catch (const DbError &e) {
+                const bool lost = e.kind() == DbError::Kind::Unavailable && !e.whileOpening();
+                if (lost)
+                    markConnectionsLost();
+                if (!lost || attempt > 1 || statementsRun() != before)
+                    throw;
+                logLine(QStringLiteral("%1: conexão perdida antes de começar, outra tentativa: %2")
+                            .arg(method.left(60), e.text().left(200)));
+            }
+        }
     } catch (const data::DecodeError &e) {
         failed(ServiceError::badRequest(e.message()));
     } catch (const ServiceError &e) {

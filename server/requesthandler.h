@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -51,7 +52,11 @@ HttpAnswer failureAnswer(int status, const QString &code, const QString &message
 // decodes the arguments, calls the method and encodes its answer. A packet read from SQLite
 // is streamed: its first part is read here (so that a failure still becomes an ordinary
 // failure answer) and, when the rows do not fit in it, the rest is left in the stream.
-HttpAnswer handleCall(const Dispatcher &dispatcher, SessionGate *gate, const Caller &caller,
-                      const QString &method, std::string_view contentType, const QByteArray &body);
+// A write waits for the database's write lock no longer than its busy timeout counted from
+// `arrived`. A call that found its connection lost before it ran any statement runs once more.
+HttpAnswer
+handleCall(const Dispatcher &dispatcher, SessionGate *gate, const Caller &caller,
+           const QString &method, std::string_view contentType, const QByteArray &body,
+           std::chrono::steady_clock::time_point arrived = std::chrono::steady_clock::now());
 
 } // namespace vnd::server

@@ -2,12 +2,14 @@
 
 #include "server/database.h"
 #include "server/dberror.h"
+#include "server/log.h"
 
 #include <sqlite3.h>
 
 #include <QSqlError>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -24,7 +26,17 @@ struct Kept {
 
 struct ReadConnection {
     sqlite3 *db = nullptr;
+    std::optional<FileIdentity> file; // the one it has open
+    quint64 generation = 0;           // lostGeneration() when it was opened
     std::unordered_map<std::string, std::unique_ptr<Kept>> statements; // by SQL
+
+    bool inUse() const
+    {
+        for (const auto &entry : statements)
+            if (entry.second->inUse)
+                return true;
+        return false;
+    }
 
     ~ReadConnection()
     {
@@ -46,21 +58,40 @@ thread_local std::unordered_map<int, std::unique_ptr<ReadConnection>> t_connecti
                   QString::number(db ? sqlite3_extended_errcode(db) : code)));
 }
 
+// A connection whose file went away or was replaced is closed and opened again, unless one of
+// its statements is still lent (a read inside a read): that one finishes on it.
 ReadConnection &connectionFor(const Database &database)
 {
     std::unique_ptr<ReadConnection> &slot = t_connections[database.id()];
-    if (slot)
-        return *slot;
+    if (slot) {
+        if (slot->inUse())
+            return *slot;
+        const QString lost = slot->generation != lostGeneration()
+                                 ? QStringLiteral("uma instrução a achou perdida")
+                                 : database.sqliteFileLost(slot->file);
+        if (lost.isEmpty()) {
+            database.stillReachable();
+            return *slot;
+        }
+        logLine(QStringLiteral("conexão de leitura perdida: %1").arg(lost));
+        slot.reset();
+    }
+    const auto attempt = database.beforeOpening();
     auto c = std::make_unique<ReadConnection>();
     // Only this thread ever uses it: without sqlite3's per-call mutex (15% of a large read).
+    // Never created: the file exists once the server serves, and a lost one stays lost.
     const int rc =
         sqlite3_open_v2(database.sqlitePath().toUtf8().constData(), &c->db,
                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         const QString text = QString::fromUtf8(c->db ? sqlite3_errmsg(c->db) : sqlite3_errstr(rc));
         t_connections.erase(database.id());
-        throw DbError(DbError::Kind::Other, text);
+        database.openingFailed(text);
+        throw DbError(DbError::Kind::Unavailable, text, DbError::Opening);
     }
+    database.opened();
+    c->file = database.sqliteFile();
+    c->generation = lostGeneration();
     sqlite3_busy_timeout(c->db, database.busyTimeoutMs());
     slot = std::move(c);
     return *slot;
@@ -136,10 +167,10 @@ void CachedStatement::bind(const QVariant &value)
 bool CachedStatement::step()
 {
     const int rc = sqlite3_step(m_statement);
-    if (rc == SQLITE_ROW)
-        return true;
-    if (rc == SQLITE_DONE)
-        return false;
+    if (rc == SQLITE_ROW || rc == SQLITE_DONE) {
+        countStatement();
+        return rc == SQLITE_ROW;
+    }
     fail(m_db, rc);
 }
 

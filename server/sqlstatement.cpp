@@ -44,6 +44,7 @@ SqlStatement &SqlStatement::exec()
     m_bound = 0;
     if (!ok)
         throw DbError::fromSqlError(m_query->lastError());
+    countStatement();
     return *this;
 }
 

@@ -4,6 +4,8 @@
 // Reads are forward-only and finished on destruction, so no open statement keeps holding a
 // WAL snapshot.
 
+#include "server/database.h"
+
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
@@ -13,8 +15,6 @@
 
 namespace vnd::server
 {
-
-struct KeptStatement;
 
 class SqlStatement
 {
@@ -33,6 +33,7 @@ public:
     QSqlQuery &query() { return *m_query; }
 
 private:
+    ConnectionUse m_use;
     KeptStatement *m_kept = nullptr;
     std::optional<QSqlQuery> m_own; // when the kept one is busy
     QSqlQuery *m_query = nullptr;

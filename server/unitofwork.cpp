@@ -2,6 +2,9 @@
 
 #include "server/dberror.h"
 
+#include <sqlite3.h>
+
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -21,15 +24,55 @@ struct Level {
 
 // Keyed by connection name: each thread has its own connections.
 thread_local std::unordered_map<QString, Level> t_levels;
+thread_local std::chrono::steady_clock::time_point t_arrived{};
+
+void run(const QSqlDatabase &db, const QString &sql)
+{
+    QSqlQuery q(db);
+    if (!q.exec(sql))
+        throw DbError::fromSqlError(q.lastError());
+    countStatement();
+}
 
 void run(const QSqlDatabase &db, const char *sql)
 {
-    QSqlQuery q(db);
-    if (!q.exec(QString::fromLatin1(sql)))
-        throw DbError::fromSqlError(q.lastError());
+    run(db, QString::fromLatin1(sql));
+}
+
+// What is left of the busy timeout for the write lock; throws Busy when nothing is.
+int lockWaitMs(const Database &database)
+{
+    const int busy = database.busyTimeoutMs();
+    if (t_arrived == std::chrono::steady_clock::time_point{})
+        return busy;
+    const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            std::chrono::steady_clock::now() - t_arrived)
+                            .count();
+    if (waited >= busy)
+        throw DbError(DbError::Kind::Busy,
+                      QStringLiteral("a escrita esperou %1 ms por um executor").arg(waited));
+    return busy - int(waited);
+}
+
+void setSqliteBusyTimeout(const QSqlDatabase &db, int ms)
+{
+    const QVariant handle = db.driver()->handle();
+    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
+        if (sqlite3 *s = *static_cast<sqlite3 *const *>(handle.data()))
+            sqlite3_busy_timeout(s, ms);
 }
 
 } // namespace
+
+CallClock::CallClock(std::chrono::steady_clock::time_point arrived) : m_previous(t_arrived)
+{
+    t_arrived = arrived;
+}
+
+CallClock::~CallClock()
+{
+    t_arrived = m_previous;
+}
 
 UnitOfWork::UnitOfWork(const Database &database) : m_db(database.connection())
 {
@@ -40,11 +83,18 @@ UnitOfWork::UnitOfWork(const Database &database) : m_db(database.connection())
         // PostgreSQL writers take turns the same way on one lock held by the database, so the
         // checks that read before they write hold across every server on it (readers never
         // wait; the wait ends at lock_timeout, a busy answer).
+        // The wait counts from the call's arrival: time queued for a writer is spent already.
+        const int waitMs = lockWaitMs(database);
         if (database.dialect() == Dialect::Sqlite) {
+            setSqliteBusyTimeout(m_db, waitMs);
             run(m_db, "BEGIN IMMEDIATE");
         } else {
             run(m_db, "BEGIN");
             try {
+                // The connection's lock_timeout is the whole busy timeout; a write that queued
+                // waits what is left (a round trip more, only then).
+                if (database.busyTimeoutMs() - waitMs > 20)
+                    run(m_db, QStringLiteral("SET LOCAL lock_timeout = %1").arg(waitMs));
                 run(m_db, "SELECT pg_advisory_xact_lock(42700)");
             } catch (...) {
                 QSqlQuery(m_db).exec(QStringLiteral("ROLLBACK"));

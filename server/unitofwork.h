@@ -6,8 +6,25 @@
 
 #include <QSqlDatabase>
 
+#include <chrono>
+
 namespace vnd::server
 {
+
+// When this thread's call arrived, for as long as it runs: a write then waits for the write
+// lock no longer than the busy timeout counted from its arrival, its time queued for a writer
+// included. Without one the whole busy timeout is the wait.
+class CallClock
+{
+public:
+    explicit CallClock(std::chrono::steady_clock::time_point arrived);
+    ~CallClock();
+    CallClock(const CallClock &) = delete;
+    CallClock &operator=(const CallClock &) = delete;
+
+private:
+    std::chrono::steady_clock::time_point m_previous;
+};
 
 class UnitOfWork
 {
@@ -22,6 +39,7 @@ public:
 
 private:
     QSqlDatabase m_db;
+    ConnectionUse m_use;
     bool m_outer = false;
     bool m_done = false;
 };

@@ -73,6 +73,28 @@ TEST_F(BusyTest, AnotherWriterHoldingTheLockGives503AndRetryAfter)
     EXPECT_EQ(call(QStringLiteral("setTabGeral"), {newTable(*this)}).status, 200);
 }
 
+// Queued behind other writes for the two write workers, a write is answered when its busy
+// timeout is up, not a busy timeout later for every write ahead of it.
+TEST_F(BusyTest, AQueuedWriteWaitsNoLongerThanTheBusyTimeoutInAll)
+{
+    const Database other(databaseUrl());
+    std::optional<UnitOfWork> otherWrites(std::in_place, other);
+    const data::ChangeSet cs = newTable(*this);
+    std::vector<std::future<std::pair<int, qint64>>> writes;
+    for (int i = 0; i < 10; ++i)
+        writes.push_back(std::async(std::launch::async, [this, &cs] {
+            QElapsedTimer timer;
+            timer.start();
+            const int status = call(QStringLiteral("setTabGeral"), {cs}).status;
+            return std::make_pair(status, timer.elapsed());
+        }));
+    for (auto &w : writes) {
+        const auto [status, ms] = w.get();
+        EXPECT_EQ(status, 503);
+        EXPECT_LT(ms, 3 * m_busyTimeoutMs); // five rounds of two writers before
+    }
+}
+
 TEST_F(ServerFixture, ReadsAnswerWhileWritersWaitForTheLock)
 {
     const Database other(databaseUrl());
