@@ -1,5 +1,7 @@
 #include "host/widgets/dialogrunner.h"
 
+#include <QPointer>
+
 namespace vnd::widgets
 {
 
@@ -29,7 +31,12 @@ int runDialog(QDialog &dialog)
         return dialog.exec();
     dialog.setResult(0);
     dialog.show();
+    // A tool window may release itself while it is answered (it closes on success): as with
+    // exec(), a dialog gone counts as rejected.
+    const QPointer<QDialog> guard(&dialog);
     responder(dialog);
+    if (!guard)
+        return QDialog::Rejected;
     if (dialog.isVisible())
         dialog.reject();
     return dialog.result();

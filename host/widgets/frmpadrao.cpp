@@ -186,7 +186,9 @@ void TfrmPadrao::Show()
         QMdiSubWindow *sub = area->addSubWindow(this);
         sub->setWindowIcon(hostIcon(Glyph::Modulo));
         sub->setAttribute(Qt::WA_DeleteOnClose, false);
-        sub->resize(size());
+        // In normal state, but over the whole work area: its grids take the room there is.
+        const QSize room = area->viewport()->size();
+        sub->setGeometry(QRect(QPoint(0, 0), room.isEmpty() ? size() : room));
     }
     if (QMdiSubWindow *sub = subWindow()) {
         sub->showNormal();

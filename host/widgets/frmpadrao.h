@@ -44,7 +44,7 @@ public:
     ~TfrmPadrao() override;
 
     // Shows the window in the host's MDI area (top-level when there is none), in normal
-    // window state, and brings it forward.
+    // window state, and brings it forward. Made anew, it covers the MDI area.
     void Show();
     // Closes the window (its MDI frame included) through FormClose.
     bool Close();

@@ -7,6 +7,7 @@
 #include "host/widgets/lookuplayout.h"
 #include "host/widgets/pesquisar.h"
 #include "host/widgets/syscolors.h"
+#include "host/widgets/taborder.h"
 #include "host/widgets/typeahead.h"
 
 #include <QComboBox>
@@ -207,6 +208,11 @@ bool PesquisaListaDialog::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QDialog::eventFilter(watched, event);
+}
+
+bool PesquisaListaDialog::focusNextPrevChild(bool next)
+{
+    return tabInReadingOrder(this, next) || QDialog::focusNextPrevChild(next);
 }
 
 bool PesquisaLista(data::DataSource *source, const QString &keyField, const QString &caption, bool,

@@ -52,6 +52,8 @@ public:
     bool seek(const QString &text);
 
 protected:
+    // The tab key in reading order (host/widgets/taborder.h).
+    bool focusNextPrevChild(bool next) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

@@ -5,6 +5,7 @@
 #include "host/widgets/dialogrunner.h"
 #include "host/widgets/hostwindows.h"
 #include "host/widgets/lookuplayout.h"
+#include "host/widgets/taborder.h"
 #include "host/widgets/typeahead.h"
 
 #include <QComboBox>
@@ -51,6 +52,11 @@ PesquisarDialog::PesquisarDialog(data::DataSource *source, const QString &title,
 bool PesquisarDialog::seek(const QString &text)
 {
     return m_typeAhead->seek(text);
+}
+
+bool PesquisarDialog::focusNextPrevChild(bool next)
+{
+    return tabInReadingOrder(this, next) || QDialog::focusNextPrevChild(next);
 }
 
 bool Pesquisar(data::DataSource *source, const QString &caption, bool, bool)

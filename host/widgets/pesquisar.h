@@ -41,6 +41,10 @@ public:
     // Moves to the first row whose searched column begins with the text (the search rule).
     bool seek(const QString &text);
 
+protected:
+    // The tab key in reading order (host/widgets/taborder.h).
+    bool focusNextPrevChild(bool next) override;
+
 private:
     TDBGrid *m_grid;
     QLineEdit *m_search;

@@ -5,6 +5,7 @@
 #include "host/widgets/dbgrid.h"
 #include "host/widgets/dialogrunner.h"
 #include "host/widgets/hostwindows.h"
+#include "host/widgets/taborder.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -105,6 +106,11 @@ bool ProcuraDialog::findNext()
         return false;
     m_found = true;
     return true;
+}
+
+bool ProcuraDialog::focusNextPrevChild(bool next)
+{
+    return tabInReadingOrder(this, next) || QDialog::focusNextPrevChild(next);
 }
 
 bool Procura(data::ClientDataSet *dataSet, TDBGrid *grid)

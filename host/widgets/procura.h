@@ -31,6 +31,10 @@ public:
     bool findNext();
     bool found() const { return m_found; }
 
+protected:
+    // The tab key in reading order (host/widgets/taborder.h).
+    bool focusNextPrevChild(bool next) override;
+
 private:
     data::ClientDataSet *m_dataSet;
     QComboBox *m_field;

@@ -43,6 +43,18 @@ void KeyboardFixture::showTool(QWidget *tool)
     ASSERT_TRUE(QTest::qWaitForWindowActive(tool));
 }
 
+bool KeyboardFixture::activate(QWidget *window)
+{
+    window->activateWindow();
+    for (int i = 0; i < 200; ++i) {
+        QWidget *focus = QApplication::focusWidget();
+        if (focus && (focus == window || window->isAncestorOf(focus)))
+            return true;
+        QTest::qWait(10);
+    }
+    return false;
+}
+
 void KeyboardFixture::key(int key, Qt::KeyboardModifiers modifiers)
 {
     QWidget *w = QApplication::focusWidget();

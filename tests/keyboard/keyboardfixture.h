@@ -25,6 +25,9 @@ public:
         return *tool;
     }
 
+    // Activates a window, as the window manager does when another one closes, and waits until
+    // the focus is inside it; false when it never comes.
+    static bool activate(QWidget *window);
     // Presses a key on whatever has the focus.
     static void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     // Types text into whatever has the focus, one key at a time (accents included).
