@@ -80,6 +80,11 @@ void TfrmRotiGeral::done(int result)
     if (!guarded([&] { FormClose(action); }) || action == caNone)
         return;
     QDialog::done(result);
+    // The window under it takes the keyboard back: a window manager may leave the focus with
+    // no window when the one that had it goes, and a keyboard user would be stranded.
+    if (QWidget *under = parentWidget() ? parentWidget()->window() : nullptr;
+        under && under->isVisible())
+        under->activateWindow();
     if (action == caFree && !m_destroyed) {
         m_destroyed = true;
         guarded([this] { FormDestroy(); });
