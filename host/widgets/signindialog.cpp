@@ -34,6 +34,8 @@ SignInDialog::SignInDialog(Purpose purpose, QWidget *parent)
     edtUsuario->setEnabled(purpose == Purpose::SignIn);
     lblMensagem->setWordWrap(true);
     lblMensagem->setMinimumWidth(320);
+    // Wide enough for its title under a window manager, message or not.
+    setMinimumWidth(380);
 
     auto *form = new QFormLayout;
     form->addRow(QStringLiteral("Usuário"), edtUsuario);
