@@ -461,11 +461,14 @@ std::string Connection::head(qint64 length) const
     return out.str();
 }
 
-QString Connection::address() const
+QString Connection::address()
 {
-    beast::error_code ec;
-    const auto peer = m_stream.socket().remote_endpoint(ec);
-    QString text = ec ? QStringLiteral("?") : QString::fromStdString(peer.address().to_string());
+    if (m_peer.isEmpty()) {
+        beast::error_code ec;
+        const auto peer = m_stream.socket().remote_endpoint(ec);
+        m_peer = ec ? QStringLiteral("?") : QString::fromStdString(peer.address().to_string());
+    }
+    QString text = m_peer;
     const auto forwarded = m_parser->get().find("X-Forwarded-For");
     if (forwarded != m_parser->get().end())
         text += QStringLiteral(" (por %1)")

@@ -66,7 +66,7 @@ private:
     std::string head(qint64 length) const;
 
     // The client's address for the log; with the one a proxy says it forwarded, when it does.
-    QString address() const;
+    QString address();
     void refuse(int status, const QString &code, const QString &message, const std::string &type,
                 const char *allow = nullptr);
     void respond(HttpAnswer a, bool keepAlive);
@@ -79,6 +79,7 @@ private:
     boost::beast::flat_buffer m_buffer{16 * 1024};
     std::optional<Parser> m_parser;
     QString m_method;
+    QString m_peer; // the socket's, read once
     QElapsedTimer m_timer;
     bool m_first = true;
     bool m_busy = false;

@@ -85,13 +85,14 @@ Session admitted(const Dispatcher &dispatcher, SessionGate &gate, const Caller &
                  const QString &method)
 {
     Session session = gate.admit(caller.authorization);
-    if (!dispatcher.has(method))
-        throw ServiceError::notFound(QStringLiteral("Método não encontrado: %1.").arg(method));
-    if (!data::roleMay(session.role, method))
+    if (!data::roleMay(session.role, method)) {
+        if (!dispatcher.has(method))
+            throw ServiceError::notFound(QStringLiteral("Método não encontrado: %1.").arg(method));
         throw ServiceError(403, QStringLiteral("forbidden"),
                            QStringLiteral("O perfil %1 não permite esta operação.")
                                .arg(data::roleCaption(session.role)),
                            QStringLiteral("usuário %1").arg(session.login));
+    }
     return session;
 }
 

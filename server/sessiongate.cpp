@@ -4,8 +4,6 @@
 #include "server/log.h"
 #include "server/secrets.h"
 
-#include <QDateTime>
-
 namespace vnd::server
 {
 
@@ -83,7 +81,9 @@ Session SessionGate::admit(std::string_view authorization)
     if (token.isEmpty())
         throw endedSession();
     const QByteArray hash = tokenHash(token);
-    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    const qint64 now = std::chrono::duration_cast<std::chrono::seconds>(
+                           std::chrono::system_clock::now().time_since_epoch())
+                           .count();
     const Clock::time_point at = Clock::now();
     const auto trust = std::chrono::milliseconds(m_policy.trustMs);
     {

@@ -1,8 +1,8 @@
 #include "wire/roles.h"
 
-#include <QHash>
-
-#include <array>
+#include <algorithm>
+#include <iterator>
+#include <vector>
 
 namespace vnd::data
 {
@@ -48,12 +48,20 @@ const Grant kGrants[] = {
     {u"SetPrecDif", Role::Gerente},       {u"getUsuarios", Role::Administrador},
 };
 
-const QHash<QString, Role> &grants()
+bool before(QStringView a, QStringView b)
 {
-    static const QHash<QString, Role> table = [] {
-        QHash<QString, Role> t;
-        for (const Grant &g : kGrants)
-            t.insert(QString::fromUtf16(g.method).toLower(), g.least);
+    return a.compare(b, Qt::CaseInsensitive) < 0;
+}
+
+// Sorted without regard to case, so a call's method is found without building a lower-case
+// copy of its name (this runs on every call).
+const std::vector<Grant> &grants()
+{
+    static const std::vector<Grant> table = [] {
+        std::vector<Grant> t(std::begin(kGrants), std::end(kGrants));
+        std::sort(t.begin(), t.end(), [](const Grant &a, const Grant &b) {
+            return before(QStringView(a.method), QStringView(b.method));
+        });
         return t;
     }();
     return table;
@@ -89,11 +97,18 @@ std::optional<Role> roleNamed(QStringView name)
 
 std::optional<Role> leastRoleFor(QStringView method)
 {
+    // Clients name methods as registered: that spelling is found at once.
+    for (const Grant &g : kGrants)
+        if (QStringView(g.method) == method)
+            return g.least;
     const auto &table = grants();
-    const auto it = table.constFind(method.toString().toLower());
-    if (it == table.cend())
+    const auto it =
+        std::lower_bound(table.begin(), table.end(), method, [](const Grant &g, QStringView m) {
+            return before(QStringView(g.method), m);
+        });
+    if (it == table.end() || QStringView(it->method).compare(method, Qt::CaseInsensitive) != 0)
         return std::nullopt;
-    return *it;
+    return it->least;
 }
 
 bool roleMay(Role role, QStringView method)

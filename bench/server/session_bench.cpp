@@ -1,9 +1,9 @@
 // What a session costs a call: the same call to the same database through a server that lets
 // every call in (ServerOptions::withoutSessionsForBenchmark) and through the real one, with
 // the token trusted from memory and with it looked up in the database on every call. For
-// getTabGeral (the smallest read) and for a one-row SetItemPreco. Blocks of calls alternate
-// between the servers; the best block of each counts.
-//   bench_server_sessions [postgresql://... (an empty database)] [blocks]
+// getTabGeral (the smallest read) and for a one-row SetItemPreco. The servers take turns call
+// by call; medians are compared.
+//   bench_server_sessions [postgresql://... (an empty database)] [calls]
 
 #include "benchserver.h"
 #include "server/demousers.h"
@@ -28,13 +28,11 @@ using vnd::data::Row;
 namespace
 {
 
-constexpr int kCalls = 200; // per block
-
-// One client's saves of its own item row, each from the row as it last stored it.
-class Saver
+// An item row saved in turn by every side, each save from the row as it was last stored.
+class SavedItem
 {
 public:
-    Saver(BenchClient &client, QDate start, const QString &product) : m_client(client)
+    SavedItem(BenchClient &client, QDate start, const QString &product)
     {
         Reply reply;
         client.call(QStringLiteral("getItemPreco"), {"001", start, "4", product, ""}, reply);
@@ -44,7 +42,7 @@ public:
         }
     }
     bool ok() const { return !m_row.isEmpty(); }
-    bool save()
+    bool save(BenchClient &client)
     {
         Row changed = m_row;
         const int price = m_items.indexOf(u"VRPRECITEM");
@@ -53,7 +51,7 @@ public:
         cs.fields = m_items.fields;
         cs.changes.push_back({vnd::data::Change::Op::Modify, m_row, changed});
         Reply reply;
-        if (m_client.call(QStringLiteral("SetItemPreco"), {cs, ""}, reply) != 200) {
+        if (client.call(QStringLiteral("SetItemPreco"), {cs, ""}, reply) != 200) {
             std::fprintf(stderr, "save failed: %s\n", qPrintable(reply.errorMessage));
             return false;
         }
@@ -62,22 +60,10 @@ public:
     }
 
 private:
-    BenchClient &m_client;
     vnd::data::DataPacket m_items;
     Row m_row;
     int m_n = 0;
 };
-
-// Microseconds per call of the block; negative when a call failed.
-double block(const std::function<bool()> &call)
-{
-    QElapsedTimer t;
-    t.start();
-    for (int i = 0; i < kCalls; ++i)
-        if (!call())
-            return -1;
-    return double(t.nsecsElapsed()) / kCalls / 1000;
-}
 
 bool read(BenchClient &client)
 {
@@ -89,25 +75,39 @@ bool read(BenchClient &client)
     return status == 200;
 }
 
-// The best block of each side, the sides taking turns at going first.
-bool compare(const char *what, int blocks, const std::vector<std::function<bool()>> &sides)
+double quantile(std::vector<double> v, double q)
 {
-    std::vector<double> best(sides.size(), 1e18);
-    for (int b = 0; b < blocks; ++b)
+    std::sort(v.begin(), v.end());
+    return v[size_t(q * double(v.size() - 1))];
+}
+
+// One call of each side in turn, the first side changing every round, so that a busy moment
+// of the machine falls on every side alike; each side's median and lower decile.
+bool compare(const char *what, int rounds, const std::vector<std::function<bool()>> &sides)
+{
+    std::vector<std::vector<double>> us(sides.size());
+    for (int r = 0; r < rounds; ++r)
         for (size_t i = 0; i < sides.size(); ++i) {
-            const size_t side = (i + size_t(b)) % sides.size();
-            const double us = block(sides[side]);
-            if (us < 0)
+            const size_t side = (i + size_t(r)) % sides.size();
+            QElapsedTimer t;
+            t.start();
+            if (!sides[side]())
                 return false;
-            best[side] = std::min(best[side], us);
+            us[side].push_back(double(t.nsecsElapsed()) / 1000);
         }
-    std::printf("%s, best of %d blocks of %d calls:\n", what, blocks, kCalls);
-    std::printf("  without sessions:                      %7.1f us per call\n", best[0]);
-    std::printf("  with a session, trusted from memory:   %7.1f us per call, ratio %.3f "
-                "(goal <= 1.1)\n",
-                best[1], best[1] / best[0]);
-    std::printf("  with a session looked up on each call: %7.1f us per call, ratio %.3f\n", best[2],
-                best[2] / best[0]);
+    std::printf("%s, %d calls each, median (lower decile) per call:\n", what, rounds);
+    const char *names[] = {
+        "without sessions:                     ", "with a session, trusted from memory:  ",
+        "with a session looked up on each call:"};
+    const double base = quantile(us[0], 0.5), baseLow = quantile(us[0], 0.1);
+    for (size_t i = 0; i < sides.size(); ++i) {
+        const double median = quantile(us[i], 0.5), low = quantile(us[i], 0.1);
+        std::printf("  %s %7.1f us (%6.1f)", names[i], median, low);
+        if (i > 0)
+            std::printf(", ratio %.3f (%.3f)%s", median / base, low / baseLow,
+                        i == 1 ? " (goal <= 1.1)" : "");
+        std::printf("\n");
+    }
     return true;
 }
 
@@ -117,7 +117,7 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QString url = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
-    const int blocks = argc > 2 ? std::max(1, std::atoi(argv[2])) : 15;
+    const int rounds = argc > 2 ? std::max(10, std::atoi(argv[2])) : 3000;
     QTemporaryDir dir;
     const Database database(
         url.isEmpty() ? QStringLiteral("sqlite:") + dir.filePath(QStringLiteral("s.db")) : url);
@@ -141,20 +141,25 @@ int main(int argc, char **argv)
                              BenchClient(servers[2].port(), token)};
     std::printf("%s, 2,000 products\n", url.isEmpty() ? "SQLite" : "PostgreSQL");
 
-    bool ok = compare("getTabGeral", blocks,
+    bool ok = compare("getTabGeral", rounds,
                       {[&] { return read(clients[0]); }, [&] { return read(clients[1]); },
                        [&] { return read(clients[2]); }});
-    // Each client saves a product of its own, so none conflicts with another.
+    // Three products, each side saving a different one in every round and each of them in
+    // turn, so that no side keeps a cheaper row.
     const QDate start = QDate::currentDate().addDays(-30);
-    Saver savers[] = {{clients[0], start, QStringLiteral("0000000042")},
-                      {clients[1], start, QStringLiteral("0000000043")},
-                      {clients[2], start, QStringLiteral("0000000044")}};
-    if (!savers[0].ok() || !savers[1].ok() || !savers[2].ok()) {
+    SavedItem items[] = {{clients[0], start, QStringLiteral("0000000042")},
+                         {clients[0], start, QStringLiteral("0000000043")},
+                         {clients[0], start, QStringLiteral("0000000044")}};
+    if (!items[0].ok() || !items[1].ok() || !items[2].ok()) {
         std::fprintf(stderr, "the products to save were not found\n");
         return 1;
     }
-    ok = ok && compare("SetItemPreco, one row", blocks,
-                       {[&] { return savers[0].save(); }, [&] { return savers[1].save(); },
-                        [&] { return savers[2].save(); }});
+    int saves[3] = {0, 0, 0};
+    const auto saveBy = [&](int side) {
+        return items[(saves[side]++ + side) % 3].save(clients[side]);
+    };
+    ok = ok &&
+         compare("SetItemPreco, one row", rounds,
+                 {[&] { return saveBy(0); }, [&] { return saveBy(1); }, [&] { return saveBy(2); }});
     return ok ? 0 : 1;
 }

@@ -161,10 +161,15 @@ QByteArray TNetConnection::authorization() const
                             : QByteArrayLiteral("Bearer ") + bearer;
 }
 
-bool TNetConnection::renewed(const Reply &reply) const
+bool TNetConnection::renewed(const Reply &reply, const QByteArray &sent) const
 {
-    return RenewSession && bearer.isEmpty() && sessionEnded(reply) &&
-           ClientSession::instance().renewEnded();
+    if (!RenewSession || !bearer.isEmpty() || !sessionEnded(reply))
+        return false;
+    // Two calls under way when the session ended: the user is asked once.
+    const QByteArray now = authorization();
+    if (!now.isEmpty() && now != sent)
+        return true;
+    return ClientSession::instance().renewEnded();
 }
 
 bool TNetConnection::connected() const
@@ -203,9 +208,10 @@ Reply TNetConnection::call(const QString &method, const data::ValueArray &args)
         const QString where = QStringLiteral("%1:%2").arg(Host).arg(Port);
         const QByteArray body = data::encodeRequest(args, encoding);
         const std::string path = ("/" + ServerName + "/" + method).toStdString();
+        QByteArray auth;
         const auto send = [&] {
             httplib::Client &client = *d->client;
-            const QByteArray auth = authorization();
+            auth = authorization();
             const auto run = [&] {
                 try {
                     const std::lock_guard<std::mutex> turn(d->exchanging);
@@ -218,7 +224,7 @@ Reply TNetConnection::call(const QString &method, const data::ValueArray &args)
         };
         send();
         // On this thread, with the answer in: the user signs in again and the call is repeated.
-        if (renewed(reply) && connected())
+        if (renewed(reply, auth) && connected())
             send();
     } catch (const std::exception &e) {
         reply = clientFailure(method, e);
@@ -240,17 +246,18 @@ std::unique_ptr<TNetConnection::Pending> TNetConnection::start(const QString &me
         const QString where = QStringLiteral("%1:%2").arg(Host).arg(Port);
         const QByteArray body = data::encodeRequest(args, encoding);
         const std::string path = ("/" + ServerName + "/" + method).toStdString();
+        const QByteArray auth = authorization();
         pending->m_thread = std::thread([p = pending.get(), client = makeClient(), path, body,
-                                         enc = encoding, auth = authorization(), method, where] {
+                                         enc = encoding, auth, method, where] {
             try {
                 p->m_reply = exchange(*client, path, body, enc, auth, method, where);
             } catch (const std::exception &e) {
                 p->m_reply = clientFailure(method, e);
             }
         });
-        pending->m_again = [self = QPointer<TNetConnection>(this), path, body, enc = encoding,
+        pending->m_again = [self = QPointer<TNetConnection>(this), path, body, enc = encoding, auth,
                             method, where](const Reply &first) -> std::optional<Reply> {
-            if (!self || !self->renewed(first))
+            if (!self || !self->renewed(first, auth))
                 return std::nullopt;
             Reply again;
             const auto run = [&] {

@@ -96,8 +96,9 @@ private:
     std::unique_ptr<httplib::Client> makeClient() const;
     // The Authorization header's value for the next request; empty without a session.
     QByteArray authorization() const;
-    // Whether the reply's session ended and the user signed in again.
-    bool renewed(const data::Reply &reply) const;
+    // Whether the reply's session ended and the user has signed in again since the call was
+    // sent with the given Authorization (asked now, unless someone else asked meanwhile).
+    bool renewed(const data::Reply &reply, const QByteArray &sent) const;
 
     struct Impl;
     std::unique_ptr<Impl> d;

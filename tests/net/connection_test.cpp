@@ -369,5 +369,40 @@ TEST(ConnectionWire, AnswersSentInPartsArriveWholeOrFailWithTheirCause)
     }
 }
 
+// A call whose session has ended asks for a new one and is sent again; two calls under way
+// when it ended (one started on a connection of its own) ask only once. Without anyone to ask,
+// the refusal comes back as it is.
+TEST_F(ConnectionTest, AnEndedSessionIsRenewedOnceAndTheCallsRepeated)
+{
+    ClientSession &session = ClientSession::instance();
+    int asked = 0;
+    session.renew = [&] {
+        ++asked;
+        return session
+            .adopt(QStringLiteral("127.0.0.1"), port(),
+                   QByteArray::fromStdString(openSession(QStringLiteral("precos"))))
+            .ok;
+    };
+    ASSERT_EQ(callAs(token(), QStringLiteral("Sair"), {}).status, 200);
+    auto started = m_conn.start(QStringLiteral("getVigenciaTab"), {"001"});
+    const Reply tables = m_conn.call(QStringLiteral("getTabGeral"));
+    const Reply periods = started->wait();
+    EXPECT_TRUE(tables.ok) << qPrintable(tables.errorMessage);
+    EXPECT_TRUE(periods.ok) << qPrintable(periods.errorMessage);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(session.login(), QStringLiteral("precos"));
+
+    // A write the new role may not make is refused, not renewed.
+    const Reply refused = m_conn.call(QStringLiteral("setTabGeral"), {data::ChangeSet{}});
+    EXPECT_EQ(refused.errorCode, QStringLiteral("forbidden"));
+    EXPECT_EQ(asked, 1);
+
+    session.renew = nullptr;
+    ASSERT_EQ(m_conn.call(QStringLiteral("Sair")).ok, true);
+    const Reply ended = m_conn.call(QStringLiteral("getTabGeral"));
+    EXPECT_EQ(ended.errorMessage,
+              QStringLiteral("Sua sessão terminou. Entre novamente com seu usuário e senha."));
+}
+
 } // namespace
 } // namespace vnd::net::test
