@@ -9,7 +9,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev
   xvfb xauth curl apache2-utils
   postgresql libpq-dev haproxy
-  libsodium-dev
+  libsodium-dev libssl-dev openssl
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #include "server/commandline.h"
 
 #include "server/syntheticdata.h"
+#include "server/tlscontext.h"
 
 namespace vnd::server
 {
@@ -43,6 +44,7 @@ QString usage()
     return QStringLiteral(
         "uso: vnd42700-server --db BANCO [--listen HOST:PORTA] [--threads N]\n"
         "                     [--spill-dir PASTA] [--spill-max-mb N]\n"
+        "                     [--tls-cert ARQUIVO --tls-key ARQUIVO | --plain-http]\n"
         "     vnd42700-server --db BANCO --init [--demo | --synthetic N] [--demo-users]\n"
         "     vnd42700-server --db BANCO --add-user LOGIN --role PAPEL [--name NOME]\n"
         "     vnd42700-server --db BANCO --set-password LOGIN | --disable-user LOGIN |\n"
@@ -55,6 +57,10 @@ QString usage()
         "  --listen HOST:PORTA endereço de escuta (padrão 127.0.0.1:42700; porta 0 escolhe\n"
         "                      uma livre); serve até receber SIGINT ou SIGTERM\n"
         "  --threads N         número de linhas de execução (1 a 256)\n"
+        "  --tls-cert ARQUIVO  certificado do servidor (PEM, com a cadeia): atende em TLS\n"
+        "  --tls-key ARQUIVO   a chave privada do certificado (PEM)\n"
+        "  --plain-http        aceita HTTP sem TLS fora do loopback (o TLS termina antes,\n"
+        "                      num proxy); sem ele, só o loopback atende sem TLS\n"
         "  --session-idle MIN  minutos sem uso que encerram uma sessão (padrão 30)\n"
         "  --session-max H     horas de vida máxima de uma sessão (padrão 12)\n"
         "  --spill-dir PASTA   onde as respostas à espera de clientes lentos vão para o disco\n"
@@ -134,6 +140,12 @@ CommandLine parseCommandLine(const QStringList &args)
             cl.spillMaxMb = hasValue ? args[++i].toLongLong(&ok) : 0;
             if (!ok || cl.spillMaxMb < 0 || cl.spillMaxMb > (qint64(1) << 30))
                 return fail(QStringLiteral("--spill-max-mb exige um número de megabytes"));
+        } else if (a == QLatin1String("--tls-cert") || a == QLatin1String("--tls-key")) {
+            if (!hasValue)
+                return fail(QStringLiteral("%1 exige um arquivo").arg(a));
+            (a == QLatin1String("--tls-cert") ? cl.tlsCert : cl.tlsKey) = args[++i];
+        } else if (a == QLatin1String("--plain-http")) {
+            cl.plainHttp = true;
         } else if (a == QLatin1String("--init")) {
             cl.init = true;
         } else if (a == QLatin1String("--demo")) {
@@ -166,6 +178,17 @@ CommandLine parseCommandLine(const QStringList &args)
         return fail(QStringLiteral("--demo-users exige --init"));
     if (!cl.init && !userCommand)
         cl.serve = true;
+    const bool tls = !cl.tlsCert.isEmpty() || !cl.tlsKey.isEmpty();
+    if (tls && (cl.tlsCert.isEmpty() || cl.tlsKey.isEmpty()))
+        return fail(QStringLiteral("--tls-cert e --tls-key vão juntos"));
+    if (tls && cl.plainHttp)
+        return fail(QStringLiteral("use --tls-cert/--tls-key ou --plain-http, não os dois"));
+    // Passwords and tokens would cross the network in the clear.
+    if (cl.serve && !tls && !cl.plainHttp && !isLoopback(cl.host))
+        return fail(QStringLiteral("para escutar em %1 sem ser o loopback dê --tls-cert e "
+                                   "--tls-key, ou --plain-http se o TLS termina antes, num "
+                                   "proxy")
+                        .arg(cl.host));
     return cl;
 }
 

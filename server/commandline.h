@@ -1,7 +1,7 @@
 #pragma once
 // The server's command line:
 //   --db sqlite:PATH|postgresql://... --listen HOST:PORT [--threads N] [--spill-dir DIR]
-//            [--spill-max-mb N]
+//            [--spill-max-mb N] [--tls-cert PEM --tls-key PEM | --plain-http]
 //   --db ... --init [--demo | --synthetic N] [--demo-users]
 //   --db ... --add-user LOGIN --role PAPEL [--name NOME] | --set-password LOGIN |
 //            --disable-user LOGIN | --enable-user LOGIN
@@ -27,8 +27,10 @@ struct CommandLine {
     int threads = 16;
     int sessionIdleMinutes = 30;
     int sessionMaxHours = 12;
-    QString spillDir;       // empty: the system's temporary folder
-    qint64 spillMaxMb = -1; // -1: the server's default
+    QString tlsCert, tlsKey; // both or neither
+    bool plainHttp = false;  // plain HTTP on an address other machines reach, asked for
+    QString spillDir;        // empty: the system's temporary folder
+    qint64 spillMaxMb = -1;  // -1: the server's default
     bool help = false;
     QString error; // not empty when the line is wrong
 };

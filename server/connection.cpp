@@ -6,6 +6,7 @@
 
 #include <boost/asio/dispatch.hpp>
 #include <boost/asio/post.hpp>
+#include <boost/asio/ssl/stream_base.hpp>
 #include <boost/asio/write.hpp>
 #include <boost/beast/core/buffers_range.hpp>
 #include <boost/beast/core/string.hpp>
@@ -72,30 +73,45 @@ const QString kTooLarge = QStringLiteral("Requisição excede o tamanho máximo 
 
 } // namespace
 
-Connection::Connection(ServerState &server, tcp::socket socket)
-    : m_server(server), m_stream(std::move(socket))
+template <class Stream> void HttpConnection<Stream>::start()
 {
+    if constexpr (kTls) {
+        asio::dispatch(m_stream.get_executor(), [self = self()] {
+            self->tcp().expires_after(
+                std::chrono::seconds(self->m_server.options.readTimeoutSeconds));
+            self->m_stream.async_handshake(
+                asio::ssl::stream_base::server, [self](beast::error_code ec) {
+                    if (!ec) {
+                        self->readHead();
+                        return;
+                    }
+                    // A plain HTTP client, or one that refused the certificate: the operator hears of it.
+                    if (ec != beast::error::timeout && ec != asio::error::operation_aborted)
+                        logLine(QStringLiteral("TLS recusado com %1: %2")
+                                    .arg(self->address(),
+                                         QString::fromStdString(ec.message()).left(200)));
+                    self->close();
+                });
+        });
+    } else {
+        asio::dispatch(m_stream.get_executor(), [self = self()] { self->readHead(); });
+    }
 }
 
-void Connection::start()
+template <class Stream> void HttpConnection<Stream>::stop()
 {
-    asio::dispatch(m_stream.get_executor(), [self = shared_from_this()] { self->readHead(); });
-}
-
-void Connection::stop()
-{
-    asio::post(m_stream.get_executor(), [self = shared_from_this()] {
+    asio::post(m_stream.get_executor(), [self = self()] {
         if (!self->m_busy)
             self->close();
     });
 }
 
-void Connection::cut()
+template <class Stream> void HttpConnection<Stream>::cut()
 {
-    asio::post(m_stream.get_executor(), [self = shared_from_this()] { self->close(); });
+    asio::post(m_stream.get_executor(), [self = self()] { self->close(); });
 }
 
-void Connection::readHead()
+template <class Stream> void HttpConnection<Stream>::readHead()
 {
     if (m_server.stopping) {
         close();
@@ -107,15 +123,14 @@ void Connection::readHead()
     m_parser->body_limit(m_server.options.maxBodyBytes);
     // Idle keep-alive and a request's head share one deadline: a slow or silent client
     // costs a socket until then, never a thread.
-    m_stream.expires_after(std::chrono::seconds(m_first ? m_server.options.readTimeoutSeconds
-                                                        : m_server.options.keepAliveSeconds));
+    tcp().expires_after(std::chrono::seconds(m_first ? m_server.options.readTimeoutSeconds
+                                                     : m_server.options.keepAliveSeconds));
     m_first = false;
-    http::async_read_header(
-        m_stream, m_buffer, *m_parser,
-        [self = shared_from_this()](beast::error_code ec, size_t) { self->onHead(ec); });
+    http::async_read_header(m_stream, m_buffer, *m_parser,
+                            [self = self()](beast::error_code ec, size_t) { self->onHead(ec); });
 }
 
-void Connection::onHead(beast::error_code ec)
+template <class Stream> void HttpConnection<Stream>::onHead(beast::error_code ec)
 {
     idleSince = 0;
     if (ec) {
@@ -170,9 +185,9 @@ void Connection::onHead(beast::error_code ec)
     // The client waits for a word before sending the body; one refused above never sends it.
     if (!m_http10 && beast::iequals(req[http::field::expect], "100-continue")) {
         static constexpr std::string_view kContinue = "HTTP/1.1 100 Continue\r\n\r\n";
-        m_stream.expires_after(std::chrono::seconds(m_server.options.stallSeconds));
+        tcp().expires_after(std::chrono::seconds(m_server.options.stallSeconds));
         asio::async_write(m_stream, asio::buffer(kContinue.data(), kContinue.size()),
-                          [self = shared_from_this()](beast::error_code ec, size_t) {
+                          [self = self()](beast::error_code ec, size_t) {
                               if (ec)
                                   self->close();
                               else
@@ -184,15 +199,15 @@ void Connection::onHead(beast::error_code ec)
 }
 
 // Part by part, each with its own deadline: a slow upload that keeps coming is read whole.
-void Connection::readBody()
+template <class Stream> void HttpConnection<Stream>::readBody()
 {
     if (m_parser->is_done()) {
         onBody({});
         return;
     }
-    m_stream.expires_after(std::chrono::seconds(m_server.options.readTimeoutSeconds));
+    tcp().expires_after(std::chrono::seconds(m_server.options.readTimeoutSeconds));
     http::async_read_some(m_stream, m_buffer, *m_parser,
-                          [self = shared_from_this()](beast::error_code ec, size_t) {
+                          [self = self()](beast::error_code ec, size_t) {
                               if (ec)
                                   self->onBody(ec);
                               else
@@ -200,7 +215,7 @@ void Connection::readBody()
                           });
 }
 
-void Connection::onBody(beast::error_code ec)
+template <class Stream> void HttpConnection<Stream>::onBody(beast::error_code ec)
 {
     const std::string type(m_parser->get()[http::field::content_type]);
     if (ec == http::error::body_limit) {
@@ -223,7 +238,7 @@ void Connection::onBody(beast::error_code ec)
     call(type);
 }
 
-void Connection::call(const std::string &type)
+template <class Stream> void HttpConnection<Stream>::call(const std::string &type)
 {
     // Database work never runs on an I/O thread; a full queue is answered at once.
     const bool read = readsOnly(m_method);
@@ -243,8 +258,7 @@ void Connection::call(const std::string &type)
     auto guard = asio::make_work_guard(m_server.io);
     auto &pool = read ? m_server.readers : m_server.writers;
     const auto arrived = std::chrono::steady_clock::now(); // a write's wait counts from here
-    asio::post(pool, [self = shared_from_this(), body, caller, type, guard, &queued, read,
-                      arrived] {
+    asio::post(pool, [self = self(), body, caller, type, guard, &queued, read, arrived] {
         // A read for a client that has gone is not worth a worker; a write still runs.
         if (read && self->m_gone) {
             queued.fetch_sub(1);
@@ -278,15 +292,14 @@ void Connection::call(const std::string &type)
 // On the worker that read the answer's first part: reads the rest into the spool at the
 // database's pace, while the connection sends it at the client's, and gives the statement
 // back (on this thread, whose it is) as soon as the rows are read.
-void Connection::produce(HttpAnswer a)
+template <class Stream> void HttpConnection<Stream>::produce(HttpAnswer a)
 {
     std::unique_ptr<PacketStream> stream = std::move(a.stream);
     QByteArray first = std::move(a.body);
     auto spool = std::make_shared<AnswerSpool>(m_server.spill);
-    asio::post(m_stream.get_executor(),
-               [self = shared_from_this(), spool, a = std::move(a)]() mutable {
-                   self->beginStream(spool, std::move(a));
-               });
+    asio::post(m_stream.get_executor(), [self = self(), spool, a = std::move(a)]() mutable {
+        self->beginStream(spool, std::move(a));
+    });
     try {
         if (!spool->append(std::move(first)))
             return;
@@ -303,7 +316,8 @@ void Connection::produce(HttpAnswer a)
     }
 }
 
-void Connection::beginStream(std::shared_ptr<AnswerSpool> spool, HttpAnswer a)
+template <class Stream>
+void HttpConnection<Stream>::beginStream(std::shared_ptr<AnswerSpool> spool, HttpAnswer a)
 {
     if (m_closed) {
         spool->cancel();
@@ -325,11 +339,11 @@ void Connection::beginStream(std::shared_ptr<AnswerSpool> spool, HttpAnswer a)
 }
 
 // HTTP/1.0 cannot read chunks: the answer goes with its length once the worker has read it.
-void Connection::awaitWhole()
+template <class Stream> void HttpConnection<Stream>::awaitWhole()
 {
     if (m_closed)
         return;
-    switch (m_spool->ended(wakeTo(&Connection::awaitWhole))) {
+    switch (m_spool->ended(wakeTo(&HttpConnection::awaitWhole))) {
     case AnswerSpool::State::Waiting:
         return;
     case AnswerSpool::State::Failed:
@@ -343,12 +357,12 @@ void Connection::awaitWhole()
     }
 }
 
-void Connection::pump()
+template <class Stream> void HttpConnection<Stream>::pump()
 {
     if (m_closed)
         return;
     QByteArray data;
-    switch (m_spool->take(data, kAnswerPartBytes, wakeTo(&Connection::pump))) {
+    switch (m_spool->take(data, kAnswerPartBytes, wakeTo(&HttpConnection::pump))) {
     case AnswerSpool::State::Waiting:
         return;
     case AnswerSpool::State::Data:
@@ -376,7 +390,7 @@ void Connection::pump()
 }
 
 // Nothing went out yet: an ordinary failure answer.
-void Connection::failBeforeHead()
+template <class Stream> void HttpConnection<Stream>::failBeforeHead()
 {
     HttpAnswer failed =
         failureAnswer(500, QStringLiteral("internal"), QStringLiteral("Erro interno do servidor."),
@@ -386,7 +400,7 @@ void Connection::failBeforeHead()
     respond(std::move(failed), false);
 }
 
-void Connection::writeOut(QByteArray data, bool last)
+template <class Stream> void HttpConnection<Stream>::writeOut(QByteArray data, bool last)
 {
     m_headSent = true;
     m_data = std::move(data);
@@ -404,7 +418,7 @@ void Connection::writeOut(QByteArray data, bool last)
 
 // A piece at a time, each with its own deadline: a client is cut when it takes nothing for
 // the stall time, however long the whole answer takes.
-void Connection::writeSome()
+template <class Stream> void HttpConnection<Stream>::writeSome()
 {
     if (beast::buffer_bytes(m_out) == 0) {
         m_prefix.clear();
@@ -415,8 +429,8 @@ void Connection::writeSome()
             pump();
         return;
     }
-    m_stream.expires_after(std::chrono::seconds(m_server.options.stallSeconds));
-    m_stream.async_write_some(m_out, [self = shared_from_this()](beast::error_code ec, size_t n) {
+    tcp().expires_after(std::chrono::seconds(m_server.options.stallSeconds));
+    m_stream.async_write_some(m_out, [self = self()](beast::error_code ec, size_t n) {
         if (ec) {
             self->endStream(false);
             return;
@@ -426,7 +440,7 @@ void Connection::writeSome()
     });
 }
 
-void Connection::endStream(bool sent)
+template <class Stream> void HttpConnection<Stream>::endStream(bool sent)
 {
     m_spool.reset();
     if (!sent) {
@@ -437,16 +451,17 @@ void Connection::endStream(bool sent)
     finish(sent && m_keepAlive);
 }
 
-std::function<void()> Connection::wakeTo(void (Connection::*step)())
+template <class Stream>
+std::function<void()> HttpConnection<Stream>::wakeTo(void (HttpConnection::*step)())
 {
     return [weak = weak_from_this(), step] {
-        if (auto self = weak.lock())
+        if (auto self = std::static_pointer_cast<HttpConnection>(weak.lock()))
             asio::post(self->m_stream.get_executor(), [self, step] { (self.get()->*step)(); });
     };
 }
 
 // The head of a streamed answer: chunked, or with its length (-1: chunked).
-std::string Connection::head(qint64 length) const
+template <class Stream> std::string HttpConnection<Stream>::head(qint64 length) const
 {
     http::response<http::empty_body> res{http::status(m_answer.status), 11};
     res.set(http::field::server, "vnd42700-server");
@@ -461,14 +476,16 @@ std::string Connection::head(qint64 length) const
     return out.str();
 }
 
-QString Connection::address()
+template <class Stream> QString HttpConnection<Stream>::address()
 {
     if (m_peer.isEmpty()) {
         beast::error_code ec;
-        const auto peer = m_stream.socket().remote_endpoint(ec);
+        const auto peer = tcp().socket().remote_endpoint(ec);
         m_peer = ec ? QStringLiteral("?") : QString::fromStdString(peer.address().to_string());
     }
     QString text = m_peer;
+    if (!m_parser)
+        return text; // no request yet: a TLS handshake
     const auto forwarded = m_parser->get().find("X-Forwarded-For");
     if (forwarded != m_parser->get().end())
         text += QStringLiteral(" (por %1)")
@@ -480,8 +497,9 @@ QString Connection::address()
 
 // Before reading any body: the unread bytes may never be taken for another request, so the
 // connection closes after the answer.
-void Connection::refuse(int status, const QString &code, const QString &message,
-                        const std::string &type, const char *allow)
+template <class Stream>
+void HttpConnection<Stream>::refuse(int status, const QString &code, const QString &message,
+                                    const std::string &type, const char *allow)
 {
     if (!m_timer.isValid())
         m_timer.start();
@@ -492,7 +510,7 @@ void Connection::refuse(int status, const QString &code, const QString &message,
     respond(std::move(a), false);
 }
 
-void Connection::respond(HttpAnswer a, bool keep)
+template <class Stream> void HttpConnection<Stream>::respond(HttpAnswer a, bool keep)
 {
     keep = keep && !m_server.stopping && m_parser && m_parser->get().keep_alive();
     auto res = std::make_shared<http::response<http::string_body>>(http::status(a.status), 11);
@@ -508,21 +526,20 @@ void Connection::respond(HttpAnswer a, bool keep)
     if (m_headRequest)
         res->body().clear(); // the length stays: it is what a POST would have received
     log(a);
-    m_stream.expires_after(std::chrono::seconds(m_server.options.stallSeconds));
-    http::async_write(m_stream, *res,
-                      [self = shared_from_this(), res, keep](beast::error_code ec, size_t) {
-                          self->finish(!ec && keep);
-                      });
+    tcp().expires_after(std::chrono::seconds(m_server.options.stallSeconds));
+    http::async_write(m_stream, *res, [self = self(), res, keep](beast::error_code ec, size_t) {
+        self->finish(!ec && keep);
+    });
 }
 
-void Connection::log(const HttpAnswer &a) const
+template <class Stream> void HttpConnection<Stream>::log(const HttpAnswer &a) const
 {
     if (m_server.options.logRequests)
         logAnswer(m_method, m_timer.isValid() ? m_timer.elapsed() : 0, a);
 }
 
 // The answer went out (or could not): the next request, or the close.
-void Connection::finish(bool keep)
+template <class Stream> void HttpConnection<Stream>::finish(bool keep)
 {
     m_busy = false;
     m_timer.invalidate();
@@ -533,7 +550,7 @@ void Connection::finish(bool keep)
         close();
 }
 
-void Connection::close()
+template <class Stream> void HttpConnection<Stream>::close()
 {
     if (m_closed)
         return;
@@ -544,8 +561,8 @@ void Connection::close()
         m_spool.reset();
     }
     beast::error_code ignored;
-    m_stream.socket().shutdown(tcp::socket::shutdown_send, ignored);
-    m_stream.close();
+    tcp().socket().shutdown(tcp::socket::shutdown_send, ignored);
+    tcp().close();
     bool last = false;
     {
         std::lock_guard lock(m_server.connectionsLock);
@@ -555,5 +572,8 @@ void Connection::close()
     if (last && m_server.stopping && m_server.lastClosed)
         m_server.lastClosed();
 }
+
+template class HttpConnection<PlainStream>;
+template class HttpConnection<TlsStream>;
 
 } // namespace vnd::server

@@ -3,7 +3,7 @@
 // body, reads the body (counting its values), runs the call on a database worker and writes
 // the answer; then the next request (pipelined ones in order) or, after any refusal, closes.
 // A streamed answer is read whole by its worker into an AnswerSpool and sent from there at
-// the client's pace, so no worker ever waits for a client.
+// the client's pace, so no worker ever waits for a client. The same over plain TCP and TLS.
 
 #include "server/requestbody.h"
 #include "server/requesthandler.h"
@@ -13,6 +13,7 @@
 #include <boost/beast/core/flat_buffer.hpp>
 #include <boost/beast/core/tcp_stream.hpp>
 #include <boost/beast/http/parser.hpp>
+#include <boost/beast/ssl/ssl_stream.hpp>
 
 #include <QElapsedTimer>
 
@@ -21,6 +22,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <type_traits>
 
 namespace vnd::server
 {
@@ -28,22 +30,49 @@ namespace vnd::server
 struct ServerState;
 class AnswerSpool;
 
+// What the listener knows of a connection, whatever its stream.
 class Connection : public std::enable_shared_from_this<Connection>
 {
 public:
-    Connection(ServerState &server, boost::asio::ip::tcp::socket socket);
+    virtual ~Connection() = default;
 
-    void start();
+    virtual void start() = 0;
     // From another thread: an idle connection closes now; one under way finishes.
-    void stop();
+    virtual void stop() = 0;
     // From another thread: closes now, whatever is under way (a stop's grace is over).
-    void cut();
+    virtual void cut() = 0;
 
     // When it last started waiting for a request; 0 while one is under way or once it was
     // chosen to give way. Read by the accepting thread without the connection's strand.
     std::atomic<qint64> idleSince{0};
+};
+
+using PlainStream = boost::beast::tcp_stream;
+using TlsStream = boost::beast::ssl_stream<boost::beast::tcp_stream>;
+
+template <class Stream> class HttpConnection final : public Connection
+{
+public:
+    // The stream's own arguments: the socket, and for TLS the process's context.
+    template <class... StreamArgs>
+    explicit HttpConnection(ServerState &server, StreamArgs &&...args)
+        : m_server(server), m_stream(std::forward<StreamArgs>(args)...)
+    {
+    }
+
+    void start() override;
+    void stop() override;
+    void cut() override;
 
 private:
+    static constexpr bool kTls = std::is_same_v<Stream, TlsStream>;
+
+    std::shared_ptr<HttpConnection> self()
+    {
+        return std::static_pointer_cast<HttpConnection>(shared_from_this());
+    }
+    boost::beast::tcp_stream &tcp() { return boost::beast::get_lowest_layer(m_stream); }
+
     using Parser = boost::beast::http::request_parser<RequestBody>;
     using OutBuffers = boost::beast::buffers_suffix<std::array<boost::asio::const_buffer, 3>>;
 
@@ -62,7 +91,7 @@ private:
     void writeSome();
     void endStream(bool sent);
     // Calls `step` on the strand when the spool wakes it, if the connection still exists.
-    std::function<void()> wakeTo(void (Connection::*step)());
+    std::function<void()> wakeTo(void (HttpConnection::*step)());
     std::string head(qint64 length) const;
 
     // The client's address for the log; with the one a proxy says it forwarded, when it does.
@@ -75,7 +104,7 @@ private:
     void close();
 
     ServerState &m_server;
-    boost::beast::tcp_stream m_stream;
+    Stream m_stream;
     boost::beast::flat_buffer m_buffer{16 * 1024};
     std::optional<Parser> m_parser;
     QString m_method;
@@ -100,5 +129,8 @@ private:
     QByteArray m_data;
     OutBuffers m_out;
 };
+
+extern template class HttpConnection<PlainStream>;
+extern template class HttpConnection<TlsStream>;
 
 } // namespace vnd::server

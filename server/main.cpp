@@ -9,6 +9,7 @@
 #include "server/server.h"
 #include "server/shellrole.h"
 #include "server/syntheticdata.h"
+#include "server/tlscontext.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -55,12 +56,22 @@ int serve(const Database &database, const CommandLine &cl, sigset_t stopSignals)
     }
     if (cl.spillMaxMb >= 0)
         options.spill.diskBytes = cl.spillMaxMb << 20;
+    options.tlsCertFile = cl.tlsCert;
+    options.tlsKeyFile = cl.tlsKey;
     Server server(database, options);
     if (server.bind() < 0) {
-        say(QStringLiteral("não foi possível escutar em %1:%2").arg(cl.host).arg(cl.port));
+        say(server.error());
         return 1;
     }
-    say(QStringLiteral("vnd42700-server escutando em %1:%2").arg(cl.host).arg(server.port()));
+    const bool tls = !cl.tlsCert.isEmpty();
+    say(QStringLiteral("vnd42700-server escutando em %1:%2 (%3)")
+            .arg(cl.host)
+            .arg(server.port())
+            .arg(tls ? QStringLiteral("https") : QStringLiteral("http")));
+    if (!tls && !isLoopback(cl.host))
+        say(QStringLiteral("AVISO: HTTP sem TLS em %1 (--plain-http): senhas e tokens passam em "
+                           "claro até o proxy que termina o TLS; use só numa rede confiável")
+                .arg(cl.host));
 
     // Signals are taken by this thread alone (blocked everywhere else), so a stop never
     // runs inside a signal handler.

@@ -6,11 +6,13 @@
 #include "server/serverstate.h"
 #include "server/sessiongate.h"
 #include "server/sessionmethods.h"
+#include "server/tlscontext.h"
 
 #include <boost/asio/dispatch.hpp>
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/post.hpp>
+#include <boost/asio/ssl/context.hpp>
 #include <boost/asio/steady_timer.hpp>
 #include <boost/asio/strand.hpp>
 #include <boost/asio/thread_pool.hpp>
@@ -72,6 +74,7 @@ struct Server::Impl {
     void stopAll();
 
     ServerState state;
+    std::unique_ptr<asio::ssl::context> tls;
     tcp::acceptor acceptor;
     asio::steady_timer retry; // accepting again after running out of descriptors
     asio::strand<asio::io_context::executor_type> stopStrand;
@@ -126,7 +129,12 @@ void Server::Impl::admit(tcp::socket socket)
             // An answer's parts go out as written, not held back waiting for an ACK.
             beast::error_code ignored;
             socket.set_option(tcp::no_delay(true), ignored);
-            connection = std::make_shared<Connection>(state, std::move(socket));
+            if (state.tls)
+                connection = std::make_shared<HttpConnection<TlsStream>>(state, std::move(socket),
+                                                                         *state.tls);
+            else
+                connection =
+                    std::make_shared<HttpConnection<PlainStream>>(state, std::move(socket));
             connections.insert(connection);
         }
     }
@@ -197,6 +205,14 @@ Server::~Server()
 
 int Server::bind()
 {
+    if (!m_options.tlsCertFile.isEmpty() || !m_options.tlsKeyFile.isEmpty()) {
+        m_impl->tls = makeServerTls(m_options.tlsCertFile, m_options.tlsKeyFile, m_error);
+        if (!m_impl->tls)
+            return -1;
+        m_impl->state.tls = m_impl->tls.get();
+    }
+    m_error =
+        QStringLiteral("não foi possível escutar em %1:%2").arg(m_options.host).arg(m_options.port);
     beast::error_code ec;
     const auto address = asio::ip::make_address(m_options.host.toStdString(), ec);
     if (ec)
@@ -213,6 +229,7 @@ int Server::bind()
     if (ec)
         return -1;
     m_port = acceptor.local_endpoint().port();
+    m_error.clear();
     return m_port;
 }
 

@@ -41,6 +41,8 @@ struct ServerOptions {
     int maxQueuedCalls = 256; // reads (and writes) waiting for a worker; more are answered 503
     bool logRequests = true;
     SessionPolicy sessions;
+    // Both set: TLS on every connection (PEM files: the certificate chain, its private key).
+    QString tlsCertFile, tlsKeyFile;
     // Every call let in without a session: only for benchmarks that measure what the
     // sessions cost. Never set by the program.
     bool withoutSessionsForBenchmark = false;
@@ -56,8 +58,9 @@ public:
     Server(const Server &) = delete;
     Server &operator=(const Server &) = delete;
 
-    // Binds the listening socket; returns the port, or -1 when it cannot bind.
+    // Binds the listening socket; returns the port, or -1 when it cannot (error() says why).
     int bind();
+    QString error() const { return m_error; }
     // Serves until stop(); requests under way finish first. Call after bind().
     bool run();
     // Safe from any thread. A stop that comes before run() started serving makes run()
@@ -76,6 +79,7 @@ private:
     std::unique_ptr<SessionGate> m_gate;
     std::unique_ptr<Impl> m_impl;
     int m_port = -1;
+    QString m_error;
     std::atomic<bool> m_stopRequested{false};
 };
 

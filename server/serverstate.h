@@ -17,6 +17,11 @@
 #include <mutex>
 #include <set>
 
+namespace boost::asio::ssl
+{
+class context;
+}
+
 namespace vnd::server
 {
 
@@ -32,7 +37,8 @@ struct ServerState {
     }
 
     const Dispatcher &dispatcher;
-    SessionGate *gate; // none: every call let in
+    SessionGate *gate;                        // none: every call let in
+    boost::asio::ssl::context *tls = nullptr; // none: plain HTTP
     const ServerOptions &options;
     boost::asio::io_context io;
     boost::asio::thread_pool readers, writers;

@@ -1,14 +1,13 @@
 #include "host/net/netconnection.h"
 
 #include "host/net/clientsession.h"
+#include "host/net/httpchannel.h"
 #include "host/net/replyreceiver.h"
 
 #include "host/services/errors.h"
 #include "wire/codec.h"
 
 #include <QPointer>
-
-#include <httplib.h>
 
 #include <optional>
 
@@ -18,8 +17,8 @@ namespace vnd::net
 using data::Reply;
 
 struct TNetConnection::Impl {
-    std::unique_ptr<httplib::Client> client;
-    // The client serves one exchange at a time, whichever thread runs it.
+    std::unique_ptr<HttpChannel> channel;
+    // The channel serves one exchange at a time, whichever thread runs it.
     std::mutex exchanging;
 };
 
@@ -50,29 +49,6 @@ Reply failure(const QString &code, const QString &message)
     return r;
 }
 
-QString transportMessage(httplib::Error err, const QString &where)
-{
-    switch (err) {
-    case httplib::Error::Connection:
-        return QStringLiteral("Não foi possível conectar ao servidor de aplicação em %1. "
-                              "Verifique se ele está em execução.")
-            .arg(where);
-    case httplib::Error::ConnectionTimeout:
-        return QStringLiteral("O servidor de aplicação em %1 não respondeu a tempo.").arg(where);
-    case httplib::Error::Read:
-        return QStringLiteral("A conexão com o servidor de aplicação em %1 foi interrompida "
-                              "durante a resposta.")
-            .arg(where);
-    case httplib::Error::Write:
-        return QStringLiteral("A conexão com o servidor de aplicação em %1 foi interrompida "
-                              "durante o envio.")
-            .arg(where);
-    default:
-        return QStringLiteral("Falha de comunicação com o servidor de aplicação em %1 (%2).")
-            .arg(where, QString::fromStdString(httplib::to_string(err)));
-    }
-}
-
 Reply clientFailure(const QString &method, const std::exception &e)
 {
     return failure(
@@ -80,43 +56,28 @@ Reply clientFailure(const QString &method, const std::exception &e)
         QStringLiteral("Falha ao chamar o método %1: %2").arg(method, QString::fromUtf8(e.what())));
 }
 
-// One request and its answer on the given client; never throws for the transport.
-Reply exchange(httplib::Client &client, const std::string &path, const QByteArray &body,
+// One request and its answer on the given channel; never throws for the transport.
+Reply exchange(HttpChannel &channel, const std::string &path, const QByteArray &body,
                data::Encoding encoding, const QByteArray &authorization, const QString &method,
                const QString &where)
 {
     Reply reply;
-    httplib::Request req;
-    req.method = "POST";
-    req.path = path;
-    req.body.assign(body.constData(), size_t(body.size()));
-    req.set_header("Content-Type", data::contentType(encoding));
-    if (!authorization.isEmpty())
-        req.set_header("Authorization", authorization.toStdString());
     ReplyReceiver receiver;
-    req.response_handler = [&receiver](const httplib::Response &head) {
-        const std::string length = head.get_header_value("Content-Length");
-        receiver.begin(head.get_header_value("Content-Type"),
-                       length.empty() ? -1 : std::atoll(length.c_str()));
-        return true;
-    };
-    req.content_receiver = [&receiver](const char *data, size_t n, uint64_t, uint64_t) {
-        return receiver.take(data, n);
-    };
-    httplib::Response res;
-    httplib::Error err = httplib::Error::Success;
-    const bool complete = client.send(req, res, err);
+    int status = 0;
+    QString broken;
+    const bool complete = channel.post(path, data::contentType(encoding), body, authorization,
+                                       receiver, status, broken);
     QString invalid;
     switch (receiver.finish(complete, reply, invalid)) {
     case ReplyReceiver::Outcome::Broken:
-        reply = failure(QStringLiteral("connection"), transportMessage(err, where));
+        reply = failure(QStringLiteral("connection"), broken);
         break;
     case ReplyReceiver::Outcome::Invalid:
         reply = failure(QStringLiteral("bad_reply"),
                         QStringLiteral("Resposta inválida do servidor de aplicação "
                                        "(%1, HTTP %2) ao método %3.")
                             .arg(where)
-                            .arg(res.status)
+                            .arg(status)
                             .arg(method));
         break;
     case ReplyReceiver::Outcome::Decoded:
@@ -124,7 +85,7 @@ Reply exchange(httplib::Client &client, const std::string &path, const QByteArra
             reply.errorMessage =
                 QStringLiteral("O servidor de aplicação recusou o método %1 (HTTP %2).")
                     .arg(method)
-                    .arg(res.status);
+                    .arg(status);
         break;
     }
     return reply;
@@ -136,18 +97,10 @@ TNetConnection::TNetConnection(QObject *parent) : QObject(parent), d(std::make_u
 
 TNetConnection::~TNetConnection() = default;
 
-std::unique_ptr<httplib::Client> TNetConnection::makeClient() const
+std::unique_ptr<HttpChannel> TNetConnection::makeChannel() const
 {
-    auto client = std::make_unique<httplib::Client>(Host.toStdString(), Port);
-    client->set_keep_alive(true);
-    // Small request bodies would otherwise wait on Nagle (about 40 ms a call).
-    client->set_tcp_nodelay(true);
-    client->set_connection_timeout(connectTimeout);
-    client->set_read_timeout(readTimeout);
-    client->set_write_timeout(writeTimeout);
-    // No Accept-Encoding: compressed answers cost more than they save on a LAN.
-    client->set_decompress(false);
-    return client;
+    return std::make_unique<HttpChannel>(
+        channelTarget(Host, Port), ChannelTimeouts{connectTimeout, readTimeout, writeTimeout});
 }
 
 void TNetConnection::setCallWaiter(CallWaiter waiter)
@@ -174,7 +127,7 @@ bool TNetConnection::renewed(const Reply &reply, const QByteArray &sent) const
 
 bool TNetConnection::connected() const
 {
-    return d->client != nullptr;
+    return d->channel != nullptr;
 }
 
 void TNetConnection::setConnected(bool on)
@@ -183,17 +136,16 @@ void TNetConnection::setConnected(bool on)
         return;
     if (!on) {
         // An exchange under way on another thread is cut short, and is let go of the
-        // client before it goes.
-        d->client->stop();
+        // channel before it goes.
+        d->channel->stop();
         const std::lock_guard<std::mutex> turn(d->exchanging);
-        d->client.reset();
+        d->channel.reset();
         emit connectedChanged(false);
         return;
     }
     if (BeforeConnect)
         BeforeConnect(*this);
-    auto client = makeClient();
-    d->client = std::move(client);
+    d->channel = makeChannel();
     emit connectedChanged(true);
 }
 
@@ -205,17 +157,17 @@ Reply TNetConnection::call(const QString &method, const data::ValueArray &args)
         if (!connected())
             setConnected(true);
         // Only now: the before-connect hook may just have chosen another host or port.
-        const QString where = QStringLiteral("%1:%2").arg(Host).arg(Port);
+        const QString where = channelTarget(Host, Port).where;
         const QByteArray body = data::encodeRequest(args, encoding);
         const std::string path = ("/" + ServerName + "/" + method).toStdString();
         QByteArray auth;
         const auto send = [&] {
-            httplib::Client &client = *d->client;
+            HttpChannel &channel = *d->channel;
             auth = authorization();
             const auto run = [&] {
                 try {
                     const std::lock_guard<std::mutex> turn(d->exchanging);
-                    reply = exchange(client, path, body, encoding, auth, method, where);
+                    reply = exchange(channel, path, body, encoding, auth, method, where);
                 } catch (const std::exception &e) {
                     reply = clientFailure(method, e);
                 }
@@ -243,14 +195,14 @@ std::unique_ptr<TNetConnection::Pending> TNetConnection::start(const QString &me
     try {
         if (!connected())
             setConnected(true); // the before-connect hook chooses the server for both
-        const QString where = QStringLiteral("%1:%2").arg(Host).arg(Port);
+        const QString where = channelTarget(Host, Port).where;
         const QByteArray body = data::encodeRequest(args, encoding);
         const std::string path = ("/" + ServerName + "/" + method).toStdString();
         const QByteArray auth = authorization();
-        pending->m_thread = std::thread([p = pending.get(), client = makeClient(), path, body,
+        pending->m_thread = std::thread([p = pending.get(), channel = makeChannel(), path, body,
                                          enc = encoding, auth, method, where] {
             try {
-                p->m_reply = exchange(*client, path, body, enc, auth, method, where);
+                p->m_reply = exchange(*channel, path, body, enc, auth, method, where);
             } catch (const std::exception &e) {
                 p->m_reply = clientFailure(method, e);
             }
@@ -262,7 +214,7 @@ std::unique_ptr<TNetConnection::Pending> TNetConnection::start(const QString &me
             Reply again;
             const auto run = [&] {
                 try {
-                    again = exchange(*self->makeClient(), path, body, enc, self->authorization(),
+                    again = exchange(*self->makeChannel(), path, body, enc, self->authorization(),
                                      method, where);
                 } catch (const std::exception &e) {
                     again = clientFailure(method, e);

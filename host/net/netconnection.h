@@ -18,13 +18,10 @@
 #include <optional>
 #include <thread>
 
-namespace httplib
-{
-class Client;
-}
-
 namespace vnd::net
 {
+
+class HttpChannel;
 
 class TNetConnection : public QObject
 {
@@ -33,6 +30,7 @@ public:
     explicit TNetConnection(QObject *parent = nullptr);
     ~TNetConnection() override;
 
+    // A name or address; "https://name" for TLS (the certificate verified, see clienttls.h).
     QString Host = QStringLiteral("127.0.0.1");
     int Port = 42700;
     QString ServerName = QStringLiteral("vnd42700.rdmTabGeral");
@@ -93,7 +91,7 @@ signals:
     void methodCalled(const QString &method, const data::ValueArray &args);
 
 private:
-    std::unique_ptr<httplib::Client> makeClient() const;
+    std::unique_ptr<HttpChannel> makeChannel() const;
     // The Authorization header's value for the next request; empty without a session.
     QByteArray authorization() const;
     // Whether the reply's session ended and the user has signed in again since the call was

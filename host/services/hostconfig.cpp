@@ -21,7 +21,15 @@ int WebPort()
 
 std::optional<ServerAddress> parseServerAddress(const QString &text)
 {
-    const QString t = text.trimmed();
+    QString t = text.trimmed();
+    // "https://HOST:PORT": the scheme stays with the host, where the connection reads TLS.
+    QString scheme;
+    for (const QLatin1String s : {QLatin1String("https://"), QLatin1String("http://")})
+        if (t.startsWith(s, Qt::CaseInsensitive)) {
+            scheme = t.left(s.size()).toLower();
+            t = t.mid(s.size());
+            break;
+        }
     const qsizetype colon = t.lastIndexOf(u':');
     if (colon <= 0)
         return std::nullopt;
@@ -34,7 +42,7 @@ std::optional<ServerAddress> parseServerAddress(const QString &text)
     const int port = t.mid(colon + 1).toInt(&ok);
     if (host.isEmpty() || !ok || port < 1 || port > 65535)
         return std::nullopt;
-    return ServerAddress{host, port};
+    return ServerAddress{scheme + host, port};
 }
 
 } // namespace vnd

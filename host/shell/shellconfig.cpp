@@ -24,7 +24,9 @@ QString shellUsage()
         "preços no menu Preços.\n"
         "\n"
         "Opções:\n"
-        "  --server HOST:PORTA   servidor de aplicação (chaves WebURL e WebPort da configuração)\n"
+        "  --server HOST:PORTA   servidor de aplicação (chaves WebURL e WebPort da configuração);\n"
+        "                        https://HOST:PORTA para TLS, verificado pelas autoridades do\n"
+        "                        sistema ou do arquivo da chave ArquivoCA\n"
         "  --db BANCO            banco de dados da retaguarda: sqlite:ARQUIVO ou\n"
         "                        postgresql://... (chave db da configuração)\n"
         "  --open FUNCAO         abre uma janela do módulo ao iniciar: IniProc, criaTabGeral,\n"
@@ -93,6 +95,7 @@ bool parseShellOptions(const QStringList &arguments, ShellOptions &options, QStr
     if (portOk && port > 0 && port < 65536)
         h.webPort = port;
     h.database = file.value(QStringLiteral("db"), h.database).toString();
+    options.caFile = file.value(QStringLiteral("ArquivoCA")).toString();
     h.productPicture = file.value(QStringLiteral("Mascara"), h.productPicture).toString();
 
     if (parser.isSet(server)) {

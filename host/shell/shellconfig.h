@@ -1,6 +1,7 @@
 #pragma once
 // The shell's configuration: the settings file, then the command line over it.
-//   --server HOST:PORT   application server (settings WebURL, WebPort)
+//   --server HOST:PORT   application server (settings WebURL, WebPort); https://HOST:PORT
+//                        for TLS, verified with the CA file of settings ArquivoCA
 //   --db BANCO           the host's database, "sqlite:PATH" or "postgresql://..." (settings db)
 //   --open FUNCTION      runs one exported creation function at start-up
 //   --module PATH        the module library (default: beside the executable)
@@ -22,6 +23,9 @@ struct ShellOptions {
     QString modulePath;
     QString settingsFile;
     QString login;
+    // Authorities an https:// server's certificate is checked against (settings ArquivoCA);
+    // empty: the system's store.
+    QString caFile;
     bool passwordFromStdin = false;
     bool helpRequested = false;
 };

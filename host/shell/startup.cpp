@@ -1,6 +1,8 @@
 #include "host/shell/startup.h"
 
 #include "host/db/hostdatabase.h"
+#include "host/net/clienttls.h"
+#include "host/net/httpchannel.h"
 #include "host/services/errors.h"
 #include "host/services/hostconfig.h"
 #include "host/shell/mainwindow.h"
@@ -35,7 +37,8 @@ void installPortuguese(QCoreApplication &app)
 bool serverAnswers(const QString &host, int port, int timeoutMs)
 {
     QTcpSocket socket;
-    socket.connectToHost(host, quint16(port));
+    socket.connectToHost(QString::fromStdString(net::channelTarget(host, port).host),
+                         quint16(port));
     const bool ok = socket.waitForConnected(timeoutMs);
     socket.abort();
     return ok;
@@ -47,6 +50,10 @@ QStringList checkEnvironment(const ShellOptions &options, const ModuleLoader &mo
     QStringList problems;
     if (!module.isLoaded())
         problems << module.errorText();
+    // Without the file the settings name, https:// servers are checked against the system's
+    // store, which refuses a private authority's certificates: the user is told why.
+    if (QString error; !net::setTrustedAuthorities(options.caFile, error))
+        problems << error;
 
     const HostConfig &h = options.host;
     const QString where = QStringLiteral("%1:%2").arg(h.webUrl).arg(h.webPort);
