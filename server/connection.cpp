@@ -6,6 +6,7 @@
 
 #include <boost/asio/dispatch.hpp>
 #include <boost/asio/post.hpp>
+#include <boost/asio/ssl/error.hpp>
 #include <boost/asio/ssl/stream_base.hpp>
 #include <boost/asio/write.hpp>
 #include <boost/beast/core/buffers_range.hpp>
@@ -85,7 +86,8 @@ template <class Stream> void HttpConnection<Stream>::start()
                         self->readHead();
                         return;
                     }
-                    // A plain HTTP client, or one that refused the certificate: the operator hears of it.
+                    // A plain HTTP client, or one that refused the certificate: the operator hears
+                    // of it.
                     if (ec != beast::error::timeout && ec != asio::error::operation_aborted)
                         logLine(QStringLiteral("TLS recusado com %1: %2")
                                     .arg(self->address(),
@@ -139,8 +141,10 @@ template <class Stream> void HttpConnection<Stream>::onHead(beast::error_code ec
         else if (ec == http::error::header_limit)
             refuse(431, QStringLiteral("bad_request"),
                    QStringLiteral("Cabeçalho da requisição grande demais."), {});
+        // A TLS client may hang up without saying so, as a plain one does.
         else if (ec != http::error::end_of_stream && ec != beast::error::timeout &&
-                 ec != asio::error::operation_aborted && ec != asio::error::eof)
+                 ec != asio::error::operation_aborted && ec != asio::error::eof &&
+                 ec != asio::ssl::error::stream_truncated)
             refuse(400, QStringLiteral("bad_request"), QStringLiteral("Requisição inválida."), {});
         else
             close();
