@@ -88,7 +88,9 @@ template <class Stream> void HttpConnection<Stream>::start()
                     }
                     // A plain HTTP client, or one that refused the certificate: the operator hears
                     // of it.
-                    if (ec != beast::error::timeout && ec != asio::error::operation_aborted)
+                    // One that only connected and left (a health probe) is not worth one.
+                    if (ec != beast::error::timeout && ec != asio::error::operation_aborted &&
+                        ec != asio::ssl::error::stream_truncated && ec != asio::error::eof)
                         logLine(QStringLiteral("TLS recusado com %1: %2")
                                     .arg(self->address(),
                                          QString::fromStdString(ec.message()).left(200)));
