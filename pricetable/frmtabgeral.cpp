@@ -11,8 +11,8 @@
 #include "host/widgets/dbsortgrid.h"
 #include "host/widgets/procura.h"
 #include "pricetable/itemprice.h"
-#include "pricetable/messages.h"
 #include "pricetable/tabgeralstate.h"
+#include "pricing/tabgeralmessages.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -93,13 +93,13 @@ TfrmTabGeral::~TfrmTabGeral()
 void TfrmTabGeral::FormCreate()
 {
     TfrmPadrao::FormCreate();
-    BusyAnimation busy(0, {}, this);
+    BusyAnimation busy(widgets::BusyLoading, {}, this);
     netTabGeral->open();
     const QString mask = DBPict(ptProduto);
     for (ClientDataSet *ds : {cdsItemPreco, cdsItemPrecoComp})
         if (data::Field *f = ds->findField(u"CDARVPROD"))
             f->editMask = mask;
-    ActiveShowAvi(this, 6);
+    ActiveShowAvi(this, widgets::BusyServer);
     boTabFocada = true;
     boProdFocado = true;
     boCompFocado = false;
@@ -217,38 +217,38 @@ void TfrmTabGeral::pgcPadraoChange()
     }
 }
 
-void TfrmTabGeral::sbtIncluirClick()
+QList<data::ClientDataSet *> TfrmTabGeral::commandTargets() const
 {
     switch (activePage()) {
     case Page::DataSheet:
-        (boTabFocada ? cdsTabGeral : cdsVigenciaTab)->insert();
-        break;
-    case Page::Form:
+        return {boTabFocada ? cdsTabGeral : cdsVigenciaTab};
+    case Page::Form: {
+        // The item rows and the day/hour prices, each while focused, in that order.
+        QList<data::ClientDataSet *> targets;
+        if (boProdFocado)
+            targets << cdsItemPreco;
         if (boPrecoHoraFocado)
-            cdsPrecoHora->insert();
-        break;
-    case Page::Branches:
-        cdsFilTab->insert();
-        break;
+            targets << cdsPrecoHora;
+        return targets;
     }
+    case Page::Branches:
+        return {cdsFilTab};
+    }
+    return {};
+}
+
+void TfrmTabGeral::sbtIncluirClick()
+{
+    // Item rows only come from the server: the command leaves them alone.
+    for (data::ClientDataSet *ds : commandTargets())
+        if (ds != cdsItemPreco)
+            ds->insert();
 }
 
 void TfrmTabGeral::sbtAlterarClick()
 {
-    switch (activePage()) {
-    case Page::DataSheet:
-        (boTabFocada ? cdsTabGeral : cdsVigenciaTab)->edit();
-        break;
-    case Page::Form:
-        if (boProdFocado)
-            cdsItemPreco->edit();
-        if (boPrecoHoraFocado)
-            cdsPrecoHora->edit();
-        break;
-    case Page::Branches:
-        cdsFilTab->edit();
-        break;
-    }
+    for (data::ClientDataSet *ds : commandTargets())
+        ds->edit();
 }
 
 void TfrmTabGeral::sbtExcluirClick()
@@ -282,20 +282,8 @@ void TfrmTabGeral::sbtExcluirClick()
 
 void TfrmTabGeral::sbtConfirmarClick()
 {
-    switch (activePage()) {
-    case Page::DataSheet:
-        (boTabFocada ? cdsTabGeral : cdsVigenciaTab)->post();
-        break;
-    case Page::Form:
-        if (boProdFocado)
-            cdsItemPreco->post();
-        if (boPrecoHoraFocado)
-            cdsPrecoHora->post();
-        break;
-    case Page::Branches:
-        cdsFilTab->post();
-        break;
-    }
+    for (data::ClientDataSet *ds : commandTargets())
+        ds->post();
 }
 
 void TfrmTabGeral::sbtCancelarClick()
@@ -303,20 +291,8 @@ void TfrmTabGeral::sbtCancelarClick()
     if (ShowMsg(msgMensagensPadroes.msg(QStringLiteral("Canc")), mtConfirmation, mbYesNo, 0) !=
         mrYes)
         return;
-    switch (activePage()) {
-    case Page::DataSheet:
-        (boTabFocada ? cdsTabGeral : cdsVigenciaTab)->cancel();
-        break;
-    case Page::Form:
-        if (boProdFocado)
-            cdsItemPreco->cancel();
-        if (boPrecoHoraFocado)
-            cdsPrecoHora->cancel();
-        break;
-    case Page::Branches:
-        cdsFilTab->cancel();
-        break;
-    }
+    for (data::ClientDataSet *ds : commandTargets())
+        ds->cancel();
 }
 
 void TfrmTabGeral::sbtVerificarClick()

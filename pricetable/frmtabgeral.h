@@ -87,6 +87,8 @@ public:
     void sbtCancelarClick() override;
     void habilita(data::DataSource *source);
     Page activePage() const;
+    // The datasets the tool bar's commands act on: the focused one of the active page.
+    QList<data::ClientDataSet *> commandTargets() const;
 
     // --- Price tables and periods ---
     void getTabGeral();

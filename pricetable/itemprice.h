@@ -3,7 +3,7 @@
 
 #include "host/data/clientdataset.h"
 #include "pricetable/itempricecheck.h"
-#include "pricing/pricelimit.h"
+#include "pricing/itempricebounds.h"
 
 #include <QDate>
 #include <QString>
@@ -25,8 +25,6 @@ struct CurrentPeriod {
 
 // Reads the current record of cdsVigenciaTab; all empty when it has none.
 CurrentPeriod currentPeriodOf(const data::ClientDataSet &cdsVigenciaTab);
-
-using pricing::kPriceLimit;
 
 // Before-insert: rows only come from the server, so every insert ends silently.
 [[noreturn]] void refuseItemInsert(data::ClientDataSet &cdsItemPreco);

@@ -4,6 +4,7 @@
 #include "pricetable/itemprice.h"
 #include "pricetable/rulehelpers.h"
 #include "pricing/decimal.h"
+#include "pricing/itempricebounds.h"
 #include "pricing/messagetable.h"
 
 namespace vnd::pricetable
@@ -19,18 +20,6 @@ double trunc2(double v)
     if (const auto d = pricing::Decimal::fromDouble(v))
         return pricing::Trunc2(*d).toDouble();
     return v;
-}
-
-std::optional<ItemPriceFault> rangeFault(const char *field, const std::optional<double> &v,
-                                         const MessageTable &m, const char *belowZero,
-                                         const char *atLimit)
-{
-    const double x = v.value_or(0);
-    if (belowZero && x < 0)
-        return ItemPriceFault{field, m.msg(QString::fromLatin1(belowZero))};
-    if (x >= kPriceLimit)
-        return ItemPriceFault{field, m.msg(QString::fromLatin1(atLimit))};
-    return std::nullopt;
 }
 
 bool isEmptyTime(const QString &stored)
@@ -65,19 +54,16 @@ void normaliseItemPrice(ItemPriceValues &v)
 
 std::optional<ItemPriceFault> itemPriceFault(const ItemPriceValues &v, const MessageTable &m)
 {
-    if (auto f = rangeFault("VRPRECITEM", v.preco, m, "VrCons_Zero", "Ope_bl_VrPrec"))
-        return f;
-    if (v.delivery)
-        if (auto f = rangeFault("VRPRECITEMDLV", v.delivery, m, "VrCons_Zero", "Ope_bl_VrPrec"))
-            return f;
-    if (v.comanda)
-        if (auto f = rangeFault("VRPRECITEMCMD", v.comanda, m, "VrCons_Zero", "Ope_bl_VrPrec"))
-            return f;
-    if (auto f = rangeFault("VRPRECITEMCL", v.cliente, m, "VrClie_Zero", "Ope_bl_VrItemCl"))
-        return f;
-    if (auto f = rangeFault("VRPRESUGITEM", v.sugerido, m, "PRSUGMAIOR", "Ope_bl_VrItem_Sug"))
-        return f;
-    return rangeFault("VRCUSTITEM", v.calculado, m, nullptr, "Ope_bl_Vr_Cal");
+    // In the order of kItemPriceBounds; an empty price reads 0, which keeps every bound.
+    const std::optional<double> prices[] = {v.preco,   v.delivery, v.comanda,
+                                            v.cliente, v.sugerido, v.calculado};
+    static_assert(std::size(prices) == std::size(pricing::kItemPriceBounds));
+    for (std::size_t i = 0; i < std::size(prices); ++i) {
+        const pricing::PriceBound &bound = pricing::kItemPriceBounds[i];
+        if (const char *key = pricing::priceBoundFault(bound, prices[i].value_or(0)))
+            return ItemPriceFault{bound.field, m.msg(QString::fromLatin1(key))};
+    }
+    return std::nullopt;
 }
 
 std::optional<ItemPriceFault> itemTimeFault(const ItemPriceValues &v, const MessageTable &m)

@@ -79,7 +79,7 @@ void TfrmTabGeral::bindBranchHooks()
 
 void TfrmTabGeral::getFilTab()
 {
-    BusyAnimation busy(6, {}, this);
+    BusyAnimation busy(widgets::BusyServer, {}, this);
     const QString table =
         cdsTabGeral->isEmpty() ? QString() : cdsTabGeral->fieldByName(u"CDTABEPREC").asString();
     cdsFilTab->loadPacket(CheckResultServ(server().getFilTab(table), true, 0));

@@ -50,7 +50,7 @@ void TfrmTabGeral::bindCompositionHooks()
 
 void TfrmTabGeral::getItemPrecoComp()
 {
-    widgets::BusyAnimation busy(6, {}, this);
+    widgets::BusyAnimation busy(widgets::BusyServer, {}, this);
     const CurrentPeriod period = currentPeriodOf(*cdsVigenciaTab);
     const QString product = cdsItemPreco->isActive() && !cdsItemPreco->isEmpty()
                                 ? cdsItemPreco->fieldByName(u"CDPRODUTO").asString()

@@ -50,7 +50,7 @@ void TfrmTabGeral::setPrecoHora()
     if (ds.changeCount() <= 0)
         return;
     try {
-        BusyAnimation busy(1, {}, this);
+        BusyAnimation busy(widgets::BusyProcessing, {}, this);
         CheckResultServ(server().SetPrecoHora(ds.delta()), true, 0);
     } catch (...) {
         // The grid goes back to what the server holds.

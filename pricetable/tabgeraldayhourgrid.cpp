@@ -11,6 +11,7 @@
 #include "pricetable/dayhourcalc.h"
 #include "pricetable/dayhourcodes.h"
 #include "pricetable/dayhourgrid.h"
+#include "pricetable/gridfield.h"
 #include "pricetable/gridformat.h"
 #include "pricetable/tabgeralstate.h"
 
@@ -20,17 +21,6 @@ namespace vnd::pricetable
 using widgets::ColumnButtonStyle;
 using widgets::sysColor;
 using widgets::TColumn;
-
-namespace
-{
-
-QString selectedFieldName(const widgets::TDBGrid &grid)
-{
-    const data::Field *f = grid.SelectedField();
-    return f ? f->fieldName() : QString();
-}
-
-} // namespace
 
 void TfrmTabGeral::buildPrecoHoraGrid()
 {

@@ -139,7 +139,7 @@ QString TfrmTabGeral::currentPeriodCaption() const
 
 void TfrmTabGeral::getItensTabGeral(const QString &product, const QString &mark)
 {
-    BusyAnimation busy(6, {}, this);
+    BusyAnimation busy(widgets::BusyServer, {}, this);
     const QString levels = QString::number(DBPictObj(ptProduto).GetTtNiveis());
     QString p = product, m = mark;
     const CurrentPeriod period = currentPeriodOf(*cdsVigenciaTab);
@@ -150,7 +150,7 @@ void TfrmTabGeral::getItensTabGeral(const QString &product, const QString &mark)
 
 void TfrmTabGeral::getPrecoHora(net::TNetConnection::Pending *pending)
 {
-    BusyAnimation busy(6, {}, this);
+    BusyAnimation busy(widgets::BusyServer, {}, this);
     const CurrentPeriod period = currentPeriodOf(*cdsVigenciaTab);
     cdsPrecoHora->loadPacket(CheckResultServ(
         pending ? pending->wait() : server().GetPrecoHora(period.cdTabePrec, period.dtIniVgPrec),
@@ -163,7 +163,7 @@ void TfrmTabGeral::apagaProduto()
         return;
     if (!cdsItemPreco->isActive() || cdsItemPreco->isEmpty())
         return;
-    BusyAnimation busy(6, {}, this);
+    BusyAnimation busy(widgets::BusyServer, {}, this);
     const QString table = cdsVigenciaTab->fieldByName(u"CDTABEPREC").asString();
     const QString start = cdsVigenciaTab->fieldByName(u"DTINIVGPREC").text();
     CheckResultServ(server().setApagaPreco(table, start,

@@ -5,6 +5,7 @@
 #include "host/services/picture.h"
 #include "host/widgets/dbsortgrid.h"
 #include "host/widgets/syscolors.h"
+#include "pricetable/gridfield.h"
 #include "pricetable/gridformat.h"
 #include "pricetable/tabgeralstate.h"
 
@@ -16,12 +17,6 @@ using widgets::TColumn;
 
 namespace
 {
-
-QString selectedFieldName(const widgets::TDBGrid &grid)
-{
-    const data::Field *f = grid.SelectedField();
-    return f ? f->fieldName() : QString();
-}
 
 bool isField(const TColumn &col, const char *name)
 {

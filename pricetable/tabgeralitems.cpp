@@ -43,7 +43,7 @@ void TfrmTabGeral::setItemPreco()
     if (ds.changeCount() <= 0)
         return;
     try {
-        BusyAnimation busy(1, {}, this);
+        BusyAnimation busy(widgets::BusyProcessing, {}, this);
         CheckResultServ(server().SetItemPreco(ds.delta(), stCamposVazios), true, 0);
     } catch (...) {
         // The row shows what the server still holds.

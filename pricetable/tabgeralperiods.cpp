@@ -121,7 +121,7 @@ void TfrmTabGeral::bindPeriodHooks()
     v.afterInsert = [this](ClientDataSet &ds) {
         stOldChave.clear();
         {
-            BusyAnimation busy(1, {}, this);
+            BusyAnimation busy(widgets::BusyProcessing, {}, this);
             const QString table = ds.fieldByName(u"CDTABEPREC").asString();
             cdsMaxDtFinVg->loadPacket(CheckResultServ(server().GetMaxDtFinVg(table), true, 0));
         }
@@ -161,7 +161,7 @@ void TfrmTabGeral::bindPeriodHooks()
 
 void TfrmTabGeral::getTabGeral()
 {
-    BusyAnimation busy(6, {}, this);
+    BusyAnimation busy(widgets::BusyServer, {}, this);
     cdsTabGeral->loadPacket(CheckResultServ(server().getTabGeral(), true, 0));
     // An empty list runs no after-scroll: clear the periods of a table that is gone.
     if (cdsTabGeral->isEmpty())
@@ -180,7 +180,7 @@ void TfrmTabGeral::getVigenciaTab()
         m_periodsOfTable.clear();
         return;
     }
-    BusyAnimation busy(6, {}, this);
+    BusyAnimation busy(widgets::BusyServer, {}, this);
     const QString table = cdsTabGeral->fieldByName(u"CDTABEPREC").asString();
     cdsVigenciaTab->loadPacket(CheckResultServ(server().getVigenciaTab(table), true, 0));
     m_periodsOfTable = table;
@@ -192,7 +192,7 @@ void TfrmTabGeral::saveChanges(
     if (ds.changeCount() <= 0)
         return;
     try {
-        BusyAnimation busy(6, {}, this);
+        BusyAnimation busy(widgets::BusyServer, {}, this);
         CheckResultServ((server().*method)(ds.delta()), true, 0);
     } catch (...) {
         ds.cancelUpdates();

@@ -1,16 +1,16 @@
 #include "server/diffpricerepository.h"
 
-#include "pricetable/messages.h"
 #include "pricing/dayhourprice.h"
 #include "pricing/dayhourrules.h"
+#include "pricing/diffpricemessages.h"
+#include "pricing/diffpricerules.h"
 #include "pricing/messagetable.h"
 #include "pricing/picture.h"
+#include "pricing/tabgeralmessages.h"
 #include "server/dberror.h"
 #include "server/errors.h"
 #include "server/sqlstatement.h"
 #include "server/unitofwork.h"
-#include "tools/diffprice/messages.h"
-#include "tools/diffprice/precodifrules.h"
 
 #include <QSqlError>
 #include <QSqlQuery>

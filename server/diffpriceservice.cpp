@@ -1,11 +1,11 @@
 #include "server/diffpriceservice.h"
 
 #include "pricing/codes.h"
+#include "pricing/diffpricemessages.h"
+#include "pricing/diffpricerules.h"
 #include "server/arguments.h"
 #include "server/diffpricerepository.h"
 #include "server/errors.h"
-#include "tools/diffprice/messages.h"
-#include "tools/diffprice/precodifrules.h"
 
 namespace vnd::server
 {

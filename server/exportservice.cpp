@@ -1,11 +1,11 @@
 #include "server/exportservice.h"
 
 #include "pricing/codes.h"
+#include "pricing/listtext.h"
 #include "server/arguments.h"
 #include "server/errors.h"
 #include "server/exportrepository.h"
 #include "server/textcheck.h"
-#include "tools/selection/listtext.h"
 
 namespace vnd::server
 {

@@ -2,7 +2,9 @@
 
 #include "server/errors.h"
 
-#include "pricing/pricelimit.h"
+#include "pricing/itempricebounds.h"
+#include "pricing/messagetable.h"
+#include "pricing/tabgeralmessages.h"
 
 #include <QRegularExpression>
 
@@ -12,28 +14,12 @@ namespace vnd::server
 namespace
 {
 
-using pricing::kPriceLimit;
-
-struct PriceRule {
-    const char *field;
-    bool lowerBound;
-    const char *belowZero;
-    const char *overLimit;
-};
-
-const PriceRule kPriceRules[] = {
-    {"VRPRECITEM", true, "Valor consumidor deve ser maior que zero.",
-     "Operação bloqueda. Valor preço inválido."},
-    {"VRPRECITEMDLV", true, "Valor consumidor deve ser maior que zero.",
-     "Operação bloqueda. Valor preço inválido."},
-    {"VRPRECITEMCMD", true, "Valor consumidor deve ser maior que zero.",
-     "Operação bloqueda. Valor preço inválido."},
-    {"VRPRECITEMCL", true, "Valor Cliente deve ser maior ou igual a zero.",
-     "Operação bloqueda. Valor preço subsidiado inválido."},
-    {"VRPRESUGITEM", true, "Preço sugerido deve ser maior ou igual a zero.",
-     "Operação bloqueada. Valor preço sugerido inválido."},
-    {"VRCUSTITEM", false, "", "Operação bloqueada. Valor preço calculado inválido."},
-};
+// The window's texts, so a refusal reads the same whoever sent the row.
+const MessageTable &messages()
+{
+    static const MessageTable table(pricetable::tabGeralMessages());
+    return table;
+}
 
 bool validTime(const QString &t)
 {
@@ -46,15 +32,12 @@ bool validTime(const QString &t)
 
 void checkItemPriceRow(const data::ChangeSet &changes, const data::Row &row)
 {
-    for (const PriceRule &rule : kPriceRules) {
-        const int i = changes.indexOf(QString::fromLatin1(rule.field));
+    for (const pricing::PriceBound &bound : pricing::kItemPriceBounds) {
+        const int i = changes.indexOf(QString::fromLatin1(bound.field));
         if (i < 0 || i >= row.size() || row[i].isNull())
             continue;
-        const double v = row[i].toDouble();
-        if (rule.lowerBound && v < 0)
-            throw ServiceError::rule(QString::fromUtf8(rule.belowZero));
-        if (v >= kPriceLimit)
-            throw ServiceError::rule(QString::fromUtf8(rule.overLimit));
+        if (const char *key = pricing::priceBoundFault(bound, row[i].toDouble()))
+            throw ServiceError::rule(messages().msg(QString::fromLatin1(key)));
     }
     for (const char *field : {"HRINIVENPROD", "HRFIMVENPROD"}) {
         const int i = changes.indexOf(QString::fromLatin1(field));

@@ -1,10 +1,10 @@
 #include "server/promotionservice.h"
 
+#include "pricing/listtext.h"
 #include "server/arguments.h"
 #include "server/errors.h"
 #include "server/promotionrepository.h"
 #include "server/textcheck.h"
-#include "tools/selection/listtext.h"
 
 namespace vnd::server
 {

@@ -9,25 +9,18 @@
 #include "server/sessiongate.h"
 #include "server/unitofwork.h"
 #include "wire/codec.h"
+#include "wire/failure.h"
 #include "wire/roles.h"
 
 namespace vnd::server
 {
 
 using data::Encoding;
+using data::failure;
 using data::Reply;
 
 namespace
 {
-
-Reply failure(const QString &code, const QString &message)
-{
-    Reply r;
-    r.ok = false;
-    r.errorCode = code;
-    r.errorMessage = message;
-    return r;
-}
 
 const char *typeOf(Encoding enc)
 {

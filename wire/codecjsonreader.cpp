@@ -167,41 +167,8 @@ public:
 
     QString readString() override
     {
-        skipWhitespace();
-        if (m_p == m_end || *m_p != '"')
-            fail(QStringLiteral("esperado texto"));
-        ++m_p;
-        const char *start = m_p;
-        bool ascii = true;
-        // Fast path: no escapes.
-        while (within(m_p)) {
-            const unsigned char c = static_cast<unsigned char>(*m_p);
-            if (c == '"' || c == '\\' || c < 0x20)
-                break;
-            if (c >= 0x80) {
-                wantBytes(4);
-                const int len = utf8SequenceLength(reinterpret_cast<const unsigned char *>(m_p),
-                                                   reinterpret_cast<const unsigned char *>(m_end));
-                if (len == 0)
-                    fail(QStringLiteral("texto UTF-8 inválido"));
-                ascii = false;
-                m_p += len;
-                continue;
-            }
-            ++m_p;
-        }
-        if (m_p == m_end)
-            fail(QStringLiteral("fim inesperado dos dados dentro de um texto"));
-        if (*m_p == '"') {
-            const qsizetype n = m_p - start;
-            ++m_p;
-            return ascii ? QString::fromLatin1(start, n) : QString::fromUtf8(start, n);
-        }
-        if (static_cast<unsigned char>(*m_p) < 0x20)
-            fail(QStringLiteral("caractere de controle dentro de um texto"));
-        QByteArray buffer(start, m_p - start);
-        readEscapedRest(buffer);
-        return QString::fromUtf8(buffer);
+        QByteArray scratch;
+        return QString::fromUtf8(readUtf8(scratch));
     }
 
     QByteArrayView readUtf8(QByteArray &scratch) override
@@ -253,9 +220,11 @@ public:
         case Token::Float:
             m_p = m_numberEnd;
             break;
-        case Token::String:
-            readString();
+        case Token::String: {
+            QByteArray scratch;
+            readUtf8(scratch);
             break;
+        }
         case Token::Array:
             enterArray();
             while (hasNext())

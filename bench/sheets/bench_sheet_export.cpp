@@ -10,10 +10,10 @@
 #include "pricetable/csvsheet.h"
 #include "pricetable/gridformat.h"
 #include "pricetable/itempricefields.h"
-#include "pricetable/messages.h"
 #include "pricetable/pricesheet.h"
 #include "pricetable/sheetexport.h"
 #include "pricing/messagetable.h"
+#include "pricing/tabgeralmessages.h"
 
 #include <xlsxwriter.h>
 

@@ -6,6 +6,7 @@
 
 #include "host/services/errors.h"
 #include "wire/codec.h"
+#include "wire/failure.h"
 
 #include <QPointer>
 
@@ -14,6 +15,7 @@
 namespace vnd::net
 {
 
+using data::failure;
 using data::Reply;
 
 struct TNetConnection::Impl {
@@ -38,15 +40,6 @@ void waited(const std::function<void()> &run)
         waiter(run);
     else
         run();
-}
-
-Reply failure(const QString &code, const QString &message)
-{
-    Reply r;
-    r.ok = false;
-    r.errorCode = code;
-    r.errorMessage = message;
-    return r;
 }
 
 Reply clientFailure(const QString &method, const std::exception &e)

@@ -31,11 +31,11 @@ BusyState &state()
 QString captionOf(int kind)
 {
     switch (kind) {
-    case 0:
+    case BusyLoading:
         return QStringLiteral("Carregando, aguarde...");
-    case 1:
+    case BusyProcessing:
         return QStringLiteral("Processando, aguarde...");
-    case 6:
+    case BusyServer:
         return QStringLiteral("Comunicando com o servidor, aguarde...");
     default:
         return QStringLiteral("Aguarde...");

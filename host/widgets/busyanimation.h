@@ -1,8 +1,8 @@
 #pragma once
 // The busy animation shown over the main window while the user-interface thread waits on the
-// server. Kinds: 0 loading, 1 processing, 6 talking to the server; an optional text replaces
-// the kind's caption. ActiveShowAvi while one is shown replaces it; DeactiveShowAvi ends it.
-// Prefer the BusyAnimation guard: it ends the animation on every path.
+// server. Each kind has its caption; an optional text replaces it. ActiveShowAvi while one is shown
+// replaces it; DeactiveShowAvi ends it. Prefer the BusyAnimation guard: it ends the animation on
+// every path.
 
 #include <QString>
 
@@ -10,6 +10,9 @@ class QWidget;
 
 namespace vnd::widgets
 {
+
+// The kinds keep the numbers callers of ActiveShowAvi have always passed.
+enum BusyKind : int { BusyLoading = 0, BusyProcessing = 1, BusyServer = 6 };
 
 // window: the module's window asking (may be null). The animation is drawn over the window
 // in front: the modal window shown (a tool window), else the main window when one is
@@ -30,7 +33,8 @@ QWidget *busyAnimationWidget(); // the overlay drawn, while it is shown
 class BusyAnimation
 {
 public:
-    explicit BusyAnimation(int kind = 6, const QString &text = {}, QWidget *window = nullptr);
+    explicit BusyAnimation(int kind = BusyServer, const QString &text = {},
+                           QWidget *window = nullptr);
     ~BusyAnimation();
     BusyAnimation(const BusyAnimation &) = delete;
     BusyAnimation &operator=(const BusyAnimation &) = delete;

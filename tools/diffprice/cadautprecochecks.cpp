@@ -202,7 +202,7 @@ void TfrmCadAutPrecoDeferenciado::sbtConfirmaClick()
     if (grbProd->mode() == Mode::Lista)
         grbProd->takeListInto(*cdsProdAux);
     pricetable::TfrmTabGeral &tabGeral = tabGeralComVigencia();
-    widgets::BusyAnimation busy(1, Msg(QStringLiteral("Prec_Inf")), this);
+    widgets::BusyAnimation busy(widgets::BusyProcessing, Msg(QStringLiteral("Prec_Inf")), this);
     CheckResultServ(tabGeral.server().SetPrecDif(precDifArgs(timeFrom, timeTo)), true, 0);
     close();
     tabGeral.getPrecoHora();

@@ -5,8 +5,8 @@
 #include "pricetable/frmtabgeral.h"
 #include "pricetable/itemprice.h"
 #include "pricetable/tabgeralstate.h"
+#include "pricing/diffpricemessages.h"
 #include "tools/diffprice/frmcadautprecodeferenciado.h"
-#include "tools/diffprice/messages.h"
 
 namespace vnd::diffprice
 {

@@ -10,8 +10,8 @@
 #include "host/widgets/radiogroup.h"
 #include "pricetable/frmtabgeral.h"
 #include "pricetable/tabgeralstate.h"
+#include "pricing/diffpricemessages.h"
 #include "tools/diffprice/cadautprecostate.h"
-#include "tools/diffprice/messages.h"
 #include "tools/selection/chosenproducts.h"
 #include "tools/selection/productselection.h"
 

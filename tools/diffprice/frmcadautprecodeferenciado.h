@@ -7,7 +7,7 @@
 #include "contracts/rdmtabgeral.h"
 #include "host/data/clientdataset.h"
 #include "host/widgets/frmrotigeral.h"
-#include "tools/diffprice/precodifrules.h"
+#include "pricing/diffpricerules.h"
 
 class QCheckBox;
 class QLineEdit;

@@ -271,7 +271,7 @@ data::DataSource *TfrmImportaTabela::produtosDaOrigem()
     Vd_Produto();
     Vd_TabelaOrig(true);
     {
-        BusyAnimation busy(6, {}, this);
+        BusyAnimation busy(widgets::BusyServer, {}, this);
         cdsProduto->loadPacket(
             CheckResultServ(m_server->getExpProduto(edtTabelaOrig->text()), true, 0));
     }
@@ -298,7 +298,7 @@ void TfrmImportaTabela::sbtConfirmaClick()
     QPointer<pricetable::TfrmTabGeral> tabGeral = pricetable::frmTabGeral;
     contracts::RdmTabGeral &server = tabGeral ? tabGeral->server() : *m_server;
     {
-        BusyAnimation busy(6, {}, this);
+        BusyAnimation busy(widgets::BusyServer, {}, this);
         QString list = stListaProd, mode = stSelecao;
         CheckResultServ(server.setConfirmar(edtTabelaDest->text(), edtNmTabelaDest->text(),
                                             edtTabelaOrig->text(), list, mode),

@@ -201,7 +201,7 @@ data::DataSource *TfrmCadAutPromocao::produtosDaVigencia()
 {
     if (!cdsAutItemPreco->isActive()) {
         const pricetable::CurrentPeriod p = periodo();
-        BusyAnimation busy(6, {}, this);
+        BusyAnimation busy(widgets::BusyServer, {}, this);
         cdsAutItemPreco->loadPacket(
             CheckResultServ(server().GetAutItemPreco(p.cdTabePrec, p.dtIniVgPrec), true, 0));
     }
@@ -211,7 +211,7 @@ data::DataSource *TfrmCadAutPromocao::produtosDaVigencia()
 data::DataSource *TfrmCadAutPromocao::produtosDoIntervalo()
 {
     const pricetable::CurrentPeriod p = periodo();
-    BusyAnimation busy(6, {}, this);
+    BusyAnimation busy(widgets::BusyServer, {}, this);
     cdsAux->loadPacket(
         CheckResultServ(server().GetAutItemPreco(p.cdTabePrec, p.dtIniVgPrec), true, 0));
     return dtsProduto;
@@ -223,7 +223,7 @@ std::optional<QString> TfrmCadAutPromocao::nomeDoProduto(const QString &code)
     ValidEx(copy, ptProduto, true);
     const pricetable::CurrentPeriod p = periodo();
     {
-        BusyAnimation busy(6, {}, this);
+        BusyAnimation busy(widgets::BusyServer, {}, this);
         cdsProdValid->loadPacket(
             CheckResultServ(server().GetProdValid(p.cdTabePrec, p.dtIniVgPrec, code), true, 0));
     }
@@ -254,7 +254,7 @@ void TfrmCadAutPromocao::setPrefixo()
     SelectionValues v = valoresDaSelecao();
     QString prefix = edtPrefixo->text();
     contracts::RdmTabGeral &rdm = server();
-    BusyAnimation busy(6, {}, this);
+    BusyAnimation busy(widgets::BusyServer, {}, this);
     CheckResultServ(rbtAddPrefixo->isChecked()
                         ? rdm.SetAddPrefixo(prefix, v.start, v.end, v.list, v.all)
                         : rdm.SetDelPrefixo(prefix, v.start, v.end, v.list, v.all),
@@ -298,7 +298,7 @@ void TfrmCadAutPromocao::sbtConfirmaClick()
     const pricetable::CurrentPeriod p = periodo();
     {
         contracts::RdmTabGeral &rdm = server();
-        BusyAnimation busy(6, {}, this);
+        BusyAnimation busy(widgets::BusyServer, {}, this);
         CheckResultServ(rdm.SetUpdItemPrecoAlt(flag, v.start, v.end, v.list, v.all,
                                                produtosEscolhidos(), grbProd->mode() == Mode::Lista,
                                                p.cdTabePrec, p.dtIniVgPrec),

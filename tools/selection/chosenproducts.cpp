@@ -1,6 +1,6 @@
 #include "tools/selection/chosenproducts.h"
 
-#include "tools/selection/listtext.h"
+#include "pricing/listtext.h"
 
 namespace vnd::selection
 {

@@ -1,4 +1,4 @@
-#include "tools/diffprice/messages.h"
+#include "pricing/diffpricemessages.h"
 
 #include "pricing/messagetable.h"
 

@@ -1,5 +1,6 @@
 #pragma once
-// The price table window's message table (msgPadrao), in table order.
+// The price table window's message table (msgPadrao), in table order. The server refuses item
+// prices with the same texts.
 
 #include <QStringList>
 

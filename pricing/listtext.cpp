@@ -1,4 +1,6 @@
-#include "tools/selection/listtext.h"
+#include "pricing/listtext.h"
+
+#include "pricing/textcheck.h"
 
 namespace vnd::selection
 {
@@ -37,9 +39,8 @@ std::optional<QStringList> wellFormedListCodes(const QString &list)
         if (i + 1 + kCodeWidth > n)
             return std::nullopt;
         QString code = list.mid(i + 1, kCodeWidth);
-        for (QChar c : code)
-            if (c == u'_' || c.category() == QChar::Other_Control)
-                return std::nullopt;
+        if (code.contains(u'_') || pricing::hasControlCharacter(code))
+            return std::nullopt;
         while (!code.isEmpty() && code.back() == u' ')
             code.chop(1);
         if (code.trimmed().isEmpty())

@@ -1,4 +1,4 @@
-#include "pricetable/messages.h"
+#include "pricing/tabgeralmessages.h"
 
 #include "pricing/dayhourmessages.h"
 

@@ -1,4 +1,4 @@
-#include "tools/diffprice/precodifrules.h"
+#include "pricing/diffpricerules.h"
 
 #include "pricing/dayhourrules.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // The rules of a bulk differentiated price that need no widgets, shared by the window and the
 // server: which day codes the day boxes give, and the checks of the amount, the times and
-// the validity. Each check answers the message key of its fault (messages.h), or nullptr.
+// the validity. Each check answers the message key of its fault (diffpricemessages.h), or nullptr.
 
 #include "pricing/decimal.h"
 
