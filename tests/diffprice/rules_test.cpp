@@ -1,7 +1,7 @@
 // The differentiated-price rules shared by the window and the server, on the edge cases the
 // window's users meet.
 
-#include "tools/diffprice/precodifrules.h"
+#include "pricing/diffpricerules.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include "pricetable/dayhourfields.h"
 #include "pricetable/gridformat.h"
 #include "pricetable/itempricefields.h"
-#include "pricetable/messages.h"
+#include "pricing/tabgeralmessages.h"
 
 namespace rulestest
 {

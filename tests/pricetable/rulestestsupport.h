@@ -3,8 +3,8 @@
 // how it ended: the message shown and the field that got the focus.
 
 #include "host/data/clientdataset.h"
-#include "pricing/messagetable.h"
 #include "pricetable/itemprice.h"
+#include "pricing/messagetable.h"
 
 #include <QHash>
 

@@ -46,7 +46,7 @@ TEST(ItemPrecoBeforePost, ChecksInOrderWithFocusAndMessage)
         const char *key; // nullptr: accepted
         const char *focus;
     };
-    const double limit = kPriceLimit;
+    const double limit = 999999999999999.0;
     // clang-format off
     const Case cases[] = {
         {"zero consumer price", {{"VRPRECITEM", 0.0}}, nullptr, ""},

@@ -1,5 +1,5 @@
 #include "pricing/messagetable.h"
-#include "pricetable/messages.h"
+#include "pricing/tabgeralmessages.h"
 #include "pricetable/periodrules.h"
 
 #include <gtest/gtest.h>

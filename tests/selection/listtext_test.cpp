@@ -2,7 +2,7 @@
 // its conversion into the chosen-products dataset.
 
 #include "tools/selection/chosenproducts.h"
-#include "tools/selection/listtext.h"
+#include "pricing/listtext.h"
 
 #include <gtest/gtest.h>
 

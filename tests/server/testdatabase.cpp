@@ -35,14 +35,6 @@ bool TestDatabase::onPostgres()
     return qEnvironmentVariable("VND_TEST_DB") == QLatin1String("postgresql");
 }
 
-QString TestDatabase::unavailable()
-{
-    if (!onPostgres() || !adminUrl().isEmpty())
-        return {};
-    return QStringLiteral("no PostgreSQL cluster: VND_TEST_PG is not set (./test starts one "
-                          "with scripts/pgcluster.sh)");
-}
-
 TestDatabase::TestDatabase()
 {
     if (!onPostgres()) {

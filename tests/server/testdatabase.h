@@ -25,8 +25,6 @@ public:
     QString readOnlyUrl() const;
 
     static bool onPostgres();
-    // Why the PostgreSQL run cannot go ahead; empty when it can (or runs on SQLite).
-    static QString unavailable();
 
 private:
     QTemporaryDir m_dir;

@@ -3,7 +3,7 @@
 
 #include "pricetable/gridformat.h"
 #include "pricetable/itempricefields.h"
-#include "pricetable/messages.h"
+#include "pricing/tabgeralmessages.h"
 #include "pricetable/priceimport.h"
 #include "pricing/messagetable.h"
 
