@@ -169,81 +169,89 @@ void RowEncoder::real(double d)
     m_needComma = true;
 }
 
+void RowEncoder::integer(qint64 i)
+{
+    if (m_enc == Encoding::Cbor) {
+        if (i >= 0)
+            head(0, quint64(i));
+        else
+            head(1, quint64(-1 - i));
+        return;
+    }
+    separate();
+    char buf[24];
+    const auto r = std::to_chars(buf, buf + sizeof buf, i);
+    m_out->append(buf, r.ptr - buf);
+    m_needComma = true;
+}
+
+void RowEncoder::boolean(bool b)
+{
+    if (m_enc == Encoding::Cbor) {
+        m_out->append(char(b ? 0xf5 : 0xf4));
+        return;
+    }
+    separate();
+    m_out->append(b ? "true" : "false", b ? 4 : 5);
+    m_needComma = true;
+}
+
+void RowEncoder::date(QDate d)
+{
+    char buf[10];
+    if (!d.isValid())
+        null();
+    else if (data::Internal::formatDate(d, buf))
+        text(QByteArrayView(buf, 10));
+    else
+        unencodable(QStringLiteral("data fora do intervalo 0001-9999"));
+}
+
+void RowEncoder::dateTime(const QDateTime &dt)
+{
+    char buf[19];
+    if (!dt.isValid())
+        null();
+    else if (data::Internal::formatDateTime(dt, buf))
+        text(QByteArrayView(buf, 19));
+    else
+        unencodable(QStringLiteral("data e hora fora do intervalo 0001-9999"));
+}
+
 void RowEncoder::cell(const data::FieldDef &field, const QVariant &value)
 {
     if (value.isNull()) {
         null();
         return;
     }
+    // The value as the database gave it for the field's type goes straight out; anything else
+    // is converted first, as the codec would.
+    const int type = value.typeId();
     switch (field.type) {
     case FieldType::String:
     case FieldType::FixedString:
-        if (value.typeId() == QMetaType::QString) {
-            textString(*static_cast<const QString *>(value.constData()));
-            return;
-        }
+        if (type == QMetaType::QString)
+            return textString(*static_cast<const QString *>(value.constData()));
         break;
     case FieldType::Integer:
-        if (value.typeId() == QMetaType::LongLong) {
-            const qint64 i = value.toLongLong();
-            if (m_enc == Encoding::Cbor) {
-                if (i >= 0)
-                    head(0, quint64(i));
-                else
-                    head(1, quint64(-1 - i));
-                return;
-            }
-            separate();
-            char buf[24];
-            const auto r = std::to_chars(buf, buf + sizeof buf, i);
-            m_out->append(buf, r.ptr - buf);
-            m_needComma = true;
-            return;
-        }
+        if (type == QMetaType::LongLong)
+            return integer(value.toLongLong());
         break;
     case FieldType::Float:
-        if (value.typeId() == QMetaType::Double) {
-            real(value.toDouble());
-            return;
-        }
+        if (type == QMetaType::Double)
+            return real(value.toDouble());
         break;
     case FieldType::Date:
-        if (value.typeId() == QMetaType::QDate) {
-            char buf[10];
-            if (!value.toDate().isValid())
-                null();
-            else if (data::Internal::formatDate(value.toDate(), buf))
-                text(QByteArrayView(buf, 10));
-            else
-                unencodable(QStringLiteral("data fora do intervalo 0001-9999"));
-            return;
-        }
+        if (type == QMetaType::QDate)
+            return date(value.toDate());
         break;
     case FieldType::DateTime:
-        if (value.typeId() == QMetaType::QDateTime) {
-            const QDateTime &dt = *static_cast<const QDateTime *>(value.constData());
-            char buf[19];
-            if (!dt.isValid())
-                null();
-            else if (data::Internal::formatDateTime(dt, buf))
-                text(QByteArrayView(buf, 19));
-            else
-                unencodable(QStringLiteral("data e hora fora do intervalo 0001-9999"));
-            return;
-        }
+        if (type == QMetaType::QDateTime)
+            return dateTime(*static_cast<const QDateTime *>(value.constData()));
         break;
     case FieldType::Boolean:
-        if (value.typeId() == QMetaType::Bool) {
-            const bool b = value.toBool();
-            if (m_enc == Encoding::Cbor) {
-                m_out->append(char(b ? 0xf5 : 0xf4));
-                return;
-            }
-            separate();
-            m_out->append(b ? "true" : "false", b ? 4 : 5);
-            m_needComma = true;
-            return;
-        }
+        if (type == QMetaType::Bool)
+            return boolean(value.toBool());
         break;
     }
     QVariant copy = value;

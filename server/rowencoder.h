@@ -8,6 +8,8 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QDate>
+#include <QDateTime>
 #include <QVariant>
 
 namespace vnd::server
@@ -41,6 +43,11 @@ private:
     void separate();
     void head(int major, quint64 n);
     void textString(QStringView s);
+    // One value of each kind that cell() writes without converting it first.
+    void integer(qint64 i);
+    void boolean(bool b);
+    void date(QDate d);
+    void dateTime(const QDateTime &dt);
 
     data::Encoding m_enc;
     QByteArray *m_out;

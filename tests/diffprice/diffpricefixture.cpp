@@ -18,13 +18,12 @@ namespace vnd::diffprice::test
 
 void DiffPriceFixture::SetUp()
 {
-    FormFixture::SetUp();
+    ToolFixture::SetUp();
     if (HasFatalFailure())
         return;
     openForm();
     if (HasFatalFailure())
         return;
-    pricetable::frmTabGeral = &win();
     QObject::connect(win().netTabGeral, &net::TNetConnection::methodCalled, &win(),
                      [this](const QString &method, const data::ValueArray &args) {
                          if (method != QLatin1String("SetPrecDif"))
@@ -33,23 +32,10 @@ void DiffPriceFixture::SetUp()
                          m_busyKind = widgets::busyAnimationKind();
                          m_busyText = widgets::busyAnimationText();
                      });
-    m_form = widgets::CreateForm<TfrmCadAutPrecoDeferenciado>();
-    ASSERT_TRUE(m_form);
-    m_form->show();
-    m_form->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(m_form));
+    openTool();
+    if (HasFatalFailure())
+        return;
     clearCalls();
-}
-
-void DiffPriceFixture::TearDown()
-{
-    if (m_form) {
-        m_form->close();
-        QApplication::processEvents();
-        delete m_form.data();
-    }
-    pricetable::frmTabGeral = nullptr;
-    FormFixture::TearDown();
 }
 
 QDate DiffPriceFixture::periodStart() const
@@ -60,12 +46,6 @@ QDate DiffPriceFixture::periodStart() const
 QDate DiffPriceFixture::periodEnd() const
 {
     return pricetable::currentPeriodOf(*pricetable::frmTabGeral->cdsVigenciaTab).dtFinVgPrec;
-}
-
-void DiffPriceFixture::confirm()
-{
-    m_form->sbtConfirma->click();
-    QApplication::processEvents();
 }
 
 void DiffPriceFixture::fillValidRule()

@@ -4,6 +4,7 @@
 // arguments of SetPrecDif are recorded as they were sent, with the busy animation shown then.
 
 #include "formfixture.h"
+#include "toolfixture.h"
 #include "tools/diffprice/frmcadautprecodeferenciado.h"
 
 #include <QAbstractButton>
@@ -12,14 +13,12 @@
 namespace vnd::diffprice::test
 {
 
-class DiffPriceFixture : public pricetable::test::FormFixture
+class DiffPriceFixture : public pricetable::test::ToolFixture<TfrmCadAutPrecoDeferenciado,
+                                                              pricetable::test::FormFixture>
 {
 public:
     void SetUp() override;
-    void TearDown() override;
 
-    TfrmCadAutPrecoDeferenciado &form() { return *m_form; }
-    bool formOpen() const { return m_form && m_form->isVisible(); }
     // The last SetPrecDif arguments sent; empty when none was.
     const data::ValueArray &sent() const { return m_sent; }
     int busyKindAtCall() const { return m_busyKind; }
@@ -27,12 +26,10 @@ public:
     QDate periodStart() const;
     QDate periodEnd() const;
 
-    void confirm();
     // The inputs every confirmation needs: Domingo, a value of 1,00, the period as validity.
     void fillValidRule();
 
 private:
-    QPointer<TfrmCadAutPrecoDeferenciado> m_form;
     data::ValueArray m_sent;
     int m_busyKind = -1;
     QString m_busyText;

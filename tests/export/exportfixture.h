@@ -5,6 +5,7 @@
 
 #include "host/widgets/tedit.h"
 #include "printers.h"
+#include "toolfixture.h"
 #include "tools/export/frmimportatabela.h"
 #include "windowfixture.h"
 
@@ -14,21 +15,16 @@
 namespace vnd::exporttable::test
 {
 
-class ExportFixture : public pricetable::test::WindowFixture
+class ExportFixture
+    : public pricetable::test::ToolFixture<TfrmImportaTabela, pricetable::test::WindowFixture>
 {
 public:
     void SetUp() override;
-    void TearDown() override;
 
-    TfrmImportaTabela &form() { return *m_form; }
-    bool formOpen() const { return m_form && m_form->isVisible(); }
     // Server methods the export window called through its own connection.
     const QStringList &ownCalls() const { return m_ownCalls; }
 
-    void confirm();
-
 private:
-    QPointer<TfrmImportaTabela> m_form;
     QStringList m_ownCalls;
 };
 

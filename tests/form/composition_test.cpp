@@ -22,10 +22,9 @@ protected:
         FormFixture::SetUp();
         if (HasFatalFailure())
             return;
-        openForm();
+        openAt(QStringLiteral("COMBO HAPPY HOUR"));
         if (HasFatalFailure())
             return;
-        ASSERT_TRUE(goToItem(QStringLiteral("COMBO HAPPY HOUR")));
         clearCalls();
     }
     int componentsInDatabase()

@@ -49,6 +49,14 @@ void FormFixture::openForm(const QString &table)
     ASSERT_TRUE(ui().errors().isEmpty()) << ui().errors().join(u'\n').toStdString();
 }
 
+void FormFixture::openAt(const QString &item)
+{
+    openForm();
+    if (HasFatalFailure())
+        return;
+    ASSERT_TRUE(goToItem(item)) << item.toStdString();
+}
+
 bool FormFixture::goToItem(const QString &name)
 {
     return goToItemWhere(

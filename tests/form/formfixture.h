@@ -39,6 +39,8 @@ public:
     void openForm(const QString &table = QStringLiteral("001"));
     // Moves the item grid to the product of that name; false when it is not listed.
     bool goToItem(const QString &name);
+    // openForm() on table 001, then the named item's row; a fatal failure when either fails.
+    void openAt(const QString &item);
     // Moves to the first item whose field passes the test; false when none does.
     bool goToItemWhere(const std::function<bool(const data::ClientDataSet &)> &test);
 

@@ -26,10 +26,9 @@ protected:
         FormFixture::SetUp();
         if (HasFatalFailure())
             return;
-        openForm();
+        openAt(QStringLiteral("X-BURGUER"));
         if (HasFatalFailure())
             return;
-        ASSERT_TRUE(goToItem(QStringLiteral("X-BURGUER")));
         win().dbsItemPreco->setFocus();
         QApplication::processEvents();
         clearCalls();

@@ -32,8 +32,7 @@ protected:
 TEST_F(RoleWindow, ConsultaBrowsesButNothingInvitesAnEdit)
 {
     signInAs("consulta");
-    openForm();
-    ASSERT_TRUE(goToItem(QStringLiteral("X-BURGUER")));
+    ASSERT_NO_FATAL_FAILURE(openAt(QStringLiteral("X-BURGUER")));
     clearCalls();
     typeInto(win().dbsItemPreco, "VRPRECITEM", QStringLiteral("9"));
     EXPECT_EQ(items().state(), DataSetState::Browse);
@@ -59,8 +58,7 @@ TEST_F(RoleWindow, ConsultaBrowsesButNothingInvitesAnEdit)
 TEST_F(RoleWindow, PrecosChangesPricesButNotTheTablesOrTheTools)
 {
     signInAs("precos");
-    openForm();
-    ASSERT_TRUE(goToItem(QStringLiteral("X-BURGUER")));
+    ASSERT_NO_FATAL_FAILURE(openAt(QStringLiteral("X-BURGUER")));
     focusCell(win().dbsItemPreco, "VRPRECITEM");
     EXPECT_TRUE(win().sbtAlterar->isEnabled());
     EXPECT_FALSE(win().sbtProdPro->isEnabled());

@@ -16,8 +16,7 @@ namespace
 
 TEST_F(FormFixture, DISABLED_Screenshots)
 {
-    openForm();
-    ASSERT_TRUE(goToItem(QStringLiteral("X-SALADA")));
+    ASSERT_NO_FATAL_FAILURE(openAt(QStringLiteral("X-SALADA")));
     win().dbsItemPreco->setFocus();
     QApplication::processEvents();
     EXPECT_TRUE(win().window()->grab().save(QStringLiteral("form-items.png")));

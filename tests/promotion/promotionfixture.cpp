@@ -17,10 +17,9 @@ namespace vnd::promotion::test
 
 void PromotionFixture::SetUp()
 {
-    WindowFixture::SetUp();
+    ToolFixture::SetUp();
     if (HasFatalFailure())
         return;
-    pricetable::frmTabGeral = &win();
     data::ClientDataSet &periods = *win().cdsVigenciaTab;
     for (periods.first(); !periods.eof(); periods.next()) {
         m_start = periods.fieldByName(u"DTINIVGPREC").asDate();
@@ -28,23 +27,10 @@ void PromotionFixture::SetUp()
             break;
     }
     ASSERT_FALSE(periods.eof());
-    m_form = widgets::CreateForm<TfrmCadAutPromocao>();
-    ASSERT_TRUE(m_form);
-    m_form->show();
-    m_form->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(m_form));
+    openTool();
+    if (HasFatalFailure())
+        return;
     clearCalls();
-}
-
-void PromotionFixture::TearDown()
-{
-    if (m_form) {
-        m_form->close();
-        QApplication::processEvents();
-        delete m_form.data();
-    }
-    pricetable::frmTabGeral = nullptr;
-    WindowFixture::TearDown();
 }
 
 void PromotionFixture::type(QLineEdit *field, const QString &text)
@@ -76,12 +62,6 @@ void PromotionFixture::click(QAbstractButton *button)
     QApplication::processEvents();
 }
 
-void PromotionFixture::confirm()
-{
-    m_form->sbtConfirma->click();
-    QApplication::processEvents();
-}
-
 void PromotionFixture::pick(const QStringList &names)
 {
     widgets::ScopedDialogResponder r([&names](QDialog &d) {
@@ -97,10 +77,10 @@ void PromotionFixture::pick(const QStringList &names)
             if (b->text().remove(u'&') == QStringLiteral("Confirmar"))
                 QTest::mouseClick(b, Qt::LeftButton);
     });
-    click(m_form->grbProd->btnListaProd);
+    click(form().grbProd->btnListaProd);
     // As a window manager does when the picker closes.
-    m_form->activateWindow();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(m_form));
+    form().activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&form()));
 }
 
 QString PromotionFixture::flag(const QString &product) const

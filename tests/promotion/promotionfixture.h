@@ -5,6 +5,7 @@
 // the price table window's connection are recorded.
 
 #include "printers.h"
+#include "toolfixture.h"
 #include "tools/promotion/frmcadautpromocao.h"
 #include "tools/selection/productselection.h"
 #include "windowfixture.h"
@@ -15,21 +16,18 @@
 namespace vnd::promotion::test
 {
 
-class PromotionFixture : public pricetable::test::WindowFixture
+class PromotionFixture
+    : public pricetable::test::ToolFixture<TfrmCadAutPromocao, pricetable::test::WindowFixture>
 {
 public:
     void SetUp() override;
-    void TearDown() override;
 
-    TfrmCadAutPromocao &form() { return *m_form; }
-    bool formOpen() const { return m_form && m_form->isVisible(); }
     QDate start() const { return m_start; }
 
     void type(QLineEdit *field, const QString &text);
     // A tree code typed digit by digit into a range field, then left with Tab.
     void typeCode(QLineEdit *field, const QString &digits);
     void click(QAbstractButton *button);
-    void confirm();
     // Marks the named products in the list picker and confirms it.
     void pick(const QStringList &names);
 
@@ -44,7 +42,6 @@ public:
     QList<std::pair<QString, QString>> priced(int n) const;
 
 private:
-    QPointer<TfrmCadAutPromocao> m_form;
     QDate m_start;
 };
 

@@ -91,8 +91,7 @@ protected:
 TEST_F(ShellSignIn, AnEndedSessionAsksThePasswordAgainAndTheEditIsSaved)
 {
     widgets::renewEndedSessionsByAsking();
-    openForm();
-    ASSERT_TRUE(goToItem(QStringLiteral("X-BURGUER")));
+    ASSERT_NO_FATAL_FAILURE(openAt(QStringLiteral("X-BURGUER")));
     const QString product = str(items(), "CDPRODUTO");
     widgets::TDBGrid *grid = win().dbsItemPreco;
     typeInto(grid, "VRPRECITEM", QStringLiteral("31,75"));
@@ -124,8 +123,7 @@ TEST_F(ShellSignIn, AnEndedSessionAsksThePasswordAgainAndTheEditIsSaved)
 TEST_F(ShellSignIn, GivingUpShowsTheRefusalAndWritesNothing)
 {
     widgets::renewEndedSessionsByAsking();
-    openForm();
-    ASSERT_TRUE(goToItem(QStringLiteral("X-BURGUER")));
+    ASSERT_NO_FATAL_FAILURE(openAt(QStringLiteral("X-BURGUER")));
     const QString product = str(items(), "CDPRODUTO");
     const QVariant before = storedPrice(product);
     typeInto(win().dbsItemPreco, "VRPRECITEM", QStringLiteral("44"));
