@@ -128,16 +128,14 @@ void addDiffPriceMethods(Dispatcher &dispatcher, const Database &database)
 {
     auto repo = std::make_shared<DiffPriceRepository>(database);
 
-    dispatcher.add(QStringLiteral("SetPrecDif"), [repo](const ValueArray &args) {
-        Arguments a(QStringLiteral("SetPrecDif"), args, 28);
+    dispatcher.add(QStringLiteral("SetPrecDif"), 28, [repo](const Arguments &a) {
         const qint64 written = repo->registerRules(precDifRequest(a));
         ValueArray refs(28);
         for (int byRef : {18, 19, 24, 26})
             refs[size_t(byRef)] = a.raw(byRef);
         return okReply(written, std::move(refs));
     });
-    dispatcher.add(QStringLiteral("SQL_Pesquisa_ProdutoPDV"), [repo](const ValueArray &args) {
-        Arguments a(QStringLiteral("SQL_Pesquisa_ProdutoPDV"), args, 1);
+    dispatcher.add(QStringLiteral("SQL_Pesquisa_ProdutoPDV"), 1, [repo](const Arguments &a) {
         const int level = levelCount(a.text(0));
         // The packet's rows are streamed; the text follows them.
         PacketQuery products = repo->productsOfLevel(level);

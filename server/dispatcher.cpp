@@ -13,6 +13,13 @@ void Dispatcher::add(const QString &name, Method method)
     m_methods.insert(name.toLower(), {name, std::move(method)});
 }
 
+void Dispatcher::add(const QString &name, int expected, ArgumentsMethod method)
+{
+    add(name, [name, expected, method = std::move(method)](const data::ValueArray &args) {
+        return method(Arguments(name, args, expected));
+    });
+}
+
 bool Dispatcher::has(const QString &name) const
 {
     return m_methods.contains(name.toLower());

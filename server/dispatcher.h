@@ -1,6 +1,7 @@
 #pragma once
 // The remote data module's methods by name, looked up case-insensitively.
 
+#include "server/arguments.h"
 #include "server/packetquery.h"
 #include "wire/value.h"
 
@@ -25,11 +26,14 @@ struct CallResult {
 };
 
 using Method = std::function<CallResult(const data::ValueArray &args)>;
+using ArgumentsMethod = std::function<CallResult(const Arguments &args)>;
 
 class Dispatcher
 {
 public:
     void add(const QString &name, Method method);
+    // A method of `expected` arguments, read through Arguments under its name.
+    void add(const QString &name, int expected, ArgumentsMethod method);
     // Throws ServiceError: 404 for an unknown method, or whatever the method throws.
     data::Reply call(const QString &name, const data::ValueArray &args) const;
     // As call, leaving a packet's rows to be read by whoever sends them.

@@ -52,12 +52,10 @@ void addExportMethods(Dispatcher &dispatcher, const Database &database)
 {
     auto repo = std::make_shared<ExportRepository>(database);
 
-    dispatcher.add(QStringLiteral("getExpProduto"), [repo](const ValueArray &args) {
-        Arguments a(QStringLiteral("getExpProduto"), args, 1);
+    dispatcher.add(QStringLiteral("getExpProduto"), 1, [repo](const Arguments &a) {
         return okReply(repo->productsOf(a.text(0)), {nullptr});
     });
-    dispatcher.add(QStringLiteral("setConfirmar"), [repo](const ValueArray &args) {
-        Arguments a(QStringLiteral("setConfirmar"), args, 5);
+    dispatcher.add(QStringLiteral("setConfirmar"), 5, [repo](const Arguments &a) {
         const qint64 copied = repo->copyTable(exportRequest(a));
         return okReply(copied, {nullptr, nullptr, nullptr, a.raw(3), a.raw(4)});
     });

@@ -36,9 +36,8 @@ void addItemPriceMethods(Dispatcher &dispatcher, const Database &database)
     auto items = std::make_shared<ItemPriceRepository>(database);
     auto tables = std::make_shared<PriceTableRepository>(database);
 
-    dispatcher.add(QStringLiteral("getItemPreco"),
-                   [items, tables](const ValueArray &args) -> CallResult {
-                       Arguments a(QStringLiteral("getItemPreco"), args, 5);
+    dispatcher.add(QStringLiteral("getItemPreco"), 5,
+                   [items, tables](const Arguments &a) -> CallResult {
                        const QString table = a.text(0);
                        const QDate start = a.date(1);
                        const int levels = levelCount(a.text(2));
@@ -51,8 +50,7 @@ void addItemPriceMethods(Dispatcher &dispatcher, const Database &database)
                        const QString only = mark == QLatin1String("T") ? QString() : product;
                        return okReply(items->items(table, start, levels, only), refs);
                    });
-    dispatcher.add(QStringLiteral("SetItemPreco"), [items](const ValueArray &args) {
-        Arguments a(QStringLiteral("SetItemPreco"), args, 2);
+    dispatcher.add(QStringLiteral("SetItemPreco"), 2, [items](const Arguments &a) {
         const data::ChangeSet &changes = a.delta(0);
         const QString emptyList = a.text(1);
         const QStringList empty = parseEmptyFieldList(emptyList);
@@ -62,13 +60,11 @@ void addItemPriceMethods(Dispatcher &dispatcher, const Database &database)
         items->saveItems(changes, empty);
         return okReply(true, {nullptr, emptyList});
     });
-    dispatcher.add(QStringLiteral("setApagaPreco"), [items](const ValueArray &args) {
-        Arguments a(QStringLiteral("setApagaPreco"), args, 4);
+    dispatcher.add(QStringLiteral("setApagaPreco"), 4, [items](const Arguments &a) {
         items->removePrice(a.text(0), periodStartText(a.text(1)), a.text(2), a.text(3));
         return okReply(true, {nullptr, nullptr, nullptr, nullptr});
     });
-    dispatcher.add(QStringLiteral("getItemPrecoComp"), [items](const ValueArray &args) {
-        Arguments a(QStringLiteral("getItemPrecoComp"), args, 3);
+    dispatcher.add(QStringLiteral("getItemPrecoComp"), 3, [items](const Arguments &a) {
         return okReply(items->components(a.text(0), a.text(1), a.date(2)),
                        {nullptr, nullptr, nullptr});
     });

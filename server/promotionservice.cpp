@@ -86,17 +86,14 @@ void addPromotionMethods(Dispatcher &dispatcher, const Database &database)
 {
     auto repo = std::make_shared<PromotionRepository>(database);
 
-    dispatcher.add(QStringLiteral("GetAutItemPreco"), [repo](const ValueArray &args) {
-        Arguments a(QStringLiteral("GetAutItemPreco"), args, 2);
+    dispatcher.add(QStringLiteral("GetAutItemPreco"), 2, [repo](const Arguments &a) {
         return okReply(repo->pricedProducts(a.text(0), a.date(1)), {nullptr, nullptr});
     });
-    dispatcher.add(QStringLiteral("GetProdValid"), [repo](const ValueArray &args) {
-        Arguments a(QStringLiteral("GetProdValid"), args, 3);
+    dispatcher.add(QStringLiteral("GetProdValid"), 3, [repo](const Arguments &a) {
         return okReply(repo->pricedProduct(a.text(0), a.date(1), a.text(2)),
                        {nullptr, nullptr, nullptr});
     });
-    dispatcher.add(QStringLiteral("SetUpdItemPrecoAlt"), [repo](const ValueArray &args) {
-        Arguments a(QStringLiteral("SetUpdItemPrecoAlt"), args, 9);
+    dispatcher.add(QStringLiteral("SetUpdItemPrecoAlt"), 9, [repo](const Arguments &a) {
         const QString flag = a.text(0);
         if (flag != u"S" && flag != u"N")
             throw ServiceError::rule(
@@ -109,9 +106,8 @@ void addPromotionMethods(Dispatcher &dispatcher, const Database &database)
         return okReply(changed, {a.raw(0), a.raw(1), a.raw(2), a.raw(3), a.raw(4), nullptr, nullptr,
                                  nullptr, nullptr});
     });
-    auto prefixMethod = [repo](const char *name, bool add) {
-        return [repo, name, add](const ValueArray &args) {
-            Arguments a(QString::fromLatin1(name), args, 5);
+    auto prefixMethod = [repo](bool add) {
+        return [repo, add](const Arguments &a) {
             const QString prefix = prefixOf(a);
             const Selection selection = prefixSelection(a);
             const qint64 changed =
@@ -119,8 +115,8 @@ void addPromotionMethods(Dispatcher &dispatcher, const Database &database)
             return okReply(changed, {a.raw(0), a.raw(1), a.raw(2), a.raw(3), a.raw(4)});
         };
     };
-    dispatcher.add(QStringLiteral("SetAddPrefixo"), prefixMethod("SetAddPrefixo", true));
-    dispatcher.add(QStringLiteral("SetDelPrefixo"), prefixMethod("SetDelPrefixo", false));
+    dispatcher.add(QStringLiteral("SetAddPrefixo"), 5, prefixMethod(true));
+    dispatcher.add(QStringLiteral("SetDelPrefixo"), 5, prefixMethod(false));
 }
 
 } // namespace vnd::server

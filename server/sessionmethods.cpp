@@ -30,32 +30,25 @@ void addSessionMethods(Dispatcher &dispatcher, const Database &database, Session
                        const SessionPolicy &policy)
 {
     auto signIn = std::make_shared<SignIn>(database, policy);
-    const QString signInName = QString::fromUtf16(data::kSignInMethod);
-    dispatcher.add(signInName, [signIn, signInName](const ValueArray &args) {
-        Arguments a(signInName, args, 2);
+    dispatcher.add(QString::fromUtf16(data::kSignInMethod), 2, [signIn](const Arguments &a) {
         const QByteArray token = signIn->signIn(a.text(0), a.text(1), currentCall().address);
         return okReply(QString::fromLatin1(token), {nullptr, nullptr});
     });
-    const QString signOutName = QString::fromUtf16(data::kSignOutMethod);
-    dispatcher.add(signOutName, [&database, gate, signOutName](const ValueArray &args) {
-        Arguments a(signOutName, args, 0);
-        const Session &session = sessionOfCall();
-        if (gate)
-            gate->forget(session.hash);
-        SessionStore(database).end(session.hash);
-        return okReply(true, {});
-    });
-    const QString sessionName = QString::fromUtf16(data::kSessionMethod);
-    dispatcher.add(sessionName, [sessionName](const ValueArray &args) {
-        Arguments a(sessionName, args, 0);
+    dispatcher.add(QString::fromUtf16(data::kSignOutMethod), 0,
+                   [&database, gate](const Arguments &) {
+                       const Session &session = sessionOfCall();
+                       if (gate)
+                           gate->forget(session.hash);
+                       SessionStore(database).end(session.hash);
+                       return okReply(true, {});
+                   });
+    dispatcher.add(QString::fromUtf16(data::kSessionMethod), 0, [](const Arguments &) {
         const Session &session = sessionOfCall();
         return okReply(ValueArray{session.login, session.name, data::roleKey(session.role)}, {});
     });
     auto users = std::make_shared<UserStore>(database);
-    dispatcher.add(QStringLiteral("getUsuarios"), [users](const ValueArray &args) {
-        Arguments a(QStringLiteral("getUsuarios"), args, 0);
-        return okReply(users->list(), {});
-    });
+    dispatcher.add(QStringLiteral("getUsuarios"), 0,
+                   [users](const Arguments &) { return okReply(users->list(), {}); });
 }
 
 } // namespace vnd::server

@@ -28,35 +28,27 @@ void addTableMethods(Dispatcher &dispatcher, const Database &database)
 {
     auto repo = std::make_shared<PriceTableRepository>(database);
 
-    dispatcher.add(QStringLiteral("getTabGeral"), [repo](const ValueArray &args) {
-        Arguments a(QStringLiteral("getTabGeral"), args, 0);
-        return okReply(repo->tables(), {});
-    });
-    dispatcher.add(QStringLiteral("getVdTabGeral"), [repo](const ValueArray &args) {
-        Arguments a(QStringLiteral("getVdTabGeral"), args, 1);
+    dispatcher.add(QStringLiteral("getTabGeral"), 0,
+                   [repo](const Arguments &) { return okReply(repo->tables(), {}); });
+    dispatcher.add(QStringLiteral("getVdTabGeral"), 1, [repo](const Arguments &a) {
         return okReply(repo->table(a.text(0)), {nullptr});
     });
-    dispatcher.add(QStringLiteral("setTabGeral"), [repo](const ValueArray &args) {
-        Arguments a(QStringLiteral("setTabGeral"), args, 1);
+    dispatcher.add(QStringLiteral("setTabGeral"), 1, [repo](const Arguments &a) {
         repo->saveTables(a.delta(0));
         return okReply(true, {nullptr});
     });
-    dispatcher.add(QStringLiteral("getVigenciaTab"), [repo](const ValueArray &args) {
-        Arguments a(QStringLiteral("getVigenciaTab"), args, 1);
+    dispatcher.add(QStringLiteral("getVigenciaTab"), 1, [repo](const Arguments &a) {
         return okReply(repo->periods(a.text(0)), {nullptr});
     });
-    dispatcher.add(QStringLiteral("getVdPeriodo"), [repo](const ValueArray &args) {
-        Arguments a(QStringLiteral("getVdPeriodo"), args, 3);
+    dispatcher.add(QStringLiteral("getVdPeriodo"), 3, [repo](const Arguments &a) {
         const QDate start = requiredDate(a, 1, "Data inicial");
         const QDate end = requiredDate(a, 2, "Data final");
         return okReply(repo->clashes(a.text(0), start, end), {nullptr, nullptr, nullptr});
     });
-    dispatcher.add(QStringLiteral("GetMaxDtFinVg"), [repo](const ValueArray &args) {
-        Arguments a(QStringLiteral("GetMaxDtFinVg"), args, 1);
+    dispatcher.add(QStringLiteral("GetMaxDtFinVg"), 1, [repo](const Arguments &a) {
         return okReply(repo->latestEnd(a.text(0)), {nullptr});
     });
-    dispatcher.add(QStringLiteral("setVigenciaTab"), [repo](const ValueArray &args) {
-        Arguments a(QStringLiteral("setVigenciaTab"), args, 1);
+    dispatcher.add(QStringLiteral("setVigenciaTab"), 1, [repo](const Arguments &a) {
         repo->savePeriods(a.delta(0));
         return okReply(true, {nullptr});
     });

@@ -201,7 +201,7 @@ int main(int argc, char *argv[])
     save(&main, QStringLiteral("shell"));
 
     {
-        BusyAnimation busy(6);
+        BusyAnimation busy(BusyServer);
         save(&main, QStringLiteral("busy-animation"));
     }
 
