@@ -236,10 +236,8 @@ bool sameDefs(const std::vector<FieldDef> &a, const std::vector<std::unique_ptr<
 
 } // namespace
 
-void ClientDataSet::loadPacket(DataPacket &&packet)
+internal::PacketLayout ClientDataSet::Impl::packetLayout(const DataPacket &packet) const
 {
-    // Everything that can fail is worked out before the dataset is touched, so a refused
-    // packet leaves the dataset as it was.
     QHash<QString, int> packetNames;
     for (int c = 0; c < packet.fields.size(); ++c) {
         const QString key = packet.fields[c].name.toLower();
@@ -248,66 +246,89 @@ void ClientDataSet::loadPacket(DataPacket &&packet)
                                  .arg(packet.fields[c].name));
         packetNames.insert(key, c);
     }
-    std::vector<int> column; // per data slot of the new layout
-    std::vector<FieldType> types;
+    internal::PacketLayout layout;
     std::vector<bool> taken(packet.fields.size(), false);
-    for (int i = 0; i < d->declaredCount; ++i) {
-        const Field &f = *d->fields[i];
+    for (int i = 0; i < declaredCount; ++i) {
+        const Field &f = *fields[i];
         if (f.isCalculated())
             continue;
         const auto it = packetNames.constFind(f.fieldName().toLower());
         if (it == packetNames.cend())
             throw vnd::Error(
                 QStringLiteral("Campo '%1' não encontrado no pacote de dados.").arg(f.fieldName()));
-        column.push_back(it.value());
-        types.push_back(f.dataType());
+        layout.column.push_back(it.value());
+        layout.types.push_back(f.dataType());
         taken[it.value()] = true;
     }
-    const int declaredData = int(column.size());
-    std::vector<FieldDef> extra;
+    layout.declaredData = int(layout.column.size());
     for (int c = 0; c < packet.fields.size(); ++c) {
         if (taken[c])
             continue;
-        extra.push_back(packet.fields[c]);
-        column.push_back(c);
-        types.push_back(packet.fields[c].type);
+        layout.extra.push_back(packet.fields[c]);
+        layout.column.push_back(c);
+        layout.types.push_back(packet.fields[c].type);
     }
-    const bool newExtras = !sameDefs(extra, d->fields, d->declaredCount);
+    return layout;
+}
 
-    // Names as they will be after the load, for the filter and the kept order.
-    const auto resolve = [&](const QString &name) -> std::optional<std::pair<int, FilterField>> {
-        const QString key = name.toLower();
-        const auto it = d->byName.constFind(key);
-        if (it != d->byName.cend() && it.value() < d->declaredCount) {
-            const Field &f = *d->fields[it.value()];
-            return std::make_pair(it.value(),
-                                  FilterField{f.dataType(), f.isCalculated(), d->slot[it.value()]});
-        }
-        for (size_t i = 0; i < extra.size(); ++i) {
-            if (extra[i].name.toLower() == key)
-                return std::make_pair(d->declaredCount + int(i),
-                                      FilterField{extra[i].type, false, declaredData + int(i)});
-        }
-        return std::nullopt;
-    };
-    std::optional<CompiledFilter> compiled;
-    if (d->filterTree) {
-        compiled.emplace(*d->filterTree, [&](const QString &n) -> std::optional<FilterField> {
-            const auto r = resolve(n);
-            return r ? std::optional<FilterField>(r->second) : std::nullopt;
-        });
+std::optional<std::pair<int, FilterField>>
+ClientDataSet::Impl::resolveAfterLoad(const internal::PacketLayout &layout,
+                                      const QString &name) const
+{
+    const QString key = name.toLower();
+    const auto it = byName.constFind(key);
+    if (it != byName.cend() && it.value() < declaredCount) {
+        const Field &f = *fields[it.value()];
+        return std::make_pair(it.value(),
+                              FilterField{f.dataType(), f.isCalculated(), slot[it.value()]});
     }
+    for (size_t i = 0; i < layout.extra.size(); ++i) {
+        if (layout.extra[i].name.toLower() == key)
+            return std::make_pair(
+                declaredCount + int(i),
+                FilterField{layout.extra[i].type, false, layout.declaredData + int(i)});
+    }
+    return std::nullopt;
+}
+
+std::optional<CompiledFilter>
+ClientDataSet::Impl::filterForLayout(const internal::PacketLayout &layout) const
+{
+    if (!filterTree)
+        return std::nullopt;
+    std::optional<CompiledFilter> compiled;
+    compiled.emplace(*filterTree, [&](const QString &n) -> std::optional<FilterField> {
+        const auto r = resolveAfterLoad(layout, n);
+        return r ? std::optional<FilterField>(r->second) : std::nullopt;
+    });
+    return compiled;
+}
+
+std::vector<int>
+ClientDataSet::Impl::sortFieldsForLayout(const internal::PacketLayout &layout) const
+{
     std::vector<int> sortFields;
-    for (const QString &part : d->indexNames.split(u';', Qt::SkipEmptyParts)) {
-        const auto r = resolve(part.trimmed());
+    for (const QString &part : indexNames.split(u';', Qt::SkipEmptyParts)) {
+        const auto r = resolveAfterLoad(layout, part.trimmed());
         if (!r || r->second.calculated)
             throw vnd::Error(
                 QStringLiteral("Campo de índice '%1' não encontrado.").arg(part.trimmed()));
         sortFields.push_back(r->first);
     }
+    return sortFields;
+}
+
+void ClientDataSet::loadPacket(DataPacket &&packet)
+{
+    const internal::PacketLayout layout = d->packetLayout(packet);
+    const bool newExtras = !sameDefs(layout.extra, d->fields, d->declaredCount);
+    std::optional<CompiledFilter> compiled = d->filterForLayout(layout);
+    std::vector<int> sortFields = d->sortFieldsForLayout(layout);
+    const int declaredData = layout.declaredData;
+    const std::vector<FieldDef> &extra = layout.extra;
 
     std::vector<std::shared_ptr<const Column>> columns =
-        loadColumns(packet, column, types, [&](int j) {
+        loadColumns(packet, layout.column, layout.types, [&](int j) {
             const int f = j < declaredData ? d->dataFields[j] : -1;
             return f >= 0 ? d->fields[f]->fieldName() : extra[j - declaredData].name;
         });

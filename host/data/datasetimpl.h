@@ -29,6 +29,15 @@ std::vector<std::shared_ptr<const Column>> loadColumns(const DataPacket &packet,
                                                        const std::vector<int> &column,
                                                        const std::vector<FieldType> &types,
                                                        const std::function<QString(int)> &nameOf);
+// Where a packet's columns go after a load: per data slot, the packet's column and its type;
+// the declared fields' slots first, then the packet's fields no declared field takes (extra).
+struct PacketLayout {
+    std::vector<int> column;
+    std::vector<FieldType> types;
+    int declaredData = 0;
+    std::vector<FieldDef> extra;
+};
+
 } // namespace internal
 
 struct ClientDataSet::Impl final : internal::RecordCells {
@@ -160,6 +169,17 @@ struct ClientDataSet::Impl final : internal::RecordCells {
     void dropIndexes() { indexes.clear(); }
     std::optional<internal::FilterField> filterField(const QString &name) const;
     std::vector<int> resolveSortFields(const QString &names) const;
+
+    // Loading a packet: what can fail is worked out before the dataset is touched, so a
+    // refused packet leaves it as it was. Throws for a repeated or missing field.
+    internal::PacketLayout packetLayout(const DataPacket &packet) const;
+    // A name as it will be after a load with the layout: its field index, what a filter reads.
+    std::optional<std::pair<int, internal::FilterField>>
+    resolveAfterLoad(const internal::PacketLayout &layout, const QString &name) const;
+    // The filter and the kept order resolved on the names as they will be after the load.
+    std::optional<internal::CompiledFilter>
+    filterForLayout(const internal::PacketLayout &layout) const;
+    std::vector<int> sortFieldsForLayout(const internal::PacketLayout &layout) const;
 
     // Editing helpers.
     void startInsert(bool atEnd);
