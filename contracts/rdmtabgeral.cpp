@@ -153,6 +153,12 @@ Reply RdmTabGeral::getExpProduto(const QString &origin)
     return call("getExpProduto", {origin});
 }
 
+Reply RdmTabGeral::SetImportaPreco(const QString &table, const QDate &periodStart,
+                                   const ChangeSet &rows)
+{
+    return call("SetImportaPreco", {table, dateValue(periodStart), rows});
+}
+
 Reply RdmTabGeral::setConfirmar(const QString &destination, const QString &name,
                                 const QString &origin, QString &list, QString &mode)
 {

@@ -116,9 +116,11 @@ public:
     QString stCamposVazios;
 
     // --- Spreadsheets (form page) ---
-    QAction *sbtExportaPlanilha;
+    QAction *sbtExportaPlanilha, *sbtImportaPlanilha;
     // The item prices and day/hour rules the grids show, to a workbook or CSV files.
     void exportaPlanilha();
+    // Prices from a CSV file, through a preview, saved in one call.
+    void importaPlanilha();
 
     // The message of the window's table.
     QString Msg(const QString &key) const { return msgPadrao.msg(key); }

@@ -42,10 +42,12 @@ Slot slotOf(const QString &field)
     return fieldSlots.value(field.toUpper());
 }
 
-// One imported cell: the price, flag or stored time it stands for.
+// One imported cell: the price, flag or stored time it stands for. An empty flag keeps the
+// flag as it is: the grid has no way to empty one.
 struct Cell {
     std::optional<double> price;
     QString text;
+    bool keep = false;
 };
 
 // "9:30", "09:30" and "09:30:00" (a spreadsheet that read the cell as a time writes seconds)
@@ -66,8 +68,10 @@ Cell parseCell(const Slot &slot, const QString &raw, const QString &label,
 {
     const QString t = raw.trimmed();
     Cell c;
-    if (t.isEmpty())
+    if (t.isEmpty()) {
+        c.keep = slot.kind == Kind::Flag;
         return c;
+    }
     switch (slot.kind) {
     case Kind::Price:
         // The grid's own parsing of a typed number, with its message.
@@ -97,6 +101,8 @@ Cell parseCell(const Slot &slot, const QString &raw, const QString &label,
 
 bool sameCell(const Slot &slot, const ItemPriceValues &v, const Cell &c)
 {
+    if (c.keep)
+        return true;
     if (slot.kind == Kind::Price)
         return v.*slot.price == c.price;
     return v.*slot.text == c.text;
@@ -104,6 +110,8 @@ bool sameCell(const Slot &slot, const ItemPriceValues &v, const Cell &c)
 
 void setCell(const Slot &slot, ItemPriceValues &v, const Cell &c)
 {
+    if (c.keep)
+        return;
     if (slot.kind == Kind::Price)
         v.*slot.price = c.price;
     else

@@ -1,18 +1,23 @@
 // The form page's spreadsheet commands: the item prices and day/hour rules out to a workbook
-// or CSV files.
+// or CSV files, and prices in from a CSV file through a preview.
 
 #include "pricetable/frmtabgeral.h"
 
 #include "host/services/picture.h"
 #include "host/services/ui.h"
+#include "host/widgets/busyanimation.h"
 #include "host/widgets/dbgrid.h"
 #include "host/widgets/dbsortgrid.h"
+#include "host/widgets/dialogrunner.h"
 #include "host/widgets/hosticons.h"
+#include "pricetable/csvreader.h"
+#include "pricetable/frmpreviaimportacao.h"
 #include "pricetable/itemprice.h"
 #include "pricetable/pricesheet.h"
 #include "pricetable/sheetexport.h"
 #include "pricetable/sheetfiledialog.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
@@ -61,6 +66,9 @@ void TfrmTabGeral::buildSheetCommands()
     sbtExportaPlanilha = command(
         widgets::hostIcon(widgets::Glyph::Exportar), QStringLiteral("&Exportar planilha..."),
         QKeySequence(Qt::CTRL | Qt::Key_E), &TfrmTabGeral::exportaPlanilha);
+    sbtImportaPlanilha = command(
+        style()->standardIcon(QStyle::SP_DialogOpenButton), QStringLiteral("&Importar planilha..."),
+        QKeySequence(Qt::CTRL | Qt::Key_I), &TfrmTabGeral::importaPlanilha);
 }
 
 void TfrmTabGeral::habilitaPlanilha()
@@ -71,6 +79,7 @@ void TfrmTabGeral::habilitaPlanilha()
         cdsItemPreco->state() == data::DataSetState::Browse && !cdsItemPreco->isEmpty() &&
         (!cdsPrecoHora->isActive() || cdsPrecoHora->state() == data::DataSetState::Browse);
     sbtExportaPlanilha->setEnabled(on);
+    sbtImportaPlanilha->setEnabled(on);
 }
 
 void TfrmTabGeral::exportaPlanilha()
@@ -110,6 +119,49 @@ void TfrmTabGeral::exportaPlanilha()
                  .arg(items.rowCount())
                  .arg(rules.rowCount())
                  .arg(names.join(QStringLiteral(" e "))));
+}
+
+void TfrmTabGeral::importaPlanilha()
+{
+    const QString path = askSheetFile(this, false);
+    if (path.isEmpty())
+        return;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        MensErro(
+            QStringLiteral("Não foi possível ler o arquivo %1: %2.").arg(path, file.errorString()));
+
+    ImportCheck check;
+    QStringList names;
+    {
+        widgets::BusyAnimation busy(1, QStringLiteral("Conferindo a planilha..."), this);
+        check = checkImport(readCsv(file.readAll()), *cdsItemPreco, sheetColumnsOf(*dbsItemPreco),
+                            msgPadrao);
+        const int name = cdsItemPreco->fieldByName(u"NMPRODUTO").index();
+        names.reserve(int(check.rows.size()));
+        for (const ImportRow &r : check.rows)
+            names << (r.itemRow >= 0 ? cdsItemPreco->valueAt(r.itemRow, name).toString()
+                                     : QString());
+    }
+    if (!check.fileError.isEmpty())
+        MensErro(check.fileError);
+    if (check.rows.empty())
+        MensErro(QStringLiteral("O arquivo %1 não tem linhas de preços.")
+                     .arg(QFileInfo(path).fileName()));
+
+    const CurrentPeriod period = currentPeriodOf(*cdsVigenciaTab);
+    TfrmPreviaImportacao preview(
+        check, names, path, msgPadrao,
+        [this, &period](const data::ChangeSet &rows) {
+            return server().SetImportaPreco(period.cdTabePrec, period.dtIniVgPrec, rows);
+        },
+        this);
+    if (widgets::runDialog(preview) != QDialog::Accepted)
+        return;
+    // The grid shows what the server now holds.
+    getItensTabGeral(QString(), QStringLiteral("T"));
+    ShowInfo(
+        QStringLiteral("Importação concluída: %1 preço(s) gravado(s).").arg(preview.written()));
 }
 
 } // namespace vnd::pricetable

@@ -3,6 +3,7 @@
 // and for the log only, what the database or the runtime said.
 
 #include <QString>
+#include <QStringList>
 
 #include <stdexcept>
 
@@ -22,6 +23,8 @@ public:
     const QString &code() const { return m_code; }
     const QString &message() const { return m_message; }
     const QString &detail() const { return m_detail; }
+    // The rows a conflict names (their keys), answered beside the message.
+    const QStringList &rows() const { return m_rows; }
 
     static ServiceError badRequest(const QString &message)
     {
@@ -36,6 +39,13 @@ public:
         return {409, QStringLiteral("conflict"),
                 QStringLiteral("Registro alterado ou excluído por outro usuário. Atualize os "
                                "dados e tente novamente.")};
+    }
+    // The same, naming the rows found changed.
+    static ServiceError conflict(QStringList rows)
+    {
+        ServiceError e = conflict();
+        e.m_rows = std::move(rows);
+        return e;
     }
     static ServiceError duplicate(const QString &message, const QString &detail = {})
     {
@@ -68,6 +78,7 @@ private:
     QString m_code;
     QString m_message;
     QString m_detail;
+    QStringList m_rows;
 };
 
 } // namespace vnd::server

@@ -5,6 +5,7 @@
 #include "server/diffpriceservice.h"
 #include "server/exportservice.h"
 #include "server/itempriceservice.h"
+#include "server/priceimportservice.h"
 #include "server/promotionservice.h"
 #include "server/tableservice.h"
 
@@ -16,6 +17,7 @@ void addAllMethods(Dispatcher &dispatcher, const Database &database)
     addTableMethods(dispatcher, database);
     addBranchMethods(dispatcher, database);
     addItemPriceMethods(dispatcher, database);
+    addPriceImportMethods(dispatcher, database);
     addDayHourMethods(dispatcher, database);
     addExportMethods(dispatcher, database);
     addDiffPriceMethods(dispatcher, database);

@@ -127,6 +127,7 @@ HttpAnswer handleCall(const Dispatcher &dispatcher, SessionGate *gate, const Cal
     const auto failed = [&](const ServiceError &e) {
         status = e.status();
         reply = failure(e.code(), e.message());
+        reply.errorRows = e.rows();
         detail = e.detail();
     };
     const CallClock clock(arrived);

@@ -56,11 +56,18 @@ QByteArray encodeReply(const Reply &reply, Encoding enc)
         w->key("ok"_L1);
         w->boolean(false);
         w->key("error"_L1);
-        w->beginMap(2);
+        w->beginMap(reply.errorRows.isEmpty() ? 2 : 3);
         w->key("code"_L1);
         w->string(reply.errorCode);
         w->key("message"_L1);
         w->string(reply.errorMessage);
+        if (!reply.errorRows.isEmpty()) {
+            w->key("rows"_L1);
+            w->beginArray(reply.errorRows.size());
+            for (const QString &row : reply.errorRows)
+                w->string(row);
+            w->endArray();
+        }
         w->endMap();
     }
     w->endMap();
@@ -86,7 +93,12 @@ void readError(TokenReader &r, Reply &reply)
             reply.errorCode = readText(r);
         else if (key == u"message")
             reply.errorMessage = readText(r);
-        else
+        else if (key == u"rows" && r.peek() == Token::Array) {
+            r.enterArray();
+            while (r.hasNext())
+                reply.errorRows << readText(r);
+            r.leave();
+        } else
             r.skip();
     }
     r.leave();

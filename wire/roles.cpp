@@ -41,6 +41,7 @@ const Grant kGrants[] = {
     {u"getExpProduto", Role::Consulta},   {u"GetProdValid", Role::Consulta},
     {u"GetAutItemPreco", Role::Consulta}, {u"SQL_Pesquisa_ProdutoPDV", Role::Consulta},
     {u"SetItemPreco", Role::Precos},      {u"setApagaPreco", Role::Precos},
+    {u"SetImportaPreco", Role::Precos},
     {u"SetPrecoHora", Role::Precos},      {u"setTabGeral", Role::Gerente},
     {u"setVigenciaTab", Role::Gerente},   {u"setFilTab", Role::Gerente},
     {u"setConfirmar", Role::Gerente},     {u"SetAddPrefixo", Role::Gerente},

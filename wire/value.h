@@ -3,6 +3,8 @@
 
 #include "wire/packet.h"
 
+#include <QStringList>
+
 #include <memory>
 #include <variant>
 
@@ -66,6 +68,7 @@ struct Reply {
     ValueArray refs;      // one per argument; null where the argument is not by reference
     QString errorCode;    // short word: "bad_request", "not_found", "conflict", "rule", ...
     QString errorMessage; // Portuguese, shown to the user as it stands
+    QStringList errorRows; // a conflict's rows, when the method names them (their keys)
 };
 
 enum class Encoding { Json, Cbor };

@@ -148,7 +148,7 @@ int main(int argc, char **argv)
             server::readPacket(repository.items(QStringLiteral("001"), start, 4, QString()));
         query.push_back(timer.nsecsElapsed() / 1e9);
         timer.restart();
-        const QByteArray body = data::encodeReply(data::Reply{true, std::move(packet), {}, {}, {}},
+        const QByteArray body = data::encodeReply(data::Reply{true, std::move(packet), {}, {}, {}, {}},
                                                   data::Encoding::Cbor);
         encode.push_back(timer.nsecsElapsed() / 1e9);
         timer.restart();

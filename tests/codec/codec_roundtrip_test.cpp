@@ -164,7 +164,7 @@ TEST(CodecRoundTrip, AReplyReadWhileItsBytesArriveIsTheSameReply)
         all.push_back(value);
     for (Encoding enc : kEncodings) {
         SCOPED_TRACE(name(enc));
-        const Reply sent{true, Value(all), {Value(), Value("NMPRODUTO|")}, {}, {}};
+        const Reply sent{true, Value(all), {Value(), Value("NMPRODUTO|")}, {}, {}, {}};
         const QByteArray body = encodeReply(sent, enc);
         Reply back;
         ASSERT_NO_THROW(back = decodeTrickled(body, enc));

@@ -93,7 +93,7 @@ TEST_F(ConnectionTest, TransportFailuresBecomeFailedRepliesOrErrorsWhenAsked)
          [](const httplib::Request &, httplib::Response &res) {
              res.status = 503;
              res.set_content(
-                 data::encodeReply(Reply{false, {}, {}, "busy", {}}, data::Encoding::Cbor)
+                 data::encodeReply(Reply{false, {}, {}, "busy", {}, {}}, data::Encoding::Cbor)
                      .toStdString(),
                  "application/cbor");
          },
@@ -289,18 +289,18 @@ TEST(ConnectionWire, ByReferenceTextsAreWrittenBackOnlyFromTextRefs)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        peer.answer(Reply{true, data::DataPacket{}, c.refs, {}, {}});
+        peer.answer(Reply{true, data::DataPacket{}, c.refs, {}, {}, {}});
         QString product, mark = QStringLiteral("T");
         ASSERT_TRUE(rdm.getItemPreco("001", QDate(2024, 1, 1), "4", product, mark).ok);
         EXPECT_EQ(product, c.product);
         EXPECT_EQ(mark, c.mark);
     }
-    peer.answer(Reply{true, true, {nullptr, "VRPRECITEM|"}, {}, {}});
+    peer.answer(Reply{true, true, {nullptr, "VRPRECITEM|"}, {}, {}, {}});
     QString empty = QStringLiteral("VRPRECITEMDLV|");
     ASSERT_TRUE(rdm.SetItemPreco(data::ChangeSet{}, empty).ok);
     EXPECT_EQ(empty, QStringLiteral("VRPRECITEM|"));
     // A failed reply never overwrites them.
-    peer.answer(Reply{false, {}, {nullptr, "lixo"}, "rule", "Recusado."}, 422);
+    peer.answer(Reply{false, {}, {nullptr, "lixo"}, "rule", "Recusado.", {}}, 422);
     EXPECT_FALSE(rdm.SetItemPreco(data::ChangeSet{}, empty).ok);
     EXPECT_EQ(empty, QStringLiteral("VRPRECITEM|"));
 
@@ -320,7 +320,7 @@ TEST(ConnectionWire, AnswersSentInPartsArriveWholeOrFailWithTheirCause)
     for (int i = 0; i < 3000; ++i)
         packet.rows.push_back({QStringLiteral("Pão \"%1\" ç 𝄞").arg(i), i + 0.15,
                                i % 7 ? QVariant(QDate(2024, 2, 29)) : QVariant()});
-    const Reply sent{true, Value(packet), {Value(), Value("0000000099")}, {}, {}};
+    const Reply sent{true, Value(packet), {Value(), Value("0000000099")}, {}, {}, {}};
     // Parts of odd sizes, `cut` bytes before the end the connection drops.
     const auto inParts = [](QByteArray body, const char *type, qsizetype cut) {
         return [body, type, cut](const httplib::Request &, httplib::Response &res) {

@@ -14,7 +14,7 @@ namespace vnd::net::test
 
 ScriptedPeer::ScriptedPeer() : m_http(std::make_unique<httplib::Server>())
 {
-    answer(data::Reply{true, {}, {}, {}, {}});
+    answer(data::Reply{true, {}, {}, {}, {}, {}});
     m_http->Post(R"(/.*)", [this](const httplib::Request &req, httplib::Response &res) {
         SeenRequest seen{req.path,
                          req.get_header_value("Content-Type"),

@@ -22,6 +22,7 @@ using data::Role;
 // and is open to Consulta.
 const std::map<QString, Role> kNotForEveryone = {
     {QStringLiteral("SetItemPreco"), Role::Precos},
+    {QStringLiteral("SetImportaPreco"), Role::Precos},
     {QStringLiteral("setApagaPreco"), Role::Precos},
     {QStringLiteral("SetPrecoHora"), Role::Precos},
     {QStringLiteral("setTabGeral"), Role::Gerente},

@@ -84,6 +84,7 @@ TEST_F(ImportCheckTest, EachRowIsChangedUnchangedOrRefusedWithTheGridsMessage)
         {"1.01.001.0001;5,7;6,270;não;;", ImportStatus::Unchanged, "", ""},
         {"1.01.001.0001;6,50;6,27;Não;;", ImportStatus::Changed, "", ""},
         {"1.01.001.0001;5,70;;N;;", ImportStatus::Changed, "", ""},
+        {"1.01.001.0002;8,00;;;;", ImportStatus::Unchanged, "", ""}, // an empty flag stays
         {"1.01.001.0001;5,70;6,27;Sim;10:30;14:00", ImportStatus::Changed, "", ""},
         {"1010010001;5,709;6,27;Não;;", ImportStatus::Unchanged, "", ""}, // cut to 5,70
         {"1.01.001.0003;;;;;", ImportStatus::Unchanged, "", ""},

@@ -1,0 +1,192 @@
+#include "pricetable/frmpreviaimportacao.h"
+
+#include "host/services/ui.h"
+#include "host/widgets/busyanimation.h"
+
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace vnd::pricetable
+{
+
+namespace
+{
+
+QString plural(qint64 n, const char *one, const char *many)
+{
+    return QStringLiteral("%1 %2").arg(n).arg(QString::fromUtf8(n == 1 ? one : many));
+}
+
+QVariant priceValue(const std::optional<double> &v)
+{
+    return v ? QVariant(*v) : QVariant();
+}
+
+QVariant textValue(const QString &v)
+{
+    return v.isEmpty() ? QVariant() : QVariant(v);
+}
+
+data::Row rowOf(const QString &code, const ItemPriceValues &v)
+{
+    return {code,
+            priceValue(v.preco),
+            priceValue(v.comanda),
+            priceValue(v.delivery),
+            priceValue(v.cliente),
+            textValue(v.varia),
+            priceValue(v.sugerido),
+            priceValue(v.calculado),
+            textValue(v.promocao),
+            textValue(v.hrIni),
+            textValue(v.hrFim)};
+}
+
+} // namespace
+
+data::ChangeSet importChanges(const ImportCheck &check)
+{
+    using data::FieldType;
+    data::ChangeSet set;
+    set.fields = {{QStringLiteral("CDPRODUTO"), FieldType::String, 10},
+                  {QStringLiteral("VRPRECITEM"), FieldType::Float, 0},
+                  {QStringLiteral("VRPRECITEMCMD"), FieldType::Float, 0},
+                  {QStringLiteral("VRPRECITEMDLV"), FieldType::Float, 0},
+                  {QStringLiteral("VRPRECITEMCL"), FieldType::Float, 0},
+                  {QStringLiteral("IDPRECVARIA"), FieldType::String, 1},
+                  {QStringLiteral("VRPRESUGITEM"), FieldType::Float, 0},
+                  {QStringLiteral("VRCUSTITEM"), FieldType::Float, 0},
+                  {QStringLiteral("IDPRODPROMOC"), FieldType::String, 1},
+                  {QStringLiteral("HRINIVENPROD"), FieldType::String, 4},
+                  {QStringLiteral("HRFIMVENPROD"), FieldType::String, 4}};
+    set.changes.reserve(size_t(check.changed));
+    for (const ImportRow &r : check.rows)
+        if (r.status == ImportStatus::Changed)
+            set.changes.push_back({data::Change::Op::Modify, rowOf(r.cdProduto, r.before),
+                                   rowOf(r.cdProduto, r.after)});
+    return set;
+}
+
+TfrmPreviaImportacao::TfrmPreviaImportacao(const ImportCheck &check, QStringList names,
+                                           const QString &fileName, const MessageTable &messages,
+                                           Save save, QWidget *parent)
+    : QDialog(parent), lblArquivo(new QLabel(this)), lblContagem(new QLabel(this)),
+      lblIgnoradas(new QLabel(this)), grdPrevia(new QTableView(this)),
+      chbIgnorar(new QCheckBox(QStringLiteral("ignorar linhas com erro"), this)),
+      sbtConfirmar(new QPushButton(QStringLiteral("&Confirmar"), this)),
+      sbtVoltar(new QPushButton(QStringLiteral("&Voltar"), this)), m_check(check),
+      m_model(new ImportPreviewModel(check, std::move(names), messages, this)),
+      m_save(std::move(save))
+{
+    setWindowTitle(QStringLiteral("Importar planilha - pré-visualização"));
+    lblArquivo->setText(QStringLiteral("Arquivo: %1").arg(QFileInfo(fileName).fileName()));
+    lblContagem->setText(QStringLiteral("Alterados: %1    Sem alteração: %2    Recusados: %3")
+                             .arg(check.changed)
+                             .arg(check.unchanged)
+                             .arg(check.refused));
+    QFont bold = lblContagem->font();
+    bold.setBold(true);
+    lblContagem->setFont(bold);
+    lblIgnoradas->setText(QStringLiteral("Colunas do arquivo que não são importadas: %1.")
+                              .arg(check.ignoredTitles.join(QStringLiteral(", "))));
+    lblIgnoradas->setVisible(!check.ignoredTitles.isEmpty());
+
+    grdPrevia->setModel(m_model);
+    grdPrevia->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grdPrevia->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grdPrevia->verticalHeader()->setVisible(false);
+    // Fixed heights and widths: sizing to contents would visit every row.
+    grdPrevia->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grdPrevia->verticalHeader()->setDefaultSectionSize(grdPrevia->fontMetrics().height() + 6);
+    grdPrevia->horizontalHeader()->setStretchLastSection(true);
+    grdPrevia->setColumnWidth(0, 50);
+    grdPrevia->setColumnWidth(1, 100);
+    grdPrevia->setColumnWidth(2, 220);
+    for (int c = 3; c < m_model->columnCount() - 1; ++c)
+        grdPrevia->setColumnWidth(c, 120);
+
+    chbIgnorar->setVisible(check.refused > 0);
+    sbtConfirmar->setAutoDefault(false);
+    sbtVoltar->setAutoDefault(false);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(chbIgnorar);
+    buttons->addStretch(1);
+    buttons->addWidget(sbtConfirmar);
+    buttons->addWidget(sbtVoltar);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(lblArquivo);
+    layout->addWidget(lblContagem);
+    layout->addWidget(lblIgnoradas);
+    layout->addWidget(grdPrevia, 1);
+    layout->addLayout(buttons);
+    resize(1000, 560);
+
+    connect(chbIgnorar, &QCheckBox::toggled, this, [this] { habilita(); });
+    connect(sbtVoltar, &QPushButton::clicked, this, &QDialog::reject);
+    connect(sbtConfirmar, &QPushButton::clicked, this,
+            [this] { guarded([this] { confirmar(); }); });
+    habilita();
+}
+
+void TfrmPreviaImportacao::habilita()
+{
+    sbtConfirmar->setEnabled(!m_conflict && m_check.changed > 0 &&
+                             (m_check.refused == 0 || chbIgnorar->isChecked()));
+}
+
+void TfrmPreviaImportacao::confirmar()
+{
+    QString question = QStringLiteral("Confirma a importação de %1?")
+                           .arg(plural(m_check.changed, "preço alterado", "preços alterados"));
+    if (m_check.refused > 0)
+        question +=
+            QStringLiteral(" %1 com erro não serão importadas.")
+                .arg(m_check.refused == 1 ? QStringLiteral("A linha")
+                                          : QStringLiteral("As %1 linhas").arg(m_check.refused));
+    if (ShowMsg(question, mtConfirmation, mbYesNo, 0) != mrYes)
+        return;
+
+    data::Reply reply;
+    {
+        widgets::BusyAnimation busy(1, QStringLiteral("Gravando os preços importados..."), this);
+        reply = m_save(importChanges(m_check));
+    }
+    if (reply.ok) {
+        m_written =
+            reply.result.kind() == data::Value::Kind::Integer ? reply.result.toInteger() : 0;
+        accept();
+        return;
+    }
+    if (reply.errorCode != u"conflict" || reply.errorRows.isEmpty()) {
+        CheckResultServ(reply, true, 0);
+        return;
+    }
+    // Nothing was saved: the rows another user changed are marked, and this preview can no
+    // longer be confirmed.
+    const QSet<QString> changed(reply.errorRows.cbegin(), reply.errorRows.cend());
+    m_model->markChangedElsewhere(changed);
+    m_conflict = true;
+    habilita();
+    QStringList shown;
+    for (const ImportRow &r : m_check.rows)
+        if (changed.contains(r.cdProduto) && shown.size() < 10)
+            shown << r.product;
+    MensErro(
+        QStringLiteral("%1\n%2 depois da pré-visualização: %3%4. Nada foi gravado.")
+            .arg(
+                reply.errorMessage,
+                changed.size() == 1
+                    ? QStringLiteral("Produto alterado por outro usuário")
+                    : QStringLiteral("%1 produtos alterados por outro usuário").arg(changed.size()),
+                shown.join(QStringLiteral(", ")),
+                changed.size() > shown.size() ? QStringLiteral(", ...") : QString()));
+}
+
+} // namespace vnd::pricetable
