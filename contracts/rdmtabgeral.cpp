@@ -2,6 +2,8 @@
 
 #include "host/net/netconnection.h"
 
+#include <QScopeGuard>
+
 namespace vnd::contracts
 {
 
@@ -36,7 +38,15 @@ void readBack(const Reply &reply, std::initializer_list<QString *> targets)
 
 Reply RdmTabGeral::call(const char *method, data::ValueArray args)
 {
-    return m_conn.call(QString::fromLatin1(method), args);
+    const QString name = QString::fromLatin1(method);
+    return m_conn.call(m_preview ? name + QStringLiteral("Previa") : name, args);
+}
+
+Reply RdmTabGeral::previewOf(const std::function<Reply()> &calls)
+{
+    m_preview = true;
+    const auto back = qScopeGuard([this] { m_preview = false; });
+    return calls();
 }
 
 Reply RdmTabGeral::getTabGeral()

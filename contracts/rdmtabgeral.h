@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 
 namespace vnd::net
 {
@@ -102,6 +103,11 @@ public:
                                    QString &all, const data::Value &products, bool listMode,
                                    const QString &table, const QDate &periodStart);
 
+    // Runs `calls` (calls of this object's bulk methods) as their previews, the methods named
+    // with "Previa": the server runs the same code and writes nothing. Each answer's result
+    // is [the method's result, counts packet, first rows packet].
+    data::Reply previewOf(const std::function<data::Reply()> &calls);
+
     net::TNetConnection &connection() { return m_conn; }
     // GetPrecoHora answered on a second connection while the caller loads something else.
     std::unique_ptr<net::TNetConnection::Pending> startGetPrecoHora(const QString &table,
@@ -113,6 +119,7 @@ private:
                            QString &list, QString &all);
 
     net::TNetConnection &m_conn;
+    bool m_preview = false;
 };
 
 } // namespace vnd::contracts

@@ -1,5 +1,6 @@
 #include "server/diffpricerepository.h"
 
+#include "pricing/dayhourcodes.h"
 #include "pricing/dayhourprice.h"
 #include "pricing/dayhourrules.h"
 #include "pricing/diffpricemessages.h"
@@ -9,6 +10,7 @@
 #include "pricing/tabgeralmessages.h"
 #include "server/dberror.h"
 #include "server/errors.h"
+#include "server/previewrecorder.h"
 #include "server/sqlstatement.h"
 #include "server/unitofwork.h"
 
@@ -159,7 +161,8 @@ const QString kReplace = QStringLiteral(
     " IDTPMODDLV = excluded.IDTPMODDLV, IDTPMODGERAL = excluded.IDTPMODGERAL,"
     " VRPRECODIACMD = excluded.VRPRECODIACMD, VRPRECODIADLV = excluded.VRPRECODIADLV");
 
-qint64 writeRules(const QSqlDatabase &db, const PrecDifRequest &r)
+// Answers the rows written, and those of each day in perDay.
+qint64 writeRules(const QSqlDatabase &db, const PrecDifRequest &r, std::vector<qint64> &perDay)
 {
     SqlStatement ins(db, kInsert + kPriced + selectionWhere(r.mode) + kReplace);
     const QString perValor = r.percentage ? QStringLiteral("P") : QStringLiteral("V");
@@ -179,10 +182,160 @@ qint64 writeRules(const QSqlDatabase &db, const PrecDifRequest &r)
                 .bind(r.consumerType)
                 .bind(visualiza);
         };
-        forEachSelection(ins, r, head,
-                         [&written](SqlStatement &s) { written += s.rowsAffected(); });
+        qint64 onDay = 0;
+        forEachSelection(ins, r, head, [&onDay](SqlStatement &s) { onDay += s.rowsAffected(); });
+        perDay.push_back(onDay);
+        written += onDay;
     }
     return written;
+}
+
+// --- Preview: what the rules replace and the first products before and after ---------------
+
+// A stored code as the day/hour grid shows it.
+QString codeShown(pricing::CodeTable table, const QString &code, const MessageTable &texts)
+{
+    for (const pricing::CodeEntry &e : table)
+        if (code == QLatin1String(e.code))
+            return texts.msg(QString::fromLatin1(e.messageKey));
+    return code;
+}
+
+// The rule text a preview shows: "Desconto 10,00%, 00:01-23:59, até 31/12/2026".
+QString ruleText(const QString &descAcre, const QString &perValor, const QVariant &value,
+                 const QString &from, const QString &to, const QVariant &validTo)
+{
+    static const MessageTable texts(pricetable::tabGeralMessages());
+    const std::optional<Decimal> v = Decimal::fromVariant(value);
+    const QString amount = v ? v->toText(2, u',') : QString();
+    const auto time = [](const QString &t) { return t.left(2) + u':' + t.mid(2, 2); };
+    return QStringLiteral("%1 %2%3, %4-%5, até %6")
+        .arg(codeShown(pricing::descAcreCodes(), descAcre, texts), amount,
+             perValor == u"P" ? QStringLiteral("%") : QString(), time(from), time(to),
+             validTo.toDate().toString(QStringLiteral("dd/MM/yyyy")));
+}
+
+// Rules of the request's identity on the day among the selected products: the ones it
+// replaces.
+qint64 replacedOnDay(const QSqlDatabase &db, const PrecDifRequest &r, const QString &day)
+{
+    SqlStatement q(
+        db, QStringLiteral("SELECT COUNT(*) FROM ITEMPRECODIA R WHERE R.CDTABEPREC = ? AND"
+                           " R.DTINIVGPREC = ? AND R.CDPRPAITABPR = R.CDPRODUTO AND"
+                           " R.CDTIPOCONSPD = ? AND R.NRDIASEMANPR = ? AND R.HRINIPRECDIA = ? AND"
+                           " R.HRFINPRECDIA = ? AND R.DTINIVALPREC = ? AND R.CDPRODUTO IN"
+                           " (SELECT I.CDPRODUTO") +
+                kPriced + selectionWhere(r.mode) + u')');
+    qint64 n = 0;
+    forEachSelection(
+        q, r,
+        [&] {
+            q.bind(r.table)
+                .bind(r.periodStart.toString(Qt::ISODate))
+                .bind(r.consumerType)
+                .bind(day)
+                .bind(r.timeFrom)
+                .bind(r.timeTo)
+                .bind(r.validFrom.toString(Qt::ISODate));
+        },
+        [&n](SqlStatement &s) {
+            if (s.next())
+                n += s.value(0).toLongLong();
+        });
+    return n;
+}
+
+struct Sampled {
+    QString tree, code, name;
+    QStringList before; // the rule of each day, "" for none
+};
+
+// The first selected products by tree code, with the rule of each day they have now.
+std::vector<Sampled> firstSelected(const QSqlDatabase &db, const PrecDifRequest &r)
+{
+    std::vector<Sampled> out;
+    SqlStatement q(db, QStringLiteral("SELECT P.CDARVPROD, I.CDPRODUTO, P.NMPRODUTO") + kPriced +
+                           selectionWhere(r.mode) + QStringLiteral(" ORDER BY P.CDARVPROD LIMIT ") +
+                           QString::number(PreviewRecorder::kSampleRows));
+    forEachSelection(
+        q, r, [] {},
+        [&out](SqlStatement &s) {
+            while (s.next())
+                out.push_back(
+                    {s.value(0).toString(), s.value(1).toString(), s.value(2).toString(), {}});
+        });
+    std::sort(out.begin(), out.end(),
+              [](const Sampled &a, const Sampled &b) { return a.tree < b.tree; });
+    if (out.size() > size_t(PreviewRecorder::kSampleRows))
+        out.resize(size_t(PreviewRecorder::kSampleRows));
+    return out;
+}
+
+QString ruleOf(const QSqlDatabase &db, const PrecDifRequest &r, const QString &product,
+               const QString &day)
+{
+    SqlStatement q(db, QStringLiteral("SELECT IDDESCACREPR, IDPERVALORPR, VRPRECODIA, DTFINVALPREC"
+                                      " FROM ITEMPRECODIA WHERE CDTABEPREC = ? AND"
+                                      " DTINIVGPREC = ? AND CDPRODUTO = ? AND CDPRPAITABPR = ? AND"
+                                      " CDTIPOCONSPD = ? AND NRDIASEMANPR = ? AND"
+                                      " HRINIPRECDIA = ? AND HRFINPRECDIA = ? AND"
+                                      " DTINIVALPREC = ?"));
+    q.bind(r.table)
+        .bind(r.periodStart.toString(Qt::ISODate))
+        .bind(product)
+        .bind(product)
+        .bind(r.consumerType)
+        .bind(day)
+        .bind(r.timeFrom)
+        .bind(r.timeTo)
+        .bind(r.validFrom.toString(Qt::ISODate))
+        .exec();
+    if (!q.next())
+        return {};
+    return ruleText(q.value(0).toString(), q.value(1).toString(), q.value(2), r.timeFrom, r.timeTo,
+                    q.value(3));
+}
+
+struct RulesBefore {
+    std::vector<qint64> replaced; // per day
+    std::vector<Sampled> sampled;
+};
+
+RulesBefore rulesBefore(const QSqlDatabase &db, const PrecDifRequest &r)
+{
+    RulesBefore out;
+    out.sampled = firstSelected(db, r);
+    for (const QString &day : r.days) {
+        out.replaced.push_back(replacedOnDay(db, r, day));
+        for (Sampled &s : out.sampled)
+            s.before << ruleOf(db, r, s.code, day);
+    }
+    return out;
+}
+
+// Each day writes one rule per selected priced product, so its count is the products'.
+void describeRules(PreviewRecorder &preview, const QSqlDatabase &db, const PrecDifRequest &r,
+                   const RulesBefore &before, const std::vector<qint64> &written)
+{
+    static const MessageTable texts(pricetable::tabGeralMessages());
+    preview.count(QStringLiteral("Produtos"), written.empty() ? 0 : written.front());
+    for (size_t i = 0; i < written.size(); ++i) {
+        const QString day = codeShown(pricing::diaSemanaCodes(), r.days[int(i)], texts);
+        const qint64 replaced = before.replaced[i], inserted = written[i] - replaced;
+        preview.count(QStringLiteral("Preços diferenciados incluídos"), inserted);
+        preview.count(QStringLiteral("Preços diferenciados substituídos"), replaced);
+        preview.count(QStringLiteral("%1 - incluídos").arg(day), inserted);
+        preview.count(QStringLiteral("%1 - substituídos").arg(day), replaced);
+    }
+    for (size_t i = 0; i < written.size(); ++i) {
+        const QString day = codeShown(pricing::diaSemanaCodes(), r.days[int(i)], texts);
+        for (const Sampled &s : before.sampled) {
+            const QString was = s.before.value(int(i));
+            preview.sample(s.tree, s.name, QStringLiteral("Preço diferenciado - %1").arg(day),
+                           was.isEmpty() ? QStringLiteral("(nova)") : was,
+                           ruleOf(db, r, s.code, r.days[int(i)]));
+        }
+    }
 }
 
 const char *const kProductsOfLevel = "SELECT CDPRODUTO, CDARVPROD, NMPRODUTO, CDBARPRODUTO "
@@ -202,7 +355,12 @@ qint64 DiffPriceRepository::registerRules(const PrecDifRequest &r) const
     if (r.consumerType != QLatin1String("T") && !consumerTypeExists(db, r.consumerType))
         throw ServiceError::rule(diffprice::diffPriceMessage("Cons_n_Cad"));
     checkPrices(db, r);
-    const qint64 written = writeRules(db, r);
+    PreviewRecorder *preview = PreviewRecorder::active();
+    const RulesBefore before = preview ? rulesBefore(db, r) : RulesBefore{};
+    std::vector<qint64> perDay;
+    const qint64 written = writeRules(db, r, perDay);
+    if (preview)
+        describeRules(*preview, db, r, before, perDay);
     work.commit();
     return written;
 }

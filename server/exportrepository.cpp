@@ -1,8 +1,10 @@
 #include "server/exportrepository.h"
 
+#include "pricing/decimal.h"
 #include "server/datasets.h"
 #include "server/dberror.h"
 #include "server/errors.h"
+#include "server/previewrecorder.h"
 #include "server/sqlstatement.h"
 #include "server/unitofwork.h"
 
@@ -64,6 +66,39 @@ QString jsonArray(const QStringList &codes)
         QJsonDocument(QJsonArray::fromStringList(codes)).toJson(QJsonDocument::Compact));
 }
 
+QString priceShown(const QVariant &v)
+{
+    const std::optional<pricing::Decimal> d = pricing::Decimal::fromVariant(v);
+    return d ? d->toText(2, u',') : QStringLiteral("(vazio)");
+}
+
+// What the copy wrote: its statements' counts, and the new table's first prices read back
+// in key order, so the preview costs a few index reads more than the copy.
+struct Copied {
+    qint64 periods = 0, prices = 0, rules = 0;
+};
+
+void describeCopy(PreviewRecorder &preview, const QSqlDatabase &db, const ExportRequest &r,
+                  const Copied &copied)
+{
+    preview.count(QStringLiteral("Tabelas incluídas"), 1);
+    preview.count(QStringLiteral("Vigências copiadas"), copied.periods);
+    preview.count(QStringLiteral("Preços incluídos"), copied.prices);
+    preview.count(QStringLiteral("Preços diferenciados incluídos"), copied.rules);
+    SqlStatement rows(db, QStringLiteral("SELECT P.CDARVPROD, P.NMPRODUTO, I.DTINIVGPREC, "
+                                         "I.VRPRECITEM FROM ITEMPRECO I JOIN PRODUTO P ON "
+                                         "P.CDPRODUTO = I.CDPRODUTO WHERE I.CDTABEPREC = ? AND "
+                                         "I.CDPRPAITABPR = I.CDPRODUTO ORDER BY I.DTINIVGPREC, "
+                                         "I.CDPRODUTO LIMIT ") +
+                              QString::number(PreviewRecorder::kSampleRows));
+    rows.bind(r.destination).exec();
+    while (rows.next())
+        preview.sample(rows.value(0).toString(), rows.value(1).toString(),
+                       QStringLiteral("Preço na vigência de %1")
+                           .arg(rows.value(2).toDate().toString(QStringLiteral("dd/MM/yyyy"))),
+                       QStringLiteral("(sem preço)"), priceShown(rows.value(3)));
+}
+
 } // namespace
 
 PacketQuery ExportRepository::productsOf(const QString &table) const
@@ -109,33 +144,38 @@ qint64 ExportRepository::copyTable(const ExportRequest &r) const
             throw ServiceError::rule(QStringLiteral("Tabela geral já cadastrada."));
         throw;
     }
-    SqlStatement(db, copyStatement(db, QStringLiteral("TABEVEND"), {}))
-        .bind(r.destination)
-        .bind(r.origin)
-        .exec();
+    Copied copied;
+    copied.periods = SqlStatement(db, copyStatement(db, QStringLiteral("TABEVEND"), {}))
+                         .bind(r.destination)
+                         .bind(r.origin)
+                         .exec()
+                         .rowsAffected();
 
-    qint64 copied = 0;
     if (r.allProducts) {
         SqlStatement items(db, copyStatement(db, QStringLiteral("ITEMPRECO"), {}));
-        copied = items.bind(r.destination).bind(r.origin).exec().rowsAffected();
-        SqlStatement(db, copyStatement(db, QStringLiteral("ITEMPRECODIA"), {}))
-            .bind(r.destination)
-            .bind(r.origin)
-            .exec();
+        copied.prices = items.bind(r.destination).bind(r.origin).exec().rowsAffected();
+        copied.rules = SqlStatement(db, copyStatement(db, QStringLiteral("ITEMPRECODIA"), {}))
+                           .bind(r.destination)
+                           .bind(r.origin)
+                           .exec()
+                           .rowsAffected();
     } else {
         // A listed product's own row and its composition rows share its code as parent.
         const QString byParent = listedParents(m_database.dialect());
         const QString codes = jsonArray(r.products);
         SqlStatement items(db, copyStatement(db, QStringLiteral("ITEMPRECO"), byParent));
-        copied = items.bind(r.destination).bind(r.origin).bind(codes).exec().rowsAffected();
-        SqlStatement(db, copyStatement(db, QStringLiteral("ITEMPRECODIA"), byParent))
-            .bind(r.destination)
-            .bind(r.origin)
-            .bind(codes)
-            .exec();
+        copied.prices = items.bind(r.destination).bind(r.origin).bind(codes).exec().rowsAffected();
+        copied.rules = SqlStatement(db, copyStatement(db, QStringLiteral("ITEMPRECODIA"), byParent))
+                           .bind(r.destination)
+                           .bind(r.origin)
+                           .bind(codes)
+                           .exec()
+                           .rowsAffected();
     }
+    if (PreviewRecorder *preview = PreviewRecorder::active())
+        describeCopy(*preview, db, r, copied);
     work.commit();
-    return copied;
+    return copied.prices;
 }
 
 } // namespace vnd::server

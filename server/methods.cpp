@@ -5,6 +5,7 @@
 #include "server/diffpriceservice.h"
 #include "server/exportservice.h"
 #include "server/itempriceservice.h"
+#include "server/previewservice.h"
 #include "server/priceimportservice.h"
 #include "server/promotionservice.h"
 #include "server/tableservice.h"
@@ -22,6 +23,7 @@ void addAllMethods(Dispatcher &dispatcher, const Database &database)
     addExportMethods(dispatcher, database);
     addDiffPriceMethods(dispatcher, database);
     addPromotionMethods(dispatcher, database);
+    addPreviewMethods(dispatcher, database);
 }
 
 } // namespace vnd::server

@@ -3,8 +3,12 @@
 #include "pricing/picture.h"
 #include "server/datasets.h"
 #include "server/errors.h"
+#include "server/previewrecorder.h"
 #include "server/sqlstatement.h"
 #include "server/unitofwork.h"
+
+#include <algorithm>
+#include <functional>
 
 namespace vnd::server
 {
@@ -45,6 +49,63 @@ QString shownTree(const QSqlDatabase &db, const QString &tree)
     return Picture(q.value(0).toString()).format(tree);
 }
 
+// The first rows a statement will change, by product code: (code, value before).
+using Samples = QList<QPair<QString, QString>>;
+
+Samples firstRows(const QSqlDatabase &db, Dialect dialect, const Selection &selection,
+                  const QString &select, const QVariantList &before, const QVariantList &after)
+{
+    Samples rows;
+    forEachSelected(db, dialect, selection,
+                    // Appended, not arg(): the statement's own %1 is the selection's.
+                    select + QStringLiteral(" ORDER BY CDPRODUTO LIMIT ") +
+                        QString::number(PreviewRecorder::kSampleRows),
+                    before, after, [&rows](SqlStatement &q) {
+                        while (q.next())
+                            rows.append({q.value(0).toString(), q.value(1).toString()});
+                    });
+    std::sort(rows.begin(), rows.end());
+    return rows.mid(0, PreviewRecorder::kSampleRows);
+}
+
+QString flagShown(const QString &flag)
+{
+    return flag == u"S"   ? QStringLiteral("Sim")
+           : flag == u"N" ? QStringLiteral("Não")
+                          : QStringLiteral("(vazio)");
+}
+
+// Each sampled row as it is now, read back after the change: tree code and name from the
+// product, the value by `now` (values, then the code bound).
+void describe(PreviewRecorder &preview, const QSqlDatabase &db, const Samples &rows,
+              const QString &what, const QString &now, const QVariantList &values,
+              const std::function<QString(const QString &)> &shown)
+{
+    for (const auto &[code, before] : rows) {
+        SqlStatement product(db, QStringLiteral("SELECT CDARVPROD, NMPRODUTO FROM PRODUTO "
+                                                "WHERE CDPRODUTO = ?"));
+        product.bind(code).exec();
+        SqlStatement after(db, now);
+        for (const QVariant &v : values)
+            after.bind(v);
+        after.bind(code).exec();
+        const bool hasProduct = product.next();
+        const bool hasAfter = after.next();
+        preview.sample(hasProduct ? product.value(0).toString() : code,
+                       hasProduct ? product.value(1).toString() : QString(), what, shown(before),
+                       shown(hasAfter ? after.value(0).toString() : QString()));
+    }
+}
+
+void describeNames(PreviewRecorder &preview, const QSqlDatabase &db, const Samples &rows,
+                   qint64 changed)
+{
+    preview.count(QStringLiteral("Nomes de produto alterados"), changed);
+    describe(preview, db, rows, QStringLiteral("Nome"),
+             QStringLiteral("SELECT NMPRODUTO FROM PRODUTO WHERE CDPRODUTO = ?"), {},
+             [](const QString &name) { return name; });
+}
+
 } // namespace
 
 PacketQuery PromotionRepository::pricedProducts(const QString &table, QDate start) const
@@ -74,13 +135,30 @@ qint64 PromotionRepository::setPromotion(const QString &flag, const Selection &s
                                          const QString &table, QDate start) const
 {
     UnitOfWork work(m_database);
+    // The rows whose flag the call changes.
+    const QString changing =
+        QStringLiteral("CDTABEPREC = ? AND DTINIVGPREC = ? AND CDPRPAITABPR = CDPRODUTO AND "
+                       "(IDPRODPROMOC IS NULL OR IDPRODPROMOC <> ?) AND %1");
+    const QVariantList values{table, iso(start), flag};
+    PreviewRecorder *preview = PreviewRecorder::active();
+    const Samples before =
+        preview ? firstRows(work.db(), m_database.dialect(), selection,
+                            QStringLiteral("SELECT CDPRODUTO, IDPRODPROMOC FROM ITEMPRECO WHERE ") +
+                                changing,
+                            values, {})
+                : Samples{};
     qint64 changed = 0;
     forEachSelected(work.db(), m_database.dialect(), selection,
-                    QStringLiteral("UPDATE ITEMPRECO SET IDPRODPROMOC = ? WHERE CDTABEPREC = ? "
-                                   "AND DTINIVGPREC = ? AND CDPRPAITABPR = CDPRODUTO AND "
-                                   "(IDPRODPROMOC IS NULL OR IDPRODPROMOC <> ?) AND %1"),
-                    {flag, table, iso(start), flag}, {},
+                    QStringLiteral("UPDATE ITEMPRECO SET IDPRODPROMOC = ? WHERE ") + changing,
+                    QVariantList{flag} + values, {},
                     [&changed](SqlStatement &q) { changed += q.rowsAffected(); });
+    if (preview) {
+        preview->count(QStringLiteral("Produtos com a promoção alterada"), changed);
+        describe(*preview, work.db(), before, QStringLiteral("Promoção"),
+                 QStringLiteral("SELECT IDPRODPROMOC FROM ITEMPRECO WHERE CDTABEPREC = ? AND "
+                                "DTINIVGPREC = ? AND CDPRODUTO = ? AND CDPRPAITABPR = CDPRODUTO"),
+                 {table, iso(start)}, flagShown);
+    }
     work.commit();
     return changed;
 }
@@ -89,6 +167,7 @@ qint64 PromotionRepository::addPrefix(const QString &prefix, const Selection &se
 {
     UnitOfWork work(m_database);
     const int n = lengthOf(prefix);
+    PreviewRecorder *preview = PreviewRecorder::active();
 
     // A cut name could not be restored by removing the prefix: refuse before any change.
     QString tooLong;
@@ -107,11 +186,19 @@ qint64 PromotionRepository::addPrefix(const QString &prefix, const Selection &se
                 .arg(shownTree(work.db(), tooLong))
                 .arg(kNameWidth));
 
+    const Samples before =
+        preview ? firstRows(work.db(), m_database.dialect(), selection,
+                            QStringLiteral("SELECT CDPRODUTO, NMPRODUTO FROM PRODUTO WHERE ") +
+                                namesWhere(false),
+                            {n, prefix}, {})
+                : Samples{};
     qint64 changed = 0;
     forEachSelected(
         work.db(), m_database.dialect(), selection,
         QStringLiteral("UPDATE PRODUTO SET NMPRODUTO = ? || NMPRODUTO WHERE ") + namesWhere(false),
         {prefix, n, prefix}, {}, [&changed](SqlStatement &q) { changed += q.rowsAffected(); });
+    if (preview)
+        describeNames(*preview, work.db(), before, changed);
     work.commit();
     return changed;
 }
@@ -120,12 +207,21 @@ qint64 PromotionRepository::removePrefix(const QString &prefix, const Selection 
 {
     UnitOfWork work(m_database);
     const int n = lengthOf(prefix);
+    const QString changing = namesWhere(true) + QStringLiteral(" AND length(NMPRODUTO) > ?");
+    PreviewRecorder *preview = PreviewRecorder::active();
+    const Samples before =
+        preview ? firstRows(work.db(), m_database.dialect(), selection,
+                            QStringLiteral("SELECT CDPRODUTO, NMPRODUTO FROM PRODUTO WHERE ") +
+                                changing,
+                            {n, prefix}, {n})
+                : Samples{};
     qint64 changed = 0;
-    forEachSelected(work.db(), m_database.dialect(), selection,
-                    QStringLiteral("UPDATE PRODUTO SET NMPRODUTO = substr(NMPRODUTO, ?) WHERE ") +
-                        namesWhere(true) + QStringLiteral(" AND length(NMPRODUTO) > ?"),
-                    {n + 1, n, prefix}, {n},
-                    [&changed](SqlStatement &q) { changed += q.rowsAffected(); });
+    forEachSelected(
+        work.db(), m_database.dialect(), selection,
+        QStringLiteral("UPDATE PRODUTO SET NMPRODUTO = substr(NMPRODUTO, ?) WHERE ") + changing,
+        {n + 1, n, prefix}, {n}, [&changed](SqlStatement &q) { changed += q.rowsAffected(); });
+    if (preview)
+        describeNames(*preview, work.db(), before, changed);
     work.commit();
     return changed;
 }

@@ -20,7 +20,7 @@ namespace vnd::widgets
 TfrmRotiGeral::TfrmRotiGeral(QWidget *parent)
     : QDialog(parent ? parent : mainWindow()), lblCodTela(new QLabel(this)),
       grbDadosRel(new QGroupBox(this)), sbtConfirma(new QPushButton(this)),
-      sbtFechar(new QPushButton(this))
+      sbtPrevia(new QPushButton(this)), sbtFechar(new QPushButton(this))
 {
     setModal(true);
     keepWindowsPaintedDuringCalls();
@@ -35,6 +35,10 @@ TfrmRotiGeral::TfrmRotiGeral(QWidget *parent)
     sbtConfirma->setText(QStringLiteral("&Confirmar"));
     sbtConfirma->setIcon(hostIcon(Glyph::Confirmar));
     sbtConfirma->setAutoDefault(false);
+    sbtPrevia->setObjectName(QStringLiteral("sbtPrevia"));
+    sbtPrevia->setText(QStringLiteral("Pré-&visualizar"));
+    sbtPrevia->setAutoDefault(false);
+    sbtPrevia->hide();
     sbtFechar->setText(QStringLiteral("&Fechar"));
     sbtFechar->setIcon(hostIcon(Glyph::Cancelar));
     sbtFechar->setAutoDefault(false);
@@ -44,12 +48,15 @@ TfrmRotiGeral::TfrmRotiGeral(QWidget *parent)
     layout->addWidget(grbDadosRel, 1);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
+    buttons->addWidget(sbtPrevia);
     buttons->addWidget(sbtConfirma);
     buttons->addWidget(sbtFechar);
     layout->addLayout(buttons);
 
     connect(sbtConfirma, &QPushButton::clicked, this,
             [this] { guarded([this] { sbtConfirmaClick(); }); });
+    connect(sbtPrevia, &QPushButton::clicked, this,
+            [this] { guarded([this] { sbtPreviaClick(); }); });
     connect(sbtFechar, &QPushButton::clicked, this, &QDialog::reject);
 }
 
@@ -103,5 +110,6 @@ void TfrmRotiGeral::FormClose(CloseAction &action)
 
 void TfrmRotiGeral::FormDestroy() {}
 void TfrmRotiGeral::sbtConfirmaClick() {}
+void TfrmRotiGeral::sbtPreviaClick() {}
 
 } // namespace vnd::widgets

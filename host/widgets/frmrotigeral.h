@@ -31,6 +31,8 @@ public:
     QLabel *lblCodTela;
     QGroupBox *grbDadosRel;
     QPushButton *sbtConfirma;
+    // "Pré-visualizar", left of sbtConfirma; hidden unless the window shows it.
+    QPushButton *sbtPrevia;
     QPushButton *sbtFechar;
     MessageTable msgPadrao;
 
@@ -40,6 +42,7 @@ public:
     virtual void FormClose(CloseAction &action);
     virtual void FormDestroy();
     virtual void sbtConfirmaClick();
+    virtual void sbtPreviaClick();
 
     void runCreate() { FormCreate(); }
 

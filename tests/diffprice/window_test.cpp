@@ -14,6 +14,7 @@
 #include "host/widgets/pesquisalista.h"
 #include "host/widgets/radiogroup.h"
 #include "host/widgets/tedit.h"
+#include "previewresponder.h"
 #include "pricetable/tabgeralstate.h"
 #include "tools/diffprice/cadautprecostate.h"
 #include "tools/selection/productselection.h"
@@ -198,6 +199,48 @@ TEST_F(DiffPriceWindow, EveryDayWithATickedSaturdayIsSentAsTicked)
               priced);
     rules().setFiltered(false);
     EXPECT_TRUE(locate(rules(), "NRDIASEMANPR", QStringLiteral("T")));
+}
+
+TEST_F(DiffPriceWindow, PreviewTellsTheRulesAndRegistersThemOnlyWhenConfirmed)
+{
+    fillValidRule();
+    const auto domingo = [this] {
+        return stored(QStringLiteral("SELECT COUNT(*) FROM ITEMPRECODIA WHERE NRDIASEMANPR = "
+                                     "'1' AND HRINIPRECDIA = '0001' AND CDTIPOCONSPD = 'T'"))
+            .toInt();
+    };
+    const int before = domingo();
+    const int priced =
+        stored(QStringLiteral("SELECT COUNT(*) FROM ITEMPRECO WHERE CDTABEPREC = '001' AND "
+                              "DTINIVGPREC = ? AND CDPRODUTO = CDPRPAITABPR AND VRPRECITEM IS "
+                              "NOT NULL"),
+               {periodStart().toString(Qt::ISODate)})
+            .toInt();
+    widgets::test::PreviewSeen back, confirmed;
+    {
+        widgets::ScopedDialogResponder r(widgets::test::previewResponder(back, false));
+        QTest::mouseClick(form().sbtPrevia, Qt::LeftButton);
+    }
+    ASSERT_EQ(back.shown, 1) << ui().lastError().toStdString();
+    EXPECT_EQ(back.counts.value(u("Produtos")), priced);
+    EXPECT_EQ(back.counts.value(u("Preços diferenciados incluídos")) +
+                  back.counts.value(u("Preços diferenciados substituídos")),
+              priced);
+    EXPECT_EQ(back.counts.value(u("Preços diferenciados substituídos")), before);
+    EXPECT_TRUE(formOpen());
+    EXPECT_TRUE(sent().empty());
+    EXPECT_EQ(domingo(), before);
+
+    {
+        widgets::ScopedDialogResponder r(widgets::test::previewResponder(confirmed, true));
+        QTest::mouseClick(form().sbtPrevia, Qt::LeftButton);
+    }
+    EXPECT_EQ(confirmed.counts, back.counts);
+    EXPECT_TRUE(ui().questions().isEmpty());
+    EXPECT_EQ(calls(), (QStringList{"SetPrecDifPrevia", "SetPrecDifPrevia", "SetPrecDif",
+                                    "GetPrecoHora", "getItemPreco"}));
+    EXPECT_FALSE(formOpen());
+    EXPECT_EQ(domingo(), before + back.counts.value(u("Preços diferenciados incluídos")));
 }
 
 TEST_F(DiffPriceWindow, ARangeIsSentAsTypedEndFirst)

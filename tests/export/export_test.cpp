@@ -9,6 +9,7 @@
 #include "host/widgets/pesquisalista.h"
 #include "host/widgets/tedit.h"
 #include "host/widgets/waitcursor.h"
+#include "previewresponder.h"
 #include "pricetable/tabgeralstate.h"
 #include "tools/export/importatabelastate.h"
 
@@ -237,6 +238,35 @@ TEST_F(ExportWindow, TodosCopiesEveryPriceOnlyAfterYes)
     EXPECT_FALSE(formOpen());
     EXPECT_EQ(itemsOf("050"), itemsOf("001"));
     EXPECT_TRUE(ui().clean());
+}
+
+TEST_F(ExportWindow, PreviewTellsTheCopyAndWritesOnlyWhenConfirmed)
+{
+    fill();
+    const int origin = itemsOf("001");
+    widgets::test::PreviewSeen back, confirmed;
+    {
+        widgets::ScopedDialogResponder r(widgets::test::previewResponder(back, false));
+        QTest::mouseClick(form().sbtPrevia, Qt::LeftButton);
+    }
+    ASSERT_EQ(back.shown, 1) << ui().lastError().toStdString();
+    EXPECT_EQ(back.counts.value(u("Preços incluídos")), origin);
+    EXPECT_EQ(back.counts.value(u("Tabelas incluídas")), 1);
+    EXPECT_EQ(back.sampleRows, 20);
+    EXPECT_TRUE(formOpen());
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM TABEPRECGER WHERE CDTABEPREC = "
+                                    "'050'")),
+              0);
+    EXPECT_TRUE(ui().questions().isEmpty());
+
+    {
+        widgets::ScopedDialogResponder r(widgets::test::previewResponder(confirmed, true));
+        QTest::mouseClick(form().sbtPrevia, Qt::LeftButton);
+    }
+    EXPECT_EQ(confirmed.counts, back.counts);
+    EXPECT_EQ(ui().infos(), QStringList{u("A exportação foi realizada com sucesso.")});
+    EXPECT_FALSE(formOpen());
+    EXPECT_EQ(itemsOf("050"), origin);
 }
 
 TEST_F(ExportWindow, AFailedExportLeavesTheWindowOpenWithItsInputs)

@@ -33,13 +33,14 @@ TEST_F(TabOrder, EveryToolIsReadTopToBottomLeftToRight)
     exp.edtTabelaDest->setText(QStringLiteral("050"));
     EXPECT_EQ(tabChain(exp.edtTabelaOrig),
               (QStringList{"edtTabelaOrig", "edtTabelaDest", "edtNmTabelaDest", "rbtTodosProd",
-                           "sbtConfirma", "sbtFechar"}));
+                           "sbtPrevia", "sbtConfirma", "sbtFechar"}));
 
     // The prefix controls are disabled until the box is ticked.
     auto &promo = openTool<promotion::TfrmCadAutPromocao>();
-    EXPECT_EQ(tabChain(promo.rdgPromocaoItens->button(0)),
-              (QStringList{"Colocar os produtos selecionados na promoção.", "rbtTodos",
-                           "medProdIni", "medProdFim", "chbPrefixo", "sbtConfirma", "sbtFechar"}));
+    EXPECT_EQ(
+        tabChain(promo.rdgPromocaoItens->button(0)),
+        (QStringList{"Colocar os produtos selecionados na promoção.", "rbtTodos", "medProdIni",
+                     "medProdFim", "chbPrefixo", "sbtPrevia", "sbtConfirma", "sbtFechar"}));
 
     // Left to right the rule's groups; a radio group is entered at its chosen item ("Não").
     auto &diff = openTool<diffprice::TfrmCadAutPrecoDeferenciado>();
@@ -50,7 +51,8 @@ TEST_F(TabOrder, EveryToolIsReadTopToBottomLeftToRight)
                      "chbSegunda",     "chbTerca",     "chbQuarta",         "chbQuinta",
                      "chbSexta",       "chbSabado",    "Desconto",          "Valor",
                      "numValPer",      "medHorarioDe", "medHorarioAte",     "depValidadeDe",
-                     "depValidadeAte", "Não",          "sbtConfirma",       "sbtFechar"}));
+                     "depValidadeAte", "Não",          "sbtPrevia",         "sbtConfirma",
+                     "sbtFechar"}));
 }
 
 } // namespace vnd::keyboard::test

@@ -9,6 +9,7 @@
 #include "host/widgets/maskedit.h"
 #include "host/widgets/tedit.h"
 #include "host/widgets/waitcursor.h"
+#include "previewresponder.h"
 #include "pricetable/tabgeralstate.h"
 #include "tools/promotion/cadautpromocaostate.h"
 #include "tools/selection/productselection.h"
@@ -92,6 +93,40 @@ TEST_F(PromotionWindow, TodosWithoutPrefixMakesExactlyTheFlagCallAndTheRefresh)
     // The price table window shows the new flags.
     ASSERT_TRUE(locate(*win().cdsItemPreco, "CDPRODUTO", off));
     EXPECT_EQ(text(*win().cdsItemPreco, "IDPRODPROMOC"), "S");
+}
+
+TEST_F(PromotionWindow, PreviewTellsBothCallsAndWritesOnlyWhenConfirmed)
+{
+    const auto two = priced(2);
+    setFlag(two[0].first, "N");
+    setFlag(two[1].first, "N");
+    const int off = flagged("N"); // and nothing else changes: the other rows hold "S"
+    ASSERT_GT(off, 1);
+    click(form().chbPrefixo);
+    type(form().edtPrefixo, QStringLiteral("PROMO "));
+    widgets::test::PreviewSeen back, confirmed;
+    {
+        widgets::ScopedDialogResponder r(widgets::test::previewResponder(back, false));
+        QTest::mouseClick(form().sbtPrevia, Qt::LeftButton);
+    }
+    ASSERT_EQ(back.shown, 1) << ui().lastError().toStdString();
+    EXPECT_EQ(back.counts.value(u("Produtos com a promoção alterada")), off);
+    EXPECT_EQ(back.counts.value(u("Nomes de produto alterados")),
+              scalar(QStringLiteral("SELECT COUNT(*) FROM PRODUTO WHERE CDNVPRODUTO = 4")).toInt());
+    EXPECT_TRUE(formOpen());
+    EXPECT_EQ(flagged("N"), off);
+    EXPECT_EQ(name(two[0].first), two[0].second);
+
+    {
+        widgets::ScopedDialogResponder r(widgets::test::previewResponder(confirmed, true));
+        QTest::mouseClick(form().sbtPrevia, Qt::LeftButton);
+    }
+    EXPECT_EQ(confirmed.counts, back.counts);
+    EXPECT_TRUE(ui().questions().isEmpty());
+    EXPECT_EQ(ui().infos(), QStringList{u(kOk)});
+    EXPECT_FALSE(formOpen());
+    EXPECT_EQ(flagged("N"), 0);
+    EXPECT_EQ(name(two[0].first), u("PROMO ") + two[0].second);
 }
 
 TEST_F(PromotionWindow, ListOfTwoWithPrefixTakesThemOffPromotionOnlyAfterYes)

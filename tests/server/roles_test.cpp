@@ -33,6 +33,11 @@ const std::map<QString, Role> kNotForEveryone = {
     {QStringLiteral("SetDelPrefixo"), Role::Gerente},
     {QStringLiteral("SetUpdItemPrecoAlt"), Role::Gerente},
     {QStringLiteral("SetPrecDif"), Role::Gerente},
+    {QStringLiteral("setConfirmarPrevia"), Role::Gerente},
+    {QStringLiteral("SetAddPrefixoPrevia"), Role::Gerente},
+    {QStringLiteral("SetDelPrefixoPrevia"), Role::Gerente},
+    {QStringLiteral("SetUpdItemPrecoAltPrevia"), Role::Gerente},
+    {QStringLiteral("SetPrecDifPrevia"), Role::Gerente},
     {QStringLiteral("getUsuarios"), Role::Administrador},
 };
 

@@ -14,6 +14,7 @@
 #include "pricetable/itemprice.h"
 #include "tools/diffprice/cadautprecostate.h"
 #include "tools/diffprice/frmcadautprecodeferenciado.h"
+#include "tools/preview/frmprevia.h"
 #include "tools/selection/chosenproducts.h"
 #include "tools/selection/productselection.h"
 
@@ -177,7 +178,7 @@ contracts::PrecDifArgs TfrmCadAutPrecoDeferenciado::precDifArgs(const QString &t
     return a;
 }
 
-void TfrmCadAutPrecoDeferenciado::sbtConfirmaClick()
+std::pair<QString, QString> TfrmCadAutPrecoDeferenciado::checkInputs()
 {
     const QString timeFrom = medHorarioDe->EditText();
     const QString timeTo = medHorarioAte->EditText();
@@ -194,9 +195,11 @@ void TfrmCadAutPrecoDeferenciado::sbtConfirmaClick()
     Vd_Validade();
     vd_Valor();
     Vd_TipoCons();
-    if (ShowMsg(Msg(QStringLiteral("CONF")), mtConfirmation, mbYesNo, 0) != mrYes)
-        return;
+    return {timeFrom, timeTo};
+}
 
+void TfrmCadAutPrecoDeferenciado::registerRules(const QString &timeFrom, const QString &timeTo)
+{
     // Rows of a failed confirmation never go with the next one, whatever its mode.
     selection::emptyChosenProducts(*cdsProdAux);
     if (grbProd->mode() == Mode::Lista)
@@ -207,6 +210,36 @@ void TfrmCadAutPrecoDeferenciado::sbtConfirmaClick()
     close();
     tabGeral.getPrecoHora();
     tabGeral.getItensTabGeral(QString(), QStringLiteral("T"));
+}
+
+void TfrmCadAutPrecoDeferenciado::sbtConfirmaClick()
+{
+    const auto [timeFrom, timeTo] = checkInputs();
+    if (ShowMsg(Msg(QStringLiteral("CONF")), mtConfirmation, mbYesNo, 0) != mrYes)
+        return;
+    registerRules(timeFrom, timeTo);
+}
+
+void TfrmCadAutPrecoDeferenciado::sbtPreviaClick()
+{
+    const auto [timeFrom, timeTo] = checkInputs();
+    contracts::PrecDifArgs args = precDifArgs(timeFrom, timeTo);
+    // The list as the real call will carry it, while the window keeps its picks.
+    data::ClientDataSet chosen;
+    selection::emptyChosenProducts(chosen);
+    if (grbProd->mode() == Mode::Lista) {
+        selection::listToDataSet(stPesqProd, chosen);
+        args.list.clear();
+    }
+    args.products = chosen.toPacket();
+    contracts::RdmTabGeral &rdm = tabGeralComVigencia().server();
+    data::Reply preview;
+    {
+        widgets::BusyAnimation busy(widgets::BusyServer, {}, this);
+        preview = rdm.previewOf([&] { return rdm.SetPrecDif(args); });
+    }
+    if (widgets::previaConfirmada(this, {{windowTitle(), preview}}))
+        registerRules(timeFrom, timeTo);
 }
 
 QString TfrmCadAutPrecoDeferenciado::SQL_Pesquisa_Produto_CDS_TELA(data::ClientDataSet &ds)

@@ -51,6 +51,7 @@ TfrmCadAutPrecoDeferenciado::TfrmCadAutPrecoDeferenciado(QWidget *parent)
     setObjectName(QStringLiteral("frmCadAutPrecoDeferenciado"));
     setWindowTitle(QStringLiteral("Cadastro Automático de Preços Diferenciados"));
     lblCodTela->setText(QStringLiteral("VND42707"));
+    sbtPrevia->show();
     msgPadrao.setEntries(cadAutPrecoDeferenciadoMessages());
     dtsProduto = new data::DataSource(&qryProduto->dataSet(), this);
     dtsTipoCons = new data::DataSource(&qryTipoCons->dataSet(), this);

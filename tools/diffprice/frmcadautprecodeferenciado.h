@@ -9,6 +9,8 @@
 #include "host/widgets/frmrotigeral.h"
 #include "pricing/diffpricerules.h"
 
+#include <utility>
+
 class QCheckBox;
 class QLineEdit;
 
@@ -64,6 +66,7 @@ public:
     void FormActivate() override;
     void FormClose(widgets::CloseAction &action) override;
     void sbtConfirmaClick() override;
+    void sbtPreviaClick() override;
 
     // --- Checks: each reports its message, with the focus on the field at fault ---
     void Vd_Dia();
@@ -94,6 +97,11 @@ private:
     data::DataSource *produtos();
     void checkTime(widgets::TMaskEdit *field, const char *missingKey);
     [[noreturn]] void refuse(QWidget *field, const QString &text);
+    // The confirmation's checks, in its order, before its question; the times as captured
+    // before them.
+    std::pair<QString, QString> checkInputs();
+    // Steps 13 on: the rules registered, the window closed, the price table window reloaded.
+    void registerRules(const QString &timeFrom, const QString &timeTo);
     contracts::PrecDifArgs precDifArgs(const QString &timeFrom, const QString &timeTo) const;
 };
 

@@ -12,6 +12,7 @@
 #include "pricetable/frmtabgeral.h"
 #include "pricetable/tabgeralstate.h"
 #include "tools/export/messages.h"
+#include "tools/preview/frmprevia.h"
 #include "tools/selection/productselection.h"
 
 #include <QApplication>
@@ -38,6 +39,7 @@ TfrmImportaTabela::TfrmImportaTabela(QWidget *parent)
     setObjectName(QStringLiteral("frmImportaTabela"));
     setWindowTitle(QStringLiteral("Exportar Tabela de Preço"));
     lblCodTela->setText(QStringLiteral("VND42703"));
+    sbtPrevia->show();
     msgPadrao.setEntries(importaTabelaMessages());
     dtsTabela = new data::DataSource(&qryTabela->dataSet(), this);
 
@@ -280,7 +282,7 @@ data::DataSource *TfrmImportaTabela::produtosDaOrigem()
     return dtsProduto;
 }
 
-void TfrmImportaTabela::sbtConfirmaClick()
+void TfrmImportaTabela::checkInputs()
 {
     Vd_TabelaOrig(true);
     Vd_Produto();
@@ -290,24 +292,51 @@ void TfrmImportaTabela::sbtConfirmaClick()
     Vd_NomeTabela();
     if (edtTabelaOrig->text() == edtTabelaDest->text())
         refuse(edtTabelaDest, "TAB_IGUAL");
-    if (ShowMsg(Msg(QStringLiteral("CONFIR")), mtConfirmation, mbYesNo, 0) != mrYes)
-        return;
+}
 
+contracts::RdmTabGeral &TfrmImportaTabela::copyServer() const
+{
     // Opened from the host's menu, the price table window may not be there: then the copy
     // goes through this window's own connection and there is nothing to refresh.
+    return pricetable::frmTabGeral ? pricetable::frmTabGeral->server() : *m_server;
+}
+
+data::Reply TfrmImportaTabela::copyTable(contracts::RdmTabGeral &server)
+{
+    BusyAnimation busy(widgets::BusyServer, {}, this);
+    QString list = stListaProd, mode = stSelecao;
+    return server.setConfirmar(edtTabelaDest->text(), edtNmTabelaDest->text(),
+                               edtTabelaOrig->text(), list, mode);
+}
+
+void TfrmImportaTabela::exportTable()
+{
     QPointer<pricetable::TfrmTabGeral> tabGeral = pricetable::frmTabGeral;
-    contracts::RdmTabGeral &server = tabGeral ? tabGeral->server() : *m_server;
-    {
-        BusyAnimation busy(widgets::BusyServer, {}, this);
-        QString list = stListaProd, mode = stSelecao;
-        CheckResultServ(server.setConfirmar(edtTabelaDest->text(), edtNmTabelaDest->text(),
-                                            edtTabelaOrig->text(), list, mode),
-                        true, 0);
-    }
+    CheckResultServ(copyTable(copyServer()), true, 0);
     ShowInfo(Msg(QStringLiteral("ImpOk")));
     close();
     if (tabGeral)
         tabGeral->sbtVerificarClick();
+}
+
+void TfrmImportaTabela::sbtConfirmaClick()
+{
+    checkInputs();
+    if (ShowMsg(Msg(QStringLiteral("CONFIR")), mtConfirmation, mbYesNo, 0) != mrYes)
+        return;
+    exportTable();
+}
+
+void TfrmImportaTabela::sbtPreviaClick()
+{
+    checkInputs();
+    contracts::RdmTabGeral &server = copyServer();
+    const data::Reply preview = server.previewOf([&] { return copyTable(server); });
+    if (widgets::previaConfirmada(
+            this, {{QStringLiteral("Tabela %1 - %2, cópia da tabela %3")
+                        .arg(edtTabelaDest->text(), edtNmTabelaDest->text(), edtTabelaOrig->text()),
+                    preview}}))
+        exportTable();
 }
 
 } // namespace vnd::exporttable

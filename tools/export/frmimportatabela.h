@@ -66,6 +66,7 @@ public:
     void FormActivate() override;
     void FormDestroy() override;
     void sbtConfirmaClick() override;
+    void sbtPreviaClick() override;
 
     // --- Checks: each reports its message with the focus on the field at fault ---
     void Vd_TabelaOrig(bool required);
@@ -82,6 +83,13 @@ private:
     data::DataSource *produtosDaOrigem();
     void onFocusChanged(QWidget *old, QWidget *now);
     [[noreturn]] void refuse(QWidget *field, const char *key);
+    // The confirmation's checks, in its order, before its question.
+    void checkInputs();
+    // The price table window's connection, or this window's own when it is not open.
+    contracts::RdmTabGeral &copyServer() const;
+    data::Reply copyTable(contracts::RdmTabGeral &server);
+    // The copy, its message, and the price table window refreshed.
+    void exportTable();
     // A table code field's text normalised and written back; nothing when it is empty (then
     // the message of missingKey when required).
     std::optional<QString> tableCode(widgets::TEdit *field, const char *missingKey, bool required);

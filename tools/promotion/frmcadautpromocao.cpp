@@ -9,8 +9,10 @@
 #include "host/widgets/tedit.h"
 #include "pricetable/frmtabgeral.h"
 #include "pricetable/tabgeralstate.h"
+#include "tools/preview/frmprevia.h"
 #include "tools/promotion/cadautpromocaostate.h"
 #include "tools/promotion/messages.h"
+#include "tools/selection/chosenproducts.h"
 #include "tools/selection/productselection.h"
 
 #include <QButtonGroup>
@@ -39,6 +41,7 @@ TfrmCadAutPromocao::TfrmCadAutPromocao(QWidget *parent)
     setObjectName(QStringLiteral("frmCadAutPromocao"));
     setWindowTitle(QStringLiteral("Alteração Automática"));
     lblCodTela->setText(QStringLiteral("VND42706"));
+    sbtPrevia->show();
     msgPadrao.setEntries(cadAutPromocaoMessages());
     defineDataSets();
     buildControls();
@@ -247,7 +250,7 @@ SelectionValues TfrmCadAutPromocao::valoresDaSelecao()
     return v;
 }
 
-void TfrmCadAutPromocao::setPrefixo()
+data::Reply TfrmCadAutPromocao::prefixCall()
 {
     if (edtPrefixo->text().isEmpty())
         refuse(edtPrefixo, "Prefixo_Inf");
@@ -255,10 +258,18 @@ void TfrmCadAutPromocao::setPrefixo()
     QString prefix = edtPrefixo->text();
     contracts::RdmTabGeral &rdm = server();
     BusyAnimation busy(widgets::BusyServer, {}, this);
-    CheckResultServ(rbtAddPrefixo->isChecked()
-                        ? rdm.SetAddPrefixo(prefix, v.start, v.end, v.list, v.all)
-                        : rdm.SetDelPrefixo(prefix, v.start, v.end, v.list, v.all),
-                    true, 0);
+    return rbtAddPrefixo->isChecked() ? rdm.SetAddPrefixo(prefix, v.start, v.end, v.list, v.all)
+                                      : rdm.SetDelPrefixo(prefix, v.start, v.end, v.list, v.all);
+}
+
+data::Reply TfrmCadAutPromocao::flagCall(SelectionValues v, const data::Value &products)
+{
+    QString flag = promotionFlag(rdgPromocaoItens->checkedId());
+    const pricetable::CurrentPeriod p = periodo();
+    contracts::RdmTabGeral &rdm = server();
+    BusyAnimation busy(widgets::BusyServer, {}, this);
+    return rdm.SetUpdItemPrecoAlt(flag, v.start, v.end, v.list, v.all, products,
+                                  grbProd->mode() == Mode::Lista, p.cdTabePrec, p.dtIniVgPrec);
 }
 
 data::Value TfrmCadAutPromocao::produtosEscolhidos()
@@ -272,7 +283,7 @@ data::Value TfrmCadAutPromocao::produtosEscolhidos()
     return p;
 }
 
-void TfrmCadAutPromocao::sbtConfirmaClick()
+void TfrmCadAutPromocao::checkInputs()
 {
     switch (grbProd->mode()) {
     case Mode::Lista:
@@ -285,30 +296,57 @@ void TfrmCadAutPromocao::sbtConfirmaClick()
     case Mode::Todos:
         break;
     }
-    if (ShowMsg(Msg(QStringLiteral("Confimar")), mtConfirmation, mbYesNo, 0) != mrYes)
-        return;
+}
 
+void TfrmCadAutPromocao::apply()
+{
     if (chbPrefixo->isChecked())
-        setPrefixo();
+        CheckResultServ(prefixCall(), true, 0);
 
-    SelectionValues v = valoresDaSelecao();
+    const SelectionValues v = valoresDaSelecao();
     if (grbProd->mode() == Mode::Lista && !EmptyString(stListaProd))
         grbProd->takeListInto(*cdsProduto);
-    QString flag = promotionFlag(rdgPromocaoItens->checkedId());
-    const pricetable::CurrentPeriod p = periodo();
-    {
-        contracts::RdmTabGeral &rdm = server();
-        BusyAnimation busy(widgets::BusyServer, {}, this);
-        CheckResultServ(rdm.SetUpdItemPrecoAlt(flag, v.start, v.end, v.list, v.all,
-                                               produtosEscolhidos(), grbProd->mode() == Mode::Lista,
-                                               p.cdTabePrec, p.dtIniVgPrec),
-                        true, 0);
-    }
+    CheckResultServ(flagCall(v, produtosEscolhidos()), true, 0);
     ShowInfo(Msg(QStringLiteral("AlteracaoOk")));
     QPointer<pricetable::TfrmTabGeral> window = &tabGeral();
     close();
     if (window)
         window->getItensTabGeral(QString(), QStringLiteral("T"));
+}
+
+void TfrmCadAutPromocao::sbtConfirmaClick()
+{
+    checkInputs();
+    if (ShowMsg(Msg(QStringLiteral("Confimar")), mtConfirmation, mbYesNo, 0) != mrYes)
+        return;
+    apply();
+}
+
+void TfrmCadAutPromocao::sbtPreviaClick()
+{
+    checkInputs();
+    contracts::RdmTabGeral &rdm = server();
+    QList<widgets::PreviewPart> parts;
+    if (chbPrefixo->isChecked()) {
+        const QString title = rbtAddPrefixo->isChecked()
+                                  ? QStringLiteral("Adicionar o prefixo \"%1\" ao nome")
+                                  : QStringLiteral("Limpar o prefixo \"%1\" do nome");
+        parts.append(
+            {title.arg(edtPrefixo->text()), rdm.previewOf([this] { return prefixCall(); })});
+        CheckResultServ(parts.back().reply, true, 0);
+    }
+    // The picked list stays the window's: only the real change uses it up.
+    const SelectionValues v = valoresDaSelecao();
+    data::ClientDataSet chosen;
+    data::Value products = produtosEscolhidos();
+    if (grbProd->mode() == Mode::Lista) {
+        selection::listToDataSet(stListaProd, chosen);
+        products = chosen.toPacket();
+    }
+    parts.append({rdgPromocaoItens->checkedButton()->text(),
+                  rdm.previewOf([&] { return flagCall(v, products); })});
+    if (widgets::previaConfirmada(this, parts))
+        apply();
 }
 
 } // namespace vnd::promotion

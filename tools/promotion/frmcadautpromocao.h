@@ -8,6 +8,7 @@
 #include "host/widgets/frmrotigeral.h"
 #include "pricetable/itemprice.h"
 #include "tools/promotion/promotionrules.h"
+#include "wire/value.h"
 
 #include <optional>
 
@@ -64,6 +65,7 @@ public:
     void FormClose(widgets::CloseAction &action) override;
     void chbPrefixoClick();
     void sbtConfirmaClick() override;
+    void sbtPreviaClick() override;
 
     QString Msg(const QString &key) const { return msgPadrao.msg(key); }
 
@@ -85,7 +87,13 @@ private:
 
     // The selection's values, the range's order tested.
     SelectionValues valoresDaSelecao();
-    void setPrefixo();
+    // The confirmation's checks, before its question.
+    void checkInputs();
+    // The prefix call and the flag call, as the window's inputs make them.
+    data::Reply prefixCall();
+    data::Reply flagCall(SelectionValues v, const data::Value &products);
+    // The prefix (when asked for) and the flag written, then the price table window reloaded.
+    void apply();
     // The chosen products for the flag call: the list's rows in "Lista" mode, none otherwise.
     data::Value produtosEscolhidos();
     [[noreturn]] void refuse(QWidget *field, const char *key);

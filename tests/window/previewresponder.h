@@ -1,0 +1,41 @@
+#pragma once
+// Answers a bulk tool's preview as a user does: reads what it shows, then clicks "Confirmar"
+// or "Voltar".
+
+#include "host/widgets/dialogrunner.h"
+#include "tools/preview/frmprevia.h"
+
+#include <QMap>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+
+namespace vnd::widgets::test
+{
+
+struct PreviewSeen {
+    int shown = 0;
+    QStringList titles;
+    QMap<QString, qint64> counts; // of every part, by what they count
+    int sampleRows = 0;           // of every part
+};
+
+inline DialogResponder previewResponder(PreviewSeen &seen, bool confirm)
+{
+    return [&seen, confirm](QDialog &d) {
+        auto *preview = qobject_cast<TfrmPrevia *>(&d);
+        if (!preview)
+            return;
+        ++seen.shown;
+        seen.titles << preview->windowTitle();
+        for (QTableWidget *t : preview->grdContagens)
+            for (int r = 0; r < t->rowCount(); ++r)
+                seen.counts[t->item(r, 0)->text()] +=
+                    t->item(r, 1)->text().remove(u'.').toLongLong();
+        for (QTableWidget *t : preview->grdAmostras)
+            seen.sampleRows += t->rowCount();
+        QTest::mouseClick(confirm ? preview->sbtConfirmar : preview->sbtVoltar, Qt::LeftButton);
+    };
+}
+
+} // namespace vnd::widgets::test
