@@ -46,7 +46,9 @@ struct ThreadConnections {
     };
     std::unordered_map<QString, Opened> names;
     std::unordered_map<QString, std::unique_ptr<KeptStatement>> statements; // name + SQL
-    int inUse = 0;                                                          // ConnectionUse
+    std::unordered_map<QString, PgKeptStatement> pgStatements;              // name + SQL
+    quint64 pgNamed = 0;
+    int inUse = 0; // ConnectionUse
     quint64 statementsRun = 0;
     quint64 lostGeneration = 0;
 
@@ -54,6 +56,7 @@ struct ThreadConnections {
     {
         const QString prefix = name + QChar(u'\x1f');
         std::erase_if(statements, [&](const auto &e) { return e.first.startsWith(prefix); });
+        std::erase_if(pgStatements, [&](const auto &e) { return e.first.startsWith(prefix); });
     }
     void drop(const QString &name)
     {
@@ -95,15 +98,6 @@ void execPragma(QSqlDatabase &db, const QString &sql)
 void logNotice(void *, const char *message)
 {
     logLine(QStringLiteral("PostgreSQL: %1").arg(QString::fromUtf8(message).simplified()));
-}
-
-PGconn *pgconnOf(const QSqlDatabase &db)
-{
-    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
-    // Qt names the type after the struct behind libpq's typedef.
-    const bool isPgconn = handle.isValid() && (qstrcmp(handle.typeName(), "pg_conn*") == 0 ||
-                                               qstrcmp(handle.typeName(), "PGconn*") == 0);
-    return isPgconn ? *static_cast<PGconn *const *>(handle.data()) : nullptr;
 }
 
 // Why a PostgreSQL connection is lost; empty while it is not. Reads what the server sent
@@ -151,6 +145,24 @@ void markConnectionsLost()
 quint64 lostGeneration()
 {
     return threadConnections().lostGeneration;
+}
+
+PGconn *pgconnOf(const QSqlDatabase &db)
+{
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    // Qt names the type after the struct behind libpq's typedef.
+    const bool isPgconn = handle.isValid() && (qstrcmp(handle.typeName(), "pg_conn*") == 0 ||
+                                               qstrcmp(handle.typeName(), "PGconn*") == 0);
+    return isPgconn ? *static_cast<PGconn *const *>(handle.data()) : nullptr;
+}
+
+PgKeptStatement &pgKeptStatement(const QSqlDatabase &db, const QString &sql)
+{
+    auto &connections = threadConnections();
+    PgKeptStatement &kept = connections.pgStatements[db.connectionName() + QChar(u'\x1f') + sql];
+    if (kept.name.isEmpty())
+        kept.name = "vnd_" + QByteArray::number(++connections.pgNamed);
+    return kept;
 }
 
 KeptStatement *keptStatement(const QSqlDatabase &db, const QString &sql)

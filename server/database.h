@@ -12,6 +12,8 @@
 #include <mutex>
 #include <optional>
 
+struct pg_conn;
+
 namespace vnd::server
 {
 
@@ -28,6 +30,20 @@ struct KeptStatement {
 // This thread's kept statement for the connection and SQL text; nullptr when it is in use
 // already (a statement run while another run of itself is open). Dropped with the connection.
 KeptStatement *keptStatement(const QSqlDatabase &db, const QString &sql);
+
+// libpq's connection under a PostgreSQL QtSql one; nullptr for any other.
+pg_conn *pgconnOf(const QSqlDatabase &db);
+
+// A statement prepared through libpq on one thread's PostgreSQL connection, by its name there;
+// see PgStatement.
+struct PgKeptStatement {
+    QByteArray name;
+    bool prepared = false;
+};
+
+// This thread's libpq statement for the connection and SQL text, named but perhaps not
+// prepared yet. Dropped with the connection.
+PgKeptStatement &pgKeptStatement(const QSqlDatabase &db, const QString &sql);
 
 // While one lives, a statement or transaction is open on this thread's connections, and a
 // connection found lost is not replaced under it: it fails, and the next call replaces it.

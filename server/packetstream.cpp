@@ -1,12 +1,13 @@
 #include "server/packetstream.h"
 
 #include "server/database.h"
+#include "server/pgreads.h"
 #include "server/sqlitereads.h"
-#include "server/sqlstatement.h"
 #include "server/tabledef.h"
 
 #include <sqlite3.h>
 
+#include <charconv>
 #include <cmath>
 
 namespace vnd::server
@@ -22,7 +23,8 @@ class StreamBase : public PacketStream
 {
 public:
     StreamBase(PacketQuery query, data::Encoding enc, QByteArray after)
-        : m_query(std::move(query)), m_encoder(enc, m_scratch), m_after(std::move(after))
+        : m_query(std::move(query)), m_encoder(enc, m_scratch), m_after(std::move(after)),
+          m_lastText(size_t(m_query.fields.size())), m_lastEncoded(size_t(m_query.fields.size()))
     {
     }
 
@@ -67,6 +69,21 @@ protected:
         const data::FieldDef &f = m_query.fields[field];
         m_encoder.cell(f, fromStorage(f.type, row().value(column)));
     }
+    // A date stored as text: converted as the whole-packet path does once per distinct text,
+    // since neighbouring rows mostly share it (a period's start, say).
+    void writeDateText(int field, int column, QByteArrayView text)
+    {
+        QByteArray &last = m_lastText[size_t(field)];
+        QByteArray &encoded = m_lastEncoded[size_t(field)];
+        if (last.isNull() || QByteArrayView(last) != text) {
+            last = text.toByteArray();
+            encoded.clear();
+            RowEncoder once(m_encoder.encoding(), encoded);
+            const data::FieldDef &f = m_query.fields[field];
+            once.cell(f, fromStorage(f.type, row().value(column)));
+        }
+        m_encoder.raw(encoded);
+    }
 
     const PacketQuery m_query;
     RowEncoder m_encoder;
@@ -76,28 +93,8 @@ private:
     QByteArray m_after;
     bool m_begun = false;
     bool m_done = false;
-};
-
-// PostgreSQL and any other QtSql driver: a forward-only statement, which the PostgreSQL
-// driver reads a row at a time.
-class QtSqlStream final : public StreamBase
-{
-public:
-    QtSqlStream(PacketQuery query, data::Encoding enc, QByteArray after)
-        : StreamBase(std::move(query), enc, std::move(after)),
-          m_statement(m_query.database->connection(), m_query.sql), m_row(m_statement)
-    {
-        for (const QVariant &v : m_query.values)
-            m_statement.bind(v);
-        m_statement.exec();
-    }
-
-private:
-    bool step() override { return m_statement.next(); }
-    const RowValues &row() const override { return m_row; }
-
-    SqlStatement m_statement;
-    StatementRow<SqlStatement> m_row;
+    // Per field: the last stored text of a date field and its encoding.
+    std::vector<QByteArray> m_lastText, m_lastEncoded;
 };
 
 // SQLite: the common cases straight from sqlite3.
@@ -106,8 +103,7 @@ class SqliteStream final : public StreamBase
 public:
     SqliteStream(PacketQuery query, data::Encoding enc, QByteArray after)
         : StreamBase(std::move(query), enc, std::move(after)),
-          m_statement(*m_query.database, m_query.sql), m_row(m_statement),
-          m_lastText(size_t(m_query.fields.size())), m_lastEncoded(size_t(m_query.fields.size()))
+          m_statement(*m_query.database, m_query.sql), m_row(m_statement)
     {
         for (const QVariant &v : m_query.values)
             m_statement.bind(v);
@@ -120,8 +116,28 @@ private:
 
     CachedStatement m_statement;
     StatementRow<CachedStatement> m_row;
-    // Per field: the last stored text of a date field and its encoding (periods repeat).
-    std::vector<QByteArray> m_lastText, m_lastEncoded;
+};
+
+// PostgreSQL: straight from libpq's text.
+class PostgresStream final : public StreamBase
+{
+public:
+    PostgresStream(PacketQuery query, data::Encoding enc, QByteArray after)
+        : StreamBase(std::move(query), enc, std::move(after)),
+          m_statement(*m_query.database, m_query.sql), m_row(m_statement)
+    {
+        for (const QVariant &v : m_query.values)
+            m_statement.bind(v);
+        m_statement.exec();
+    }
+
+private:
+    bool step() override { return m_statement.next(); }
+    const RowValues &row() const override { return m_row; }
+    void writeColumn(int field, int column) override;
+
+    PgStatement m_statement;
+    StatementRow<PgStatement> m_row;
 };
 
 } // namespace
@@ -131,7 +147,7 @@ std::unique_ptr<PacketStream> PacketStream::open(PacketQuery query, data::Encodi
 {
     if (query.database->dialect() == Dialect::Sqlite)
         return std::make_unique<SqliteStream>(std::move(query), enc, std::move(after));
-    return std::make_unique<QtSqlStream>(std::move(query), enc, std::move(after));
+    return std::make_unique<PostgresStream>(std::move(query), enc, std::move(after));
 }
 
 // The common cases straight from sqlite3; the rest as the packet path converts them.
@@ -175,15 +191,65 @@ void SqliteStream::writeColumn(int field, int column)
             const QByteArrayView text(
                 reinterpret_cast<const char *>(sqlite3_column_text(s, column)),
                 sqlite3_column_bytes(s, column));
-            QByteArray &last = m_lastText[size_t(field)];
-            QByteArray &encoded = m_lastEncoded[size_t(field)];
-            if (last.isNull() || QByteArrayView(last) != text) {
-                last = text.toByteArray();
-                encoded.clear();
-                RowEncoder once(m_encoder.encoding(), encoded);
-                once.cell(f, fromStorage(f.type, m_statement.value(column)));
+            writeDateText(field, column, text);
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    StreamBase::writeColumn(field, column);
+}
+
+// The common cases straight from the text PostgreSQL sends; the rest as the packet path
+// converts them.
+void PostgresStream::writeColumn(int field, int column)
+{
+    using namespace pgtype;
+    const PgStatement &s = m_statement;
+    if (s.isNull(column)) {
+        m_encoder.null();
+        return;
+    }
+    const data::FieldDef &f = m_query.fields[field];
+    const unsigned type = s.type(column);
+    const bool textual = type == kText || type == kVarchar || type == kBpchar || type == kName;
+    switch (f.type) {
+    case FieldType::String:
+    case FieldType::FixedString:
+        if (textual) {
+            m_encoder.text(s.text(column));
+            return;
+        }
+        break;
+    case FieldType::Integer:
+        if (type == kInt2 || type == kInt4 || type == kInt8) {
+            const QByteArrayView text = s.text(column);
+            qint64 i = 0;
+            const auto r = std::from_chars(text.data(), text.data() + text.size(), i);
+            if (r.ec == std::errc() && r.ptr == text.data() + text.size()) {
+                m_encoder.integer(i);
+                return;
             }
-            m_encoder.raw(encoded);
+        }
+        break;
+    case FieldType::Float:
+        if (type == kNumeric || type == kFloat8 || type == kFloat4) {
+            // As the driver's text or number converts: what no finite double holds (NaN,
+            // infinities, a NUMERIC beyond the range) travels as no value.
+            bool ok = false;
+            const double d = s.text(column).toDouble(&ok);
+            if (ok && std::isfinite(d))
+                m_encoder.real(d);
+            else
+                m_encoder.null();
+            return;
+        }
+        break;
+    case FieldType::Date:
+    case FieldType::DateTime:
+        if (textual) {
+            writeDateText(field, column, s.text(column));
             return;
         }
         break;

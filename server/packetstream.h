@@ -17,7 +17,7 @@ class PacketStream
 {
 public:
     virtual ~PacketStream() = default;
-    // Runs the query (sqlite3 straight on SQLite, QtSql forward-only elsewhere); `after` is
+    // Runs the query (sqlite3 straight on SQLite, libpq on PostgreSQL); `after` is
     // what follows the rows in the answer. Throws DbError.
     static std::unique_ptr<PacketStream> open(PacketQuery query, data::Encoding enc,
                                               QByteArray after);

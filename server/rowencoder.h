@@ -32,6 +32,7 @@ public:
     void null();
     // Text as UTF-8 bytes; invalid UTF-8 is repaired as QString::fromUtf8 does.
     void text(QByteArrayView utf8);
+    void integer(qint64 i);
     // Throws vnd::Error for a number the wire cannot carry, as the codec does.
     void real(double d);
     // Any value a packet field of the type may hold, as the codec writes it.
@@ -44,7 +45,6 @@ private:
     void head(int major, quint64 n);
     void textString(QStringView s);
     // One value of each kind that cell() writes without converting it first.
-    void integer(qint64 i);
     void boolean(bool b);
     void date(QDate d);
     void dateTime(const QDateTime &dt);
