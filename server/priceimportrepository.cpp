@@ -155,9 +155,15 @@ qint64 PriceImportRepository::save(const QString &table, QDate start,
     }
 
     qint64 written = 0;
-    // Rows the import leaves as they are are not written.
-    SqlStatement update(db, QStringLiteral("UPDATE ITEMPRECO SET %1 FROM %2 WHERE %3 AND NOT (%4)")
-                                .arg(sets.join(u','), rows,
+    // Rows the import leaves as they are are not written. The file's rows are materialised
+    // first: left to itself SQLite walks the period's items and scans the whole array for
+    // each, which made 5,000 rows take 48 s.
+    const QString source = pg ? QStringLiteral("SELECT value FROM json_array_elements(CAST(? AS "
+                                               "JSON)) AS e(value)")
+                              : QStringLiteral("SELECT value FROM json_each(?)");
+    SqlStatement update(db, QStringLiteral("WITH j AS MATERIALIZED (%1) "
+                                           "UPDATE ITEMPRECO SET %2 FROM j WHERE %3 AND NOT (%4)")
+                                .arg(source, sets.join(u','),
                                      keyOf.arg(QStringLiteral("ITEMPRECO"), code),
                                      unchanged.join(and_)));
     written += update.bind(QString::fromUtf8(json)).bind(table).bind(day).exec().rowsAffected();
