@@ -40,9 +40,11 @@ ServingThread::~ServingThread()
     m_thread.join();
 }
 
-BenchServer::BenchServer(int products, int threads) : m_today(QDate::currentDate())
+BenchServer::BenchServer(int products, int threads, const QString &url)
+    : m_today(QDate::currentDate())
 {
-    m_database = std::make_unique<Database>(QStringLiteral("sqlite:") + dbPath());
+    m_database =
+        std::make_unique<Database>(url.isEmpty() ? QStringLiteral("sqlite:") + dbPath() : url);
     Schema::upgrade(*m_database);
     loadSyntheticData(*m_database, products, m_today);
     addDemoUsers(*m_database);
@@ -70,14 +72,19 @@ BenchClient::BenchClient(int port, std::string token)
 
 BenchClient::~BenchClient() = default;
 
-int BenchClient::call(const QString &method, const data::ValueArray &args, data::Reply &reply)
+httplib::Result BenchClient::post(const QString &method, const data::ValueArray &args)
 {
     const QByteArray body = data::encodeRequest(args, data::Encoding::Cbor);
     httplib::Headers headers;
     if (!m_token.empty())
         headers.emplace("Authorization", "Bearer " + m_token);
-    auto res = m_client->Post(("/vnd42700.rdmTabGeral/" + method.toStdString()).c_str(), headers,
-                              body.constData(), size_t(body.size()), "application/cbor");
+    return m_client->Post(("/vnd42700.rdmTabGeral/" + method.toStdString()).c_str(), headers,
+                          body.constData(), size_t(body.size()), "application/cbor");
+}
+
+int BenchClient::call(const QString &method, const data::ValueArray &args, data::Reply &reply)
+{
+    auto res = post(method, args);
     if (!res)
         return 0;
     // In the encoding it names, as the back office reads it: HAProxy answers in JSON.
@@ -92,12 +99,45 @@ int BenchClient::call(const QString &method, const data::ValueArray &args, data:
     return res->status;
 }
 
+int BenchClient::callRaw(const QString &method, const data::ValueArray &args, qint64 &bytes)
+{
+    auto res = post(method, args);
+    bytes = res ? qint64(res->body.size()) : 0;
+    return res ? res->status : 0;
+}
+
 bool BenchClient::signIn(const QString &login, const QString &password)
 {
     data::Reply reply;
     if (call(QStringLiteral("Entrar"), {login, password}, reply) != 200)
         return false;
     m_token = reply.result.toString().toStdString();
+    return true;
+}
+
+ItemSaver::ItemSaver(BenchClient &client, QDate start, const QString &product) : m_client(client)
+{
+    data::Reply reply;
+    client.call(QStringLiteral("getItemPreco"), {"001", start, "4", product, ""}, reply);
+    if (reply.ok && reply.result.packet().rows.size() == 1) {
+        m_items = reply.result.packet();
+        m_row = m_items.rows[0];
+    }
+}
+
+bool ItemSaver::save(double price)
+{
+    data::Row changed = m_row;
+    changed[m_items.indexOf(u"VRPRECITEM")] = price;
+    data::ChangeSet cs;
+    cs.fields = m_items.fields;
+    cs.changes.push_back({data::Change::Op::Modify, m_row, changed});
+    data::Reply reply;
+    if (m_client.call(QStringLiteral("SetItemPreco"), {cs, ""}, reply) != 200) {
+        std::fprintf(stderr, "save failed: %s\n", qPrintable(reply.errorMessage));
+        return false;
+    }
+    m_row = changed;
     return true;
 }
 

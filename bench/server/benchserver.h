@@ -4,6 +4,7 @@
 
 #include "server/database.h"
 #include "server/server.h"
+#include "wire/packet.h"
 #include "wire/value.h"
 
 #include <QDate>
@@ -18,7 +19,8 @@
 namespace httplib
 {
 class Client;
-}
+class Result;
+} // namespace httplib
 struct sqlite3;
 
 namespace vnd::server::bench
@@ -42,7 +44,8 @@ private:
 class BenchServer
 {
 public:
-    BenchServer(int products, int threads);
+    // On an SQLite file in a temporary folder, or on the (empty) database a URL names.
+    BenchServer(int products, int threads, const QString &url = {});
     ~BenchServer();
 
     int port() const { return m_port; }
@@ -72,10 +75,32 @@ public:
     const std::string &token() const { return m_token; }
     ~BenchClient();
     int call(const QString &method, const data::ValueArray &args, data::Reply &reply);
+    // The answer's bytes counted, not decoded: what the server alone costs a reader.
+    int callRaw(const QString &method, const data::ValueArray &args, qint64 &bytes);
 
 private:
+    httplib::Result post(const QString &method, const data::ValueArray &args);
+
     std::unique_ptr<httplib::Client> m_client;
     std::string m_token;
+};
+
+// One client's saves of its own item row, each from the row as it last stored it.
+class ItemSaver
+{
+public:
+    ItemSaver(BenchClient &client, QDate start, const QString &product);
+    bool ok() const { return !m_row.isEmpty(); }
+    // The row with a new price; false (printed) when the save fails.
+    bool save(double price);
+    // The next of a thousand prices in turn.
+    bool save() { return save(10.0 + (++m_n % 1000) * 0.01); }
+
+private:
+    BenchClient &m_client;
+    data::DataPacket m_items;
+    data::Row m_row;
+    int m_n = 0;
 };
 
 // The bench database opened with the raw sqlite3 API and the server's own connection settings
