@@ -100,6 +100,21 @@ QDate Arguments::date(int index) const
     }
 }
 
+QDateTime Arguments::dateTime(int index) const
+{
+    const Value &v = raw(index);
+    switch (v.kind()) {
+    case Value::Kind::Null:
+        return {};
+    case Value::Kind::Date:
+        return v.toDate().startOfDay();
+    case Value::Kind::DateTime:
+        return v.toDateTime();
+    default:
+        wrongKind(index, "uma data e hora");
+    }
+}
+
 const data::ChangeSet &Arguments::delta(int index) const
 {
     const Value &v = raw(index);

@@ -16,6 +16,8 @@ public:
     QString text(int index) const;
     // A date; a date-time gives its date; no value gives an invalid date.
     QDate date(int index) const;
+    // A date-time; a date is its start; no value gives an invalid one.
+    QDateTime dateTime(int index) const;
     const data::ChangeSet &delta(int index) const;
     bool boolean(int index) const;
     qint64 integer(int index) const;

@@ -1,4 +1,5 @@
 #include "server/bulkload.h"
+#include "server/changecontext.h"
 
 #include <sqlite3.h>
 
@@ -91,6 +92,7 @@ public:
         }
         m_db.reset(raw);
         sqlite3_busy_timeout(raw, 10000);
+        registerChangeFunction(raw);
         execute(raw, "PRAGMA foreign_keys = ON");
         execute(raw, "BEGIN IMMEDIATE");
     }

@@ -49,6 +49,7 @@ QString usage()
         "     vnd42700-server --db BANCO --add-user LOGIN --role PAPEL [--name NOME]\n"
         "     vnd42700-server --db BANCO --set-password LOGIN | --disable-user LOGIN |\n"
         "                     --enable-user LOGIN\n"
+        "     vnd42700-server --db BANCO --prune-history ANTES-DE --admin LOGIN\n"
         "\n"
         "Servidor de aplicação do módulo de tabelas de preços (vnd42700.rdmTabGeral).\n"
         "\n"
@@ -81,6 +82,10 @@ QString usage()
         "                      sessões do usuário\n"
         "  --disable-user LOGIN desativa o usuário e encerra as sessões dele\n"
         "  --enable-user LOGIN reativa o usuário\n"
+        "  --prune-history ANTES-DE remove do histórico de alterações as linhas anteriores\n"
+        "                      à data (dd/mm/aaaa); a remoção fica registrada nele\n"
+        "  --admin LOGIN       com --prune-history: o Administrador que a faz (senha lida\n"
+        "                      como em --add-user)\n"
         "  -h, --help          mostra este texto e termina\n");
 }
 
@@ -146,6 +151,17 @@ CommandLine parseCommandLine(const QStringList &args)
             (a == QLatin1String("--tls-cert") ? cl.tlsCert : cl.tlsKey) = args[++i];
         } else if (a == QLatin1String("--plain-http")) {
             cl.plainHttp = true;
+        } else if (a == QLatin1String("--prune-history")) {
+            const QString text = hasValue ? args[++i] : QString();
+            cl.pruneBefore = QDate::fromString(text, QStringLiteral("dd/MM/yyyy"));
+            if (!cl.pruneBefore.isValid())
+                cl.pruneBefore = QDate::fromString(text, Qt::ISODate);
+            if (!cl.pruneBefore.isValid())
+                return fail(QStringLiteral("--prune-history exige uma data (dd/mm/aaaa)"));
+        } else if (a == QLatin1String("--admin")) {
+            if (!hasValue)
+                return fail(QStringLiteral("--admin exige o login de um Administrador"));
+            cl.pruneAdmin = args[++i];
         } else if (a == QLatin1String("--init")) {
             cl.init = true;
         } else if (a == QLatin1String("--demo")) {
@@ -176,7 +192,12 @@ CommandLine parseCommandLine(const QStringList &args)
         return fail(QStringLiteral("--name só vale com --add-user"));
     if (cl.demoUsers && !cl.init)
         return fail(QStringLiteral("--demo-users exige --init"));
-    if (!cl.init && !userCommand)
+    const bool prune = cl.pruneBefore.isValid();
+    if (prune == cl.pruneAdmin.isEmpty())
+        return fail(QStringLiteral("--prune-history exige --admin, e --admin só vale com ele"));
+    if (prune && (userCommand || cl.init || cl.serve))
+        return fail(QStringLiteral("--prune-history não se combina com outras operações"));
+    if (!cl.init && !userCommand && !prune)
         cl.serve = true;
     const bool tls = !cl.tlsCert.isEmpty() || !cl.tlsKey.isEmpty();
     if (tls && (cl.tlsCert.isEmpty() || cl.tlsKey.isEmpty()))

@@ -5,9 +5,11 @@
 //   --db ... --init [--demo | --synthetic N] [--demo-users]
 //   --db ... --add-user LOGIN --role PAPEL [--name NOME] | --set-password LOGIN |
 //            --disable-user LOGIN | --enable-user LOGIN
+//   --db ... --prune-history ANTES-DE --admin LOGIN
 
 #include "server/useradmin.h"
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
@@ -21,6 +23,8 @@ struct CommandLine {
     int synthetic = 0;      // products; 0: none
     bool demoUsers = false; // --demo brings them too
     UserCommand user;
+    QDate pruneBefore; // valid: --prune-history
+    QString pruneAdmin;
     bool serve = false;
     QString host = QStringLiteral("127.0.0.1");
     int port = 42700;

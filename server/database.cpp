@@ -1,9 +1,11 @@
 #include "server/database.h"
 
+#include "server/changecontext.h"
 #include "server/dberror.h"
 #include "server/log.h"
 
 #include <libpq-fe.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
 
 #include <QFile>
@@ -340,6 +342,11 @@ QSqlDatabase Database::open(const QString &name) const
             QSqlDatabase::removeDatabase(name);
             throw DbError(DbError::Kind::Other, error.text());
         }
+        // The change record's triggers ask it; without it no recorded table can be written.
+        const QVariant handle = db.driver()->handle();
+        if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
+            if (sqlite3 *s = *static_cast<sqlite3 *const *>(handle.data()))
+                registerChangeFunction(s);
         execPragma(db, QStringLiteral("PRAGMA foreign_keys = ON"));
         execPragma(db, QStringLiteral("PRAGMA journal_mode = WAL"));
         execPragma(db, QStringLiteral("PRAGMA synchronous = NORMAL"));

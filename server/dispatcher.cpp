@@ -25,6 +25,12 @@ bool Dispatcher::has(const QString &name) const
     return m_methods.contains(name.toLower());
 }
 
+QString Dispatcher::registeredName(const QString &name) const
+{
+    const auto it = m_methods.constFind(name.toLower());
+    return it == m_methods.cend() ? name : it->first;
+}
+
 CallResult Dispatcher::start(const QString &name, const data::ValueArray &args) const
 {
     const auto it = m_methods.constFind(name.toLower());

@@ -39,6 +39,8 @@ public:
     // As call, leaving a packet's rows to be read by whoever sends them.
     CallResult start(const QString &name, const data::ValueArray &args) const;
     bool has(const QString &name) const;
+    // The name as registered (the change record keeps it so); the name itself when unknown.
+    QString registeredName(const QString &name) const;
     // The names as registered, sorted.
     QStringList names() const;
 

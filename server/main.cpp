@@ -1,10 +1,12 @@
 // vnd42700-server: the application server of the price table module.
 
+#include "server/callcontext.h"
 #include "server/commandline.h"
 #include "server/database.h"
 #include "server/dayhourrepository.h"
 #include "server/demodata.h"
 #include "server/demousers.h"
+#include "server/historyprune.h"
 #include "server/schema.h"
 #include "server/server.h"
 #include "server/shellrole.h"
@@ -126,7 +128,17 @@ int main(int argc, char **argv)
             }
             return runUserCommand(database, cl.user, say);
         }
+        if (cl.pruneBefore.isValid()) {
+            if (Schema::currentVersion(database) < Schema::latestVersion()) {
+                say(QStringLiteral("banco de dados sem o esquema atual: execute com --init"));
+                return 1;
+            }
+            return runPrune(database, cl.pruneBefore, cl.pruneAdmin, say);
+        }
         if (cl.init) {
+            // What --init loads is recorded as its own.
+            const CallScope scope(CallContext{QStringLiteral("--init"),
+                                              QStringLiteral("linha de comando"), std::nullopt});
             const int version = Schema::upgrade(database);
             say(QStringLiteral("esquema na versão %1").arg(version));
             if (const QString todo = grantShellRole(database); !todo.isEmpty())

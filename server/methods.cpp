@@ -4,6 +4,7 @@
 #include "server/dayhourservice.h"
 #include "server/diffpriceservice.h"
 #include "server/exportservice.h"
+#include "server/historyservice.h"
 #include "server/itempriceservice.h"
 #include "server/previewservice.h"
 #include "server/priceimportservice.h"
@@ -24,6 +25,7 @@ void addAllMethods(Dispatcher &dispatcher, const Database &database)
     addDiffPriceMethods(dispatcher, database);
     addPromotionMethods(dispatcher, database);
     addPreviewMethods(dispatcher, database);
+    addHistoryMethods(dispatcher, database);
 }
 
 } // namespace vnd::server

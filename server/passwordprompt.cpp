@@ -62,6 +62,14 @@ std::optional<QString> prompt(const char *text)
 
 } // namespace
 
+std::optional<QString> readPassword(QString &error)
+{
+    std::optional<QString> line = isatty(STDIN_FILENO) ? prompt("Senha: ") : readLine();
+    if (!line)
+        error = QStringLiteral("nenhuma senha informada");
+    return line;
+}
+
 std::optional<QString> readNewPassword(QString &error)
 {
     if (!isatty(STDIN_FILENO)) {

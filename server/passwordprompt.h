@@ -12,5 +12,7 @@ namespace vnd::server
 
 // The password; nullopt with a Portuguese reason in error.
 std::optional<QString> readNewPassword(QString &error);
+// An existing password, asked once the same way.
+std::optional<QString> readPassword(QString &error);
 
 } // namespace vnd::server

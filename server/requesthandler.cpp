@@ -143,7 +143,8 @@ HttpAnswer handleCall(const Dispatcher &dispatcher, SessionGate *gate, const Cal
         for (int attempt = 1;; ++attempt) {
             const quint64 before = statementsRun();
             try {
-                CallContext context{method, caller.address, std::nullopt};
+                CallContext context{dispatcher.registeredName(method), caller.address,
+                                    std::nullopt};
                 if (gate && data::needsSession(method))
                     context.session = admitted(dispatcher, *gate, caller, method);
                 const CallScope scope(std::move(context));

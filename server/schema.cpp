@@ -1,5 +1,6 @@
 #include "server/schema.h"
 
+#include "server/changerecordschema.h"
 #include "server/dberror.h"
 #include "server/sqlstatement.h"
 #include "server/unitofwork.h"
@@ -277,6 +278,7 @@ const Migration kMigrations[] = {
     {{}, {kVersion2Postgres, std::size(kVersion2Postgres)}},
     {{}, {}, version3},
     {{kVersion4, std::size(kVersion4)}, {}},
+    {{}, {}, changeRecordSchema},
 };
 
 // Schema statements run as they are: PostgreSQL cannot prepare DDL.

@@ -1,5 +1,6 @@
 #include "server/unitofwork.h"
 
+#include "server/changecontext.h"
 #include "server/dberror.h"
 
 #include <sqlite3.h>
@@ -95,7 +96,7 @@ UnitOfWork::UnitOfWork(const Database &database) : m_db(database.connection())
                 // waits what is left (a round trip more, only then).
                 if (database.busyTimeoutMs() - waitMs > 20)
                     run(m_db, QStringLiteral("SET LOCAL lock_timeout = %1").arg(waitMs));
-                run(m_db, "SELECT pg_advisory_xact_lock(42700)");
+                run(m_db, postgresWriteLock(m_db));
             } catch (...) {
                 QSqlQuery(m_db).exec(QStringLiteral("ROLLBACK"));
                 throw;
@@ -103,6 +104,7 @@ UnitOfWork::UnitOfWork(const Database &database) : m_db(database.connection())
         }
         level.doomed = false;
         m_outer = true;
+        m_time.emplace();
     }
     ++level.depth;
 }

@@ -2,11 +2,13 @@
 // A write transaction that rolls back unless committed. Nested units join the outer one;
 // an inner unit left uncommitted dooms the whole transaction.
 
+#include "server/changecontext.h"
 #include "server/database.h"
 
 #include <QSqlDatabase>
 
 #include <chrono>
+#include <optional>
 
 namespace vnd::server
 {
@@ -40,6 +42,7 @@ public:
 private:
     QSqlDatabase m_db;
     ConnectionUse m_use;
+    std::optional<ChangeTime> m_time; // the outer unit's
     bool m_outer = false;
     bool m_done = false;
 };

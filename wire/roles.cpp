@@ -29,7 +29,8 @@ struct Grant {
 };
 
 // Reads are for everyone signed in; item prices and day/hour rules for Preços; tables,
-// periods, branches and the three tools for Gerente; users for Administrador.
+// periods, branches, the three tools and the whole change record for Gerente; users for
+// Administrador.
 const Grant kGrants[] = {
     {kSessionMethod, Role::Consulta},        {kSignOutMethod, Role::Consulta},
     {u"getTabGeral", Role::Consulta},        {u"getVdTabGeral", Role::Consulta},
@@ -49,6 +50,8 @@ const Grant kGrants[] = {
     {u"setConfirmarPrevia", Role::Gerente},  {u"SetAddPrefixoPrevia", Role::Gerente},
     {u"SetDelPrefixoPrevia", Role::Gerente}, {u"SetUpdItemPrecoAltPrevia", Role::Gerente},
     {u"SetPrecDifPrevia", Role::Gerente},    {u"getUsuarios", Role::Administrador},
+    {u"getHistItemPreco", Role::Consulta},   {u"getItemPrecoEm", Role::Consulta},
+    {u"GetPrecoHoraEm", Role::Consulta},     {u"getHistAlteracoes", Role::Gerente},
 };
 
 bool before(QStringView a, QStringView b)

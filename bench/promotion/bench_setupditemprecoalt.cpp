@@ -5,6 +5,8 @@
 
 #include "benchserver.h"
 
+#include "server/changecontext.h"
+
 #include <sqlite3.h>
 
 #include <QCoreApplication>
@@ -44,6 +46,7 @@ int main(int argc, char **argv)
 
     sqlite3 *db = nullptr;
     sqlite3_open(server.dbPath().toUtf8().constData(), &db);
+    registerChangeFunction(db); // the change record's triggers ask it
     sqlite3_busy_timeout(db, 10000);
     // The server's own connection settings; every row starts off promotion.
     if (!execSql(db, "PRAGMA foreign_keys = ON; PRAGMA synchronous = NORMAL") ||

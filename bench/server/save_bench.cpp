@@ -4,6 +4,8 @@
 
 #include "benchserver.h"
 
+#include "server/changecontext.h"
+
 #include <sqlite3.h>
 
 #include <QCoreApplication>
@@ -52,6 +54,7 @@ int main(int argc, char **argv)
 
     sqlite3 *db = nullptr;
     sqlite3_open(server.dbPath().toUtf8().constData(), &db);
+    registerChangeFunction(db); // the change record's triggers ask it
     sqlite3_busy_timeout(db, 10000);
     sqlite3_exec(db, "PRAGMA synchronous = NORMAL", nullptr, nullptr, nullptr);
     sqlite3_stmt *update = nullptr;

@@ -18,7 +18,7 @@ namespace
 
 using data::Role;
 
-// The writes and the users, with the least role each needs; every other method only reads
+// The writes, the users and the change record, with the least role each needs; every other method only reads
 // and is open to Consulta.
 const std::map<QString, Role> kNotForEveryone = {
     {QStringLiteral("SetItemPreco"), Role::Precos},
@@ -39,6 +39,8 @@ const std::map<QString, Role> kNotForEveryone = {
     {QStringLiteral("SetUpdItemPrecoAltPrevia"), Role::Gerente},
     {QStringLiteral("SetPrecDifPrevia"), Role::Gerente},
     {QStringLiteral("getUsuarios"), Role::Administrador},
+    // The whole change record; an item's own history is for everyone.
+    {QStringLiteral("getHistAlteracoes"), Role::Gerente},
 };
 
 TEST(Roles, EveryRegisteredMethodIsGrantedFromItsLeastRoleUp)

@@ -1,0 +1,42 @@
+#pragma once
+// What the change record's triggers learn from the server about the write under way: when
+// (one time for the whole transaction), who, from where and through which method. SQLite
+// triggers ask a function of the connection; PostgreSQL ones read settings local to the
+// transaction, set as it takes the write lock.
+
+#include <QString>
+
+struct sqlite3;
+class QSqlDatabase;
+
+namespace vnd::server
+{
+
+// The method under which the command line removes old records; the only one the record's
+// guard lets delete.
+inline constexpr char16_t kPruneMethod[] = u"--prune-history";
+
+// Registers vnd_chamada(n) on the connection: 0 the time in microseconds since the epoch,
+// 1 the user, 2 the client's address, 3 the method (no value when unknown). Throws
+// std::runtime_error when SQLite refuses.
+void registerChangeFunction(sqlite3 *db);
+
+// The statement that takes PostgreSQL's write lock and hands the call to the triggers.
+QString postgresWriteLock(const QSqlDatabase &db);
+
+// While one lives on a thread, its SQLite writes are recorded at the time it began.
+class ChangeTime
+{
+public:
+    ChangeTime();
+    ~ChangeTime();
+    ChangeTime(const ChangeTime &) = delete;
+    ChangeTime &operator=(const ChangeTime &) = delete;
+
+private:
+    qint64 m_previous;
+};
+
+qint64 microsecondsNow();
+
+} // namespace vnd::server

@@ -1,0 +1,36 @@
+#pragma once
+// The change record: one append-only table written by triggers on every table the methods
+// write, in the same transaction as the write. One line per row changed (inserted, altered,
+// deleted), with the row's key, the whole row before and after it (JSON objects of texts,
+// exact as stored), the time, the user, the client's address and the method.
+
+#include "server/changecontext.h"
+#include "server/database.h"
+
+#include <QStringList>
+
+#include <vector>
+
+namespace vnd::server
+{
+
+struct RecordedTable {
+    QString name;
+    QStringList key;    // in order; the record's DSCHAVE is their values
+    QStringList fields; // the others
+    QStringList all() const { return key + fields; }
+};
+
+const std::vector<RecordedTable> &recordedTables();
+// nullptr for a table not recorded.
+const RecordedTable *recordedTable(const QString &name);
+
+// The record's table, indexes, triggers and guard, as the schema upgrade runs them.
+QStringList changeRecordSchema(Dialect dialect);
+
+// Operations as the record keeps them.
+inline constexpr char16_t kInserted = u'I';
+inline constexpr char16_t kAltered = u'A';
+inline constexpr char16_t kDeleted = u'E';
+
+} // namespace vnd::server

@@ -1,0 +1,248 @@
+#include "server/historyrepository.h"
+
+#include "server/callcontext.h"
+#include "server/changerecordschema.h"
+#include "server/errors.h"
+#include "server/recordedchange.h"
+#include "server/sqlstatement.h"
+#include "server/unitofwork.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace vnd::server
+{
+
+namespace
+{
+
+using data::FieldDef;
+using data::FieldType;
+
+const char kItemWhere[] =
+    " WHERE CDPRODUTO = ? AND CDTABEPREC = ? AND DTINIVGPREC = ? AND CDPRPAITABPR = ?";
+
+// Times are read to the second, as the windows show them.
+qint64 micros(const QDateTime &t)
+{
+    return t.toMSecsSinceEpoch() / 1000 * 1000000;
+}
+
+// The first moment after the second the time falls in: a time read to the second takes in
+// every change made within it.
+qint64 afterSecond(const QDateTime &t)
+{
+    return (t.toMSecsSinceEpoch() / 1000 + 1) * 1000000;
+}
+
+QDateTime timeOf(const QVariant &micros)
+{
+    return QDateTime::fromMSecsSinceEpoch(micros.toLongLong() / 1000).toLocalTime();
+}
+
+QVariantList itemValues(const ItemKey &item)
+{
+    return {item.product, item.table, item.period.toString(Qt::ISODate), item.parent};
+}
+
+QVariant text(const std::optional<QString> &v)
+{
+    return v ? QVariant(*v) : QVariant();
+}
+
+// The rule a day/hour line is about, as the grid names it.
+QString ruleName(const RecordLine &line)
+{
+    return line.table == QLatin1String("ITEMPRECODIA") ? line.key.mid(4).join(QLatin1String(" / "))
+                                                       : QString();
+}
+
+} // namespace
+
+data::DataPacket HistoryRepository::itemHistory(const ItemKey &item) const
+{
+    data::DataPacket packet;
+    packet.fields = {{QStringLiteral("NRALTERACAO"), FieldType::Integer, 0},
+                     {QStringLiteral("DTALTERACAO"), FieldType::DateTime, 0},
+                     {QStringLiteral("CDUSUARIO"), FieldType::String, 40},
+                     {QStringLiteral("NMMETODO"), FieldType::String, 40},
+                     {QStringLiteral("DSENDERECO"), FieldType::String, 100},
+                     {QStringLiteral("NMTABELA"), FieldType::String, 20},
+                     {QStringLiteral("IDOPERACAO"), FieldType::String, 1},
+                     {QStringLiteral("DSREGRA"), FieldType::String, 60},
+                     {QStringLiteral("NMCAMPO"), FieldType::String, 20},
+                     {QStringLiteral("DSANTES"), FieldType::String, 40},
+                     {QStringLiteral("DSDEPOIS"), FieldType::String, 40}};
+    SqlStatement q(m_database.connection(),
+                   QStringLiteral("SELECT NRALTERACAO, DTALTERACAO, CDUSUARIO, NMMETODO,"
+                                  " DSENDERECO, NMTABELA, IDOPERACAO, DSCHAVE, DSANTES, DSDEPOIS"
+                                  " FROM HISTALTERACAO%1"
+                                  " AND NMTABELA IN ('ITEMPRECO', 'ITEMPRECODIA')"
+                                  " ORDER BY NRALTERACAO DESC")
+                       .arg(QLatin1String(kItemWhere)));
+    for (const QVariant &v : itemValues(item))
+        q.bind(v);
+    q.exec();
+    while (q.next()) {
+        const QString table = q.value(5).toString();
+        const RecordLine line = recordLine(table, q.value(6).toString(), q.value(7).toString(),
+                                           q.value(8).toString(), q.value(9).toString());
+        const RecordedTable *t = recordedTable(table);
+        if (!t)
+            continue;
+        for (const FieldChange &c : fieldChanges(*t, line)) {
+            // The item's own key is the window's selection; a rule's is named by DSREGRA.
+            if (t->key.contains(c.field) && line.operation != QChar(kAltered))
+                continue;
+            packet.rows.push_back({q.value(0).toLongLong(), timeOf(q.value(1)),
+                                   q.value(2).toString(), q.value(3).toString(),
+                                   q.value(4).toString(), table, QString(line.operation),
+                                   ruleName(line), c.field, text(c.before), text(c.after)});
+        }
+    }
+    return packet;
+}
+
+PacketQuery HistoryRepository::changes(const ChangeFilter &f) const
+{
+    QStringList where;
+    QVariantList values;
+    const auto add = [&](const char *condition, const QVariant &value) {
+        where << QString::fromLatin1(condition);
+        values << value;
+    };
+    if (f.from.isValid())
+        add("DTALTERACAO >= ?", micros(f.from));
+    if (f.to.isValid())
+        add("DTALTERACAO < ?", afterSecond(f.to));
+    if (!f.user.isEmpty())
+        add("CDUSUARIO = ?", f.user);
+    if (!f.method.isEmpty())
+        add("NMMETODO = ?", f.method);
+    if (!f.table.isEmpty())
+        add("NMTABELA = ?", f.table.toUpper());
+    if (!f.product.isEmpty())
+        add("CDPRODUTO = ?", f.product);
+    if (f.below > 0)
+        add("NRALTERACAO < ?", f.below);
+    values << f.limit;
+    PacketQuery query = packetQuery(
+        m_database,
+        QStringLiteral("SELECT NRALTERACAO, DTALTERACAO, CDUSUARIO, DSENDERECO, NMMETODO,"
+                       " NMTABELA, IDOPERACAO, CDTABEPREC, DTINIVGPREC, CDPRODUTO, CDPRPAITABPR,"
+                       " DSCHAVE, DSANTES, DSDEPOIS FROM HISTALTERACAO%1"
+                       " ORDER BY NRALTERACAO DESC LIMIT ?")
+            .arg(where.isEmpty() ? QString()
+                                 : QStringLiteral(" WHERE ") + where.join(QLatin1String(" AND "))),
+        values,
+        {{QStringLiteral("NRALTERACAO"), FieldType::Integer, 0},
+         {QStringLiteral("DTALTERACAO"), FieldType::DateTime, 0},
+         {QStringLiteral("CDUSUARIO"), FieldType::String, 40},
+         {QStringLiteral("DSENDERECO"), FieldType::String, 100},
+         {QStringLiteral("NMMETODO"), FieldType::String, 40},
+         {QStringLiteral("NMTABELA"), FieldType::String, 20},
+         {QStringLiteral("IDOPERACAO"), FieldType::String, 1},
+         {QStringLiteral("CDTABEPREC"), FieldType::String, 3},
+         {QStringLiteral("DTINIVGPREC"), FieldType::String, 10},
+         {QStringLiteral("CDPRODUTO"), FieldType::String, 10},
+         {QStringLiteral("CDPRPAITABPR"), FieldType::String, 10},
+         {QStringLiteral("DSCHAVE"), FieldType::String, 200},
+         {QStringLiteral("DSANTES"), FieldType::String, 2000},
+         {QStringLiteral("DSDEPOIS"), FieldType::String, 2000}});
+    query.columns = {0, PacketQuery::kComputed};
+    for (int i = 2; i < query.fields.size(); ++i)
+        query.columns.push_back(i);
+    query.computed = [](const RowValues &row, int) -> QVariant { return timeOf(row.value(1)); };
+    return query;
+}
+
+data::DataPacket HistoryRepository::itemAt(const QString &tableName, const ItemKey &item,
+                                           const QDateTime &at) const
+{
+    const RecordedTable *table = recordedTable(tableName);
+    if (!table || !table->all().contains(QLatin1String("CDPRPAITABPR")))
+        throw ServiceError::badRequest(
+            QStringLiteral("Tabela sem preços de item: %1.").arg(tableName));
+    const QSqlDatabase db = m_database.connection();
+    const QStringList columns = table->all();
+    data::DataPacket packet;
+    QStringList selected;
+    for (const QString &c : columns) {
+        packet.fields.push_back({c, FieldType::String, 40});
+        selected << QStringLiteral("CAST(%1 AS TEXT)").arg(c);
+    }
+    // The rows first, the lines after: a line written between the two reads puts back the row
+    // as the first read saw it, so no snapshot is needed.
+    RowsByKey rows;
+    {
+        SqlStatement q(db, QStringLiteral("SELECT %1 FROM %2%3")
+                               .arg(selected.join(QLatin1String(", ")), table->name,
+                                    QLatin1String(kItemWhere)));
+        for (const QVariant &v : itemValues(item))
+            q.bind(v);
+        q.exec();
+        while (q.next()) {
+            StoredRow row;
+            QStringList key;
+            for (int i = 0; i < columns.size(); ++i) {
+                const QVariant v = q.value(i);
+                row.insert(columns[i],
+                           v.isNull() ? std::nullopt : std::optional<QString>(v.toString()));
+                if (i < table->key.size())
+                    key << v.toString();
+            }
+            rows[keyText(key)] = row;
+        }
+    }
+    QList<RecordLine> lines;
+    {
+        SqlStatement q(db, QStringLiteral("SELECT IDOPERACAO, DSCHAVE, DSANTES, DSDEPOIS"
+                                          " FROM HISTALTERACAO%1 AND NMTABELA = ?"
+                                          " AND DTALTERACAO >= ? ORDER BY NRALTERACAO DESC")
+                               .arg(QLatin1String(kItemWhere)));
+        for (const QVariant &v : itemValues(item))
+            q.bind(v);
+        q.bind(table->name).bind(afterSecond(at));
+        q.exec();
+        while (q.next())
+            lines << recordLine(table->name, q.value(0).toString(), q.value(1).toString(),
+                                q.value(2).toString(), q.value(3).toString());
+    }
+    for (const auto &[key, row] : rowsBefore(*table, std::move(rows), lines)) {
+        data::Row out;
+        for (const QString &c : columns)
+            out << text(row.value(c));
+        packet.rows.push_back(std::move(out));
+    }
+    return packet;
+}
+
+qint64 HistoryRepository::prune(QDate before) const
+{
+    UnitOfWork work(m_database);
+    const qint64 cutoff = micros(before.startOfDay());
+    SqlStatement count(work.db(),
+                       QStringLiteral("SELECT COUNT(*) FROM HISTALTERACAO WHERE DTALTERACAO < ?"));
+    count.bind(cutoff).exec();
+    const qint64 removed = count.next() ? count.value(0).toLongLong() : 0;
+    SqlStatement(work.db(), QStringLiteral("DELETE FROM HISTALTERACAO WHERE DTALTERACAO < ?"))
+        .bind(cutoff)
+        .exec();
+    const CallContext &call = currentCall();
+    QJsonObject what{{QStringLiteral("ANTES"), before.toString(Qt::ISODate)},
+                     {QStringLiteral("LINHAS"), QString::number(removed)}};
+    SqlStatement(work.db(),
+                 QStringLiteral("INSERT INTO HISTALTERACAO (DTALTERACAO, CDUSUARIO, DSENDERECO,"
+                                " NMMETODO, NMTABELA, IDOPERACAO, DSCHAVE, DSANTES)"
+                                " VALUES (?, ?, ?, ?, 'HISTALTERACAO', 'E', '[]', ?)"))
+        .bind(microsecondsNow())
+        .bind(call.session ? call.session->login : QString())
+        .bind(call.address)
+        .bind(call.method)
+        .bind(QString::fromUtf8(QJsonDocument(what).toJson(QJsonDocument::Compact)))
+        .exec();
+    work.commit();
+    return removed;
+}
+
+} // namespace vnd::server

@@ -1,0 +1,55 @@
+#pragma once
+// Reading the change record's lines: which fields one line changed, and rows as they stood
+// before a set of lines. Pure: the lines come in as the record keeps them.
+
+#include "server/changerecordschema.h"
+
+#include <QHash>
+#include <QJsonObject>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <map>
+#include <optional>
+
+namespace vnd::server
+{
+
+// One line of the record, its images parsed; an absent image is an empty object.
+struct RecordLine {
+    QString table;
+    QChar operation; // kInserted, kAltered, kDeleted
+    QStringList key; // the key's values as stored text
+    QJsonObject before;
+    QJsonObject after;
+};
+
+// Parses the record's JSON texts; throws std::runtime_error on a line that is not the record's.
+RecordLine recordLine(const QString &table, const QString &operation, const QString &key,
+                      const QString &before, const QString &after);
+
+struct FieldChange {
+    QString field;
+    std::optional<QString> before; // nullopt: no value (or no row)
+    std::optional<QString> after;
+};
+
+// The fields whose values differ between the images, in the table's column order. An
+// insertion shows the fields it gave a value, a deletion those that had one.
+QList<FieldChange> fieldChanges(const RecordedTable &table, const RecordLine &line);
+
+// Rows by key (values joined by '\x1f'), each field's stored text or no value.
+using StoredRow = QHash<QString, std::optional<QString>>;
+using RowsByKey = std::map<QString, StoredRow>;
+
+QString keyText(const QStringList &values);
+// The row an image describes.
+StoredRow storedRow(const QJsonObject &image);
+
+// The rows as they stood before the lines, given the rows now and every line written since,
+// newest first: each line puts back the row as it was before it.
+RowsByKey rowsBefore(const RecordedTable &table, RowsByKey now,
+                     const QList<RecordLine> &newestFirst);
+
+} // namespace vnd::server

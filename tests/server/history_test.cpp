@@ -1,0 +1,428 @@
+// The change record: every write method leaves the lines its rows imply, with who, from where
+// and through which method; refused and rolled-back calls leave none; no method alters the
+// record; an item reads as it stood at a past moment.
+
+#include "server/callcontext.h"
+#include "server/changerecordschema.h"
+#include "server/historyrepository.h"
+#include "server/sqlstatement.h"
+#include "serverfixture.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <map>
+#include <optional>
+#include <thread>
+
+namespace vnd::server::test
+{
+namespace
+{
+
+using data::Row;
+using Text = std::optional<QString>;
+using Image = std::map<QString, Text>;
+// Table -> key (values joined by '|') -> row.
+using Snapshot = std::map<QString, std::map<QString, Image>>;
+
+struct Line {
+    qint64 number = 0;
+    QString table, operation, key, user, address, method;
+    std::optional<Image> before, after;
+};
+
+std::optional<Image> image(const QString &json)
+{
+    if (json.isEmpty())
+        return std::nullopt;
+    Image out;
+    const QJsonObject o = QJsonDocument::fromJson(json.toUtf8()).object();
+    for (auto it = o.begin(); it != o.end(); ++it)
+        out[it.key()] = it->isNull() ? Text() : Text(it->toString());
+    return out;
+}
+
+class HistoryTest : public ServerFixture
+{
+protected:
+    void SetUp() override
+    {
+        ServerFixture::SetUp();
+        m_start = currentPeriodStart(packet(QStringLiteral("getVigenciaTab"), {"001"}), today());
+    }
+
+    // Every recorded table's rows, read as stored text.
+    Snapshot snapshot() const
+    {
+        Snapshot out;
+        for (const RecordedTable &t : recordedTables()) {
+            QStringList cast;
+            for (const QString &c : t.all())
+                cast << QStringLiteral("CAST(%1 AS TEXT)").arg(c);
+            SqlStatement q(database().connection(),
+                           QStringLiteral("SELECT %1 FROM %2").arg(cast.join(u','), t.name));
+            q.exec();
+            auto &rows = out[t.name];
+            while (q.next()) {
+                Image row;
+                QStringList key;
+                for (int i = 0; i < t.all().size(); ++i) {
+                    const QVariant v = q.value(i);
+                    row[t.all()[i]] = v.isNull() ? Text() : Text(v.toString());
+                    if (i < t.key.size())
+                        key << v.toString();
+                }
+                rows[key.join(u'|')] = row;
+            }
+        }
+        return out;
+    }
+    qint64 lastLine() const
+    {
+        return scalar(QStringLiteral("SELECT COALESCE(MAX(NRALTERACAO), 0) FROM HISTALTERACAO"))
+            .toLongLong();
+    }
+    std::vector<Line> linesAfter(qint64 number) const
+    {
+        SqlStatement q(database().connection(),
+                       QStringLiteral("SELECT NRALTERACAO, NMTABELA, IDOPERACAO, DSCHAVE,"
+                                      " CDUSUARIO, DSENDERECO, NMMETODO, DSANTES, DSDEPOIS"
+                                      " FROM HISTALTERACAO WHERE NRALTERACAO > ?"
+                                      " ORDER BY NRALTERACAO"));
+        q.bind(number).exec();
+        std::vector<Line> out;
+        while (q.next()) {
+            QStringList key;
+            for (const QJsonValue &v :
+                 QJsonDocument::fromJson(q.value(3).toString().toUtf8()).array())
+                key << v.toString();
+            out.push_back({q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString(),
+                           key.join(u'|'), q.value(4).toString(), q.value(5).toString(),
+                           q.value(6).toString(), image(q.value(7).toString()),
+                           image(q.value(8).toString())});
+        }
+        return out;
+    }
+    // The lines of one call against the rows before and after it: per row, the first line
+    // starts from the row before, each line from where the last one left it, and the last
+    // ends at the row after; a row that changed has lines; each line names the call.
+    void expectRecorded(const QString &method, const Snapshot &before, const Snapshot &after,
+                        const std::vector<Line> &lines) const
+    {
+        std::map<std::pair<QString, QString>, std::vector<const Line *>> byRow;
+        for (const Line &l : lines) {
+            EXPECT_EQ(l.user, QStringLiteral("gerente")) << method.toStdString();
+            EXPECT_EQ(l.address, QStringLiteral("127.0.0.1")) << method.toStdString();
+            EXPECT_EQ(l.method, method);
+            EXPECT_EQ(l.operation == u"I", !l.before) << method.toStdString();
+            EXPECT_EQ(l.operation == u"E", !l.after) << method.toStdString();
+            byRow[{l.table, l.key}].push_back(&l);
+        }
+        const auto rowOf = [](const Snapshot &s, const QString &table,
+                              const QString &key) -> std::optional<Image> {
+            const auto t = s.find(table);
+            if (t == s.end())
+                return std::nullopt;
+            const auto r = t->second.find(key);
+            return r == t->second.end() ? std::nullopt : std::optional<Image>(r->second);
+        };
+        for (const auto &[row, rowLines] : byRow) {
+            const std::string where = method.toStdString() + " " + row.first.toStdString() + " " +
+                                      row.second.toStdString();
+            EXPECT_EQ(rowLines.front()->before, rowOf(before, row.first, row.second)) << where;
+            EXPECT_EQ(rowLines.back()->after, rowOf(after, row.first, row.second)) << where;
+            for (size_t i = 1; i < rowLines.size(); ++i)
+                EXPECT_EQ(rowLines[i - 1]->after, rowLines[i]->before) << where;
+        }
+        for (const auto &[table, rows] : after)
+            for (const auto &[key, values] : rows)
+                if (rowOf(before, table, key) != values) {
+                    EXPECT_TRUE(byRow.contains({table, key}))
+                        << method.toStdString() << " unrecorded " << table.toStdString() << " "
+                        << key.toStdString();
+                }
+        for (const auto &[table, rows] : before)
+            for (const auto &[key, values] : rows)
+                if (!rowOf(after, table, key)) {
+                    EXPECT_TRUE(byRow.contains({table, key}))
+                        << method.toStdString() << " unrecorded delete " << table.toStdString();
+                }
+    }
+    data::DataPacket item(const QString &product) const
+    {
+        return packet(QStringLiteral("getItemPreco"), {"001", m_start, "4", product, ""});
+    }
+    // The first priced product of the current period.
+    QString pricedProduct() const
+    {
+        return scalar(QStringLiteral("SELECT MIN(CDPRODUTO) FROM ITEMPRECO WHERE CDTABEPREC ="
+                                     " '001' AND DTINIVGPREC = ? AND VRPRECITEM IS NOT NULL"
+                                     " AND CDPRODUTO = CDPRPAITABPR"),
+                      {m_start.toString(Qt::ISODate)})
+            .toString();
+    }
+    Answer setPrice(const QString &product, const char *field, const QVariant &value) const
+    {
+        const data::DataPacket items = item(product);
+        Row after = items.rows.at(0);
+        after[items.indexOf(QString::fromLatin1(field))] = value;
+        data::ChangeSet cs = changeSetFor(items);
+        cs.changes.push_back(modify(items.rows.at(0), after));
+        return call(QStringLiteral("SetItemPreco"), {cs, ""});
+    }
+
+    QDate m_start;
+};
+
+TEST_F(HistoryTest, EveryWriteMethodLeavesTheLinesItsRowsImply)
+{
+    const QString product = pricedProduct();
+    const data::DataPacket rules = packet(QStringLiteral("GetPrecoHora"), {"001", m_start});
+    ASSERT_FALSE(rules.rows.empty());
+    const auto tables = packet(QStringLiteral("getTabGeral"), {});
+    const auto branches = packet(QStringLiteral("getFilTab"), {"001"});
+
+    struct Step {
+        QString method;
+        std::function<data::ValueArray()> args;
+    };
+    const std::vector<Step> steps = {
+        {QStringLiteral("SetItemPreco"),
+         [&] {
+             const data::DataPacket items = item(product);
+             Row after = items.rows.at(0);
+             after[items.indexOf(QStringLiteral("VRPRECITEM"))] = 123.45;
+             data::ChangeSet cs = changeSetFor(items);
+             cs.changes.push_back(modify(items.rows.at(0), after));
+             return data::ValueArray{cs, ""};
+         }},
+        {QStringLiteral("SetPrecoHora"),
+         [&] {
+             Row after = rules.rows[0];
+             after[rules.indexOf(QStringLiteral("VRPRECODIA"))] = 7.25;
+             data::ChangeSet cs = changeSetFor(rules);
+             cs.changes.push_back(modify(rules.rows[0], after));
+             return data::ValueArray{cs};
+         }},
+        {QStringLiteral("setTabGeral"),
+         [&] {
+             data::ChangeSet cs = changeSetFor(tables);
+             cs.changes.push_back(insert({"030", "NOVA"}));
+             return data::ValueArray{cs};
+         }},
+        {QStringLiteral("setVigenciaTab"),
+         [&] {
+             data::ChangeSet cs = changeSetFor(packet(QStringLiteral("getVigenciaTab"), {"001"}));
+             cs.changes.push_back(insert(
+                 {"030", today().addDays(1), today().addDays(9), QVariant(), QVariant(), "1"}));
+             return data::ValueArray{cs};
+         }},
+        {QStringLiteral("setFilTab"),
+         [&] {
+             data::ChangeSet cs = changeSetFor(branches);
+             const Row first = branches.rows.at(0);
+             Row moved = first;
+             moved[0] = "030";
+             cs.changes.push_back(modify(first, moved));
+             return data::ValueArray{cs};
+         }},
+        {QStringLiteral("setConfirmar"),
+         [] {
+             return data::ValueArray{" 9", "COPIA", "001", "", "T"};
+         }},
+        {QStringLiteral("SetAddPrefixo"),
+         [] {
+             return data::ValueArray{"PROMO ", "", "", "", "T"};
+         }},
+        {QStringLiteral("SetDelPrefixo"),
+         [] {
+             return data::ValueArray{"PROMO ", "", "", "", "T"};
+         }},
+        {QStringLiteral("SetUpdItemPrecoAlt"),
+         [&] {
+             return data::ValueArray{"S", "", "", "", "T", data::Value(), false, "001", m_start};
+         }},
+        {QStringLiteral("setApagaPreco"),
+         [&] {
+             return data::ValueArray{"001", m_start.toString(QStringLiteral("dd/MM/yyyy")), product,
+                                     product};
+         }},
+        {QStringLiteral("setTabGeral"),
+         [&] {
+             data::ChangeSet cs = changeSetFor(tables);
+             cs.changes.push_back(remove({"009", "COPIA"}));
+             return data::ValueArray{cs};
+         }},
+    };
+    const qint64 start = lastLine();
+    const std::vector<Line> earlier = linesAfter(0);
+    for (const Step &step : steps) {
+        const Snapshot before = snapshot();
+        const qint64 from = lastLine();
+        const Answer a = call(step.method, step.args());
+        ASSERT_EQ(a.status, 200) << step.method.toStdString() << ": "
+                                 << a.reply.errorMessage.toStdString();
+        const std::vector<Line> lines = linesAfter(from);
+        EXPECT_FALSE(lines.empty()) << step.method.toStdString();
+        expectRecorded(step.method, before, snapshot(), lines);
+    }
+    // The bulk copy recorded one line per copied row, the deleted copy one per removed row.
+    EXPECT_GT(linesAfter(start).size(), 100u);
+    // No call changed or removed an earlier line.
+    const std::vector<Line> still = linesAfter(0);
+    ASSERT_GE(still.size(), earlier.size());
+    for (size_t i = 0; i < earlier.size(); ++i) {
+        EXPECT_EQ(still[i].number, earlier[i].number);
+        EXPECT_EQ(still[i].after, earlier[i].after);
+    }
+}
+
+TEST_F(HistoryTest, RefusedAndRolledBackCallsLeaveNoLine)
+{
+    const QString product = pricedProduct();
+    const qint64 from = lastLine();
+    // Refused by role, by rule, and half done then rolled back on a stale second change.
+    const std::string reader = openSession(QStringLiteral("consulta"));
+    const data::DataPacket items = item(product);
+    Row first = items.rows.at(0);
+    first[items.indexOf(QStringLiteral("VRPRECITEM"))] = 10.0;
+    Row stale = items.rows.at(0);
+    stale[items.indexOf(QStringLiteral("VRPRECITEMCL"))] = 99.0;
+    data::ChangeSet half = changeSetFor(items);
+    half.changes = {modify(items.rows.at(0), first), modify(stale, first)};
+    data::ChangeSet negative = changeSetFor(items);
+    Row below = items.rows.at(0);
+    below[items.indexOf(QStringLiteral("VRPRECITEM"))] = -1.0;
+    negative.changes = {modify(items.rows.at(0), below)};
+
+    EXPECT_EQ(callAs(reader, QStringLiteral("SetItemPreco"), {half, ""}).status, 403);
+    EXPECT_EQ(call(QStringLiteral("SetItemPreco"), {negative, ""}).status, 422);
+    EXPECT_EQ(call(QStringLiteral("SetItemPreco"), {half, ""}).status, 409);
+    EXPECT_EQ(lastLine(), from);
+    EXPECT_TRUE(linesAfter(from).empty());
+}
+
+TEST_F(HistoryTest, RecordIsNeitherAlteredNorDeletedExceptByPruning)
+{
+    ASSERT_EQ(setPrice(pricedProduct(), "VRPRECITEM", 5.5).status, 200);
+    const qint64 lines = scalar(QStringLiteral("SELECT COUNT(*) FROM HISTALTERACAO")).toLongLong();
+    ASSERT_GT(lines, 0);
+    for (const char *sql :
+         {"UPDATE HISTALTERACAO SET CDUSUARIO = 'outro'", "DELETE FROM HISTALTERACAO"}) {
+        QSqlQuery q(database().connection());
+        EXPECT_FALSE(q.exec(QString::fromLatin1(sql))) << sql;
+    }
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM HISTALTERACAO")).toLongLong(), lines);
+
+    // Pruning removes what is older than the day and leaves a line saying so.
+    Session admin;
+    admin.login = QStringLiteral("admin");
+    const CallScope scope(
+        CallContext{QString::fromUtf16(kPruneMethod), QStringLiteral("linha de comando"), admin});
+    EXPECT_EQ(HistoryRepository(database()).prune(today().addDays(1)), lines);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM HISTALTERACAO")).toLongLong(), 1);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT CDUSUARIO || ' ' || NMMETODO FROM HISTALTERACAO")),
+              QStringLiteral("admin --prune-history"));
+}
+
+TEST_F(HistoryTest, ItemReadsAsItStoodAfterTwoEditsAndARuleChange)
+{
+    const QString product = pricedProduct();
+    const auto priceAt = [&](const QDateTime &at) {
+        const data::DataPacket p =
+            packet(QStringLiteral("getItemPrecoEm"), {"001", m_start, product, product, at});
+        EXPECT_EQ(p.rows.size(), 1u);
+        return p.rows.empty() ? QVariant() : p.rows[0][p.indexOf(QStringLiteral("VRPRECITEM"))];
+    };
+    const auto rulesAt = [&](const QDateTime &at) {
+        return packet(QStringLiteral("GetPrecoHoraEm"), {"001", m_start, product, product, at})
+            .rows.size();
+    };
+    const QString original = scalar(QStringLiteral("SELECT CAST(VRPRECITEM AS TEXT) FROM ITEMPRECO"
+                                                   " WHERE CDTABEPREC = '001' AND DTINIVGPREC = ?"
+                                                   " AND CDPRODUTO = ? AND CDPRPAITABPR = ?"),
+                                    {m_start.toString(Qt::ISODate), product, product})
+                                 .toString();
+    const size_t rulesBefore = rulesAt(QDateTime::currentDateTime());
+    // A moment is read to the second: each is taken in a second no edit falls in.
+    const auto moment = [] {
+        const QDateTime now = QDateTime::currentDateTime();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1050 - now.time().msec()));
+        return now;
+    };
+    const QDateTime t0 = moment();
+    ASSERT_EQ(setPrice(product, "VRPRECITEM", 11.11).status, 200);
+    const QDateTime t1 = moment();
+    ASSERT_EQ(setPrice(product, "VRPRECITEM", 22.22).status, 200);
+    const QDateTime t2 = moment();
+    // A day/hour rule added to the item.
+    const data::DataPacket rules = packet(QStringLiteral("GetPrecoHora"), {"001", m_start});
+    Row rule = rules.rows.at(0);
+    for (const auto &[name, value] :
+         std::vector<std::pair<const char *, QVariant>>{{"CDPRODUTO", product},
+                                                        {"CDPRPAITABPR", product},
+                                                        {"NRDIASEMANPR", "7"},
+                                                        {"HRINIPRECDIA", "0101"},
+                                                        {"HRFINPRECDIA", "0202"}})
+        rule[rules.indexOf(QString::fromLatin1(name))] = value;
+    data::ChangeSet cs = changeSetFor(rules);
+    cs.changes.push_back(insert(rule));
+    const Answer added = call(QStringLiteral("SetPrecoHora"), {cs});
+    ASSERT_EQ(added.status, 200) << added.reply.errorMessage.toStdString();
+
+    EXPECT_EQ(priceAt(t0).toString(), original);
+    EXPECT_DOUBLE_EQ(priceAt(t1).toDouble(), 11.11);
+    EXPECT_DOUBLE_EQ(priceAt(t2).toDouble(), 22.22);
+    EXPECT_EQ(rulesAt(t2), rulesBefore);
+    EXPECT_EQ(rulesAt(QDateTime::currentDateTime()), rulesBefore + 1);
+
+    // The history, newest first: the rule, then 22.22 over 11.11, then 11.11 over the original
+    // (and the row's insertion by the demo's load before them).
+    const data::DataPacket h =
+        packet(QStringLiteral("getHistItemPreco"), {"001", m_start, product, product});
+    const int field = h.indexOf(QStringLiteral("NMCAMPO"));
+    const int was = h.indexOf(QStringLiteral("DSANTES")),
+              now = h.indexOf(QStringLiteral("DSDEPOIS"));
+    std::vector<QStringList> prices;
+    for (const Row &r : h.rows)
+        if (r[field] == QStringLiteral("VRPRECITEM"))
+            prices.push_back({r[was].toString(), r[now].toString()});
+    ASSERT_GE(prices.size(), 2u);
+    EXPECT_DOUBLE_EQ(prices[0][0].toDouble(), 11.11);
+    EXPECT_DOUBLE_EQ(prices[0][1].toDouble(), 22.22);
+    EXPECT_EQ(prices[1][0], original);
+    EXPECT_EQ(h.rows.front()[h.indexOf(QStringLiteral("NMTABELA"))],
+              QStringLiteral("ITEMPRECODIA"));
+    EXPECT_EQ(h.rows.front()[h.indexOf(QStringLiteral("CDUSUARIO"))], QStringLiteral("gerente"));
+}
+
+TEST_F(HistoryTest, ChangesArePagedNewestFirstAndFiltered)
+{
+    const QString product = pricedProduct();
+    for (double v : {1.0, 2.0, 3.0})
+        ASSERT_EQ(setPrice(product, "VRPRECITEM", v).status, 200);
+    const auto page = [&](qint64 below, int size) {
+        return packet(QStringLiteral("getHistAlteracoes"),
+                      {data::Value(), data::Value(), "gerente", "SetItemPreco", "ITEMPRECO",
+                       product, below, size});
+    };
+    const data::DataPacket first = page(0, 2);
+    ASSERT_EQ(first.rows.size(), 2u);
+    const int number = first.indexOf(QStringLiteral("NRALTERACAO"));
+    const data::DataPacket second = page(first.rows[1][number].toLongLong(), 2);
+    ASSERT_EQ(second.rows.size(), 1u);
+    EXPECT_GT(first.rows[0][number].toLongLong(), first.rows[1][number].toLongLong());
+    EXPECT_GT(first.rows[1][number].toLongLong(), second.rows[0][number].toLongLong());
+    EXPECT_TRUE(packet(QStringLiteral("getHistAlteracoes"),
+                       {data::Value(), data::Value(), "precos", "", "", "", 0, 10})
+                    .rows.empty());
+    EXPECT_EQ(call(QStringLiteral("getHistAlteracoes"),
+                   {data::Value(), data::Value(), "", "", "", "", 0, 0})
+                  .status,
+              400);
+}
+
+} // namespace
+} // namespace vnd::server::test

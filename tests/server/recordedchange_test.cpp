@@ -1,0 +1,74 @@
+// Reading the record's lines: the fields one line changed, and rows put back as they stood.
+
+#include "server/recordedchange.h"
+
+#include <gtest/gtest.h>
+
+namespace vnd::server::test
+{
+namespace
+{
+
+const RecordedTable kTable{
+    QStringLiteral("T"), {QStringLiteral("K")}, {QStringLiteral("A"), QStringLiteral("B")}};
+
+RecordLine line(const char *op, const char *key, const char *before, const char *after)
+{
+    return recordLine(QStringLiteral("T"), QString::fromLatin1(op), QString::fromLatin1(key),
+                      QString::fromLatin1(before), QString::fromLatin1(after));
+}
+
+TEST(RecordedChange, FieldsThatDifferInColumnOrder)
+{
+    const struct {
+        RecordLine line;
+        QStringList fields;
+    } cases[] = {
+        {line("A", R"(["1"])", R"({"K":"1","A":"2.5","B":null})", R"({"K":"1","A":"3","B":"x"})"),
+         {"A", "B"}},
+        {line("A", R"(["2"])", R"({"K":"1","A":"2","B":"x"})", R"({"K":"2","A":"2","B":"x"})"),
+         {"K"}},
+        {line("I", R"(["1"])", "", R"({"K":"1","A":null,"B":"x"})"), {"K", "B"}},
+        {line("E", R"(["1"])", R"({"K":"1","A":"0","B":null})", ""), {"K", "A"}},
+    };
+    for (const auto &c : cases) {
+        QStringList fields;
+        for (const FieldChange &f : fieldChanges(kTable, c.line))
+            fields << f.field;
+        EXPECT_EQ(fields, c.fields);
+    }
+    const QList<FieldChange> cleared =
+        fieldChanges(kTable, line("A", R"(["1"])", R"({"K":"1","A":"2","B":"x"})",
+                                  R"({"K":"1","A":"2","B":null})"));
+    ASSERT_EQ(cleared.size(), 1);
+    EXPECT_EQ(cleared[0].before, QStringLiteral("x"));
+    EXPECT_EQ(cleared[0].after, std::nullopt);
+}
+
+TEST(RecordedChange, RowsArePutBackNewestFirst)
+{
+    RowsByKey now;
+    now[QStringLiteral("2")] = storedRow(QJsonObject{{"K", "2"}, {"A", "30"}});
+    now[QStringLiteral("3")] = storedRow(QJsonObject{{"K", "3"}, {"A", "1"}});
+    // Oldest first: 1 (10) renamed 2 (20); 2 altered to 30; 3 inserted; now listed newest first.
+    const QList<RecordLine> lines = {
+        line("I", R"(["3"])", "", R"({"K":"3","A":"1"})"),
+        line("A", R"(["2"])", R"({"K":"2","A":"20"})", R"({"K":"2","A":"30"})"),
+        line("A", R"(["2"])", R"({"K":"1","A":"10"})", R"({"K":"2","A":"20"})"),
+    };
+    const RowsByKey middle = rowsBefore(kTable, now, lines.mid(0, 2));
+    ASSERT_EQ(middle.size(), 1u);
+    EXPECT_EQ(middle.at(QStringLiteral("2")).value(QStringLiteral("A")), QStringLiteral("20"));
+    const RowsByKey first = rowsBefore(kTable, now, lines);
+    ASSERT_EQ(first.size(), 1u);
+    EXPECT_EQ(first.at(QStringLiteral("1")).value(QStringLiteral("A")), QStringLiteral("10"));
+    // A deleted row comes back as it was.
+    const RowsByKey undeleted =
+        rowsBefore(kTable, {}, {line("E", R"(["4"])", R"({"K":"4","A":null})", "")});
+    ASSERT_EQ(undeleted.size(), 1u);
+    EXPECT_EQ(undeleted.at(QStringLiteral("4")).value(QStringLiteral("A")), std::nullopt);
+    EXPECT_TRUE(rowsBefore(kTable, now, {}) == now);
+}
+
+} // namespace
+} // namespace vnd::server::test
