@@ -132,6 +132,36 @@ Reply RdmTabGeral::getItemPrecoComp(const QString &table, const QString &product
     return call("getItemPrecoComp", {table, product, dateValue(periodStart)});
 }
 
+Reply RdmTabGeral::getHistItemPreco(const QString &table, const QDate &periodStart,
+                                    const QString &product, const QString &parentProduct)
+{
+    return call("getHistItemPreco", {table, dateValue(periodStart), product, parentProduct});
+}
+
+Reply RdmTabGeral::getItemPrecoEm(const QString &table, const QDate &periodStart,
+                                  const QString &product, const QString &parentProduct,
+                                  const QDateTime &at)
+{
+    return call("getItemPrecoEm", {table, dateValue(periodStart), product, parentProduct, at});
+}
+
+Reply RdmTabGeral::GetPrecoHoraEm(const QString &table, const QDate &periodStart,
+                                  const QString &product, const QString &parentProduct,
+                                  const QDateTime &at)
+{
+    return call("GetPrecoHoraEm", {table, dateValue(periodStart), product, parentProduct, at});
+}
+
+Reply RdmTabGeral::getHistAlteracoes(const QDateTime &from, const QDateTime &to,
+                                     const QString &user, const QString &method,
+                                     const QString &table, const QString &product, qint64 below,
+                                     int pageSize)
+{
+    const auto moment = [](const QDateTime &t) { return t.isValid() ? Value(t) : Value(); };
+    return call("getHistAlteracoes",
+                {moment(from), moment(to), user, method, table, product, below, pageSize});
+}
+
 Reply RdmTabGeral::GetPrecoHora(const QString &table, const QDate &periodStart)
 {
     return call("GetPrecoHora", {table, dateValue(periodStart)});

@@ -7,6 +7,7 @@
 #include "wire/value.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QString>
 
 #include <array>
@@ -107,6 +108,20 @@ public:
     // with "Previa": the server runs the same code and writes nothing. Each answer's result
     // is [the method's result, counts packet, first rows packet].
     data::Reply previewOf(const std::function<data::Reply()> &calls);
+
+    // The change record: an item's history, the item as it stood at a moment (its price row,
+    // its day/hour rules), and a page of the lines in a range (null times: open).
+    data::Reply getHistItemPreco(const QString &table, const QDate &periodStart,
+                                 const QString &product, const QString &parentProduct);
+    data::Reply getItemPrecoEm(const QString &table, const QDate &periodStart,
+                               const QString &product, const QString &parentProduct,
+                               const QDateTime &at);
+    data::Reply GetPrecoHoraEm(const QString &table, const QDate &periodStart,
+                               const QString &product, const QString &parentProduct,
+                               const QDateTime &at);
+    data::Reply getHistAlteracoes(const QDateTime &from, const QDateTime &to, const QString &user,
+                                  const QString &method, const QString &table,
+                                  const QString &product, qint64 below, int pageSize);
 
     net::TNetConnection &connection() { return m_conn; }
     // GetPrecoHora answered on a second connection while the caller loads something else.

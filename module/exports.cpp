@@ -3,6 +3,7 @@
 #include "host/services/ui.h"
 #include "pricetable/frmtabgeral.h"
 #include "pricetable/tabgeralstate.h"
+#include "tools/audit/frmauditoria.h"
 #include "tools/diffprice/cadautprecostate.h"
 #include "tools/export/importatabelastate.h"
 #include "tools/promotion/cadautpromocaostate.h"
@@ -19,6 +20,11 @@ VND_EXPORT void CriaImportaTabela()
 VND_EXPORT void CriaCadAutPrecoDeferenciado()
 {
     vnd::guarded([] { vnd::diffprice::criaCadAutPrecoDeferenciado(); });
+}
+
+VND_EXPORT void CriaAuditoria()
+{
+    vnd::guarded([] { vnd::audit::criaAuditoria(); });
 }
 
 VND_EXPORT void CriaCadAutPromocao()

@@ -54,6 +54,7 @@ TfrmTabGeral::TfrmTabGeral(QWidget *parent)
     defineDataSets();
     buildToolButtons();
     buildSheetCommands();
+    buildHistoryCommand();
     buildDataSheet();
     buildFormPage();
     buildBranchesPage();
@@ -179,6 +180,7 @@ void TfrmTabGeral::applyDecision(const EnableDecision &d)
     if (d.tshComposicao)
         enableCompositionPage(*d.tshComposicao);
     habilitaPlanilha();
+    habilitaHistorico();
 }
 
 void TfrmTabGeral::dtsPadraoStateChange()

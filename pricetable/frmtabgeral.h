@@ -132,6 +132,11 @@ private:
     void buildToolButtons();
     void buildSheetCommands();
     void habilitaPlanilha();
+    // --- History (form page) ---
+    QAction *sbtHistorico = nullptr;
+    void buildHistoryCommand();
+    void habilitaHistorico();
+    void mostraHistorico();
     void defineDataSets();
     void bindTableHooks();
     void bindPeriodHooks();

@@ -18,6 +18,7 @@ const QList<ModuleFunction> &moduleFunctions()
         {"CriaCadAutPromocao", QStringLiteral("Alteração Automática"), u"SetUpdItemPrecoAlt"},
         {"CriaCadAutPrecoDeferenciado",
          QStringLiteral("Cadastro Automático de Preços Diferenciados"), u"SetPrecDif"},
+        {"CriaAuditoria", QStringLiteral("Auditoria"), u"getHistAlteracoes"},
         {"criaTabGeral", QString()},
     };
     return functions;

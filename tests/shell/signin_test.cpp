@@ -150,7 +150,8 @@ TEST_F(ShellSignIn, StatusBarAndMenuFollowTheRoleAndTrocarUsuarioSwitchesUsers)
     EXPECT_EQ(w.userLabel()->text(), QStringLiteral("Usuário: Gabriela Rocha (Gerente)"));
     const QStringList tools = {QStringLiteral("CriaImportaTabela"),
                                QStringLiteral("CriaCadAutPromocao"),
-                               QStringLiteral("CriaCadAutPrecoDeferenciado")};
+                               QStringLiteral("CriaCadAutPrecoDeferenciado"),
+                               QStringLiteral("CriaAuditoria")};
     for (const QString &t : tools)
         EXPECT_TRUE(action(w, t)->isEnabled()) << t.toStdString();
 

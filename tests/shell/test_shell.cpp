@@ -142,7 +142,8 @@ TEST(MainWindow, MenuNamesTheModuleWindowsAndOffersNoneBeforeSignIn)
               (QStringList{QStringLiteral("Tabela de Preços Geral"),
                            QStringLiteral("Exportar Tabela de Preço"),
                            QStringLiteral("Alteração Automática"),
-                           QStringLiteral("Cadastro Automático de Preços Diferenciados")}));
+                           QStringLiteral("Cadastro Automático de Preços Diferenciados"),
+                           QStringLiteral("Auditoria")}));
     EXPECT_EQ(w.userLabel()->text(), QStringLiteral("Usuário: nenhum"));
 }
 

@@ -1,0 +1,142 @@
+// The form page's "Histórico" through the real window: opened from the keyboard, it shows the
+// before and after of a save made here, and the item as it stood before it.
+
+#include "formfixture.h"
+
+#include "host/widgets/dbsortgrid.h"
+#include "host/widgets/dialogrunner.h"
+#include "pricetable/itemhistorydialog.h"
+#include "tools/audit/frmauditoria.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QFile>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <thread>
+
+namespace vnd::pricetable::test
+{
+namespace
+{
+
+class History : public FormFixture
+{
+protected:
+    void SetUp() override
+    {
+        FormFixture::SetUp();
+        if (HasFatalFailure())
+            return;
+        openForm();
+    }
+    static QStringList rowOf(const QTableWidget &t, int r)
+    {
+        QStringList out;
+        for (int c = 0; c < t.columnCount(); ++c)
+            out << (t.item(r, c) ? t.item(r, c)->text() : QString());
+        return out;
+    }
+};
+
+TEST_F(History, CtrlHShowsTheSaveJustMadeAndThePriceAsItStoodBefore)
+{
+    ASSERT_TRUE(goToItemWhere([](const data::ClientDataSet &ds) {
+        return !isNull(ds, "VRPRECITEM") && num(ds, "VRPRECITEM") != 12.34;
+    }));
+    const QString product = str(items(), "CDPRODUTO");
+    const QString before =
+        stored(QStringLiteral("SELECT CAST(VRPRECITEM AS TEXT) FROM ITEMPRECO"
+                              " WHERE CDPRODUTO = ? AND CDPRODUTO ="
+                              " CDPRPAITABPR AND DTINIVGPREC = ?"),
+               {product,
+                win().cdsVigenciaTab->fieldByName(u"DTINIVGPREC").asDate().toString(Qt::ISODate)})
+            .toString();
+    ASSERT_FALSE(before.isEmpty());
+    const QDateTime beforeSave = QDateTime::currentDateTime();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    typeInto(win().dbsItemPreco, "VRPRECITEM", QStringLiteral("12,34"));
+    press(Qt::Key_Return);
+    press(Qt::Key_F10);
+    QApplication::processEvents();
+    ASSERT_TRUE(ui().errors().isEmpty()) << ui().lastError().toStdString();
+    ASSERT_EQ(str(items(), "CDPRODUTO"), product);
+
+    QStringList newest, asItStood;
+    widgets::ScopedDialogResponder answer([&](QDialog &d) {
+        auto *h = qobject_cast<ItemHistoryDialog *>(&d);
+        ASSERT_TRUE(h);
+        ASSERT_GT(h->changes()->rowCount(), 0);
+        newest = rowOf(*h->changes(), 0);
+        // The moment typed as a user types it, then Enter.
+        h->moment()->setFocus();
+        QTest::keyClick(h->moment(), Qt::Key_Home);
+        QTest::keyClicks(h->moment(), beforeSave.toString(QStringLiteral("ddMMyyyyHHmmss")));
+        QTest::keyClick(h->moment(), Qt::Key_Return);
+        QApplication::processEvents();
+        for (int r = 0; r < h->asItStood()->rowCount(); ++r)
+            if (rowOf(*h->asItStood(), r).value(1) == items().fieldByName(u"VRPRECITEM").label())
+                asItStood = rowOf(*h->asItStood(), r);
+        d.reject();
+    });
+    win().dbsItemPreco->setFocus();
+    QTest::keyClick(win().dbsItemPreco, Qt::Key_H, Qt::ControlModifier);
+    QApplication::processEvents();
+    ASSERT_TRUE(ui().errors().isEmpty()) << ui().lastError().toStdString();
+
+    // Quando, Usuário, Operação, Registro, Campo, Antes, Depois, Origem.
+    ASSERT_EQ(newest.size(), 8);
+    EXPECT_EQ(newest[1], QStringLiteral("gerente"));
+    EXPECT_EQ(newest[2], QStringLiteral("Alteração"));
+    EXPECT_EQ(newest[4], items().fieldByName(u"VRPRECITEM").label());
+    EXPECT_EQ(newest[5], QString(before).replace(u'.', u','));
+    EXPECT_EQ(newest[6], QStringLiteral("12,34"));
+    EXPECT_TRUE(newest[7].startsWith(QStringLiteral("SetItemPreco"))) << newest[7].toStdString();
+    ASSERT_EQ(asItStood.size(), 3);
+    EXPECT_EQ(asItStood[2], QString(before).replace(u'.', u','));
+}
+
+TEST_F(History, AuditoriaListsPageByPageAndExportsEveryLine)
+{
+    ASSERT_TRUE(
+        goToItemWhere([](const data::ClientDataSet &ds) { return !isNull(ds, "VRPRECITEM"); }));
+    for (const char *price : {"1,11", "2,22", "3,33"}) {
+        typeInto(win().dbsItemPreco, "VRPRECITEM", QString::fromLatin1(price));
+        press(Qt::Key_Return);
+        press(Qt::Key_F10);
+        QApplication::processEvents();
+        ASSERT_TRUE(ui().errors().isEmpty()) << ui().lastError().toStdString();
+    }
+    audit::TfrmAuditoria w;
+    w.pageSize = 2;
+    w.show();
+    auto *method = w.findChild<QComboBox *>(QStringLiteral("cbxMetodo"));
+    ASSERT_TRUE(method);
+    method->setFocus();
+    QTest::keyClicks(method, QStringLiteral("SetItemPreco"));
+    QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("btnPesquisar")), Qt::LeftButton);
+    ASSERT_TRUE(ui().errors().isEmpty()) << ui().lastError().toStdString();
+    EXPECT_EQ(w.lines()->rowCount(), 2);
+    ASSERT_TRUE(w.moreButton()->isEnabled());
+    QTest::mouseClick(w.moreButton(), Qt::LeftButton);
+    EXPECT_EQ(w.lines()->rowCount(), 3); // one line per save: one row each
+    EXPECT_FALSE(w.moreButton()->isEnabled());
+    EXPECT_EQ(rowOf(*w.lines(), 0).value(3), QStringLiteral("SetItemPreco"));
+    EXPECT_TRUE(rowOf(*w.lines(), 0).value(8).contains(QStringLiteral("3.33")));
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("auditoria.csv"));
+    EXPECT_EQ(w.exportaCsv(path), 3);
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
+    EXPECT_EQ(bytes.count("\r\n"), 4);
+}
+
+} // namespace
+} // namespace vnd::pricetable::test
