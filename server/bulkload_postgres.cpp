@@ -1,4 +1,5 @@
 #include "server/bulkload.h"
+#include "server/callcontext.h"
 
 #include <libpq-fe.h>
 
@@ -121,8 +122,21 @@ public:
         if (PQstatus(m_conn.get()) != CONNECTION_OK)
             throw std::runtime_error(PQerrorMessage(m_conn.get()));
         execute(m_conn.get(), "BEGIN");
-        // Taking turns with the servers' writers, as every write does.
-        execute(m_conn.get(), "SELECT pg_advisory_xact_lock(42700)", PGRES_TUPLES_OK);
+        // Taking turns with the servers' writers, as every write does, and telling the change
+        // record's triggers which command line loads the rows.
+        const auto literal = [this](const QString &text) {
+            const QByteArray utf8 = text.toUtf8();
+            char *quoted = PQescapeLiteral(m_conn.get(), utf8.constData(), size_t(utf8.size()));
+            std::string out = quoted ? quoted : "''";
+            PQfreemem(quoted);
+            return out;
+        };
+        const CallContext &call = currentCall();
+        const std::string lock =
+            "SELECT pg_advisory_xact_lock(42700), set_config('vnd42700.metodo', " +
+            literal(call.method) + ", true), set_config('vnd42700.endereco', " +
+            literal(call.address) + ", true)";
+        execute(m_conn.get(), lock.c_str(), PGRES_TUPLES_OK);
     }
     void exec(const char *sql) override { execute(m_conn.get(), sql); }
     RowWriter &writer(const char *table, const char *columns) override

@@ -168,7 +168,8 @@ const RecordedTable *recordedTable(const QString &name)
 QStringList changeRecordSchema(Dialect dialect)
 {
     const bool pg = dialect == Dialect::Postgres;
-    // Times in microseconds since the epoch (UTC): one per transaction, ordered as the writers
+    // Line numbers are never reused, pruned or not. Times in microseconds since the epoch
+    // (UTC): one per transaction, ordered as the writers
     // took the lock. The item's columns and the time are what the queries look up by.
     QStringList out{
         QStringLiteral("CREATE TABLE HISTALTERACAO ("
@@ -187,7 +188,7 @@ QStringList changeRecordSchema(Dialect dialect)
                        " DSANTES TEXT,"
                        " DSDEPOIS TEXT)")
             .arg(pg ? QStringLiteral("BIGINT GENERATED ALWAYS AS IDENTITY PRIMARY KEY")
-                    : QStringLiteral("INTEGER PRIMARY KEY")),
+                    : QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT")),
         QStringLiteral("CREATE INDEX HISTALTERACAO_ITEM ON HISTALTERACAO"
                        " (CDPRODUTO, CDTABEPREC, DTINIVGPREC, CDPRPAITABPR, NRALTERACAO)"),
         QStringLiteral("CREATE INDEX HISTALTERACAO_DATA ON HISTALTERACAO (DTALTERACAO)"),

@@ -5,7 +5,6 @@
 
 #include "host/widgets/dbsortgrid.h"
 #include "host/widgets/dialogrunner.h"
-#include "pricetable/itemhistorydialog.h"
 #include "tools/audit/frmauditoria.h"
 
 #include <QApplication>
@@ -68,19 +67,27 @@ TEST_F(History, CtrlHShowsTheSaveJustMadeAndThePriceAsItStoodBefore)
 
     QStringList newest, asItStood;
     widgets::ScopedDialogResponder answer([&](QDialog &d) {
-        auto *h = qobject_cast<ItemHistoryDialog *>(&d);
-        ASSERT_TRUE(h);
-        ASSERT_GT(h->changes()->rowCount(), 0);
-        newest = rowOf(*h->changes(), 0);
+        EXPECT_EQ(d.objectName(), QStringLiteral("frmHistorico"));
+        auto *changes = d.findChild<QTableWidget *>(QStringLiteral("grdHistorico"));
+        auto *moment = d.findChild<QDateTimeEdit *>(QStringLiteral("edtMomento"));
+        auto *then = d.findChild<QTableWidget *>(QStringLiteral("grdComoEstava"));
+        ASSERT_TRUE(changes && moment && then);
+        ASSERT_GT(changes->rowCount(), 0);
+        newest = rowOf(*changes, 0);
         // The moment typed as a user types it, then Enter.
-        h->moment()->setFocus();
-        QTest::keyClick(h->moment(), Qt::Key_Home);
-        QTest::keyClicks(h->moment(), beforeSave.toString(QStringLiteral("ddMMyyyyHHmmss")));
-        QTest::keyClick(h->moment(), Qt::Key_Return);
+        // Entered by Tab, the field selects its first section; each filled section moves on.
+        d.show();
+        d.activateWindow();
         QApplication::processEvents();
-        for (int r = 0; r < h->asItStood()->rowCount(); ++r)
-            if (rowOf(*h->asItStood(), r).value(1) == items().fieldByName(u"VRPRECITEM").label())
-                asItStood = rowOf(*h->asItStood(), r);
+        moment->setFocus(Qt::TabFocusReason);
+        QTest::keyClicks(moment, beforeSave.toString(QStringLiteral("ddMMyyyyHHmmss")));
+        EXPECT_EQ(moment->dateTime().toString(QStringLiteral("ddMMyyyyHHmmss")),
+                  beforeSave.toString(QStringLiteral("ddMMyyyyHHmmss")));
+        QTest::keyClick(moment, Qt::Key_Return);
+        QApplication::processEvents();
+        for (int r = 0; r < then->rowCount(); ++r)
+            if (rowOf(*then, r).value(1) == items().fieldByName(u"VRPRECITEM").label())
+                asItStood = rowOf(*then, r);
         d.reject();
     });
     win().dbsItemPreco->setFocus();

@@ -164,8 +164,11 @@ TEST_F(QueryTest, TheShellsConnectionReadsTheLookedUpTablesAndChangesNone)
         "WITH F AS (SELECT 1) UPDATE %1 SET %2 = %2 || 'x'",
         "WITH F AS (SELECT 1) DELETE FROM %1 WHERE %2 IS NOT NULL",
     };
+    // On SQLite a recorded table's write stops even before the read-only file refuses it: the
+    // change record's triggers need the function only the server's connections have.
     const QRegularExpression refused(
-        QStringLiteral("^Erro na consulta: .*(readonly|permission denied for table)"));
+        QStringLiteral("^Erro na consulta: .*(readonly|permission denied for table|no such "
+                       "function: vnd_chamada)"));
     for (const auto &t : tables) {
         SCOPED_TRACE(t.table);
         const QString table = QString::fromLatin1(t.table);
