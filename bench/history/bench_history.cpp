@@ -48,15 +48,19 @@ public:
     size_t count() const { return m_triggers.size(); }
     bool set(bool on) const
     {
+        if (on == m_on)
+            return true;
         for (const auto &[name, sql] : m_triggers)
             if (!m_db.exec((on ? sql : "DROP TRIGGER " + name).c_str()))
                 return false;
+        m_on = on;
         return true;
     }
 
 private:
     const RawDatabase &m_db;
     std::vector<std::pair<std::string, std::string>> m_triggers;
+    mutable bool m_on = true;
 };
 
 double timed(BenchClient &client, const QString &method, const data::ValueArray &args)
