@@ -37,12 +37,10 @@ void addHistoryMethods(Dispatcher &dispatcher, const Database &database)
 {
     auto repo = std::make_shared<HistoryRepository>(database);
 
-    dispatcher.add(QStringLiteral("getHistItemPreco"), [repo](const ValueArray &args) {
-        Arguments a(QStringLiteral("getHistItemPreco"), args, 4);
+    dispatcher.add(QStringLiteral("getHistItemPreco"), 4, [repo](const Arguments &a) {
         return okReply(repo->itemHistory(itemKey(a)), ValueArray(4));
     });
-    dispatcher.add(QStringLiteral("getHistAlteracoes"), [repo](const ValueArray &args) {
-        Arguments a(QStringLiteral("getHistAlteracoes"), args, 8);
+    dispatcher.add(QStringLiteral("getHistAlteracoes"), 8, [repo](const Arguments &a) {
         ChangeFilter f;
         f.from = a.dateTime(0);
         f.to = a.dateTime(1);
@@ -58,13 +56,11 @@ void addHistoryMethods(Dispatcher &dispatcher, const Database &database)
         f.limit = int(limit);
         return okReply(repo->changes(f), ValueArray(8));
     });
-    dispatcher.add(QStringLiteral("getItemPrecoEm"), [repo](const ValueArray &args) {
-        Arguments a(QStringLiteral("getItemPrecoEm"), args, 5);
+    dispatcher.add(QStringLiteral("getItemPrecoEm"), 5, [repo](const Arguments &a) {
         return okReply(repo->itemAt(QStringLiteral("ITEMPRECO"), itemKey(a), moment(a, 4)),
                        ValueArray(5));
     });
-    dispatcher.add(QStringLiteral("GetPrecoHoraEm"), [repo](const ValueArray &args) {
-        Arguments a(QStringLiteral("GetPrecoHoraEm"), args, 5);
+    dispatcher.add(QStringLiteral("GetPrecoHoraEm"), 5, [repo](const Arguments &a) {
         return okReply(repo->itemAt(QStringLiteral("ITEMPRECODIA"), itemKey(a), moment(a, 4)),
                        ValueArray(5));
     });
