@@ -223,40 +223,21 @@ public:
         return bytes;
     }
 
-    void skip() override
+    void skipScalar(Token t) override
     {
-        switch (peek()) {
-        case Token::Null:
+        if (t == Token::Null)
             readNull();
-            break;
-        case Token::Bool:
+        else if (t == Token::Bool)
             readBool();
-            break;
-        case Token::Integer:
+        else if (t == Token::Integer)
             readInteger();
-            break;
-        case Token::Float:
+        else if (t == Token::Float)
             readFloat();
-            break;
-        case Token::String:
+        else
             readUtf8(m_scratch);
-            break;
-        case Token::Array:
-            enterArray();
-            while (hasNext())
-                skip();
-            leave();
-            break;
-        case Token::Map:
-            enterMap();
-            while (hasNext()) {
-                skip();
-                skip();
-            }
-            leave();
-            break;
-        }
     }
+
+    void skipKey() override { readUtf8(m_scratch); }
 
     void finish() override
     {

@@ -13,6 +13,22 @@
 namespace vnd::data::Internal
 {
 
+void TokenReader::skip()
+{
+    const Token t = peek();
+    if (t != Token::Array && t != Token::Map) {
+        skipScalar(t);
+        return;
+    }
+    t == Token::Array ? enterArray() : enterMap();
+    while (hasNext()) {
+        if (t == Token::Map)
+            skipKey();
+        skip();
+    }
+    leave();
+}
+
 namespace
 {
 

@@ -65,10 +65,16 @@ public:
     // The string's bytes as valid UTF-8, without building a QString: a view into the body or
     // into scratch, valid until the next read.
     virtual QByteArrayView readUtf8(QByteArray &scratch) = 0;
-    virtual void skip() = 0;
+    // Passes over the next value, containers whole.
+    void skip();
     // The whole body was consumed.
     virtual void finish() = 0;
     virtual qsizetype position() const = 0;
+
+protected:
+    // Passes over a value that is not a container, or over a map's key.
+    virtual void skipScalar(Token t) = 0;
+    virtual void skipKey() { readKey(); }
 };
 
 std::unique_ptr<TokenWriter> makeWriter(Encoding enc);

@@ -207,38 +207,17 @@ public:
         return scratch;
     }
 
-    void skip() override
+    void skipScalar(Token t) override
     {
-        switch (peek()) {
-        case Token::Null:
+        if (t == Token::Null) {
             readNull();
-            break;
-        case Token::Bool:
+        } else if (t == Token::Bool) {
             readBool();
-            break;
-        case Token::Integer:
-        case Token::Float:
+        } else if (t == Token::Integer || t == Token::Float) {
             m_p = m_numberEnd;
-            break;
-        case Token::String: {
+        } else {
             QByteArray scratch;
             readUtf8(scratch);
-            break;
-        }
-        case Token::Array:
-            enterArray();
-            while (hasNext())
-                skip();
-            leave();
-            break;
-        case Token::Map:
-            enterMap();
-            while (hasNext()) {
-                readKey();
-                skip();
-            }
-            leave();
-            break;
         }
     }
 

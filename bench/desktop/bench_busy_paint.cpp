@@ -5,11 +5,8 @@
 // price table window. Run by hand, on a display or offscreen:
 //   bench_busy_paint [products]   (default 100000)
 
-#include "benchserver.h"
-#include "host/net/clientsession.h"
+#include "benchhost.h"
 
-#include "host/db/hostdatabase.h"
-#include "host/services/hostconfig.h"
 #include "host/services/ui.h"
 #include "host/widgets/busyoverlay.h"
 #include "host/widgets/dateeditplus.h"
@@ -140,11 +137,7 @@ int main(int argc, char **argv)
     const int products = argc > 1 ? std::max(1, atoi(argv[1])) : 100000;
     std::fprintf(stderr, "loading %d synthetic products...\n", products);
     server::bench::BenchServer server(products, 4);
-    hostConfig().webUrl = QStringLiteral("127.0.0.1");
-    hostConfig().webPort = server.port();
-    net::ClientSession::instance().adopt(QStringLiteral("127.0.0.1"), server.port(),
-                                         QByteArray::fromStdString(server.token()));
-    db::openHostDatabase(QStringLiteral("sqlite:") + server.dbPath());
+    server::bench::pointHostAt(server);
     TimedYes ui;
     setUserInterface(&ui);
     g_clock.start();

@@ -3,13 +3,10 @@
 // packet into a client dataset. Prints the ratio; run by hand:
 //   bench_page_switch [products]   (default 100000)
 
-#include "benchserver.h"
-#include "host/net/clientsession.h"
+#include "benchhost.h"
 
 #include "contracts/rdmtabgeral.h"
-#include "host/db/hostdatabase.h"
 #include "host/net/netconnection.h"
-#include "host/services/hostconfig.h"
 #include "host/services/scriptedui.h"
 #include "host/widgets/formlifecycle.h"
 #include "pricetable/frmtabgeral.h"
@@ -32,11 +29,7 @@ int main(int argc, char **argv)
     const int products = argc > 1 ? std::max(1, atoi(argv[1])) : 100000;
 
     server::bench::BenchServer server(products, 4);
-    hostConfig().webUrl = QStringLiteral("127.0.0.1");
-    hostConfig().webPort = server.port();
-    net::ClientSession::instance().adopt(QStringLiteral("127.0.0.1"), server.port(),
-                                         QByteArray::fromStdString(server.token()));
-    db::openHostDatabase(QStringLiteral("sqlite:") + server.dbPath());
+    server::bench::pointHostAt(server);
     ScriptedUi ui;
 
     pricetable::TfrmTabGeral *win = widgets::CreateForm<pricetable::TfrmTabGeral>();

@@ -4,6 +4,7 @@
 // dataset holds against the size of the body it came in.
 // Usage: bench_getitempreco [products] [rounds]
 
+#include "bench/benchstats.h"
 #include "benchserver.h"
 #include "host/net/clientsession.h"
 
@@ -28,6 +29,9 @@ using namespace vnd;
 
 namespace
 {
+
+using vnd::bench::best;
+using vnd::bench::median;
 
 // The server's query for a period's items, read column by column as a client would.
 qint64 bareScan(sqlite3 *db, const QByteArray &start, double &checksum)
@@ -60,17 +64,6 @@ qint64 bareScan(sqlite3 *db, const QByteArray &start, double &checksum)
     }
     sqlite3_finalize(stmt);
     return rows;
-}
-
-double best(const std::vector<double> &v)
-{
-    return *std::min_element(v.begin(), v.end());
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 } // namespace
@@ -148,8 +141,8 @@ int main(int argc, char **argv)
             server::readPacket(repository.items(QStringLiteral("001"), start, 4, QString()));
         query.push_back(timer.nsecsElapsed() / 1e9);
         timer.restart();
-        const QByteArray body = data::encodeReply(data::Reply{true, std::move(packet), {}, {}, {}, {}},
-                                                  data::Encoding::Cbor);
+        const QByteArray body = data::encodeReply(
+            data::Reply{true, std::move(packet), {}, {}, {}, {}}, data::Encoding::Cbor);
         encode.push_back(timer.nsecsElapsed() / 1e9);
         timer.restart();
         data::Reply decoded = data::decodeReply(body, data::Encoding::Cbor);

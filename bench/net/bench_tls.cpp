@@ -3,6 +3,7 @@
 // with the openssl program), the calls alternating between them.
 // Usage: bench_tls [products] [rounds]
 
+#include "bench/benchstats.h"
 #include "benchserver.h"
 
 #include "host/net/clientsession.h"
@@ -22,6 +23,9 @@ using namespace vnd;
 
 namespace
 {
+
+using vnd::bench::best;
+using vnd::bench::median;
 
 bool openssl(const QStringList &args)
 {
@@ -48,17 +52,6 @@ bool makeCertificates(const QTemporaryDir &dir)
            openssl({"x509", "-req", "-in", f("server.csr"), "-CA", f("ca.pem"), "-CAkey",
                     f("ca.key"), "-CAcreateserial", "-out", f("server.pem"), "-days", "1",
                     "-extfile", f("ext.cnf")});
-}
-
-double best(const std::vector<double> &v)
-{
-    return *std::min_element(v.begin(), v.end());
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 // by call; medians are compared.
 //   bench_server_sessions [postgresql://... (an empty database)] [calls]
 
+#include "bench/benchstats.h"
 #include "benchserver.h"
 #include "server/demousers.h"
 #include "server/schema.h"
@@ -27,6 +28,8 @@ using vnd::data::Row;
 
 namespace
 {
+
+using vnd::bench::quantile;
 
 // An item row saved in turn by every side, each save from the row as it was last stored.
 class SavedItem
@@ -73,12 +76,6 @@ bool read(BenchClient &client)
         std::fprintf(stderr, "getTabGeral failed (%d): %s\n", status,
                      qPrintable(reply.errorMessage));
     return status == 200;
-}
-
-double quantile(std::vector<double> v, double q)
-{
-    std::sort(v.begin(), v.end());
-    return v[size_t(q * double(v.size() - 1))];
 }
 
 // One call of each side in turn, the first side changing every round, so that a busy moment

@@ -18,16 +18,9 @@ namespace
 
 using data::DataSetState;
 
-class DayHourPrices : public FormFixture
+class DayHourPrices : public OpenFormFixture
 {
 protected:
-    void SetUp() override
-    {
-        FormFixture::SetUp();
-        if (HasFatalFailure())
-            return;
-        openForm();
-    }
     // An item with a consumer price, no client price and no rules yet; with or without a
     // delivery price.
     bool goToPlainItem(bool withDelivery)

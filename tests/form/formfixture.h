@@ -64,4 +64,16 @@ public:
     }
 };
 
+// The same, with the form page of table 001 already open.
+class OpenFormFixture : public FormFixture
+{
+public:
+    void SetUp() override
+    {
+        FormFixture::SetUp();
+        if (!HasFatalFailure())
+            openForm();
+    }
+};
+
 } // namespace vnd::pricetable::test

@@ -23,16 +23,9 @@ namespace vnd::pricetable::test
 namespace
 {
 
-class History : public FormFixture
+class History : public OpenFormFixture
 {
 protected:
-    void SetUp() override
-    {
-        FormFixture::SetUp();
-        if (HasFatalFailure())
-            return;
-        openForm();
-    }
     static QStringList rowOf(const QTableWidget &t, int r)
     {
         QStringList out;

@@ -17,15 +17,12 @@ namespace
 
 using data::DataSetState;
 
-class ItemGrid : public FormFixture
+class ItemGrid : public OpenFormFixture
 {
 protected:
     void SetUp() override
     {
-        FormFixture::SetUp();
-        if (HasFatalFailure())
-            return;
-        openForm();
+        OpenFormFixture::SetUp();
         if (HasFatalFailure())
             return;
         grid = win().dbsItemPreco;

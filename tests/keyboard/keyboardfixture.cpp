@@ -12,10 +12,7 @@ namespace vnd::keyboard::test
 
 void KeyboardFixture::SetUp()
 {
-    FormFixture::SetUp();
-    if (HasFatalFailure())
-        return;
-    openForm();
+    OpenFormFixture::SetUp();
     if (HasFatalFailure())
         return;
     pricetable::frmTabGeral = &win();

@@ -11,7 +11,7 @@
 namespace vnd::keyboard::test
 {
 
-class KeyboardFixture : public pricetable::test::FormFixture
+class KeyboardFixture : public pricetable::test::OpenFormFixture
 {
 public:
     void SetUp() override;
