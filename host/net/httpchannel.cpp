@@ -61,6 +61,14 @@ QString brokenMessage(const QString &where, bool sending)
         .arg(where, sending ? QStringLiteral("o envio") : QStringLiteral("a resposta"));
 }
 
+QString unknownOutcomeMessage(const QString &where)
+{
+    return QStringLiteral("A conexão com o servidor de aplicação em %1 foi interrompida antes "
+                          "da resposta. A alteração pode ter sido gravada: confira antes de "
+                          "repeti-la.")
+        .arg(where);
+}
+
 bool isAddress(const std::string &host)
 {
     beast::error_code ec;
@@ -238,8 +246,8 @@ void HttpChannel::stop()
 }
 
 bool HttpChannel::post(const std::string &path, const char *contentType, const QByteArray &body,
-                       const QByteArray &authorization, ReplyReceiver &receiver, int &status,
-                       QString &error)
+                       const QByteArray &authorization, bool resendable, ReplyReceiver &receiver,
+                       int &status, QString &error)
 {
     http::request<http::string_body> req{http::verb::post, path, 11};
     req.set(http::field::host, d->target.host);
@@ -252,7 +260,8 @@ bool HttpChannel::post(const std::string &path, const char *contentType, const Q
     req.prepare_payload();
 
     // A kept connection the server has just closed fails before any answer: once more on a
-    // new one. The server read nothing from it, so nothing is done twice.
+    // new one. Whether the server read the request cannot be told once it went out whole, so
+    // a write is then not repeated: it may have been done.
     std::optional<http::response_parser<http::buffer_body>> parser;
     for (int attempt = 0;; ++attempt) {
         if (d->stopped) {
@@ -271,7 +280,8 @@ bool HttpChannel::post(const std::string &path, const char *contentType, const Q
         parser.emplace();
         parser->body_limit(boost::none); // a period's prices run to tens of megabytes
         parser->header_limit(64 * 1024);
-        if (!ec) {
+        const bool sent = !ec;
+        if (sent) {
             d->tcp().expires_after(d->timeouts.read);
             ec = d->onStream([&](auto &stream, auto handler) {
                 http::async_read_header(stream, d->buffer, *parser, std::move(handler));
@@ -283,10 +293,14 @@ bool HttpChannel::post(const std::string &path, const char *contentType, const Q
         const bool stale = ec == http::error::end_of_stream || ec == asio::error::eof ||
                            ec == asio::error::connection_reset || ec == asio::error::broken_pipe ||
                            ec == ssl::error::stream_truncated;
-        if (reused && stale && attempt == 0 && !d->stopped)
+        if (reused && stale && attempt == 0 && !d->stopped && (resendable || !sent))
             continue;
-        error = ec == beast::error::timeout ? lateMessage(d->target.where)
-                                            : brokenMessage(d->target.where, false);
+        if (ec == beast::error::timeout)
+            error = lateMessage(d->target.where);
+        else if (sent && !resendable)
+            error = unknownOutcomeMessage(d->target.where);
+        else
+            error = brokenMessage(d->target.where, false);
         return false;
     }
 

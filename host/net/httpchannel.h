@@ -40,10 +40,12 @@ public:
 
     // One POST; true when the whole answer went to the receiver. Otherwise the receiver wanted
     // no more, or the transport failed and `error` says how (Portuguese). `status` is the
-    // answer's HTTP status once its head came.
+    // answer's HTTP status once its head came. A request that went out whole on a kept
+    // connection and got no answer is sent again on a new one only when `resendable` (a read):
+    // the server may have done a write before the connection broke.
     bool post(const std::string &path, const char *contentType, const QByteArray &body,
-              const QByteArray &authorization, ReplyReceiver &receiver, int &status,
-              QString &error);
+              const QByteArray &authorization, bool resendable, ReplyReceiver &receiver,
+              int &status, QString &error);
 
     // From any thread: cuts the exchange under way; the channel serves no more.
     void stop();

@@ -7,6 +7,7 @@
 #include "host/services/errors.h"
 #include "wire/codec.h"
 #include "wire/failure.h"
+#include "wire/roles.h"
 
 #include <QPointer>
 
@@ -58,8 +59,10 @@ Reply exchange(HttpChannel &channel, const std::string &path, const QByteArray &
     ReplyReceiver receiver;
     int status = 0;
     QString broken;
+    // Reads are what the least role may call; any other method may write.
+    const bool resendable = data::leastRoleFor(method) == data::Role::Consulta;
     const bool complete = channel.post(path, data::contentType(encoding), body, authorization,
-                                       receiver, status, broken);
+                                       resendable, receiver, status, broken);
     QString invalid;
     switch (receiver.finish(complete, reply, invalid)) {
     case ReplyReceiver::Outcome::Broken:

@@ -12,7 +12,15 @@
 
 #include <QElapsedTimer>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <cmath>
+#include <string>
+#include <thread>
 
 namespace vnd::net::test
 {
@@ -58,6 +66,77 @@ private:
     std::thread m_thread;
     std::atomic<bool> m_finished{false};
     int m_port = -1;
+};
+
+// Answers the first request of every connection and keeps it alive; reads the second whole,
+// then hangs up without answering, as a server dying after its work would.
+class HangUpPeer
+{
+public:
+    HangUpPeer()
+    {
+        m_listen = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof addr;
+        ::bind(m_listen, reinterpret_cast<sockaddr *>(&addr), len);
+        ::listen(m_listen, 4);
+        ::getsockname(m_listen, reinterpret_cast<sockaddr *>(&addr), &len);
+        m_port = ntohs(addr.sin_port);
+        m_thread = std::thread([this] { serve(); });
+    }
+    ~HangUpPeer()
+    {
+        ::shutdown(m_listen, SHUT_RDWR);
+        m_thread.join();
+        ::close(m_listen);
+    }
+    int port() const { return m_port; }
+    int requests() const { return m_requests; }
+
+private:
+    void serve()
+    {
+        data::Reply ok;
+        ok.ok = true;
+        const std::string body = data::encodeReply(ok, data::Encoding::Cbor).toStdString();
+        const std::string answer = "HTTP/1.1 200 OK\r\nContent-Type: " +
+                                   std::string(data::contentType(data::Encoding::Cbor)) +
+                                   "\r\nContent-Length: " + std::to_string(body.size()) +
+                                   "\r\n\r\n" + body;
+        for (int fd; (fd = ::accept(m_listen, nullptr, nullptr)) >= 0; ::close(fd)) {
+            timeval tv{5, 0};
+            ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+            if (readRequest(fd))
+                ::send(fd, answer.data(), answer.size(), MSG_NOSIGNAL);
+            readRequest(fd);
+        }
+    }
+    bool readRequest(int fd)
+    {
+        std::string in;
+        char buf[4096];
+        size_t head = std::string::npos;
+        size_t need = 0;
+        for (ssize_t n; (n = ::recv(fd, buf, sizeof buf, 0)) > 0;) {
+            in.append(buf, size_t(n));
+            if (head == std::string::npos && (head = in.find("\r\n\r\n")) != std::string::npos) {
+                const size_t at = in.find("Content-Length: ");
+                need = head + 4 + (at < head ? std::stoul(in.substr(at + 16)) : 0);
+            }
+            if (head != std::string::npos && in.size() >= need) {
+                ++m_requests;
+                return true;
+            }
+        }
+        return false;
+    }
+
+    int m_listen = -1;
+    int m_port = 0;
+    std::atomic<int> m_requests{0};
+    std::thread m_thread;
 };
 
 using ConnectionTest = NetFixture;
@@ -249,6 +328,30 @@ TEST(ConnectionWire, SendsCborWithoutCompressionToTheServerNamesPath)
     EXPECT_EQ(seen[0].args, args);
     EXPECT_EQ(seen[1].path, "/outro.rdm/x");
     EXPECT_EQ(announced, QStringList({"getVdPeriodo", "x"}));
+}
+
+// A kept connection broken after the request went out: a read is sent again on a new one; a
+// write is not, since it may have been done, and the user is told so.
+TEST(ConnectionWire, OnlyReadsAreSentAgainAfterAKeptConnectionBreaks)
+{
+    const struct {
+        const char *method;
+        int requests;
+        bool ok;
+    } cases[] = {{"getTabGeral", 3, true}, {"SetItemPreco", 2, false}};
+    for (const auto &c : cases) {
+        HangUpPeer peer;
+        TNetConnection conn;
+        conn.Port = peer.port();
+        ASSERT_TRUE(conn.call(QStringLiteral("getVdTabGeral")).ok);
+        const Reply r = conn.call(QString::fromLatin1(c.method));
+        EXPECT_EQ(r.ok, c.ok) << c.method;
+        EXPECT_EQ(peer.requests(), c.requests) << c.method;
+        if (!c.ok) {
+            EXPECT_TRUE(r.errorMessage.contains(QStringLiteral("pode ter sido gravada")))
+                << qPrintable(r.errorMessage);
+        }
+    }
 }
 
 TEST(ConnectionWire, AStalledAnswerEndsAtTheReadTimeout)
