@@ -18,7 +18,13 @@ bool parseListen(const QString &text, CommandLine &cl)
     const int port = text.mid(colon + 1).toInt(&ok);
     if (!ok || port < 0 || port > 65535)
         return false;
-    cl.host = text.left(colon);
+    QString host = text.left(colon);
+    // An IPv6 address comes bracketed, so that its own colons are not taken for the port's.
+    if (host.startsWith(u'[') && host.endsWith(u']'))
+        host = host.mid(1, host.size() - 2);
+    if (host.isEmpty())
+        return false;
+    cl.host = host;
     cl.port = port;
     return true;
 }

@@ -67,7 +67,7 @@ int serve(const Database &database, const CommandLine &cl, sigset_t stopSignals)
     }
     const bool tls = !cl.tlsCert.isEmpty();
     say(QStringLiteral("vnd42700-server escutando em %1:%2 (%3)")
-            .arg(cl.host)
+            .arg(cl.host.contains(u':') ? u'[' + cl.host + u']' : cl.host)
             .arg(server.port())
             .arg(tls ? QStringLiteral("https") : QStringLiteral("http")));
     if (!tls && !isLoopback(cl.host))

@@ -214,10 +214,14 @@ int Server::bind()
     m_error =
         QStringLiteral("não foi possível escutar em %1:%2").arg(m_options.host).arg(m_options.port);
     beast::error_code ec;
-    const auto address = asio::ip::make_address(m_options.host.toStdString(), ec);
-    if (ec)
+    // A name such as localhost listens on the first address it resolves to.
+    tcp::resolver resolver(m_impl->state.io);
+    const auto found =
+        resolver.resolve(m_options.host.toStdString(), std::to_string(m_options.port),
+                         tcp::resolver::passive | tcp::resolver::numeric_service, ec);
+    if (ec || found.empty())
         return -1;
-    const tcp::endpoint at(address, quint16(m_options.port));
+    const tcp::endpoint at = found.begin()->endpoint();
     auto &acceptor = m_impl->acceptor;
     acceptor.open(at.protocol(), ec);
     if (!ec)

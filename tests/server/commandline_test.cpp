@@ -43,5 +43,25 @@ TEST(CommandLine, ListeningBeyondTheLoopbackNeedsTlsOrTheExplicitOption)
     }
 }
 
+TEST(CommandLine, ListenTakesNamesAndBracketedIpv6)
+{
+    const struct {
+        const char *listen;
+        const char *host; // nullptr: refused
+    } cases[] = {{"localhost:0", "localhost"}, {"[::1]:0", "::1"},
+                 {"127.0.0.1:0", "127.0.0.1"}, {"[]:0", nullptr},
+                 {"[::1]", nullptr},           {":0", nullptr}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.listen);
+        const CommandLine cl =
+            parseCommandLine({QStringLiteral("--db"), QStringLiteral("sqlite:x.db"),
+                              QStringLiteral("--listen"), QString::fromLatin1(c.listen)});
+        EXPECT_EQ(cl.error.isEmpty(), c.host != nullptr) << qPrintable(cl.error);
+        if (c.host) {
+            EXPECT_EQ(cl.host, QString::fromLatin1(c.host));
+        }
+    }
+}
+
 } // namespace
 } // namespace vnd::server::test
