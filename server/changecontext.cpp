@@ -1,6 +1,7 @@
 #include "server/changecontext.h"
 
 #include "server/callcontext.h"
+#include "server/recordimage.h"
 
 #include <sqlite3.h>
 
@@ -74,6 +75,7 @@ void registerChangeFunction(sqlite3 *db)
     if (sqlite3_create_function_v2(db, "vnd_chamada", 1, SQLITE_UTF8, nullptr, callValue, nullptr,
                                    nullptr, nullptr) != SQLITE_OK)
         throw std::runtime_error(sqlite3_errmsg(db));
+    registerImageFunctions(db);
 }
 
 QString postgresWriteLock(const QSqlDatabase &db)

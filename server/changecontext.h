@@ -17,8 +17,9 @@ namespace vnd::server
 inline constexpr char16_t kPruneMethod[] = u"--prune-history";
 
 // Registers vnd_chamada(n) on the connection: 0 the time in microseconds since the epoch,
-// 1 the user, 2 the client's address, 3 the method (no value when unknown). Throws
-// std::runtime_error when SQLite refuses.
+// 1 the user, 2 the client's address, 3 the method (no value when unknown); and the image
+// functions the triggers build their lines with (recordimage.h). Throws std::runtime_error
+// when SQLite refuses.
 void registerChangeFunction(sqlite3 *db);
 
 // The statement that takes PostgreSQL's write lock and hands the call to the triggers.

@@ -18,96 +18,177 @@ const QStringList &itemColumns()
     return columns;
 }
 
-// Row-level on both databases: SQLite has no other kind, an item's history needs each row
-// anyway, and a bulk copy then costs one insert per copied row in the same statement.
-QString recordInsert(const RecordedTable &t, Dialect dialect, char16_t op)
+const QString kColumns =
+    QStringLiteral("DTALTERACAO, CDUSUARIO, DSENDERECO, NMMETODO, NMTABELA, IDOPERACAO, CDTABEPREC,"
+                   " DTINIVGPREC, CDPRODUTO, CDPRPAITABPR, DSCHAVE, DSANTES, DSDEPOIS");
+
+QString joined(const QStringList &parts)
 {
-    const bool pg = dialect == Dialect::Postgres;
-    const QString row = op == kDeleted ? QStringLiteral("OLD") : QStringLiteral("NEW");
-    const auto image = [&](const QString &which) {
-        QStringList pairs;
-        for (const QString &c : t.all())
-            pairs << QStringLiteral("'%1', CAST(%2.%1 AS TEXT)").arg(c, which);
-        return QStringLiteral("%1(%2)").arg(pg ? QStringLiteral("json_build_object")
-                                               : QStringLiteral("json_object"),
-                                            pairs.join(QStringLiteral(", ")));
-    };
-    QStringList key;
-    for (const QString &c : t.key)
-        key << QStringLiteral("CAST(%1.%2 AS TEXT)").arg(row, c);
+    return parts.join(QStringLiteral(", "));
+}
+
+QString context(Dialect dialect)
+{
+    if (dialect == Dialect::Sqlite)
+        return QStringLiteral("vnd_chamada(0), vnd_chamada(1), vnd_chamada(2), vnd_chamada(3)");
+    return QStringLiteral("COALESCE(NULLIF(current_setting('vnd42700.hora', true), '')::bigint,"
+                          " (extract(epoch FROM now()) * 1000000)::bigint),"
+                          " COALESCE(NULLIF(current_setting('vnd42700.usuario', true), ''),"
+                          " session_user),"
+                          " COALESCE(NULLIF(current_setting('vnd42700.endereco', true), ''),"
+                          " host(inet_client_addr())),"
+                          " NULLIF(current_setting('vnd42700.metodo', true), '')");
+}
+
+// The line's table, operation, item columns and key, from `row` (NEW, OLD or an alias).
+QString lineHead(const RecordedTable &t, Dialect dialect, char16_t op, const QString &row)
+{
     QStringList items;
     for (const QString &c : itemColumns())
         items << (t.all().contains(c) ? QStringLiteral("%1.%2").arg(row, c)
                                       : QStringLiteral("NULL"));
-    const QString context =
-        pg ? QStringLiteral("COALESCE(NULLIF(current_setting('vnd42700.hora', true), '')::bigint,"
-                            " (extract(epoch FROM now()) * 1000000)::bigint),"
-                            " COALESCE(NULLIF(current_setting('vnd42700.usuario', true), ''),"
-                            " session_user),"
-                            " COALESCE(NULLIF(current_setting('vnd42700.endereco', true), ''),"
-                            " host(inet_client_addr())),"
-                            " NULLIF(current_setting('vnd42700.metodo', true), '')")
-           : QStringLiteral("vnd_chamada(0), vnd_chamada(1), vnd_chamada(2), vnd_chamada(3)");
-    const QString none = QStringLiteral("NULL");
-    return QStringLiteral("INSERT INTO HISTALTERACAO (DTALTERACAO, CDUSUARIO, DSENDERECO, NMMETODO,"
-                          " NMTABELA, IDOPERACAO, CDTABEPREC, DTINIVGPREC, CDPRODUTO, CDPRPAITABPR,"
-                          " DSCHAVE, DSANTES, DSDEPOIS) VALUES (%1, '%2', '%3', %4, %5, %6, %7)")
-        .arg(context, t.name, QString(QChar(op)), items.join(QStringLiteral(", ")),
-             QStringLiteral("%1(%2)").arg(pg ? QStringLiteral("json_build_array")
-                                             : QStringLiteral("json_array"),
-                                          key.join(QStringLiteral(", "))),
-             op == kInserted ? none : image(QStringLiteral("OLD")),
-             op == kDeleted ? none : image(QStringLiteral("NEW")));
+    QStringList key;
+    for (const QString &c : t.key)
+        key << QStringLiteral("CAST(%1.%2 AS TEXT)").arg(row, c);
+    return QStringLiteral("'%1', '%2', %3, %4(%5)")
+        .arg(t.name, QString(QChar(op)), joined(items),
+             dialect == Dialect::Postgres ? QStringLiteral("json_build_array")
+                                          : QStringLiteral("json_array"),
+             joined(key));
 }
 
-QString changed(const RecordedTable &t, Dialect dialect)
+// An insertion's or deletion's image: the columns besides the key, which the line holds.
+QString wholeImage(const RecordedTable &t, Dialect dialect, const QString &row)
 {
-    if (dialect == Dialect::Postgres)
-        return QStringLiteral("OLD.* IS DISTINCT FROM NEW.*");
+    QStringList pairs;
+    for (const QString &c : t.fields)
+        pairs << (dialect == Dialect::Postgres
+                      ? QStringLiteral("'%1', CAST(%2.%1 AS TEXT)").arg(c, row)
+                      : QStringLiteral("'%1', %2.%1").arg(c, row));
+    return QStringLiteral("%1(%2)").arg(dialect == Dialect::Postgres
+                                            ? QStringLiteral("json_build_object")
+                                            : QStringLiteral("vnd_imagem"),
+                                        joined(pairs));
+}
+
+// An alteration's image: only the columns it changed, as they were (`side` the old row) or
+// became. The key is in the line, so most lines stay a few dozen bytes.
+QString alteredImage(const RecordedTable &t, Dialect dialect, const QString &oldRow,
+                     const QString &newRow, bool before)
+{
+    QStringList parts;
+    if (dialect == Dialect::Sqlite) {
+        for (const QString &c : t.all())
+            parts << QStringLiteral("'%1', %2.%1, %3.%1").arg(c, oldRow, newRow);
+        return QStringLiteral("vnd_alterado(%1, %2)").arg(before ? 0 : 1).arg(joined(parts));
+    }
+    for (const QString &c : t.all())
+        parts << QStringLiteral("CASE WHEN %2.%1 IS DISTINCT FROM %3.%1 THEN '\"%1\":' ||"
+                                " COALESCE(to_json(CAST(%4.%1 AS TEXT))::text, 'null') END")
+                     .arg(c, oldRow, newRow, before ? oldRow : newRow);
+    return QStringLiteral("'{' || concat_ws(',', %1) || '}'").arg(joined(parts));
+}
+
+QString anyChanged(const RecordedTable &t)
+{
     QStringList any;
     for (const QString &c : t.all())
         any << QStringLiteral("OLD.%1 IS NOT NEW.%1").arg(c);
     return any.join(QStringLiteral(" OR "));
 }
 
+// Row triggers: SQLite has no other kind.
 QStringList sqliteTriggers(const RecordedTable &t)
 {
-    QStringList out;
-    const struct {
-        const char *event;
-        char16_t op;
-    } events[] = {{"INSERT", kInserted}, {"UPDATE", kAltered}, {"DELETE", kDeleted}};
-    for (const auto &e : events) {
-        const QString when = e.op == kAltered
-                                 ? QStringLiteral(" WHEN %1").arg(changed(t, Dialect::Sqlite))
-                                 : QString();
-        out << QStringLiteral("CREATE TRIGGER %1_HIST_%2 AFTER %3 ON %1%4 BEGIN %5; END")
-                   .arg(t.name, QString(QChar(e.op)), QString::fromLatin1(e.event), when,
-                        recordInsert(t, Dialect::Sqlite, e.op));
-    }
-    return out;
+    const QString insert = QStringLiteral("CREATE TRIGGER %1_HIST_%2 AFTER %3 ON %1%4 BEGIN"
+                                          " INSERT INTO HISTALTERACAO (%5) VALUES (%6, %7, %8, %9);"
+                                          " END");
+    const QString ctx = context(Dialect::Sqlite), none = QStringLiteral("NULL");
+    const auto row = [](const char *r) { return QString::fromLatin1(r); };
+    return {insert.arg(t.name, QStringLiteral("I"), QStringLiteral("INSERT"), QString(), kColumns,
+                       ctx, lineHead(t, Dialect::Sqlite, kInserted, row("NEW")), none,
+                       wholeImage(t, Dialect::Sqlite, row("NEW"))),
+            insert.arg(t.name, QStringLiteral("A"), QStringLiteral("UPDATE"),
+                       QStringLiteral(" WHEN ") + anyChanged(t), kColumns, ctx,
+                       lineHead(t, Dialect::Sqlite, kAltered, row("NEW")),
+                       alteredImage(t, Dialect::Sqlite, row("OLD"), row("NEW"), true),
+                       alteredImage(t, Dialect::Sqlite, row("OLD"), row("NEW"), false)),
+            insert.arg(t.name, QStringLiteral("E"), QStringLiteral("DELETE"), QString(), kColumns,
+                       ctx, lineHead(t, Dialect::Sqlite, kDeleted, row("OLD")),
+                       wholeImage(t, Dialect::Sqlite, row("OLD")), none)};
 }
 
+// Statement triggers over the transition tables: one INSERT ... SELECT per statement, not
+// one per row. Altered rows pair by key; a row whose key changes is recorded by a row
+// trigger, since nothing in the transition tables pairs it with what it was.
 QStringList postgresTriggers(const RecordedTable &t)
 {
-    const QString function =
-        QStringLiteral("CREATE FUNCTION %1_HIST() RETURNS trigger LANGUAGE plpgsql AS $body$"
-                       " BEGIN"
-                       " IF TG_OP = 'INSERT' THEN %2;"
-                       " ELSIF TG_OP = 'UPDATE' THEN %3;"
-                       " ELSE %4; END IF;"
-                       " RETURN NULL;"
-                       " END $body$")
-            .arg(t.name, recordInsert(t, Dialect::Postgres, kInserted),
-                 recordInsert(t, Dialect::Postgres, kAltered),
-                 recordInsert(t, Dialect::Postgres, kDeleted));
-    return {function,
-            QStringLiteral("CREATE TRIGGER %1_HIST_IE AFTER INSERT OR DELETE ON %1"
-                           " FOR EACH ROW EXECUTE FUNCTION %1_HIST()")
-                .arg(t.name),
-            QStringLiteral("CREATE TRIGGER %1_HIST_A AFTER UPDATE ON %1 FOR EACH ROW"
-                           " WHEN (%2) EXECUTE FUNCTION %1_HIST()")
-                .arg(t.name, changed(t, Dialect::Postgres))};
+    const auto function = [&](const char *suffix, const QString &body) {
+        return QStringLiteral("CREATE FUNCTION %1_HIST_%2() RETURNS trigger LANGUAGE plpgsql"
+                              " AS $body$ BEGIN %3; RETURN NULL; END $body$")
+            .arg(t.name, QString::fromLatin1(suffix), body);
+    };
+    const auto fromRows = [&](char16_t op, const QString &row, const QString &before,
+                              const QString &after, const QString &from) {
+        return QStringLiteral("INSERT INTO HISTALTERACAO (%1) SELECT %2, %3, %4, %5 FROM %6")
+            .arg(kColumns, context(Dialect::Postgres), lineHead(t, Dialect::Postgres, op, row),
+                 before, after, from);
+    };
+    const QString none = QStringLiteral("NULL");
+    const auto o = QStringLiteral("o"), n = QStringLiteral("n");
+    QStringList sameKey, oldKey, newKey;
+    for (const QString &c : t.key) {
+        sameKey << QStringLiteral("o.%1 = n.%1").arg(c);
+        oldKey << QStringLiteral("OLD.%1").arg(c);
+        newKey << QStringLiteral("NEW.%1").arg(c);
+    }
+    const QString altered =
+        fromRows(kAltered, n, alteredImage(t, Dialect::Postgres, o, n, true),
+                 alteredImage(t, Dialect::Postgres, o, n, false),
+                 QStringLiteral("antigos o JOIN novos n ON %1 WHERE o IS DISTINCT FROM n")
+                     .arg(sameKey.join(QStringLiteral(" AND "))));
+    const QString rekeyed =
+        QStringLiteral("INSERT INTO HISTALTERACAO (%1) VALUES (%2, %3, %4, %5)")
+            .arg(kColumns, context(Dialect::Postgres),
+                 lineHead(t, Dialect::Postgres, kAltered, QStringLiteral("NEW")),
+                 alteredImage(t, Dialect::Postgres, QStringLiteral("OLD"), QStringLiteral("NEW"),
+                              true),
+                 alteredImage(t, Dialect::Postgres, QStringLiteral("OLD"), QStringLiteral("NEW"),
+                              false));
+    const QString trigger = QStringLiteral("CREATE TRIGGER %1_HIST_%2 AFTER %3 ON %1 %4"
+                                           " EXECUTE FUNCTION %1_HIST_%2()");
+    return {
+        function("I", fromRows(kInserted, n, none, wholeImage(t, Dialect::Postgres, n),
+                               QStringLiteral("novos n"))),
+        function("E", fromRows(kDeleted, o, wholeImage(t, Dialect::Postgres, o), none,
+                               QStringLiteral("antigos o"))),
+        function("A", altered),
+        function("K", rekeyed),
+        trigger.arg(t.name, QStringLiteral("I"), QStringLiteral("INSERT"),
+                    QStringLiteral("REFERENCING NEW TABLE AS novos FOR EACH STATEMENT")),
+        trigger.arg(t.name, QStringLiteral("E"), QStringLiteral("DELETE"),
+                    QStringLiteral("REFERENCING OLD TABLE AS antigos FOR EACH STATEMENT")),
+        trigger.arg(t.name, QStringLiteral("A"), QStringLiteral("UPDATE"),
+                    QStringLiteral("REFERENCING OLD TABLE AS antigos NEW TABLE AS novos"
+                                   " FOR EACH STATEMENT")),
+        trigger.arg(t.name, QStringLiteral("K"), QStringLiteral("UPDATE"),
+                    QStringLiteral("FOR EACH ROW WHEN (ROW(%1) IS DISTINCT FROM ROW(%2))")
+                        .arg(joined(oldKey), joined(newKey))),
+    };
+}
+
+// The triggers of the first version of the record, replaced by the ones above.
+QStringList droppedTriggers(const RecordedTable &t, Dialect dialect)
+{
+    QStringList out;
+    const char *const names[] = {"I", "A", "E", "IE", "K"};
+    for (const char *name : names)
+        out << QStringLiteral("DROP TRIGGER IF EXISTS %1_HIST_%2%3")
+                   .arg(t.name, QString::fromLatin1(name),
+                        dialect == Dialect::Postgres ? QStringLiteral(" ON ") + t.name : QString());
+    if (dialect == Dialect::Postgres)
+        out << QStringLiteral("DROP FUNCTION IF EXISTS %1_HIST()").arg(t.name);
+    return out;
 }
 
 // Only the command line's pruning may delete lines, and nothing may alter one.
@@ -194,8 +275,15 @@ QStringList changeRecordSchema(Dialect dialect)
         QStringLiteral("CREATE INDEX HISTALTERACAO_DATA ON HISTALTERACAO (DTALTERACAO)"),
     };
     out << guard(dialect);
+    return out;
+}
+
+QStringList changeRecordTriggers(Dialect dialect)
+{
+    QStringList out;
     for (const RecordedTable &t : recordedTables())
-        out << (pg ? postgresTriggers(t) : sqliteTriggers(t));
+        out << droppedTriggers(t, dialect)
+            << (dialect == Dialect::Postgres ? postgresTriggers(t) : sqliteTriggers(t));
     return out;
 }
 

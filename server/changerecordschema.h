@@ -1,8 +1,9 @@
 #pragma once
 // The change record: one append-only table written by triggers on every table the methods
 // write, in the same transaction as the write. One line per row changed (inserted, altered,
-// deleted), with the row's key, the whole row before and after it (JSON objects of texts,
-// exact as stored), the time, the user, the client's address and the method.
+// deleted), with the row's key, its columns before and after (JSON objects of texts, exact as
+// stored: an alteration holds only the columns it changed, an insertion or deletion every
+// column besides the key), the time, the user, the client's address and the method.
 
 #include "server/changecontext.h"
 #include "server/database.h"
@@ -25,8 +26,10 @@ const std::vector<RecordedTable> &recordedTables();
 // nullptr for a table not recorded.
 const RecordedTable *recordedTable(const QString &name);
 
-// The record's table, indexes, triggers and guard, as the schema upgrade runs them.
+// The record's table, indexes and guard, as the schema upgrade runs them.
 QStringList changeRecordSchema(Dialect dialect);
+// The triggers that write it, in place of those of an earlier version.
+QStringList changeRecordTriggers(Dialect dialect);
 
 // Operations as the record keeps them.
 inline constexpr char16_t kInserted = u'I';

@@ -85,11 +85,11 @@ data::DataPacket HistoryRepository::itemHistory(const ItemKey &item) const
     q.exec();
     while (q.next()) {
         const QString table = q.value(5).toString();
-        const RecordLine line = recordLine(table, q.value(6).toString(), q.value(7).toString(),
-                                           q.value(8).toString(), q.value(9).toString());
         const RecordedTable *t = recordedTable(table);
         if (!t)
             continue;
+        const RecordLine line = recordLine(*t, q.value(6).toString(), q.value(7).toString(),
+                                           q.value(8).toString(), q.value(9).toString());
         for (const FieldChange &c : fieldChanges(*t, line)) {
             // The item's own key is the window's selection; a rule's is named by DSREGRA.
             if (t->key.contains(c.field) && line.operation != QChar(kAltered))
@@ -205,7 +205,7 @@ data::DataPacket HistoryRepository::itemAt(const QString &tableName, const ItemK
         q.bind(table->name).bind(afterSecond(at));
         q.exec();
         while (q.next())
-            lines << recordLine(table->name, q.value(0).toString(), q.value(1).toString(),
+            lines << recordLine(*table, q.value(0).toString(), q.value(1).toString(),
                                 q.value(2).toString(), q.value(3).toString());
     }
     for (const auto &[key, row] : rowsBefore(*table, std::move(rows), lines)) {

@@ -31,11 +31,11 @@ std::optional<QString> fieldValue(const QJsonObject &image, const QString &field
 
 } // namespace
 
-RecordLine recordLine(const QString &table, const QString &operation, const QString &key,
+RecordLine recordLine(const RecordedTable &table, const QString &operation, const QString &key,
                       const QString &before, const QString &after)
 {
     RecordLine line;
-    line.table = table;
+    line.table = table.name;
     line.operation = operation.isEmpty() ? QChar() : operation.at(0);
     const QJsonDocument keyDoc = QJsonDocument::fromJson(key.toUtf8());
     if (!keyDoc.isArray())
@@ -44,6 +44,12 @@ RecordLine recordLine(const QString &table, const QString &operation, const QStr
         line.key << v.toString();
     line.before = image(before);
     line.after = image(after);
+    // The key is the line's own; lines of the first version repeat it in the image.
+    QJsonObject &whole = line.operation == QChar(kDeleted) ? line.before : line.after;
+    if (line.operation != QChar(kAltered))
+        for (qsizetype i = 0; i < table.key.size(); ++i)
+            if (!whole.contains(table.key[i]))
+                whole.insert(table.key[i], keyDoc.array().at(i));
     return line;
 }
 
@@ -76,12 +82,20 @@ RowsByKey rowsBefore(const RecordedTable &table, RowsByKey now,
                      const QList<RecordLine> &newestFirst)
 {
     for (const RecordLine &line : newestFirst) {
-        if (line.operation != QChar(kDeleted))
-            now.erase(keyText(line.key));
+        StoredRow before;
+        if (line.operation != QChar(kDeleted)) {
+            const auto left = now.find(keyText(line.key));
+            if (left != now.end()) {
+                before = std::move(left->second);
+                now.erase(left);
+            }
+        }
         if (line.operation == QChar(kInserted))
             continue;
+        const StoredRow changed = storedRow(line.before);
+        for (auto it = changed.begin(); it != changed.end(); ++it)
+            before.insert(it.key(), it.value());
         // An alteration may have changed the key itself: the row before it had the old one.
-        StoredRow before = storedRow(line.before);
         QStringList key;
         for (const QString &column : table.key)
             key << before.value(column).value_or(QString());

@@ -16,7 +16,9 @@
 namespace vnd::server
 {
 
-// One line of the record, its images parsed; an absent image is an empty object.
+// One line of the record, its images parsed; an absent image is an empty object. An
+// insertion's or deletion's image holds the key too; an alteration's only the columns it
+// changed.
 struct RecordLine {
     QString table;
     QChar operation; // kInserted, kAltered, kDeleted
@@ -26,7 +28,7 @@ struct RecordLine {
 };
 
 // Parses the record's JSON texts; throws std::runtime_error on a line that is not the record's.
-RecordLine recordLine(const QString &table, const QString &operation, const QString &key,
+RecordLine recordLine(const RecordedTable &table, const QString &operation, const QString &key,
                       const QString &before, const QString &after);
 
 struct FieldChange {
@@ -48,7 +50,8 @@ QString keyText(const QStringList &values);
 StoredRow storedRow(const QJsonObject &image);
 
 // The rows as they stood before the lines, given the rows now and every line written since,
-// newest first: each line puts back the row as it was before it.
+// newest first: each line puts back the row as it was before it (an alteration, the columns
+// it changed over the row it left).
 RowsByKey rowsBefore(const RecordedTable &table, RowsByKey now,
                      const QList<RecordLine> &newestFirst);
 

@@ -279,6 +279,7 @@ const Migration kMigrations[] = {
     {{}, {}, version3},
     {{kVersion4, std::size(kVersion4)}, {}},
     {{}, {}, changeRecordSchema},
+    {{}, {}, changeRecordTriggers},
 };
 
 // Schema statements run as they are: PostgreSQL cannot prepare DDL.

@@ -105,50 +105,60 @@ protected:
         }
         return out;
     }
-    // The lines of one call against the rows before and after it: per row, the first line
-    // starts from the row before, each line from where the last one left it, and the last
-    // ends at the row after; a row that changed has lines; each line names the call.
-    void expectRecorded(const QString &method, const Snapshot &before, const Snapshot &after,
+    // The lines of one call replayed over the rows before it end at the rows after it: an
+    // insertion finds no row and adds its key and image; an alteration names only columns it
+    // changed, with what the row held in them; a deletion holds the whole row. Each line
+    // names the call.
+    void expectRecorded(const QString &method, Snapshot rows, const Snapshot &after,
                         const std::vector<Line> &lines) const
     {
-        std::map<std::pair<QString, QString>, std::vector<const Line *>> byRow;
+        const std::string m = method.toStdString();
         for (const Line &l : lines) {
-            EXPECT_EQ(l.user, QStringLiteral("gerente")) << method.toStdString();
-            EXPECT_EQ(l.address, QStringLiteral("127.0.0.1")) << method.toStdString();
+            EXPECT_EQ(l.user, QStringLiteral("gerente")) << m;
+            EXPECT_EQ(l.address, QStringLiteral("127.0.0.1")) << m;
             EXPECT_EQ(l.method, method);
-            EXPECT_EQ(l.operation == u"I", !l.before) << method.toStdString();
-            EXPECT_EQ(l.operation == u"E", !l.after) << method.toStdString();
-            byRow[{l.table, l.key}].push_back(&l);
-        }
-        const auto rowOf = [](const Snapshot &s, const QString &table,
-                              const QString &key) -> std::optional<Image> {
-            const auto t = s.find(table);
-            if (t == s.end())
-                return std::nullopt;
-            const auto r = t->second.find(key);
-            return r == t->second.end() ? std::nullopt : std::optional<Image>(r->second);
-        };
-        for (const auto &[row, rowLines] : byRow) {
-            const std::string where = method.toStdString() + " " + row.first.toStdString() + " " +
-                                      row.second.toStdString();
-            EXPECT_EQ(rowLines.front()->before, rowOf(before, row.first, row.second)) << where;
-            EXPECT_EQ(rowLines.back()->after, rowOf(after, row.first, row.second)) << where;
-            for (size_t i = 1; i < rowLines.size(); ++i)
-                EXPECT_EQ(rowLines[i - 1]->after, rowLines[i]->before) << where;
-        }
-        for (const auto &[table, rows] : after)
-            for (const auto &[key, values] : rows)
-                if (rowOf(before, table, key) != values) {
-                    EXPECT_TRUE(byRow.contains({table, key}))
-                        << method.toStdString() << " unrecorded " << table.toStdString() << " "
-                        << key.toStdString();
+            const RecordedTable *t = recordedTable(l.table);
+            ASSERT_TRUE(t) << m;
+            const std::string where = m + " " + l.table.toStdString() + " " + l.key.toStdString();
+            const QStringList keyValues = l.key.split(u'|');
+            Image key;
+            for (int i = 0; i < t->key.size(); ++i)
+                key[t->key[i]] = keyValues.value(i);
+            auto &table = rows[l.table];
+            if (l.operation == u"I") {
+                ASSERT_TRUE(l.after && !l.before) << where;
+                EXPECT_FALSE(table.contains(l.key)) << where;
+                Image row = *l.after;
+                row.insert(key.begin(), key.end());
+                table[l.key] = row;
+            } else if (l.operation == u"E") {
+                ASSERT_TRUE(l.before && !l.after) << where;
+                Image row = *l.before;
+                row.insert(key.begin(), key.end());
+                EXPECT_EQ(table[l.key], row) << where;
+                table.erase(l.key);
+            } else {
+                ASSERT_TRUE(l.before && l.after) << where;
+                QStringList was = keyValues;
+                for (int i = 0; i < t->key.size(); ++i)
+                    if (l.before->contains(t->key[i]))
+                        was[i] = l.before->at(t->key[i]).value_or(QString());
+                Image row = table[was.join(u'|')];
+                table.erase(was.join(u'|'));
+                EXPECT_FALSE(l.before->empty()) << where;
+                for (const auto &[column, value] : *l.before) {
+                    EXPECT_EQ(row[column], value) << where << " " << column.toStdString();
+                    ASSERT_TRUE(l.after->contains(column)) << where;
+                    EXPECT_NE(l.after->at(column), value) << where;
                 }
-        for (const auto &[table, rows] : before)
-            for (const auto &[key, values] : rows)
-                if (!rowOf(after, table, key)) {
-                    EXPECT_TRUE(byRow.contains({table, key}))
-                        << method.toStdString() << " unrecorded delete " << table.toStdString();
-                }
+                EXPECT_EQ(l.after->size(), l.before->size()) << where;
+                for (const auto &[column, value] : *l.after)
+                    row[column] = value;
+                table[l.key] = row;
+            }
+        }
+        for (auto &[table, tableRows] : rows)
+            EXPECT_EQ(tableRows, after.at(table)) << m << " " << table.toStdString();
     }
     data::DataPacket item(const QString &product) const
     {

@@ -14,7 +14,7 @@ const RecordedTable kTable{
 
 RecordLine line(const char *op, const char *key, const char *before, const char *after)
 {
-    return recordLine(QStringLiteral("T"), QString::fromLatin1(op), QString::fromLatin1(key),
+    return recordLine(kTable, QString::fromLatin1(op), QString::fromLatin1(key),
                       QString::fromLatin1(before), QString::fromLatin1(after));
 }
 
@@ -28,8 +28,8 @@ TEST(RecordedChange, FieldsThatDifferInColumnOrder)
          {"A", "B"}},
         {line("A", R"(["2"])", R"({"K":"1","A":"2","B":"x"})", R"({"K":"2","A":"2","B":"x"})"),
          {"K"}},
-        {line("I", R"(["1"])", "", R"({"K":"1","A":null,"B":"x"})"), {"K", "B"}},
-        {line("E", R"(["1"])", R"({"K":"1","A":"0","B":null})", ""), {"K", "A"}},
+        {line("I", R"(["1"])", "", R"({"A":null,"B":"x"})"), {"K", "B"}},
+        {line("E", R"(["1"])", R"({"A":"0","B":null})", ""), {"K", "A"}},
     };
     for (const auto &c : cases) {
         QStringList fields;
@@ -48,25 +48,29 @@ TEST(RecordedChange, FieldsThatDifferInColumnOrder)
 TEST(RecordedChange, RowsArePutBackNewestFirst)
 {
     RowsByKey now;
-    now[QStringLiteral("2")] = storedRow(QJsonObject{{"K", "2"}, {"A", "30"}});
+    now[QStringLiteral("2")] = storedRow(QJsonObject{{"K", "2"}, {"A", "30"}, {"B", "x"}});
     now[QStringLiteral("3")] = storedRow(QJsonObject{{"K", "3"}, {"A", "1"}});
     // Oldest first: 1 (10) renamed 2 (20); 2 altered to 30; 3 inserted; now listed newest first.
+    // Alterations name only what they changed; the first version's lines held whole rows.
     const QList<RecordLine> lines = {
-        line("I", R"(["3"])", "", R"({"K":"3","A":"1"})"),
-        line("A", R"(["2"])", R"({"K":"2","A":"20"})", R"({"K":"2","A":"30"})"),
+        line("I", R"(["3"])", "", R"({"A":"1"})"),
+        line("A", R"(["2"])", R"({"A":"20"})", R"({"A":"30"})"),
         line("A", R"(["2"])", R"({"K":"1","A":"10"})", R"({"K":"2","A":"20"})"),
     };
     const RowsByKey middle = rowsBefore(kTable, now, lines.mid(0, 2));
     ASSERT_EQ(middle.size(), 1u);
     EXPECT_EQ(middle.at(QStringLiteral("2")).value(QStringLiteral("A")), QStringLiteral("20"));
+    EXPECT_EQ(middle.at(QStringLiteral("2")).value(QStringLiteral("B")), QStringLiteral("x"));
     const RowsByKey first = rowsBefore(kTable, now, lines);
     ASSERT_EQ(first.size(), 1u);
     EXPECT_EQ(first.at(QStringLiteral("1")).value(QStringLiteral("A")), QStringLiteral("10"));
-    // A deleted row comes back as it was.
+    EXPECT_EQ(first.at(QStringLiteral("1")).value(QStringLiteral("B")), QStringLiteral("x"));
+    // A deleted row comes back as it was, its key from the line.
     const RowsByKey undeleted =
-        rowsBefore(kTable, {}, {line("E", R"(["4"])", R"({"K":"4","A":null})", "")});
+        rowsBefore(kTable, {}, {line("E", R"(["4"])", R"({"A":null})", "")});
     ASSERT_EQ(undeleted.size(), 1u);
     EXPECT_EQ(undeleted.at(QStringLiteral("4")).value(QStringLiteral("A")), std::nullopt);
+    EXPECT_EQ(undeleted.at(QStringLiteral("4")).value(QStringLiteral("K")), QStringLiteral("4"));
     EXPECT_TRUE(rowsBefore(kTable, now, {}) == now);
 }
 

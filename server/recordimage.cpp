@@ -1,0 +1,109 @@
+#include "server/recordimage.h"
+
+#include <sqlite3.h>
+
+#include <cstring>
+#include <stdexcept>
+#include <string>
+
+namespace vnd::server
+{
+
+namespace
+{
+
+// A value as its stored text (what CAST(... AS TEXT) gives), as a JSON string.
+void appendValue(std::string &out, sqlite3_value *v)
+{
+    if (sqlite3_value_type(v) == SQLITE_NULL) {
+        out += "null";
+        return;
+    }
+    const auto *text = sqlite3_value_text(v);
+    const int n = sqlite3_value_bytes(v);
+    out += '"';
+    for (int i = 0; i < n; ++i) {
+        const unsigned char c = text[i];
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += char(c);
+        } else if (c < 0x20) {
+            static const char hex[] = "0123456789abcdef";
+            out += "\\u00";
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        } else {
+            out += char(c);
+        }
+    }
+    out += '"';
+}
+
+void appendPair(std::string &out, sqlite3_value *name, sqlite3_value *value)
+{
+    out += out.size() > 1 ? ",\"" : "\"";
+    out.append(reinterpret_cast<const char *>(sqlite3_value_text(name)),
+               size_t(sqlite3_value_bytes(name)));
+    out += "\":";
+    appendValue(out, value);
+}
+
+// As SQL's IS compares them: numbers by value, texts and blobs by their bytes.
+bool same(sqlite3_value *a, sqlite3_value *b)
+{
+    const int ta = sqlite3_value_type(a), tb = sqlite3_value_type(b);
+    const auto numeric = [](int t) { return t == SQLITE_INTEGER || t == SQLITE_FLOAT; };
+    if (numeric(ta) && numeric(tb)) {
+        if (ta == SQLITE_INTEGER && tb == SQLITE_INTEGER)
+            return sqlite3_value_int64(a) == sqlite3_value_int64(b);
+        return sqlite3_value_double(a) == sqlite3_value_double(b);
+    }
+    if (ta != tb)
+        return false;
+    if (ta == SQLITE_NULL)
+        return true;
+    const void *pa = ta == SQLITE_BLOB ? sqlite3_value_blob(a) : sqlite3_value_text(a);
+    const void *pb = ta == SQLITE_BLOB ? sqlite3_value_blob(b) : sqlite3_value_text(b);
+    const int n = sqlite3_value_bytes(a);
+    return n == sqlite3_value_bytes(b) && (n == 0 || std::memcmp(pa, pb, size_t(n)) == 0);
+}
+
+void result(sqlite3_context *context, std::string &out)
+{
+    out += '}';
+    sqlite3_result_text(context, out.data(), int(out.size()), SQLITE_TRANSIENT);
+}
+
+void image(sqlite3_context *context, int argc, sqlite3_value **argv)
+{
+    thread_local std::string out;
+    out.assign(1, '{');
+    for (int i = 0; i + 1 < argc; i += 2)
+        appendPair(out, argv[i], argv[i + 1]);
+    result(context, out);
+}
+
+void altered(sqlite3_context *context, int argc, sqlite3_value **argv)
+{
+    thread_local std::string out;
+    out.assign(1, '{');
+    const int side = argc > 0 ? sqlite3_value_int(argv[0]) : 0;
+    for (int i = 1; i + 2 < argc; i += 3)
+        if (!same(argv[i + 1], argv[i + 2]))
+            appendPair(out, argv[i], argv[i + 1 + (side ? 1 : 0)]);
+    result(context, out);
+}
+
+} // namespace
+
+void registerImageFunctions(sqlite3 *db)
+{
+    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    if (sqlite3_create_function_v2(db, "vnd_imagem", -1, flags, nullptr, image, nullptr, nullptr,
+                                   nullptr) != SQLITE_OK ||
+        sqlite3_create_function_v2(db, "vnd_alterado", -1, flags, nullptr, altered, nullptr,
+                                   nullptr, nullptr) != SQLITE_OK)
+        throw std::runtime_error(sqlite3_errmsg(db));
+}
+
+} // namespace vnd::server

@@ -1,0 +1,17 @@
+#pragma once
+// The JSON images the change record's SQLite triggers write, built in C: building them in SQL
+// (json_object over every column, twice per row) cost more than the write being recorded.
+
+struct sqlite3;
+
+namespace vnd::server
+{
+
+// Registers on the connection:
+//   vnd_imagem(name, value, ...): {"name": "value as text", ...}, null for no value;
+//   vnd_alterado(side, name, old, new, ...): the same of only the columns whose old and new
+//   values differ, with the old (side 0) or the new (side 1) value.
+// Throws std::runtime_error when SQLite refuses.
+void registerImageFunctions(sqlite3 *db);
+
+} // namespace vnd::server
