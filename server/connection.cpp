@@ -83,6 +83,7 @@ template <class Stream> void HttpConnection<Stream>::start()
             self->m_stream.async_handshake(
                 asio::ssl::stream_base::server, [self](beast::error_code ec) {
                     if (!ec) {
+                        self->m_secured = true;
                         self->readHead();
                         return;
                     }
@@ -112,7 +113,12 @@ template <class Stream> void HttpConnection<Stream>::stop()
 
 template <class Stream> void HttpConnection<Stream>::cut()
 {
-    asio::post(m_stream.get_executor(), [self = self()] { self->close(); });
+    asio::post(m_stream.get_executor(), [self = self()] {
+        if (self->m_closed)
+            self->tcp().close(); // a TLS close under way ends at once
+        else
+            self->close();
+    });
 }
 
 template <class Stream> void HttpConnection<Stream>::readHead()
@@ -566,6 +572,20 @@ template <class Stream> void HttpConnection<Stream>::close()
         m_spool->cancel();
         m_spool.reset();
     }
+    if constexpr (kTls) {
+        // The client is told the end is meant, not a cut; a stop does not wait for it.
+        if (m_secured && !m_server.stopping) {
+            m_secured = false;
+            tcp().expires_after(std::chrono::seconds(1));
+            m_stream.async_shutdown([self = self()](beast::error_code) { self->release(); });
+            return;
+        }
+    }
+    release();
+}
+
+template <class Stream> void HttpConnection<Stream>::release()
+{
     beast::error_code ignored;
     tcp().socket().shutdown(tcp::socket::shutdown_send, ignored);
     tcp().close();

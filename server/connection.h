@@ -102,6 +102,7 @@ private:
     void log(const HttpAnswer &a) const;
     void finish(bool keepAlive);
     void close();
+    void release(); // the socket closed and the connection forgotten
 
     ServerState &m_server;
     Stream m_stream;
@@ -113,6 +114,7 @@ private:
     bool m_first = true;
     bool m_busy = false;
     bool m_closed = false;
+    bool m_secured = false;          // the TLS handshake is done: the close is announced
     bool m_http10 = false;           // the request is HTTP/1.0: no chunks in its answer
     bool m_headRequest = false;      // HEAD: the answer has no body
     std::atomic<bool> m_gone{false}; // closed: a read still queued for it is not run

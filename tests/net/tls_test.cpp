@@ -8,6 +8,12 @@
 #include "host/net/netconnection.h"
 #include "serverfixture.h"
 
+#include <boost/asio/connect.hpp>
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/ssl.hpp>
+#include <boost/asio/write.hpp>
+
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -142,6 +148,28 @@ TEST_F(TlsTest, TheSitesAuthorityOpensSessionsAndCarriesLargeAnswers)
     const Reply plain = callAt(QStringLiteral("127.0.0.1"), port(), QStringLiteral("getTabGeral"));
     EXPECT_FALSE(plain.ok);
     EXPECT_EQ(plain.errorCode, QStringLiteral("connection"));
+}
+
+// An answer that ends its connection ends it with TLS's close, so the client can tell it from a
+// cut (here: HTTP/1.0, closed after one answer).
+TEST_F(TlsTest, TheServerAnnouncesTheEndOfAConnection)
+{
+    namespace asio = boost::asio;
+    asio::io_context io;
+    asio::ssl::context ctx(asio::ssl::context::tls_client);
+    asio::ssl::stream<asio::ip::tcp::socket> tls(io, ctx);
+    tls.next_layer().connect({asio::ip::make_address("127.0.0.1"), quint16(port())});
+    tls.handshake(asio::ssl::stream_base::client);
+    const std::string request = "POST /vnd42700.rdmTabGeral/getTabGeral HTTP/1.0\r\n"
+                                "Content-Type: application/json\r\nContent-Length: 2\r\n\r\n[]";
+    asio::write(tls, asio::buffer(request));
+    std::string answer(4096, '\0');
+    boost::system::error_code ec;
+    size_t got = 0;
+    while (!ec)
+        got += tls.read_some(asio::buffer(answer.data() + got, answer.size() - got), ec);
+    EXPECT_EQ(ec, asio::error::eof) << ec.message();
+    EXPECT_EQ(answer.substr(8, 5), " 401 ") << answer.substr(0, got);
 }
 
 TEST_F(TlsTest, ACertificateThatDoesNotVerifyIsRefusedBeforeAnyCall)
