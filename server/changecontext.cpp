@@ -6,9 +6,6 @@
 #include <sqlite3.h>
 
 #include <QDateTime>
-#include <QSqlDatabase>
-#include <QSqlDriver>
-#include <QSqlField>
 
 #include <stdexcept>
 
@@ -56,13 +53,6 @@ void callValue(sqlite3_context *context, int, sqlite3_value **argv)
     }
 }
 
-QString literal(const QSqlDatabase &db, const QString &text)
-{
-    QSqlField field(QString(), QMetaType(QMetaType::QString));
-    field.setValue(text);
-    return db.driver()->formatValue(field);
-}
-
 } // namespace
 
 qint64 microsecondsNow()
@@ -76,19 +66,6 @@ void registerChangeFunction(sqlite3 *db)
                                    nullptr, nullptr) != SQLITE_OK)
         throw std::runtime_error(sqlite3_errmsg(db));
     registerImageFunctions(db);
-}
-
-QString postgresWriteLock(const QSqlDatabase &db)
-{
-    const CallContext &call = currentCall();
-    // The time is read once the lock is held, so records follow the order writers took it.
-    return QStringLiteral("SELECT pg_advisory_xact_lock(42700),"
-                          " set_config('vnd42700.hora',"
-                          " (extract(epoch FROM clock_timestamp()) * 1000000)::bigint::text, true),"
-                          " set_config('vnd42700.usuario', %1, true),"
-                          " set_config('vnd42700.endereco', %2, true),"
-                          " set_config('vnd42700.metodo', %3, true)")
-        .arg(literal(db, userOf(call)), literal(db, call.address), literal(db, call.method));
 }
 
 ChangeTime::ChangeTime() : m_previous(t_changeTime)

@@ -2,12 +2,11 @@
 // What the change record's triggers learn from the server about the write under way: when
 // (one time for the whole transaction), who, from where and through which method. SQLite
 // triggers ask a function of the connection; PostgreSQL ones read settings local to the
-// transaction, set as it takes the write lock.
+// transaction, set as it takes the write lock (see beginPostgresWrite).
 
 #include <QString>
 
 struct sqlite3;
-class QSqlDatabase;
 
 namespace vnd::server
 {
@@ -21,9 +20,6 @@ inline constexpr char16_t kPruneMethod[] = u"--prune-history";
 // functions the triggers build their lines with (recordimage.h). Throws std::runtime_error
 // when SQLite refuses.
 void registerChangeFunction(sqlite3 *db);
-
-// The statement that takes PostgreSQL's write lock and hands the call to the triggers.
-QString postgresWriteLock(const QSqlDatabase &db);
 
 // While one lives on a thread, its SQLite writes are recorded at the time it began.
 class ChangeTime

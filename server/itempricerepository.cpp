@@ -44,6 +44,16 @@ const TableSpec &productSpec()
     return def;
 }
 
+bool rowExists(const QSqlDatabase &db, const QVariantList &key)
+{
+    SqlStatement q(db, QStringLiteral("SELECT 1 FROM ITEMPRECO WHERE CDTABEPREC = ? AND "
+                                      "DTINIVGPREC = ? AND CDPRODUTO = ? AND CDPRPAITABPR = ?"));
+    for (const QVariant &v : key)
+        q.bind(v);
+    q.exec();
+    return q.next();
+}
+
 QString iso(QDate d)
 {
     return d.toString(Qt::ISODate);
@@ -137,22 +147,14 @@ void ItemPriceRepository::saveItems(const data::ChangeSet &changes,
                     QStringLiteral("A chave do preço do item não pode ser alterada."));
         const QVariantList key{m.newValue(u"CDTABEPREC"), m.newValue(u"DTINIVGPREC"),
                                m.newValue(u"CDPRODUTO"), m.newValue(u"CDPRPAITABPR")};
-        bool exists = false;
-        {
-            SqlStatement q(db, QStringLiteral("SELECT 1 FROM ITEMPRECO WHERE CDTABEPREC = ? "
-                                              "AND DTINIVGPREC = ? AND CDPRODUTO = ? AND "
-                                              "CDPRPAITABPR = ?"));
-            for (const QVariant &v : key)
-                q.bind(v);
-            q.exec();
-            exists = q.next();
-        }
+        // The update checks the row as loaded; only when it matched nothing is it worth
+        // asking why.
+        bool updated = false;
         if (m.op == Change::Op::Insert) {
             items.insert(m);
-        } else if (exists) {
-            if (!items.update(m))
+        } else if (!(updated = items.update(m))) {
+            if (rowExists(db, key))
                 throw ServiceError::conflict();
-        } else {
             // A product without a price row was loaded with every price empty; anything
             // else means another user cleared the row meanwhile.
             for (size_t i = 0; i < m.columns.size(); ++i)
@@ -163,7 +165,7 @@ void ItemPriceRepository::saveItems(const data::ChangeSet &changes,
         // A listed field is cleared only where it still holds what the client loaded: a
         // value another user saved meanwhile is a conflict, never silently emptied. A field
         // the change itself touched was checked and written by the update already.
-        const bool loadedRow = m.op == Change::Op::Modify && exists;
+        const bool loadedRow = updated;
         for (const QString &c : toClear)
             clearIfUnchanged(db, QStringLiteral("ITEMPRECO"), c,
                              QStringLiteral("CDTABEPREC = ? AND DTINIVGPREC = ? AND "

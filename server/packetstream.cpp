@@ -9,6 +9,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <optional>
 
 namespace vnd::server
 {
@@ -63,10 +64,40 @@ public:
 protected:
     virtual bool step() = 0;
     virtual const RowValues &row() const = 0;
-    // Any column as the whole-packet path converts it.
-    virtual void writeColumn(int field, int column)
+    virtual bool isNull(int column) const = 0;
+    // The column's stored text, when it holds text.
+    virtual std::optional<QByteArrayView> text(int column) const = 0;
+    // The common numbers straight from what the database holds; false for the rest.
+    virtual bool writeNumber(const data::FieldDef &f, int column) = 0;
+
+    // Texts and numbers straight from the database; the rest as the whole-packet path
+    // converts them.
+    void writeColumn(int field, int column)
     {
+        if (isNull(column)) {
+            m_encoder.null();
+            return;
+        }
         const data::FieldDef &f = m_query.fields[field];
+        switch (f.type) {
+        case FieldType::String:
+        case FieldType::FixedString:
+            if (const auto t = text(column)) {
+                m_encoder.text(*t);
+                return;
+            }
+            break;
+        case FieldType::Date:
+        case FieldType::DateTime:
+            if (const auto t = text(column)) {
+                writeDateText(field, column, *t);
+                return;
+            }
+            break;
+        default:
+            if (writeNumber(f, column))
+                return;
+        }
         m_encoder.cell(f, fromStorage(f.type, row().value(column)));
     }
     // A date stored as text: converted as the whole-packet path does once per distinct text,
@@ -97,48 +128,129 @@ private:
     std::vector<QByteArray> m_lastText, m_lastEncoded;
 };
 
-// SQLite: the common cases straight from sqlite3.
-class SqliteStream final : public StreamBase
+// Rows straight from sqlite3 (CachedStatement) or libpq's text (PgStatement).
+template <typename Statement> class DirectStream final : public StreamBase
 {
 public:
-    SqliteStream(PacketQuery query, data::Encoding enc, QByteArray after)
+    DirectStream(PacketQuery query, data::Encoding enc, QByteArray after)
         : StreamBase(std::move(query), enc, std::move(after)),
           m_statement(*m_query.database, m_query.sql), m_row(m_statement)
     {
         for (const QVariant &v : m_query.values)
             m_statement.bind(v);
+        start();
     }
 
 private:
-    bool step() override { return m_statement.step(); }
+    void start();
+    bool step() override;
     const RowValues &row() const override { return m_row; }
-    void writeColumn(int field, int column) override;
+    bool isNull(int column) const override;
+    std::optional<QByteArrayView> text(int column) const override;
+    bool writeNumber(const data::FieldDef &f, int column) override;
 
-    CachedStatement m_statement;
-    StatementRow<CachedStatement> m_row;
+    Statement m_statement;
+    StatementRow<Statement> m_row;
 };
 
-// PostgreSQL: straight from libpq's text.
-class PostgresStream final : public StreamBase
+using SqliteStream = DirectStream<CachedStatement>;
+using PostgresStream = DirectStream<PgStatement>;
+
+template <> void SqliteStream::start() {}
+
+template <> bool SqliteStream::step()
 {
-public:
-    PostgresStream(PacketQuery query, data::Encoding enc, QByteArray after)
-        : StreamBase(std::move(query), enc, std::move(after)),
-          m_statement(*m_query.database, m_query.sql), m_row(m_statement)
-    {
-        for (const QVariant &v : m_query.values)
-            m_statement.bind(v);
-        m_statement.exec();
+    return m_statement.step();
+}
+
+template <> bool SqliteStream::isNull(int column) const
+{
+    return sqlite3_column_type(m_statement.handle(), column) == SQLITE_NULL;
+}
+
+template <> std::optional<QByteArrayView> SqliteStream::text(int column) const
+{
+    sqlite3_stmt *s = m_statement.handle();
+    const int type = sqlite3_column_type(s, column);
+    if (type != SQLITE_TEXT && type != SQLITE_BLOB)
+        return std::nullopt;
+    const void *p =
+        type == SQLITE_TEXT ? sqlite3_column_text(s, column) : sqlite3_column_blob(s, column);
+    return QByteArrayView(static_cast<const char *>(p), sqlite3_column_bytes(s, column));
+}
+
+template <> bool SqliteStream::writeNumber(const data::FieldDef &f, int column)
+{
+    sqlite3_stmt *s = m_statement.handle();
+    if (f.type != FieldType::Float)
+        return false;
+    switch (sqlite3_column_type(s, column)) {
+    case SQLITE_INTEGER:
+        m_encoder.real(double(sqlite3_column_int64(s, column)));
+        return true;
+    case SQLITE_FLOAT: {
+        const double d = sqlite3_column_double(s, column);
+        if (std::isfinite(d))
+            m_encoder.real(d);
+        else
+            m_encoder.null();
+        return true;
     }
+    default:
+        return false;
+    }
+}
 
-private:
-    bool step() override { return m_statement.next(); }
-    const RowValues &row() const override { return m_row; }
-    void writeColumn(int field, int column) override;
+template <> void PostgresStream::start()
+{
+    m_statement.exec();
+}
 
-    PgStatement m_statement;
-    StatementRow<PgStatement> m_row;
-};
+template <> bool PostgresStream::step()
+{
+    return m_statement.next();
+}
+
+template <> bool PostgresStream::isNull(int column) const
+{
+    return m_statement.isNull(column);
+}
+
+template <> std::optional<QByteArrayView> PostgresStream::text(int column) const
+{
+    using namespace pgtype;
+    const unsigned type = m_statement.type(column);
+    if (type == kText || type == kVarchar || type == kBpchar || type == kName)
+        return m_statement.text(column);
+    return std::nullopt;
+}
+
+template <> bool PostgresStream::writeNumber(const data::FieldDef &f, int column)
+{
+    using namespace pgtype;
+    const unsigned type = m_statement.type(column);
+    if (f.type == FieldType::Integer && (type == kInt2 || type == kInt4 || type == kInt8)) {
+        const QByteArrayView text = m_statement.text(column);
+        qint64 i = 0;
+        const auto r = std::from_chars(text.data(), text.data() + text.size(), i);
+        if (r.ec != std::errc() || r.ptr != text.data() + text.size())
+            return false;
+        m_encoder.integer(i);
+        return true;
+    }
+    if (f.type == FieldType::Float && (type == kNumeric || type == kFloat8 || type == kFloat4)) {
+        // As the driver's text or number converts: what no finite double holds (NaN,
+        // infinities, a NUMERIC beyond the range) travels as no value.
+        bool ok = false;
+        const double d = m_statement.text(column).toDouble(&ok);
+        if (ok && std::isfinite(d))
+            m_encoder.real(d);
+        else
+            m_encoder.null();
+        return true;
+    }
+    return false;
+}
 
 } // namespace
 
@@ -148,115 +260,6 @@ std::unique_ptr<PacketStream> PacketStream::open(PacketQuery query, data::Encodi
     if (query.database->dialect() == Dialect::Sqlite)
         return std::make_unique<SqliteStream>(std::move(query), enc, std::move(after));
     return std::make_unique<PostgresStream>(std::move(query), enc, std::move(after));
-}
-
-// The common cases straight from sqlite3; the rest as the packet path converts them.
-void SqliteStream::writeColumn(int field, int column)
-{
-    sqlite3_stmt *s = m_statement.handle();
-    const data::FieldDef &f = m_query.fields[field];
-    const int type = sqlite3_column_type(s, column);
-    if (type == SQLITE_NULL) {
-        m_encoder.null();
-        return;
-    }
-    switch (f.type) {
-    case FieldType::String:
-    case FieldType::FixedString:
-        if (type == SQLITE_TEXT || type == SQLITE_BLOB) {
-            const auto *p = reinterpret_cast<const char *>(type == SQLITE_TEXT
-                                                               ? sqlite3_column_text(s, column)
-                                                               : sqlite3_column_blob(s, column));
-            m_encoder.text(QByteArrayView(p, sqlite3_column_bytes(s, column)));
-            return;
-        }
-        break;
-    case FieldType::Float:
-        if (type == SQLITE_INTEGER) {
-            m_encoder.real(double(sqlite3_column_int64(s, column)));
-            return;
-        }
-        if (type == SQLITE_FLOAT) {
-            const double d = sqlite3_column_double(s, column);
-            if (std::isfinite(d))
-                m_encoder.real(d);
-            else
-                m_encoder.null();
-            return;
-        }
-        break;
-    case FieldType::Date:
-    case FieldType::DateTime:
-        if (type == SQLITE_TEXT) {
-            const QByteArrayView text(
-                reinterpret_cast<const char *>(sqlite3_column_text(s, column)),
-                sqlite3_column_bytes(s, column));
-            writeDateText(field, column, text);
-            return;
-        }
-        break;
-    default:
-        break;
-    }
-    StreamBase::writeColumn(field, column);
-}
-
-// The common cases straight from the text PostgreSQL sends; the rest as the packet path
-// converts them.
-void PostgresStream::writeColumn(int field, int column)
-{
-    using namespace pgtype;
-    const PgStatement &s = m_statement;
-    if (s.isNull(column)) {
-        m_encoder.null();
-        return;
-    }
-    const data::FieldDef &f = m_query.fields[field];
-    const unsigned type = s.type(column);
-    const bool textual = type == kText || type == kVarchar || type == kBpchar || type == kName;
-    switch (f.type) {
-    case FieldType::String:
-    case FieldType::FixedString:
-        if (textual) {
-            m_encoder.text(s.text(column));
-            return;
-        }
-        break;
-    case FieldType::Integer:
-        if (type == kInt2 || type == kInt4 || type == kInt8) {
-            const QByteArrayView text = s.text(column);
-            qint64 i = 0;
-            const auto r = std::from_chars(text.data(), text.data() + text.size(), i);
-            if (r.ec == std::errc() && r.ptr == text.data() + text.size()) {
-                m_encoder.integer(i);
-                return;
-            }
-        }
-        break;
-    case FieldType::Float:
-        if (type == kNumeric || type == kFloat8 || type == kFloat4) {
-            // As the driver's text or number converts: what no finite double holds (NaN,
-            // infinities, a NUMERIC beyond the range) travels as no value.
-            bool ok = false;
-            const double d = s.text(column).toDouble(&ok);
-            if (ok && std::isfinite(d))
-                m_encoder.real(d);
-            else
-                m_encoder.null();
-            return;
-        }
-        break;
-    case FieldType::Date:
-    case FieldType::DateTime:
-        if (textual) {
-            writeDateText(field, column, s.text(column));
-            return;
-        }
-        break;
-    default:
-        break;
-    }
-    StreamBase::writeColumn(field, column);
 }
 
 } // namespace vnd::server

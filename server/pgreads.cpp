@@ -174,27 +174,34 @@ bool PgStatement::next()
     }
 }
 
-void PgStatement::fail(PGresult *result)
+DbError pgFailure(PGconn *conn, const PGresult *result)
 {
     const char *state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
     QString text = QString::fromUtf8(result ? PQresultErrorMessage(result) : "").simplified();
     if (text.isEmpty())
-        text = QString::fromUtf8(PQerrorMessage(m_conn)).simplified();
-    const QString code = QString::fromLatin1(state ? state : "");
+        text = QString::fromUtf8(PQerrorMessage(conn)).simplified();
+    if (PQstatus(conn) == CONNECTION_BAD)
+        return DbError(DbError::Kind::Unavailable, text);
+    return DbError::fromSqlError(QSqlError(QStringLiteral("libpq"), text, QSqlError::StatementError,
+                                           QString::fromLatin1(state ? state : "")));
+}
+
+void PgStatement::fail(PGresult *result)
+{
+    const char *state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+    const QByteArray code(state ? state : ""); // a copy: the result goes below
+    const DbError error = pgFailure(m_conn, result);
     PQclear(result);
     clearRow();
     drain();
     m_ended = true;
     // A statement the server no longer holds as it was prepared (dropped, or its result's
     // shape changed under it) is prepared again, under a new name, at its next run.
-    if (code == QLatin1String("26000") || code == QLatin1String("0A000")) {
+    if (code == "26000" || code == "0A000") {
         m_kept->prepared = false;
         m_kept->name += '_';
     }
-    if (PQstatus(m_conn) == CONNECTION_BAD)
-        throw DbError(DbError::Kind::Unavailable, text);
-    throw DbError::fromSqlError(
-        QSqlError(QStringLiteral("libpq"), text, QSqlError::StatementError, code));
+    throw error;
 }
 
 void PgStatement::clearRow()

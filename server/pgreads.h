@@ -5,6 +5,7 @@
 // next call; its rows come one at a time as the server sends them, as text.
 
 #include "server/database.h"
+#include "server/dberror.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -66,6 +67,10 @@ private:
     bool m_hasPending = false;
     bool m_pending = false;
 };
+
+// libpq's failure (of the result, or else of the connection) as a DbError: unavailable once
+// the connection is lost, otherwise classified by its SQLSTATE.
+DbError pgFailure(pg_conn *conn, const pg_result *result);
 
 // PostgreSQL type OIDs the reads tell apart.
 namespace pgtype

@@ -2,6 +2,7 @@
 
 #include "server/changecontext.h"
 #include "server/dberror.h"
+#include "server/pgtransaction.h"
 
 #include <sqlite3.h>
 
@@ -90,18 +91,9 @@ UnitOfWork::UnitOfWork(const Database &database) : m_db(database.connection())
             setSqliteBusyTimeout(m_db, waitMs);
             run(m_db, "BEGIN IMMEDIATE");
         } else {
-            run(m_db, "BEGIN");
-            try {
-                // The connection's lock_timeout is the whole busy timeout; a write that queued
-                // waits what is left (a round trip more, only then).
-                if (database.busyTimeoutMs() - waitMs > 20)
-                    run(m_db, QStringLiteral("SET LOCAL lock_timeout = %1").arg(waitMs));
-                run(m_db, postgresWriteLock(m_db));
-            } catch (...) {
-                QSqlQuery(m_db).exec(QStringLiteral("ROLLBACK"));
-                throw;
-            }
+            beginPostgresWrite(m_db, waitMs);
         }
+        m_postgres = database.dialect() == Dialect::Postgres;
         level.doomed = false;
         m_outer = true;
         m_time.emplace();
@@ -117,11 +109,19 @@ UnitOfWork::~UnitOfWork()
         level.doomed = true;
     if (!m_outer)
         return;
-    if (!m_done || level.doomed) {
-        QSqlQuery q(m_db);
-        if (!q.exec(QStringLiteral("ROLLBACK")))
-            std::fprintf(stderr, "rollback failed: %s\n", qPrintable(q.lastError().text()));
+    if (m_done && !level.doomed)
+        return;
+    if (m_postgres) {
+        try {
+            endPostgresWrite(m_db, false);
+        } catch (const DbError &e) {
+            std::fprintf(stderr, "rollback failed: %s\n", qPrintable(e.text()));
+        }
+        return;
     }
+    QSqlQuery q(m_db);
+    if (!q.exec(QStringLiteral("ROLLBACK")))
+        std::fprintf(stderr, "rollback failed: %s\n", qPrintable(q.lastError().text()));
 }
 
 void UnitOfWork::commit()
@@ -132,6 +132,12 @@ void UnitOfWork::commit()
         if (t_levels[m_db.connectionName()].doomed)
             throw DbError(DbError::Kind::Other,
                           QStringLiteral("inner unit of work was not committed"));
+        if (m_postgres) {
+            // Done either way: a failed COMMIT leaves nothing to roll back.
+            m_done = true;
+            endPostgresWrite(m_db, true);
+            return;
+        }
         run(m_db, "COMMIT");
     }
     m_done = true;

@@ -44,6 +44,7 @@ private:
     ConnectionUse m_use;
     std::optional<ChangeTime> m_time; // the outer unit's
     bool m_outer = false;
+    bool m_postgres = false;
     bool m_done = false;
 };
 

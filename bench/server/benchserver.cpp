@@ -127,7 +127,7 @@ ItemSaver::ItemSaver(BenchClient &client, QDate start, const QString &product) :
     }
 }
 
-bool ItemSaver::save(double price)
+bool ItemSaver::save(BenchClient &client, double price)
 {
     data::Row changed = m_row;
     changed[m_items.indexOf(u"VRPRECITEM")] = price;
@@ -135,7 +135,7 @@ bool ItemSaver::save(double price)
     cs.fields = m_items.fields;
     cs.changes.push_back({data::Change::Op::Modify, m_row, changed});
     data::Reply reply;
-    if (m_client.call(QStringLiteral("SetItemPreco"), {cs, ""}, reply) != 200) {
+    if (client.call(QStringLiteral("SetItemPreco"), {cs, ""}, reply) != 200) {
         std::fprintf(stderr, "save failed: %s\n", qPrintable(reply.errorMessage));
         return false;
     }
@@ -182,6 +182,22 @@ double timedCall(BenchClient &client, const QString &method, const data::ValueAr
         return -1;
     }
     return ns;
+}
+
+std::vector<std::vector<double>> interleavedTimes(int rounds,
+                                                  const std::vector<std::function<bool()>> &sides)
+{
+    std::vector<std::vector<double>> us(sides.size());
+    for (int r = 0; r < rounds; ++r)
+        for (size_t i = 0; i < sides.size(); ++i) {
+            const size_t side = (i + size_t(r)) % sides.size();
+            QElapsedTimer t;
+            t.start();
+            if (!sides[side]())
+                return {};
+            us[side].push_back(double(t.nsecsElapsed()) / 1000);
+        }
+    return us;
 }
 
 bool bestOfAlternating(int rounds, const std::function<double(int round)> &server,

@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace httplib
 {
@@ -85,16 +86,18 @@ private:
     std::string m_token;
 };
 
-// One client's saves of its own item row, each from the row as it last stored it.
+// An item row saved again and again, each save from the row as it was last stored, through
+// the client that loaded it or through others (other users' connections).
 class ItemSaver
 {
 public:
     ItemSaver(BenchClient &client, QDate start, const QString &product);
     bool ok() const { return !m_row.isEmpty(); }
     // The row with a new price; false (printed) when the save fails.
-    bool save(double price);
+    bool save(double price) { return save(m_client, price); }
+    bool save(BenchClient &client, double price);
     // The next of a thousand prices in turn.
-    bool save() { return save(10.0 + (++m_n % 1000) * 0.01); }
+    bool save(BenchClient &client) { return save(client, 10.0 + (++m_n % 1000) * 0.01); }
 
 private:
     BenchClient &m_client;
@@ -132,6 +135,11 @@ double timedCall(BenchClient &client, const QString &method, const data::ValueAr
 bool bestOfAlternating(int rounds, const std::function<double(int round)> &server,
                        const std::function<double(int round)> &bare, double &bestServer,
                        double &bestBare);
+// Times one call of each side in turn, the first side changing every round, so that a busy
+// moment of the machine falls on every side alike: per side, its times in microseconds; empty
+// as soon as a call fails.
+std::vector<std::vector<double>> interleavedTimes(int rounds,
+                                                  const std::vector<std::function<bool()>> &sides);
 // Runs SQL on a raw connection, as a benchmark's bare baseline does; a failure is printed.
 bool execSql(sqlite3 *db, const char *sql);
 

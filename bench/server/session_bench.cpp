@@ -24,49 +24,11 @@
 using namespace vnd::server;
 using namespace vnd::server::bench;
 using vnd::data::Reply;
-using vnd::data::Row;
 
 namespace
 {
 
 using vnd::bench::quantile;
-
-// An item row saved in turn by every side, each save from the row as it was last stored.
-class SavedItem
-{
-public:
-    SavedItem(BenchClient &client, QDate start, const QString &product)
-    {
-        Reply reply;
-        client.call(QStringLiteral("getItemPreco"), {"001", start, "4", product, ""}, reply);
-        if (reply.ok && reply.result.packet().rows.size() == 1) {
-            m_items = reply.result.packet();
-            m_row = m_items.rows[0];
-        }
-    }
-    bool ok() const { return !m_row.isEmpty(); }
-    bool save(BenchClient &client)
-    {
-        Row changed = m_row;
-        const int price = m_items.indexOf(u"VRPRECITEM");
-        changed[price] = 10.0 + (++m_n % 1000) * 0.01;
-        vnd::data::ChangeSet cs;
-        cs.fields = m_items.fields;
-        cs.changes.push_back({vnd::data::Change::Op::Modify, m_row, changed});
-        Reply reply;
-        if (client.call(QStringLiteral("SetItemPreco"), {cs, ""}, reply) != 200) {
-            std::fprintf(stderr, "save failed: %s\n", qPrintable(reply.errorMessage));
-            return false;
-        }
-        m_row = changed;
-        return true;
-    }
-
-private:
-    vnd::data::DataPacket m_items;
-    Row m_row;
-    int m_n = 0;
-};
 
 bool read(BenchClient &client)
 {
@@ -78,20 +40,12 @@ bool read(BenchClient &client)
     return status == 200;
 }
 
-// One call of each side in turn, the first side changing every round, so that a busy moment
-// of the machine falls on every side alike; each side's median and lower decile.
+// Each side's median and lower decile.
 bool compare(const char *what, int rounds, const std::vector<std::function<bool()>> &sides)
 {
-    std::vector<std::vector<double>> us(sides.size());
-    for (int r = 0; r < rounds; ++r)
-        for (size_t i = 0; i < sides.size(); ++i) {
-            const size_t side = (i + size_t(r)) % sides.size();
-            QElapsedTimer t;
-            t.start();
-            if (!sides[side]())
-                return false;
-            us[side].push_back(double(t.nsecsElapsed()) / 1000);
-        }
+    const std::vector<std::vector<double>> us = interleavedTimes(rounds, sides);
+    if (us.empty())
+        return false;
     std::printf("%s, %d calls each, median (lower decile) per call:\n", what, rounds);
     const char *names[] = {
         "without sessions:                     ", "with a session, trusted from memory:  ",
@@ -144,7 +98,7 @@ int main(int argc, char **argv)
     // Three products, each side saving a different one in every round and each of them in
     // turn, so that no side keeps a cheaper row.
     const QDate start = QDate::currentDate().addDays(-30);
-    SavedItem items[] = {{clients[0], start, QStringLiteral("0000000042")},
+    ItemSaver items[] = {{clients[0], start, QStringLiteral("0000000042")},
                          {clients[0], start, QStringLiteral("0000000043")},
                          {clients[0], start, QStringLiteral("0000000044")}};
     if (!items[0].ok() || !items[1].ok() || !items[2].ok()) {

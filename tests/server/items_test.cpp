@@ -154,6 +154,17 @@ TEST_F(ItemsTest, ConcurrentEditsOfOneItemConflict)
     b[field("NMPRODUTO")] = QStringLiteral("B");
     ASSERT_EQ(save(modify(loaded, a)).status, 200);
     EXPECT_EQ(save(modify(loaded, b)).status, 409);
+
+    // A price another user removed is not brought back by an edit of the row as loaded.
+    const QString code = loaded[field("CDPRODUTO")].toString();
+    ASSERT_EQ(call(QStringLiteral("setApagaPreco"),
+                   {"001", m_start.toString(QStringLiteral("dd/MM/yyyy")), code, code})
+                  .status,
+              200);
+    Row edited = loaded;
+    edited[field("VRPRECITEM")] = 3.33;
+    EXPECT_EQ(save(modify(loaded, edited)).status, 409);
+    EXPECT_FALSE(stored("VRPRECITEM", loaded).isValid());
 }
 
 TEST_F(ItemsTest, ServerRefusesPricesTheWindowWouldRefuse)
