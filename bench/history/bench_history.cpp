@@ -1,8 +1,9 @@
 // What the change record costs, on 100,000 synthetic products over HTTP/CBOR: setConfirmar,
 // SetUpdItemPrecoAlt and SetPrecDif on every product, and one item save, each with the
-// record's triggers in place against the same call with them dropped (alternating, best of
+// record's triggers in place against the same call without them (alternating, best of
 // each); then the history of one item among 10,000 lines of the record against among
-// 10,000,000 (the lines generated in SQL).
+// 10,000,000 (the lines generated in SQL). On SQLite, then on PostgreSQL when VND_TEST_PG
+// names a cluster's administrator (scripts/pgcluster.sh).
 
 #include "benchserver.h"
 
@@ -10,10 +11,11 @@
 #include "server/changecontext.h"
 #include "server/historyrepository.h"
 
-#include <sqlite3.h>
-
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUrl>
 
 #include <algorithm>
 #include <cstdio>
@@ -29,37 +31,65 @@ namespace
 
 const int kProducts = 100000;
 
-// The record's triggers on the written tables, as stored, to drop and put back.
+bool exec(const QSqlDatabase &db, const QString &sql)
+{
+    QSqlQuery q(db);
+    if (!q.exec(sql)) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(sql.left(200)),
+                     qPrintable(q.lastError().text()));
+        return false;
+    }
+    return true;
+}
+
+QVariant scalar(const QSqlDatabase &db, const QString &sql, const QVariantList &values = {})
+{
+    QSqlQuery q(db);
+    q.prepare(sql);
+    for (const QVariant &v : values)
+        q.addBindValue(v);
+    return q.exec() && q.next() ? q.value(0) : QVariant();
+}
+
+// The record's triggers on the written tables: SQLite's dropped and created again as stored,
+// PostgreSQL's disabled and enabled.
 class RecordTriggers
 {
 public:
-    explicit RecordTriggers(const RawDatabase &db) : m_db(db)
+    RecordTriggers(const QSqlDatabase &db, Dialect dialect)
+        : m_db(db), m_pg(dialect == Dialect::Postgres)
     {
-        sqlite3_stmt *q = nullptr;
-        sqlite3_prepare_v2(db.handle(),
-                           "SELECT name, sql FROM sqlite_master WHERE type = 'trigger'"
-                           " AND name LIKE '%\\_HIST\\_%' ESCAPE '\\'",
-                           -1, &q, nullptr);
-        while (sqlite3_step(q) == SQLITE_ROW)
-            m_triggers.emplace_back(reinterpret_cast<const char *>(sqlite3_column_text(q, 0)),
-                                    reinterpret_cast<const char *>(sqlite3_column_text(q, 1)));
-        sqlite3_finalize(q);
+        QSqlQuery q(db);
+        q.exec(m_pg ? QStringLiteral("SELECT c.relname, t.tgname FROM pg_trigger t JOIN pg_class c"
+                                     " ON c.oid = t.tgrelid WHERE NOT t.tgisinternal AND"
+                                     " t.tgname LIKE '%\\_hist\\_%'")
+                    : QStringLiteral("SELECT sql, name FROM sqlite_master WHERE type = 'trigger'"
+                                     " AND name LIKE '%\\_HIST\\_%' ESCAPE '\\'"));
+        while (q.next())
+            m_triggers.emplace_back(q.value(0).toString(), q.value(1).toString());
     }
     size_t count() const { return m_triggers.size(); }
     bool set(bool on) const
     {
         if (on == m_on)
             return true;
-        for (const auto &[name, sql] : m_triggers)
-            if (!m_db.exec((on ? sql : "DROP TRIGGER " + name).c_str()))
+        for (const auto &[tableOrSql, name] : m_triggers) {
+            const QString sql =
+                m_pg ? QStringLiteral("ALTER TABLE %1 %2 TRIGGER %3")
+                           .arg(tableOrSql,
+                                on ? QStringLiteral("ENABLE") : QStringLiteral("DISABLE"), name)
+                     : (on ? tableOrSql : QStringLiteral("DROP TRIGGER ") + name);
+            if (!exec(m_db, sql))
                 return false;
+        }
         m_on = on;
         return true;
     }
 
 private:
-    const RawDatabase &m_db;
-    std::vector<std::pair<std::string, std::string>> m_triggers;
+    QSqlDatabase m_db;
+    bool m_pg;
+    std::vector<std::pair<QString, QString>> m_triggers;
     mutable bool m_on = true;
 };
 
@@ -95,7 +125,7 @@ bool onAgainstOff(const RecordTriggers &triggers, int rounds, const std::functio
 
 void report(const char *what, double on, double off, double goal)
 {
-    std::printf("%-44s record %8.1f ms, dropped %8.1f ms, ratio %.2f (goal <= %.1f)\n", what,
+    std::printf("  %-44s record %8.1f ms, without %8.1f ms, ratio %.2f (goal <= %.1f)\n", what,
                 on / 1e6, off / 1e6, on / off, goal);
 }
 
@@ -109,22 +139,140 @@ double historyTime(BenchClient &client, const data::ValueArray &item, int calls)
     return times[times.size() / 2];
 }
 
-bool generateLines(const RawDatabase &db, qint64 from, qint64 to, const QByteArray &start)
+// Lines numbered from..to of one table and period, spread over 100,000 other products.
+bool generateLines(const QSqlDatabase &db, Dialect dialect, qint64 from, qint64 to,
+                   const QString &start)
 {
-    const QByteArray sql =
-        "BEGIN IMMEDIATE;"
-        "WITH RECURSIVE n(i) AS (SELECT " +
-        QByteArray::number(from) + " UNION ALL SELECT i + 1 FROM n WHERE i < " +
-        QByteArray::number(to) +
-        ") INSERT INTO HISTALTERACAO (DTALTERACAO, CDUSUARIO, DSENDERECO, NMMETODO, NMTABELA,"
-        " IDOPERACAO, CDTABEPREC, DTINIVGPREC, CDPRODUTO, CDPRPAITABPR, DSCHAVE, DSANTES,"
-        " DSDEPOIS) SELECT 1600000000000000 + i, 'gerente', '127.0.0.1', 'SetItemPreco',"
-        " 'ITEMPRECO', 'A', '001', '" +
-        start +
-        "', printf('X%09d', i % 100000), printf('X%09d', i % 100000),"
-        " '[\"001\"]', '{\"VRPRECITEM\":\"1.00\"}', '{\"VRPRECITEM\":\"2.00\"}' FROM n;"
-        "COMMIT;";
-    return db.exec(sql.constData());
+    const bool pg = dialect == Dialect::Postgres;
+    const QString series =
+        pg ? QStringLiteral("generate_series(%1, %2) AS n(i)").arg(from).arg(to)
+           : QStringLiteral("(WITH RECURSIVE n(i) AS (SELECT %1 UNION ALL SELECT i + 1 FROM n"
+                            " WHERE i < %2) SELECT i FROM n) AS n")
+                 .arg(from)
+                 .arg(to);
+    const QString code = pg ? QStringLiteral("'X' || lpad((i % 100000)::text, 9, '0')")
+                            : QStringLiteral("printf('X%09d', i % 100000)");
+    return exec(db, QStringLiteral("INSERT INTO HISTALTERACAO (DTALTERACAO, CDUSUARIO, DSENDERECO,"
+                                   " NMMETODO, NMTABELA, IDOPERACAO, CDTABEPREC, DTINIVGPREC,"
+                                   " CDPRODUTO, CDPRPAITABPR, DSCHAVE, DSANTES, DSDEPOIS)"
+                                   " SELECT 1600000000000000 + i, 'gerente', '127.0.0.1',"
+                                   " 'SetItemPreco', 'ITEMPRECO', 'A', '001', '%1', %2, %2,"
+                                   " '[\"001\"]', '{\"VRPRECITEM\":\"1.00\"}',"
+                                   " '{\"VRPRECITEM\":\"2.00\"}' FROM %3")
+                        .arg(start, code, series));
+}
+
+bool measure(const char *title, const QString &url, int rounds, qint64 bigLines)
+{
+    std::fprintf(stderr, "%s: loading %d synthetic products...\n", title, kProducts);
+    BenchServer server(kProducts, 8, url);
+    BenchClient client(server.port(), server.token());
+    const Dialect dialect = server.database().dialect();
+    const QSqlDatabase db = server.database().connection();
+    const RecordTriggers triggers(db, dialect);
+    const QDate start = server.currentStart();
+    const QString startText = start.toString(Qt::ISODate);
+    std::printf("%s: %zu record triggers; %d products; best of %d\n", title, triggers.count(),
+                kProducts, rounds);
+
+    double on = 0, off = 0;
+    int copy = 0;
+    if (!onAgainstOff(
+            triggers, rounds,
+            [&] {
+                return exec(db,
+                            QStringLiteral("DELETE FROM TABEPRECGER WHERE CDTABEPREC >= '800'"));
+            },
+            [&] {
+                return timed(client, QStringLiteral("setConfirmar"),
+                             {QString::number(800 + copy++), "COPIA", "001", "", "T"});
+            },
+            on, off))
+        return false;
+    report("setConfirmar, every product, every period:", on, off, 1.5);
+
+    int flip = 0;
+    if (!onAgainstOff(
+            triggers, rounds, [] { return true; },
+            [&] {
+                const char *flag = flip++ % 2 ? "N" : "S";
+                return timed(client, QStringLiteral("SetUpdItemPrecoAlt"),
+                             {flag, "", "", "", "T", data::Value(), false, "001", start});
+            },
+            on, off))
+        return false;
+    report("SetUpdItemPrecoAlt, every product:", on, off, 1.5);
+
+    const QDate end = QDate::fromString(
+        scalar(db,
+               QStringLiteral("SELECT CAST(DTFINVGPREC AS TEXT) FROM TABEVEND WHERE CDTABEPREC ="
+                              " '001' AND DTINIVGPREC = ?"),
+               {startText})
+            .toString(),
+        Qt::ISODate);
+    data::ValueArray dif{false, false, false, true, true, true, true, true, true, true};
+    dif.insert(dif.end(), {false, true, false, 0, 0, "001", "", "", "00:02", "23:59", start, end,
+                           start, 1.0, "", nullptr, "T", 1});
+    if (!onAgainstOff(
+            triggers, rounds,
+            [&] {
+                return exec(db,
+                            QStringLiteral("DELETE FROM ITEMPRECODIA WHERE HRINIPRECDIA = '0002'"));
+            },
+            [&] { return timed(client, QStringLiteral("SetPrecDif"), dif); }, on, off))
+        return false;
+    report("SetPrecDif, every product, every day:", on, off, 1.5);
+
+    // One item save, 200 in a row each way, their mean.
+    const QString product =
+        scalar(db,
+               QStringLiteral("SELECT MIN(CDPRODUTO) FROM ITEMPRECO WHERE CDTABEPREC = '001' AND"
+                              " DTINIVGPREC = ? AND CDPRODUTO = CDPRPAITABPR AND VRPRECITEM > 0"),
+               {startText})
+            .toString();
+    ItemSaver saver(client, start, product);
+    if (!saver.ok())
+        return false;
+    const auto saves = [&](int n) {
+        QElapsedTimer timer;
+        timer.start();
+        for (int i = 0; i < n; ++i)
+            if (!saver.save())
+                return -1.0;
+        return double(timer.nsecsElapsed()) / n;
+    };
+    if (!onAgainstOff(
+            triggers, rounds * 2, [] { return true; }, [&] { return saves(200); }, on, off))
+        return false;
+    report("SetItemPreco, one row (mean of 200):", on, off, 1.2);
+
+    // The history of one item: the record emptied, 10,000 lines, then 10,000,000.
+    {
+        Session admin;
+        admin.login = QStringLiteral("bench");
+        const CallScope scope(
+            CallContext{QString::fromUtf16(kPruneMethod), QStringLiteral("bench"), admin});
+        HistoryRepository(server.database()).prune(QDate::currentDate().addDays(2));
+    }
+    if (saves(20) < 0)
+        return false;
+    const data::ValueArray item{"001", start, product, product};
+    QElapsedTimer fill;
+    fill.start();
+    if (!generateLines(db, dialect, 1, 10000, startText))
+        return false;
+    const double small = historyTime(client, item, 200);
+    std::fprintf(stderr, "generating %lld lines...\n", static_cast<long long>(bigLines));
+    if (!generateLines(db, dialect, 10001, bigLines, startText))
+        return false;
+    if (dialect == Dialect::Postgres)
+        exec(db, QStringLiteral("ANALYZE HISTALTERACAO"));
+    const double big = historyTime(client, item, 200);
+    std::printf("  getHistItemPreco, one item of 20 changes: among 10,000 lines %.2f ms, among "
+                "%lld %.2f ms, ratio %.2f (goal <= 1.2; lines generated in %.0f s)\n",
+                small / 1e6, static_cast<long long>(bigLines), big / 1e6, big / small,
+                fill.elapsed() / 1000.0);
+    return true;
 }
 
 } // namespace
@@ -141,131 +289,23 @@ int main(int argc, char **argv)
         if (qstrcmp(argv[i], "--lines") == 0)
             bigLines = std::max<qint64>(20000, atoll(argv[i + 1]));
     }
-    std::fprintf(stderr, "loading %d synthetic products...\n", kProducts);
-    BenchServer server(kProducts, 8);
-    BenchClient client(server.port(), server.token());
-    RawDatabase db(server.dbPath());
-    const RecordTriggers triggers(db);
-    const QDate start = server.currentStart();
-    const QByteArray startText = start.toString(Qt::ISODate).toUtf8();
-    std::printf("%zu record triggers; %d products; best of %d\n", triggers.count(), kProducts,
-                rounds);
-
-    double on = 0, off = 0;
-    int copy = 0;
-    if (!onAgainstOff(
-            triggers, rounds,
-            [&] { return db.exec("DELETE FROM TABEPRECGER WHERE CDTABEPREC >= '800'"); },
-            [&] {
-                return timed(client, QStringLiteral("setConfirmar"),
-                             {QString::number(800 + copy++), "COPIA", "001", "", "T"});
-            },
-            on, off))
+    if (!measure("SQLite", {}, rounds, bigLines))
         return 1;
-    report("setConfirmar, every product, every period:", on, off, 1.5);
-
-    int flip = 0;
-    if (!onAgainstOff(
-            triggers, rounds, [] { return true; },
-            [&] {
-                const char *flag = flip++ % 2 ? "N" : "S";
-                return timed(client, QStringLiteral("SetUpdItemPrecoAlt"),
-                             {flag, "", "", "", "T", data::Value(), false, "001", start});
-            },
-            on, off))
-        return 1;
-    report("SetUpdItemPrecoAlt, every product:", on, off, 1.5);
-
-    sqlite3_stmt *q = nullptr;
-    sqlite3_prepare_v2(db.handle(),
-                       "SELECT DTFINVGPREC FROM TABEVEND WHERE CDTABEPREC = '001' AND"
-                       " DTINIVGPREC = ?",
-                       -1, &q, nullptr);
-    sqlite3_bind_text(q, 1, startText.constData(), -1, SQLITE_STATIC);
-    sqlite3_step(q);
-    const QDate end = QDate::fromString(
-        QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(q, 0))), Qt::ISODate);
-    sqlite3_finalize(q);
-    data::ValueArray dif{false, false, false, true, true, true, true, true, true, true};
-    dif.insert(dif.end(), {false, true, false, 0, 0, "001", "", "", "00:02", "23:59", start, end,
-                           start, 1.0, "", nullptr, "T", 1});
-    if (!onAgainstOff(
-            triggers, rounds,
-            [&] { return db.exec("DELETE FROM ITEMPRECODIA WHERE HRINIPRECDIA = '0002'"); },
-            [&] { return timed(client, QStringLiteral("SetPrecDif"), dif); }, on, off))
-        return 1;
-    report("SetPrecDif, every product, every day:", on, off, 1.5);
-
-    // One item save, 200 in a row each way, their mean.
-    data::Reply reply;
-    QString product;
-    {
-        sqlite3_stmt *p = nullptr;
-        sqlite3_prepare_v2(db.handle(),
-                           "SELECT MIN(CDPRODUTO) FROM ITEMPRECO WHERE CDTABEPREC = '001' AND"
-                           " DTINIVGPREC = ? AND CDPRODUTO = CDPRPAITABPR AND VRPRECITEM > 0",
-                           -1, &p, nullptr);
-        sqlite3_bind_text(p, 1, startText.constData(), -1, SQLITE_STATIC);
-        sqlite3_step(p);
-        product = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(p, 0)));
-        sqlite3_finalize(p);
+    const QString admin = qEnvironmentVariable("VND_TEST_PG");
+    if (admin.isEmpty()) {
+        std::printf("PostgreSQL: not measured (VND_TEST_PG unset; see scripts/pgcluster.sh)\n");
+        return 0;
     }
-    if (client.call(QStringLiteral("getItemPreco"), {"001", start, "4", product, ""}, reply) != 200)
-        return 1;
-    data::DataPacket items = reply.result.packet();
-    data::Row row = items.rows.at(0);
-    const int price = items.indexOf(QStringLiteral("VRPRECITEM"));
-    int saved = 0;
-    const auto save = [&] {
-        data::Row changed = row;
-        changed[price] = 10.0 + (saved++ % 5000) * 0.01;
-        data::ChangeSet cs;
-        cs.fields = items.fields;
-        cs.changes.push_back({data::Change::Op::Modify, row, changed});
-        const double ns = timed(client, QStringLiteral("SetItemPreco"), {cs, ""});
-        row = changed;
-        return ns;
-    };
-    if (!onAgainstOff(
-            triggers, rounds * 2, [] { return true; },
-            [&] {
-                double total = 0;
-                for (int i = 0; i < 200; ++i) {
-                    const double ns = save();
-                    if (ns < 0)
-                        return -1.0;
-                    total += ns;
-                }
-                return total / 200;
-            },
-            on, off))
-        return 1;
-    report("SetItemPreco, one row (mean of 200):", on, off, 1.2);
-
-    // The history of one item: the record emptied, 10,000 lines, then 10,000,000.
+    const QString name = QStringLiteral("vndhist_%1").arg(QCoreApplication::applicationPid());
+    bool ok = false;
     {
-        Session admin;
-        admin.login = QStringLiteral("bench");
-        const CallScope scope(
-            CallContext{QString::fromUtf16(kPruneMethod), QStringLiteral("bench"), admin});
-        HistoryRepository(server.database()).prune(QDate::currentDate().addDays(2));
-    }
-    for (int i = 0; i < 20; ++i)
-        if (save() < 0)
+        const Database cluster(admin);
+        if (!exec(cluster.connection(), QStringLiteral("CREATE DATABASE ") + name))
             return 1;
-    const data::ValueArray item{"001", start, product, product};
-    QElapsedTimer fill;
-    fill.start();
-    if (!generateLines(db, 1, 10000, startText))
-        return 1;
-    const double small = historyTime(client, item, 200);
-    std::fprintf(stderr, "generating %lld lines...\n", static_cast<long long>(bigLines));
-    if (!generateLines(db, 10001, bigLines, startText))
-        return 1;
-    const double big = historyTime(client, item, 200);
-    std::printf("getHistItemPreco, one item of 20 changes: among 10,000 lines %.2f ms, among "
-                "%lld %.2f ms, ratio %.2f (goal <= 1.2; lines generated in %.0f s)\n",
-                small / 1e6, static_cast<long long>(bigLines), big / 1e6, big / small,
-                fill.elapsed() / 1000.0);
-    return 0;
+        QUrl url(admin);
+        url.setPath(u'/' + name);
+        ok = measure("PostgreSQL", url.toString(), rounds, bigLines);
+        exec(cluster.connection(), QStringLiteral("DROP DATABASE %1 WITH (FORCE)").arg(name));
+    }
+    return ok ? 0 : 1;
 }
