@@ -278,9 +278,41 @@ QStringList changeRecordSchema(Dialect dialect)
     return out;
 }
 
+QString bulkLine(bool bulk)
+{
+    // Their previews write (and roll back) the same lines. The loading of --init too.
+    static const QString methods = [] {
+        QStringList quoted{QStringLiteral("'--init'")};
+        for (const char *m :
+             {"setConfirmar", "SetUpdItemPrecoAlt", "SetAddPrefixo", "SetDelPrefixo", "SetPrecDif"})
+            quoted << QStringLiteral("'%1'").arg(QString::fromLatin1(m))
+                   << QStringLiteral("'%1Previa'").arg(QString::fromLatin1(m));
+        for (const char *m : {"setTabGeral", "setVigenciaTab"})
+            quoted << QStringLiteral("'%1'").arg(QString::fromLatin1(m));
+        return quoted.join(QStringLiteral(", "));
+    }();
+    return QStringLiteral("COALESCE(NMMETODO, '') %1IN (%2)")
+        .arg(bulk ? QString() : QStringLiteral("NOT "), methods);
+}
+
 QStringList changeRecordTriggers(Dialect dialect)
 {
-    QStringList out;
+    // An item's lines of a single save are found by product. A bulk call's, by product too,
+    // went to every page of that index, as many pages read and written again as the call
+    // had products: they go by table, period and time, where each call's lines are appended,
+    // and an item's history looks them up once per bulk call.
+    QStringList out{
+        QStringLiteral("DROP INDEX HISTALTERACAO_ITEM"),
+        QStringLiteral("CREATE INDEX HISTALTERACAO_ITEM ON HISTALTERACAO"
+                       " (CDPRODUTO, CDTABEPREC, DTINIVGPREC, CDPRPAITABPR, NRALTERACAO) WHERE %1")
+            .arg(bulkLine(false)),
+        QStringLiteral("CREATE INDEX HISTALTERACAO_LOTE ON HISTALTERACAO"
+                       " (CDTABEPREC, DTINIVGPREC, DTALTERACAO, CDPRODUTO, CDPRPAITABPR) WHERE %1")
+            .arg(bulkLine(true)),
+    };
+    // Dropping what a new database never had is no news.
+    if (dialect == Dialect::Postgres)
+        out << QStringLiteral("SET LOCAL client_min_messages = warning");
     for (const RecordedTable &t : recordedTables())
         out << droppedTriggers(t, dialect)
             << (dialect == Dialect::Postgres ? postgresTriggers(t) : sqliteTriggers(t));

@@ -31,6 +31,11 @@ QStringList changeRecordSchema(Dialect dialect);
 // The triggers that write it, in place of those of an earlier version.
 QStringList changeRecordTriggers(Dialect dialect);
 
+// The condition on a line's method that tells lines of the calls that write many rows at once
+// (bulk) from the others. The record's two item indexes are partial on it, so a query uses
+// one only when it states the condition in these very words.
+QString bulkLine(bool bulk);
+
 // Operations as the record keeps them.
 inline constexpr char16_t kInserted = u'I';
 inline constexpr char16_t kAltered = u'A';

@@ -10,6 +10,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <functional>
+
 namespace vnd::server
 {
 
@@ -57,6 +59,45 @@ QString ruleName(const RecordLine &line)
                                                        : QString();
 }
 
+// The item's lines at or after a time, newest first, `columns` starting with NRALTERACAO and
+// `extra` a further condition (" AND ...", its values bound twice): those of single saves by
+// the product index; those of bulk calls by table, period and time, one bulk call at a time
+// (each found as the next time after the last), so their count, not the record's, costs.
+void readItemLines(const QSqlDatabase &db, const QString &columns, const ItemKey &item,
+                   const QString &extra, const QVariantList &extraValues, qint64 from,
+                   const std::function<void(const SqlStatement &)> &row)
+{
+    const QString bulk = bulkLine(true);
+    SqlStatement q(
+        db, QStringLiteral(
+                "WITH RECURSIVE lote(t) AS ("
+                " SELECT MIN(DTALTERACAO) FROM HISTALTERACAO WHERE CDTABEPREC = ? AND"
+                " DTINIVGPREC = ? AND DTALTERACAO >= ? AND %3"
+                " UNION ALL"
+                " SELECT (SELECT MIN(DTALTERACAO) FROM HISTALTERACAO WHERE CDTABEPREC = ? AND"
+                " DTINIVGPREC = ? AND DTALTERACAO > lote.t AND %3) FROM lote"
+                " WHERE lote.t IS NOT NULL)"
+                " SELECT %1 FROM HISTALTERACAO%5 AND DTALTERACAO >= ? AND %4%2"
+                " UNION ALL"
+                " SELECT %1 FROM lote JOIN HISTALTERACAO ON CDTABEPREC = ? AND DTINIVGPREC = ?"
+                " AND DTALTERACAO = lote.t AND CDPRODUTO = ? AND CDPRPAITABPR = ? AND %3%2"
+                " ORDER BY 1 DESC")
+                .arg(columns, extra, bulk, bulkLine(false), QLatin1String(kItemWhere)));
+    const QString period = item.period.toString(Qt::ISODate);
+    q.bind(item.table).bind(period).bind(from).bind(item.table).bind(period);
+    for (const QVariant &v : itemValues(item))
+        q.bind(v);
+    q.bind(from);
+    for (const QVariant &v : extraValues)
+        q.bind(v);
+    q.bind(item.table).bind(period).bind(item.product).bind(item.parent);
+    for (const QVariant &v : extraValues)
+        q.bind(v);
+    q.exec();
+    while (q.next())
+        row(q);
+}
+
 } // namespace
 
 data::DataPacket HistoryRepository::itemHistory(const ItemKey &item) const
@@ -73,33 +114,28 @@ data::DataPacket HistoryRepository::itemHistory(const ItemKey &item) const
                      {QStringLiteral("NMCAMPO"), FieldType::String, 20},
                      {QStringLiteral("DSANTES"), FieldType::String, 40},
                      {QStringLiteral("DSDEPOIS"), FieldType::String, 40}};
-    SqlStatement q(m_database.connection(),
-                   QStringLiteral("SELECT NRALTERACAO, DTALTERACAO, CDUSUARIO, NMMETODO,"
-                                  " DSENDERECO, NMTABELA, IDOPERACAO, DSCHAVE, DSANTES, DSDEPOIS"
-                                  " FROM HISTALTERACAO%1"
-                                  " AND NMTABELA IN ('ITEMPRECO', 'ITEMPRECODIA')"
-                                  " ORDER BY NRALTERACAO DESC")
-                       .arg(QLatin1String(kItemWhere)));
-    for (const QVariant &v : itemValues(item))
-        q.bind(v);
-    q.exec();
-    while (q.next()) {
-        const QString table = q.value(5).toString();
-        const RecordedTable *t = recordedTable(table);
-        if (!t)
-            continue;
-        const RecordLine line = recordLine(*t, q.value(6).toString(), q.value(7).toString(),
-                                           q.value(8).toString(), q.value(9).toString());
-        for (const FieldChange &c : fieldChanges(*t, line)) {
-            // The item's own key is the window's selection; a rule's is named by DSREGRA.
-            if (t->key.contains(c.field) && line.operation != QChar(kAltered))
-                continue;
-            packet.rows.push_back({q.value(0).toLongLong(), timeOf(q.value(1)),
-                                   q.value(2).toString(), q.value(3).toString(),
-                                   q.value(4).toString(), table, QString(line.operation),
-                                   ruleName(line), c.field, text(c.before), text(c.after)});
-        }
-    }
+    readItemLines(
+        m_database.connection(),
+        QStringLiteral("NRALTERACAO, DTALTERACAO, CDUSUARIO, NMMETODO, DSENDERECO, NMTABELA,"
+                       " IDOPERACAO, DSCHAVE, DSANTES, DSDEPOIS"),
+        item, QStringLiteral(" AND NMTABELA IN ('ITEMPRECO', 'ITEMPRECODIA')"), {}, 0,
+        [&packet](const SqlStatement &q) {
+            const QString table = q.value(5).toString();
+            const RecordedTable *t = recordedTable(table);
+            if (!t)
+                return;
+            const RecordLine line = recordLine(*t, q.value(6).toString(), q.value(7).toString(),
+                                               q.value(8).toString(), q.value(9).toString());
+            for (const FieldChange &c : fieldChanges(*t, line)) {
+                // The item's own key is the window's selection; a rule's is named by DSREGRA.
+                if (t->key.contains(c.field) && line.operation != QChar(kAltered))
+                    continue;
+                packet.rows.push_back({q.value(0).toLongLong(), timeOf(q.value(1)),
+                                       q.value(2).toString(), q.value(3).toString(),
+                                       q.value(4).toString(), table, QString(line.operation),
+                                       ruleName(line), c.field, text(c.before), text(c.after)});
+            }
+        });
     return packet;
 }
 
@@ -196,17 +232,12 @@ data::DataPacket HistoryRepository::itemAt(const QString &tableName, const ItemK
     }
     QList<RecordLine> lines;
     {
-        SqlStatement q(db, QStringLiteral("SELECT IDOPERACAO, DSCHAVE, DSANTES, DSDEPOIS"
-                                          " FROM HISTALTERACAO%1 AND NMTABELA = ?"
-                                          " AND DTALTERACAO >= ? ORDER BY NRALTERACAO DESC")
-                               .arg(QLatin1String(kItemWhere)));
-        for (const QVariant &v : itemValues(item))
-            q.bind(v);
-        q.bind(table->name).bind(afterSecond(at));
-        q.exec();
-        while (q.next())
-            lines << recordLine(*table, q.value(0).toString(), q.value(1).toString(),
-                                q.value(2).toString(), q.value(3).toString());
+        readItemLines(db, QStringLiteral("NRALTERACAO, IDOPERACAO, DSCHAVE, DSANTES, DSDEPOIS"),
+                      item, QStringLiteral(" AND NMTABELA = ?"), {table->name}, afterSecond(at),
+                      [&](const SqlStatement &q) {
+                          lines << recordLine(*table, q.value(1).toString(), q.value(2).toString(),
+                                              q.value(3).toString(), q.value(4).toString());
+                      });
     }
     for (const auto &[key, row] : rowsBefore(*table, std::move(rows), lines)) {
         data::Row out;

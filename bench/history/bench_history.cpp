@@ -237,7 +237,7 @@ bool measure(const char *title, const QString &url, int rounds, qint64 bigLines)
         QElapsedTimer timer;
         timer.start();
         for (int i = 0; i < n; ++i)
-            if (!saver.save())
+            if (!saver.save(client))
                 return -1.0;
         return double(timer.nsecsElapsed()) / n;
     };

@@ -183,6 +183,14 @@ protected:
         return call(QStringLiteral("SetItemPreco"), {cs, ""});
     }
 
+    // A moment is read to the second: each is taken in a second no edit falls in.
+    static QDateTime moment()
+    {
+        const QDateTime now = QDateTime::currentDateTime();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1050 - now.time().msec()));
+        return now;
+    }
+
     QDate m_start;
 };
 
@@ -356,12 +364,6 @@ TEST_F(HistoryTest, ItemReadsAsItStoodAfterTwoEditsAndARuleChange)
                                     {m_start.toString(Qt::ISODate), product, product})
                                  .toString();
     const size_t rulesBefore = rulesAt(QDateTime::currentDateTime());
-    // A moment is read to the second: each is taken in a second no edit falls in.
-    const auto moment = [] {
-        const QDateTime now = QDateTime::currentDateTime();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1050 - now.time().msec()));
-        return now;
-    };
     const QDateTime t0 = moment();
     ASSERT_EQ(setPrice(product, "VRPRECITEM", 11.11).status, 200);
     const QDateTime t1 = moment();
@@ -432,6 +434,56 @@ TEST_F(HistoryTest, ChangesArePagedNewestFirstAndFiltered)
                    {data::Value(), data::Value(), "", "", "", "", 0, 0})
                   .status,
               400);
+}
+
+// Bulk calls' lines are found another way than single saves': the item's history and past
+// take them in too.
+TEST_F(HistoryTest, BulkCallsShowInTheItemsHistoryAndPast)
+{
+    const QString product = pricedProduct();
+    const auto stored = [&](const char *table) {
+        return scalar(QStringLiteral("SELECT IDPRODPROMOC FROM ITEMPRECO WHERE CDTABEPREC = ?"
+                                     " AND DTINIVGPREC = ? AND CDPRODUTO = ? AND CDPRPAITABPR = ?"),
+                      {QString::fromLatin1(table), m_start.toString(Qt::ISODate), product, product})
+            .toString();
+    };
+    const QString flag = stored("001");
+    const QString other = flag == u"S" ? QStringLiteral("N") : QStringLiteral("S");
+    const QDateTime before = moment();
+    ASSERT_EQ(call(QStringLiteral("SetUpdItemPrecoAlt"),
+                   {other, "", "", "", "T", data::Value(), false, "001", m_start})
+                  .status,
+              200);
+    ASSERT_EQ(call(QStringLiteral("setConfirmar"), {"077", "COPIA", "001", "", "T"}).status, 200);
+    ASSERT_EQ(stored("077"), other);
+
+    const auto history = [&](const char *table) {
+        std::vector<QStringList> out;
+        const data::DataPacket h = packet(QStringLiteral("getHistItemPreco"),
+                                          {QString::fromLatin1(table), m_start, product, product});
+        for (const Row &r : h.rows)
+            if (r[h.indexOf(u"NMCAMPO")] == QStringLiteral("IDPRODPROMOC"))
+                out.push_back(
+                    {r[h.indexOf(u"NMMETODO")].toString(), r[h.indexOf(u"IDOPERACAO")].toString(),
+                     r[h.indexOf(u"DSANTES")].toString(), r[h.indexOf(u"DSDEPOIS")].toString()});
+        return out;
+    };
+    const std::vector<QStringList> original = history("001");
+    ASSERT_FALSE(original.empty());
+    EXPECT_EQ(original.front(), (QStringList{"SetUpdItemPrecoAlt", "A", flag, other}));
+    const std::vector<QStringList> copy = history("077");
+    ASSERT_EQ(copy.size(), 1u);
+    EXPECT_EQ(copy.front(), (QStringList{"setConfirmar", "I", "", other}));
+
+    const auto flagAt = [&](const char *table) {
+        const data::DataPacket p =
+            packet(QStringLiteral("getItemPrecoEm"),
+                   {QString::fromLatin1(table), m_start, product, product, before});
+        return p.rows.empty() ? QStringLiteral("(nenhum)")
+                              : p.rows[0][p.indexOf(u"IDPRODPROMOC")].toString();
+    };
+    EXPECT_EQ(flagAt("001"), flag);
+    EXPECT_EQ(flagAt("077"), QStringLiteral("(nenhum)"));
 }
 
 } // namespace
