@@ -70,10 +70,36 @@ QVariant floatOf(QByteArrayView text)
     return {};
 }
 
+// As the QtSql drivers take a value: a null text, bytes or date, or an invalid time, is none.
+bool isNullValue(const QVariant &value)
+{
+    if (value.isNull())
+        return true;
+    switch (value.typeId()) {
+    case QMetaType::QString:
+        return static_cast<const QString *>(value.constData())->isNull();
+    case QMetaType::QByteArray:
+        return static_cast<const QByteArray *>(value.constData())->isNull();
+    case QMetaType::QDate:
+        return static_cast<const QDate *>(value.constData())->isNull();
+    case QMetaType::QTime:
+        return !static_cast<const QTime *>(value.constData())->isValid();
+    case QMetaType::QDateTime:
+        return !static_cast<const QDateTime *>(value.constData())->isValid();
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
 PgStatement::PgStatement(const Database &database, const QString &sql)
-    : m_db(database.connection()), m_conn(pgconnOf(m_db)), m_sql(sql)
+    : PgStatement(database.connection(), sql)
+{
+}
+
+PgStatement::PgStatement(const QSqlDatabase &db, const QString &sql)
+    : m_db(db), m_conn(pgconnOf(m_db)), m_sql(sql)
 {
     if (!m_conn)
         throw DbError(DbError::Kind::Unavailable, QStringLiteral("sem conexão PostgreSQL"));
@@ -90,8 +116,9 @@ PgStatement::~PgStatement()
 
 void PgStatement::bind(const QVariant &value)
 {
-    m_nulls.push_back(value.isNull());
-    if (value.isNull()) {
+    const bool null = isNullValue(value);
+    m_nulls.push_back(null);
+    if (null) {
         m_values.emplace_back();
         return;
     }
@@ -141,6 +168,7 @@ void PgStatement::exec()
         fail(nullptr);
     m_running = true;
     m_ended = false;
+    m_affected = -1;
     PQsetSingleRowMode(m_conn);
     // The first result says whether the statement runs: a failure before any row is an
     // ordinary one, and it has run only once it came.
@@ -165,6 +193,7 @@ bool PgStatement::next()
         return true;
     case PGRES_TUPLES_OK:
     case PGRES_COMMAND_OK:
+        m_affected = std::atoi(PQcmdTuples(r));
         PQclear(r);
         drain();
         m_ended = true;
@@ -227,6 +256,16 @@ bool PgStatement::isNull(int column) const
 QByteArrayView PgStatement::text(int column) const
 {
     return QByteArrayView(PQgetvalue(m_row, 0, column), PQgetlength(m_row, 0, column));
+}
+
+int PgStatement::columnCount() const
+{
+    return m_row ? PQnfields(m_row) : 0;
+}
+
+QString PgStatement::columnName(int column) const
+{
+    return QString::fromUtf8(PQfname(m_row, column));
 }
 
 unsigned PgStatement::type(int column) const

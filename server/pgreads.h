@@ -25,13 +25,16 @@ class PgStatement
 public:
     // Throws DbError when the connection cannot be had.
     PgStatement(const Database &database, const QString &sql);
+    // On a connection already had (a PostgreSQL one).
+    PgStatement(const QSqlDatabase &db, const QString &sql);
     // A read left unfinished is read to its end, so that the connection is ready for the next
     // statement.
     ~PgStatement();
     PgStatement(const PgStatement &) = delete;
     PgStatement &operator=(const PgStatement &) = delete;
 
-    // Binds in order: texts, numbers, dates, flags, no value.
+    // Binds in order: texts, numbers, dates, flags, no value (a null text or date is no
+    // value, as the QtSql driver takes it).
     void bind(const QVariant &value);
     // Runs with the values bound; throws DbError (prepared first on its first run). What the
     // QtSql driver left unread on the connection is dropped first, as the driver itself does
@@ -47,6 +50,11 @@ public:
     unsigned type(int column) const;
     // The column as the QtSql driver gives it.
     QVariant value(int column) const;
+    // The current row's columns.
+    int columnCount() const;
+    QString columnName(int column) const;
+    // Rows the statement changed, once it ended; -1 before.
+    int rowsAffected() const { return m_affected; }
 
 private:
     [[noreturn]] void fail(pg_result *result);
@@ -66,6 +74,7 @@ private:
     // exec read the first result: whether it was a row, for the first next()
     bool m_hasPending = false;
     bool m_pending = false;
+    int m_affected = -1;
 };
 
 // libpq's failure (of the result, or else of the connection) as a DbError: unavailable once

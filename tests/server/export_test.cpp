@@ -6,8 +6,6 @@
 
 #include "wire/codec.h"
 
-#include <QSqlRecord>
-
 #include <algorithm>
 #include <map>
 
@@ -30,14 +28,16 @@ Rows rowsOf(const ServerFixture &f, const QString &table, const QString &code,
     q.bind(code).exec();
     Rows out;
     while (q.next()) {
-        const QSqlRecord r = q.query().record();
-        const int parent = r.indexOf(QStringLiteral("CDPRPAITABPR"));
+        int parent = -1;
+        for (int i = 0; i < q.columnCount(); ++i)
+            if (q.columnName(i).compare(u"CDPRPAITABPR", Qt::CaseInsensitive) == 0)
+                parent = i;
         if (!parents.isEmpty() && !parents.contains(q.value(parent).toString()))
             continue;
         QVariantList values;
         QStringList key;
-        for (int i = 0; i < r.count(); ++i) {
-            if (r.fieldName(i).compare(u"CDTABEPREC", Qt::CaseInsensitive) == 0)
+        for (int i = 0; i < q.columnCount(); ++i) {
+            if (q.columnName(i).compare(u"CDTABEPREC", Qt::CaseInsensitive) == 0)
                 continue;
             values << q.value(i);
             key << q.value(i).toString();

@@ -6,8 +6,6 @@
 #include "server/sqlstatement.h"
 #include "serverfixture.h"
 
-#include <QSqlRecord>
-
 #include <functional>
 
 namespace vnd::server::test
@@ -48,7 +46,7 @@ protected:
             QStringList rows;
             while (q.next()) {
                 QStringList values;
-                for (int i = 0; i < q.query().record().count(); ++i)
+                for (int i = 0; i < q.columnCount(); ++i)
                     values << (q.value(i).isNull() ? QStringLiteral("-") : q.value(i).toString());
                 rows << values.join(u'|');
             }

@@ -181,8 +181,10 @@ TEST_F(StreamingTest, AFailureAfterTheFirstPartEndsTheAnswerAndNotTheConnection)
         EXPECT_TRUE(all.startsWith("[[\"001\",")) << all.constData();
     }
     if (onPostgres()) {
+        // The pattern is split so that this query, prepared the same way, is not counted.
         EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM pg_prepared_statements WHERE "
-                                        "NOT from_sql AND statement LIKE '%TABEPRECGER W%'"))
+                                        "NOT from_sql AND statement LIKE '%TABEPREC' || "
+                                        "'GER W%'"))
                       .toInt(),
                   1);
     }
