@@ -2,10 +2,9 @@
 // rules hold because they live in the database, not in one process's memory.
 
 #include "serverfixture.h"
+#include "serverprocess.h"
 
 #include <QElapsedTimer>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QThread>
 
 #include <array>
@@ -21,49 +20,6 @@ namespace
 {
 
 using data::Row;
-
-// A vnd42700-server process on a free loopback port; its log goes to a file, so that a full
-// pipe never stalls it.
-class ServerProcess
-{
-public:
-    ServerProcess(const QString &url, const QString &logPath)
-    {
-        m_process.setStandardErrorFile(logPath);
-        m_process.start(QStringLiteral(VND_SERVER_EXE),
-                        {QStringLiteral("--db"), url, QStringLiteral("--listen"),
-                         QStringLiteral("127.0.0.1:0")});
-        const QRegularExpression listening(QStringLiteral("escutando em 127\\.0\\.0\\.1:(\\d+)"));
-        QFile log(logPath);
-        for (int i = 0; i < 300 && m_port == 0 && m_process.state() != QProcess::NotRunning; ++i) {
-            QThread::msleep(20);
-            if (log.isOpen() || log.open(QIODevice::ReadOnly)) {
-                log.seek(0);
-                const auto match = listening.match(QString::fromUtf8(log.readAll()));
-                if (match.hasMatch())
-                    m_port = match.captured(1).toInt();
-            }
-        }
-    }
-    ~ServerProcess()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.terminate();
-            m_process.waitForFinished(10000);
-        }
-    }
-    int port() const { return m_port; }
-    // Stops it as SIGTERM does; true when it exits cleanly.
-    bool stop()
-    {
-        m_process.terminate();
-        return m_process.waitForFinished(10000) && m_process.exitCode() == 0;
-    }
-
-private:
-    QProcess m_process;
-    int m_port = 0;
-};
 
 class TwoServersTest : public ServerFixture
 {
