@@ -1,8 +1,8 @@
 #include "pricetable/gridformat.h"
 
-#include "pricing/messagetable.h"
 #include "pricetable/rulehelpers.h"
 #include "pricing/decimal.h"
+#include "pricing/messagetable.h"
 
 #include <QLocale>
 
@@ -72,6 +72,12 @@ ItemCellColours itemCellColours(double price, double sub, double calc, bool sele
     return c;
 }
 
+bool isItemMoneyField(const QString &fieldName)
+{
+    return inList(fieldName, {"VRPRECITEM", "VRPRECITEMDLV", "VRPRECITEMCMD", "VRPRECITEMCL",
+                              "VRPRESUGITEM", "VRCUSTITEM", "VRMKUPITEM"});
+}
+
 ItemCellDisplay itemCellText(const Field &field,
                              const std::function<QString(const QString &)> &formatProductCode)
 {
@@ -80,8 +86,7 @@ ItemCellDisplay itemCellText(const Field &field,
         if (inList(name, {"CDARVPROD"}) && !field.asString().isEmpty())
             return {formatProductCode ? formatProductCode(field.asString()) : field.asString(),
                     false};
-        if (inList(name, {"VRPRECITEM", "VRPRECITEMDLV", "VRPRECITEMCMD", "VRPRECITEMCL",
-                          "VRPRESUGITEM", "VRCUSTITEM", "VRMKUPITEM"}))
+        if (isItemMoneyField(name))
             return {formatDecimal2(field.asFloat()), true};
     }
     return {field.text(), false};

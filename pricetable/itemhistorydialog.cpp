@@ -51,8 +51,9 @@ QString recordName(const QString &table, const QString &rule)
 
 ItemHistoryDialog::ItemHistoryDialog(contracts::RdmTabGeral &server, HistoryItem item,
                                      std::function<QString(const QString &)> fieldCaption,
-                                     QWidget *parent)
-    : QDialog(parent), m_server(server), m_item(std::move(item)), m_caption(std::move(fieldCaption))
+                                     ValueText valueText, QWidget *parent)
+    : QDialog(parent), m_server(server), m_item(std::move(item)),
+      m_caption(std::move(fieldCaption)), m_text(std::move(valueText))
 {
     setWindowTitle(QStringLiteral("Histórico - %1").arg(m_item.caption));
     resize(900, 560);
@@ -115,8 +116,8 @@ void ItemHistoryDialog::loadChanges()
         m_changes->setItem(
             r, 3, cell(recordName(row[f("NMTABELA")].toString(), row[f("DSREGRA")].toString())));
         m_changes->setItem(r, 4, cell(m_caption(field)));
-        m_changes->setItem(r, 5, cell(historyValueText(before, field), kBefore));
-        auto *now = cell(historyValueText(after, field), kAfter);
+        m_changes->setItem(r, 5, cell(m_text(field, before), kBefore));
+        auto *now = cell(m_text(field, after), kAfter);
         QFont bold = now->font();
         bold.setBold(true);
         now->setFont(bold);
@@ -148,7 +149,7 @@ void ItemHistoryDialog::showAsItStood()
         m_asItStood->insertRow(r);
         m_asItStood->setItem(r, 0, cell(record));
         m_asItStood->setItem(r, 1, cell(m_caption(field)));
-        m_asItStood->setItem(r, 2, cell(historyValueText(value, field)));
+        m_asItStood->setItem(r, 2, cell(m_text(field, value)));
     };
     // The item's own key is the selection; only its values are shown.
     static const QStringList itemKey = {QStringLiteral("CDTABEPREC"), QStringLiteral("DTINIVGPREC"),

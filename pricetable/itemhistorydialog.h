@@ -25,9 +25,11 @@ struct HistoryItem {
 class ItemHistoryDialog : public QDialog
 {
 public:
-    // fieldCaption names a column as the grids title it.
+    // fieldCaption names a column as the grids title it; valueText shows a stored value as
+    // the grids show that column's values.
+    using ValueText = std::function<QString(const QString &field, const QVariant &stored)>;
     ItemHistoryDialog(contracts::RdmTabGeral &server, HistoryItem item,
-                      std::function<QString(const QString &)> fieldCaption,
+                      std::function<QString(const QString &)> fieldCaption, ValueText valueText,
                       QWidget *parent = nullptr);
 
     QTableWidget *changes() const { return m_changes; }
@@ -43,6 +45,7 @@ private:
     contracts::RdmTabGeral &m_server;
     HistoryItem m_item;
     std::function<QString(const QString &)> m_caption;
+    ValueText m_text;
     QTableWidget *m_changes;
     QDateTimeEdit *m_moment;
     QTableWidget *m_asItStood;

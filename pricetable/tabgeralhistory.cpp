@@ -2,8 +2,11 @@
 
 #include "pricetable/frmtabgeral.h"
 
+#include "host/services/picture.h"
 #include "host/widgets/dialogrunner.h"
 #include "host/widgets/hosticons.h"
+#include "pricetable/gridformat.h"
+#include "pricetable/historytext.h"
 #include "pricetable/itemhistorydialog.h"
 #include "pricetable/itemprice.h"
 
@@ -45,16 +48,36 @@ void TfrmTabGeral::mostraHistorico()
     HistoryItem item{period.cdTabePrec, period.dtIniVgPrec,
                      cdsItemPreco->fieldByName(u"CDPRODUTO").asString(),
                      cdsItemPreco->fieldByName(u"CDPRPAITABPR").asString(), QString()};
+    // The product and its values as the grids show them.
+    const data::Field *tree = cdsItemPreco->findField(u"CDARVPROD");
+    const QString code = tree && !tree->asString().isEmpty()
+                             ? DBPictObj(ptProduto).format(tree->asString())
+                             : item.product;
     const data::Field *name = cdsItemPreco->findField(u"NMPRODUTO");
-    item.caption =
-        name ? QStringLiteral("%1 %2").arg(item.product, name->asString()) : item.product;
-    const auto caption = [this](const QString &field) {
+    item.caption = name ? QStringLiteral("%1 %2").arg(code, name->asString()) : code;
+    const auto fieldOf = [this](const QString &field) -> const data::Field * {
         for (data::ClientDataSet *ds : {cdsItemPreco, cdsPrecoHora})
             if (const data::Field *f = ds->findField(field))
-                return f->label();
-        return field;
+                return f;
+        return nullptr;
     };
-    ItemHistoryDialog dialog(server(), item, caption, this);
+    const auto caption = [fieldOf](const QString &field) {
+        const data::Field *f = fieldOf(field);
+        return f ? f->label() : field;
+    };
+    const auto valueText = [this, fieldOf](const QString &field, const QVariant &stored) {
+        const data::Field *f = fieldOf(field);
+        bool number = false;
+        const double value = stored.toString().toDouble(&number);
+        if (number && !stored.isNull() && isItemMoneyField(field))
+            return formatDecimal2(value);
+        if (f && number && !stored.isNull() && f->displayFormat == QLatin1String("#,##0.00"))
+            return formatThousands2(value);
+        if (!stored.isNull() && (field == u"IDPRECVARIA" || field == u"IDPRODPROMOC"))
+            return flagText(stored.toString(), msgPadrao);
+        return historyValueText(stored, field);
+    };
+    ItemHistoryDialog dialog(server(), item, caption, valueText, this);
     dialog.setObjectName(QStringLiteral("frmHistorico"));
     widgets::runDialog(dialog);
 }

@@ -41,13 +41,8 @@ TEST_F(History, CtrlHShowsTheSaveJustMadeAndThePriceAsItStoodBefore)
         return !isNull(ds, "VRPRECITEM") && num(ds, "VRPRECITEM") != 12.34;
     }));
     const QString product = str(items(), "CDPRODUTO");
-    const QString before =
-        stored(QStringLiteral("SELECT CAST(VRPRECITEM AS TEXT) FROM ITEMPRECO"
-                              " WHERE CDPRODUTO = ? AND CDPRODUTO ="
-                              " CDPRPAITABPR AND DTINIVGPREC = ?"),
-               {product,
-                win().cdsVigenciaTab->fieldByName(u"DTINIVGPREC").asDate().toString(Qt::ISODate)})
-            .toString();
+    // The history shows prices as the grid does: two decimals, decimal comma.
+    const QString before = QString::number(num(items(), "VRPRECITEM"), 'f', 2).replace(u'.', u',');
     ASSERT_FALSE(before.isEmpty());
     const QDateTime beforeSave = QDateTime::currentDateTime();
     std::this_thread::sleep_for(std::chrono::milliseconds(1100));
@@ -93,11 +88,11 @@ TEST_F(History, CtrlHShowsTheSaveJustMadeAndThePriceAsItStoodBefore)
     EXPECT_EQ(newest[1], QStringLiteral("gerente"));
     EXPECT_EQ(newest[2], QStringLiteral("Alteração"));
     EXPECT_EQ(newest[4], items().fieldByName(u"VRPRECITEM").label());
-    EXPECT_EQ(newest[5], QString(before).replace(u'.', u','));
+    EXPECT_EQ(newest[5], before);
     EXPECT_EQ(newest[6], QStringLiteral("12,34"));
     EXPECT_TRUE(newest[7].startsWith(QStringLiteral("SetItemPreco"))) << newest[7].toStdString();
     ASSERT_EQ(asItStood.size(), 3);
-    EXPECT_EQ(asItStood[2], QString(before).replace(u'.', u','));
+    EXPECT_EQ(asItStood[2], before);
 }
 
 TEST_F(History, AuditoriaListsPageByPageAndExportsEveryLine)
