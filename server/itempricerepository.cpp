@@ -118,7 +118,7 @@ void ItemPriceRepository::clearIfUnchanged(const QSqlDatabase &db, const QString
 void ItemPriceRepository::saveItems(const data::ChangeSet &changes,
                                     const QStringList &emptyFields) const
 {
-    UnitOfWork work(m_database);
+    UnitOfWork work(m_database, UnitOfWork::Lock::WithFirstStatement);
     const QSqlDatabase db = work.db();
     const ChangeApplier::Messages messages{
         QStringLiteral("Preço do produto já cadastrado para a tabela e vigência."),

@@ -2,6 +2,7 @@
 
 #include "server/dberror.h"
 #include "server/pgplaceholders.h"
+#include "server/pgtransaction.h"
 
 #include <libpq-fe.h>
 
@@ -91,6 +92,16 @@ bool isNullValue(const QVariant &value)
     }
 }
 
+// An INSERT, UPDATE or DELETE that returns nothing.
+bool writesOnly(const QString &sql)
+{
+    const QStringView text = QStringView(sql).trimmed();
+    for (const char *verb : {"INSERT", "UPDATE", "DELETE"})
+        if (text.startsWith(QLatin1String(verb), Qt::CaseInsensitive))
+            return !text.contains(QLatin1String("RETURNING"), Qt::CaseInsensitive);
+    return false;
+}
+
 } // namespace
 
 PgStatement::PgStatement(const Database &database, const QString &sql)
@@ -160,6 +171,22 @@ void PgStatement::exec()
     std::vector<const char *> values(m_values.size());
     for (size_t i = 0; i < values.size(); ++i)
         values[i] = m_nulls[i] ? nullptr : m_values[i].constData();
+    if (postgresWritePending(m_db)) {
+        if (!writesOnly(m_sql)) {
+            sendPostgresWrite(m_db);
+        } else {
+            // A write returns no rows: it can travel behind the transaction's opening.
+            m_running = false;
+            m_affected = sendPostgresWrite(m_db, m_kept->name.constData(), int(values.size()),
+                                           values.data());
+            m_values.clear();
+            m_nulls.clear();
+            m_ended = true;
+            m_pending = false;
+            m_hasPending = true;
+            return;
+        }
+    }
     const int sent = PQsendQueryPrepared(m_conn, m_kept->name.constData(), int(values.size()),
                                          values.data(), nullptr, nullptr, 0);
     m_values.clear();

@@ -11,8 +11,19 @@ namespace vnd::server
 
 // Throws DbError; a transaction begun but not locked is rolled back first.
 void beginPostgresWrite(const QSqlDatabase &db, int lockWaitMs);
+// The same opening, sent only with the connection's next statement (see PgStatement): a call
+// whose first statement writes saves a round trip. Until then no lock is held.
+void deferPostgresWrite(const QSqlDatabase &db, int lockWaitMs);
+// Whether an opening waits on the connection.
+bool postgresWritePending(const QSqlDatabase &db);
+// Sends the waiting opening, followed in the same round trip by the prepared statement `name`
+// with its values when one is given; the rows that statement changed. Throws DbError (the
+// transaction is then left for the caller to roll back).
+int sendPostgresWrite(const QSqlDatabase &db, const char *name = nullptr, int count = 0,
+                      const char *const *values = nullptr);
 // COMMIT, or ROLLBACK. A transaction PostgreSQL had already doomed is rolled back by COMMIT:
-// that throws DbError too, so a lost write never answers as stored.
+// that throws DbError too, so a lost write never answers as stored. An opening never sent
+// is dropped: there is nothing to end.
 void endPostgresWrite(const QSqlDatabase &db, bool commit);
 
 } // namespace vnd::server

@@ -76,7 +76,7 @@ CallClock::~CallClock()
     t_arrived = m_previous;
 }
 
-UnitOfWork::UnitOfWork(const Database &database) : m_db(database.connection())
+UnitOfWork::UnitOfWork(const Database &database, Lock lock) : m_db(database.connection())
 {
     Level &level = t_levels[m_db.connectionName()];
     if (level.depth == 0) {
@@ -90,6 +90,8 @@ UnitOfWork::UnitOfWork(const Database &database) : m_db(database.connection())
         if (database.dialect() == Dialect::Sqlite) {
             setSqliteBusyTimeout(m_db, waitMs);
             run(m_db, "BEGIN IMMEDIATE");
+        } else if (lock == Lock::WithFirstStatement) {
+            deferPostgresWrite(m_db, waitMs);
         } else {
             beginPostgresWrite(m_db, waitMs);
         }

@@ -31,7 +31,11 @@ private:
 class UnitOfWork
 {
 public:
-    explicit UnitOfWork(const Database &database);
+    // When the write lock is taken. On PostgreSQL it may wait for the first statement and go
+    // with it, a round trip fewer, where every statement of the unit is an SqlStatement; until
+    // then nothing is locked. SQLite always locks at once.
+    enum class Lock { Now, WithFirstStatement };
+    explicit UnitOfWork(const Database &database, Lock lock = Lock::Now);
     ~UnitOfWork();
     UnitOfWork(const UnitOfWork &) = delete;
     UnitOfWork &operator=(const UnitOfWork &) = delete;

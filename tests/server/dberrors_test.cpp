@@ -73,6 +73,25 @@ TEST_F(BusyTest, AnotherWriterHoldingTheLockGives503AndRetryAfter)
     EXPECT_EQ(call(QStringLiteral("setTabGeral"), {newTable(*this)}).status, 200);
 }
 
+// An item save takes the lock with its first statement; held by another writer, it is as busy.
+TEST_F(BusyTest, AnItemSaveWaitsForTheLockWithItsFirstStatement)
+{
+    const QDate start =
+        currentPeriodStart(packet(QStringLiteral("getVigenciaTab"), {"001"}), today());
+    const data::DataPacket items =
+        packet(QStringLiteral("getItemPreco"), {"001", start, "4", "", "T"});
+    data::Row changed = items.rows[0];
+    changed[items.indexOf(u"VRPRECITEM")] = 7.77;
+    data::ChangeSet cs = changeSetFor(items);
+    cs.changes.push_back(modify(items.rows[0], changed));
+    {
+        const Database other(databaseUrl());
+        std::optional<UnitOfWork> otherWrites(std::in_place, other);
+        EXPECT_EQ(call(QStringLiteral("SetItemPreco"), {cs, ""}).status, 503);
+    }
+    EXPECT_EQ(call(QStringLiteral("SetItemPreco"), {cs, ""}).status, 200);
+}
+
 // Queued behind other writes for the two write workers, a write is answered when its busy
 // timeout is up, not a busy timeout later for every write ahead of it.
 TEST_F(BusyTest, AQueuedWriteWaitsNoLongerThanTheBusyTimeoutInAll)
