@@ -118,6 +118,7 @@ TfrmAuditoria::TfrmAuditoria(QWidget *parent)
     m_lines->setHorizontalHeaderLabels(titles);
     m_lines->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_lines->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_lines->horizontalHeader()->setStretchLastSection(true);
     m_lines->verticalHeader()->hide();
     m_lines->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
 
@@ -166,8 +167,11 @@ void TfrmAuditoria::append(const data::DataPacket &p)
     int r = m_lines->rowCount();
     m_lines->setRowCount(r + int(p.rows.size()));
     for (const data::Row &row : p.rows) {
-        for (int c = 0; c < int(std::size(kColumns)); ++c)
-            m_lines->setItem(r, c, new QTableWidgetItem(text(p, row, kColumns[c])));
+        for (int c = 0; c < int(std::size(kColumns)); ++c) {
+            auto *item = new QTableWidgetItem(text(p, row, kColumns[c]));
+            item->setToolTip(item->text()); // a row's before and after outgrow their columns
+            m_lines->setItem(r, c, item);
+        }
         m_last = row[p.indexOf(QStringLiteral("NRALTERACAO"))].toLongLong();
         ++r;
     }
