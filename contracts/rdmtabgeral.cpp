@@ -194,9 +194,9 @@ Reply RdmTabGeral::getExpProduto(const QString &origin)
 }
 
 Reply RdmTabGeral::SetImportaPreco(const QString &table, const QDate &periodStart,
-                                   const ChangeSet &rows)
+                                   const ChangeSet &rows, const QString &fileName)
 {
-    return call("SetImportaPreco", {table, dateValue(periodStart), rows});
+    return call("SetImportaPreco", {table, dateValue(periodStart), rows, fileName});
 }
 
 Reply RdmTabGeral::setConfirmar(const QString &destination, const QString &name,

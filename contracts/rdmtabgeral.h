@@ -67,10 +67,11 @@ public:
                               const QString &product, const QString &parentProduct);
     data::Reply getItemPrecoComp(const QString &table, const QString &product,
                                  const QDate &periodStart);
-    // The spreadsheet import's changed rows, all or nothing. Result: rows written. A
-    // conflict answer names in errorRows the products changed by another user.
+    // The spreadsheet import's changed rows, all or nothing, recorded with the file's name.
+    // Result: rows written. A conflict answer names in errorRows the products changed by
+    // another user.
     data::Reply SetImportaPreco(const QString &table, const QDate &periodStart,
-                                const data::ChangeSet &rows);
+                                const data::ChangeSet &rows, const QString &fileName);
 
     // Day/hour prices.
     data::Reply GetPrecoHora(const QString &table, const QDate &periodStart);

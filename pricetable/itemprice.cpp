@@ -1,5 +1,6 @@
 #include "pricetable/itemprice.h"
 
+#include "host/data/fieldvalue.h"
 #include "host/services/codes.h"
 #include "host/services/errors.h"
 #include "host/services/ui.h"
@@ -76,6 +77,44 @@ ItemPriceValues itemPriceValuesOf(const ClientDataSet &ds)
     v.promocao = ds.fieldByName(u"IDPRODPROMOC").asString();
     v.hrIni = ds.fieldByName(u"HRINIVENPROD").asString();
     v.hrFim = ds.fieldByName(u"HRFIMVENPROD").asString();
+    return v;
+}
+
+ItemPriceReader::ItemPriceReader(const ClientDataSet &ds)
+    : m_ds(ds), m_preco(ds.fieldByName(u"VRPRECITEM").index()),
+      m_comanda(ds.fieldByName(u"VRPRECITEMCMD").index()),
+      m_delivery(ds.fieldByName(u"VRPRECITEMDLV").index()),
+      m_cliente(ds.fieldByName(u"VRPRECITEMCL").index()),
+      m_sugerido(ds.fieldByName(u"VRPRESUGITEM").index()),
+      m_calculado(ds.fieldByName(u"VRCUSTITEM").index()),
+      m_varia(ds.fieldByName(u"IDPRECVARIA").index()),
+      m_promocao(ds.fieldByName(u"IDPRODPROMOC").index()),
+      m_hrIni(ds.fieldByName(u"HRINIVENPROD").index()),
+      m_hrFim(ds.fieldByName(u"HRFIMVENPROD").index())
+{
+}
+
+ItemPriceValues ItemPriceReader::at(int row) const
+{
+    // Prices have no text of their own, so "empty" is no value, as priceOf reads it.
+    const auto price = [&](int field) -> std::optional<double> {
+        const QVariant v = m_ds.valueAt(row, field);
+        if (data::internal::isNullValue(v))
+            return std::nullopt;
+        return v.toDouble();
+    };
+    const auto text = [&](int field) { return m_ds.valueAt(row, field).toString(); };
+    ItemPriceValues v;
+    v.preco = price(m_preco);
+    v.comanda = price(m_comanda);
+    v.delivery = price(m_delivery);
+    v.cliente = price(m_cliente);
+    v.sugerido = price(m_sugerido);
+    v.calculado = price(m_calculado);
+    v.varia = text(m_varia);
+    v.promocao = text(m_promocao);
+    v.hrIni = text(m_hrIni);
+    v.hrFim = text(m_hrFim);
     return v;
 }
 

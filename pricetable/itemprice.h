@@ -36,6 +36,19 @@ void applyItemEditDefaults(data::ClientDataSet &cdsItemPreco, const CurrentPerio
 // The row's values that the checks read.
 ItemPriceValues itemPriceValuesOf(const data::ClientDataSet &cdsItemPreco);
 
+// The same values of any stored row, for reading many: the fields are looked up once.
+class ItemPriceReader
+{
+public:
+    explicit ItemPriceReader(const data::ClientDataSet &cdsItemPreco);
+    ItemPriceValues at(int row) const;
+
+private:
+    const data::ClientDataSet &m_ds;
+    int m_preco, m_comanda, m_delivery, m_cliente, m_sugerido, m_calculado;
+    int m_varia, m_promocao, m_hrIni, m_hrFim;
+};
+
 // Before-post: normalises the prices, runs every check in order (the first failure focuses
 // its field and ends the post through MensErro) and rebuilds the empty-field list in
 // stCamposVazios on the way.

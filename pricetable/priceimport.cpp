@@ -202,6 +202,7 @@ ImportCheck checkImport(const CsvTable &csv, const data::ClientDataSet &items,
         labels << items.fieldByName(field).label();
     }
 
+    const ItemPriceReader reader(items);
     QHash<QString, int> seen; // product -> first line
     out.rows.reserve(csv.records.size());
     for (size_t i = 0; i < csv.records.size(); ++i) {
@@ -233,10 +234,7 @@ ImportCheck checkImport(const CsvTable &csv, const data::ClientDataSet &items,
         }
         row.itemRow = item.value();
         row.cdProduto = items.valueAt(row.itemRow, codeField).toString();
-        {
-            const data::ClientDataSet::RowScope scope(items, row.itemRow);
-            row.before = itemPriceValuesOf(items);
-        }
+        row.before = reader.at(row.itemRow);
         row.after = row.before;
         if (const auto first = seen.constFind(row.cdProduto); first != seen.cend()) {
             refuse({}, QStringLiteral("Produto repetido no arquivo (linha %1).").arg(*first));

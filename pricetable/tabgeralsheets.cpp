@@ -152,8 +152,8 @@ void TfrmTabGeral::importaPlanilha()
     const CurrentPeriod period = currentPeriodOf(*cdsVigenciaTab);
     TfrmPreviaImportacao preview(
         check, names, path, msgPadrao,
-        [this, &period](const data::ChangeSet &rows) {
-            return server().SetImportaPreco(period.cdTabePrec, period.dtIniVgPrec, rows);
+        [this, &period, file = QFileInfo(path).fileName()](const data::ChangeSet &rows) {
+            return server().SetImportaPreco(period.cdTabePrec, period.dtIniVgPrec, rows, file);
         },
         this);
     if (widgets::runDialog(preview) != QDialog::Accepted)

@@ -66,6 +66,7 @@ QString Picture::format(const QString &stored) const
 QString Picture::strip(const QString &text)
 {
     QString out;
+    out.reserve(text.size());
     for (const QChar c : text)
         if (c.isDigit())
             out += c;

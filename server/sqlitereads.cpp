@@ -6,6 +6,8 @@
 
 #include <sqlite3.h>
 
+#include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 
 #include <memory>
@@ -51,11 +53,7 @@ thread_local std::unordered_map<int, std::unique_ptr<ReadConnection>> t_connecti
 
 [[noreturn]] void fail(sqlite3 *db, int code)
 {
-    const QString text =
-        db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(code));
-    throw DbError::fromSqlError(
-        QSqlError(QStringLiteral("sqlite3"), text, QSqlError::StatementError,
-                  QString::number(db ? sqlite3_extended_errcode(db) : code)));
+    throwSqliteError(db, code);
 }
 
 // A connection whose file went away or was replaced is closed and opened again, unless one of
@@ -139,29 +137,49 @@ CachedStatement::~CachedStatement()
 
 void CachedStatement::bind(const QVariant &value)
 {
-    const int at = ++m_bound;
+    bindValue(m_db, m_statement, ++m_bound, value);
+}
+
+sqlite3 *sqliteOf(const QSqlDatabase &db)
+{
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(handle.data());
+}
+
+void bindValue(sqlite3 *db, sqlite3_stmt *statement, int at, const QVariant &value)
+{
     int rc = SQLITE_OK;
     switch (value.isNull() ? QMetaType::UnknownType : value.typeId()) {
     case QMetaType::UnknownType:
-        rc = sqlite3_bind_null(m_statement, at);
+        rc = sqlite3_bind_null(statement, at);
         break;
     case QMetaType::Int:
     case QMetaType::LongLong:
     case QMetaType::UInt:
     case QMetaType::Bool:
-        rc = sqlite3_bind_int64(m_statement, at, value.toLongLong());
+        rc = sqlite3_bind_int64(statement, at, value.toLongLong());
         break;
     case QMetaType::Double:
-        rc = sqlite3_bind_double(m_statement, at, value.toDouble());
+        rc = sqlite3_bind_double(statement, at, value.toDouble());
         break;
     default: {
         const QByteArray text = value.toString().toUtf8();
-        rc = sqlite3_bind_text(m_statement, at, text.constData(), int(text.size()),
-                               SQLITE_TRANSIENT);
+        rc = sqlite3_bind_text(statement, at, text.constData(), int(text.size()), SQLITE_TRANSIENT);
     }
     }
     if (rc != SQLITE_OK)
-        fail(m_db, rc);
+        throwSqliteError(db, rc);
+}
+
+void throwSqliteError(sqlite3 *db, int code)
+{
+    const QString text =
+        db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(code));
+    throw DbError::fromSqlError(
+        QSqlError(QStringLiteral("sqlite3"), text, QSqlError::StatementError,
+                  QString::number(db ? sqlite3_extended_errcode(db) : code)));
 }
 
 bool CachedStatement::step()

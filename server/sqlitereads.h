@@ -9,10 +9,21 @@
 struct sqlite3;
 struct sqlite3_stmt;
 
+class QSqlDatabase;
+
 namespace vnd::server
 {
 
 class Database;
+
+// The sqlite3 connection behind a QtSql one; nullptr behind another driver.
+sqlite3 *sqliteOf(const QSqlDatabase &db);
+
+// Binds at the position as CachedStatement::bind does; throws DbError when SQLite refuses.
+void bindValue(sqlite3 *db, sqlite3_stmt *statement, int at, const QVariant &value);
+
+// Throws the DbError of the connection's last failure (or of the code, without one).
+[[noreturn]] void throwSqliteError(sqlite3 *db, int code);
 
 // One of this thread's kept statements, lent for one run: reset when given back, so that
 // no finished read keeps holding a snapshot of the database.

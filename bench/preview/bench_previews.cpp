@@ -51,13 +51,12 @@ double timed(BenchClient &client, const QString &method, const data::ValueArray 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const int products = argc > 1 ? QByteArray(argv[1]).toInt() : 100000;
-    std::fprintf(stderr, "loading %d synthetic products...\n", products);
-    BenchServer server(products, 8);
-    BenchClient client(server.port(), server.token());
-    RawDatabase db(server.dbPath());
-    const QDate start = server.currentStart();
-    const QByteArray iso = start.toString(Qt::ISODate).toUtf8();
+    EndToEndBench bench(argc, argv);
+    const int products = bench.products;
+    BenchClient &client = bench.client;
+    const RawDatabase &db = bench.db;
+    const QDate start = bench.start;
+    const QByteArray &iso = bench.startIso;
 
     // The current period's end, for the differentiated price's validity.
     QDate periodEnd;

@@ -168,6 +168,25 @@ bool RawDatabase::exec(const char *sql) const
     return true;
 }
 
+namespace
+{
+
+int productsArgument(int argc, char **argv)
+{
+    const int products = argc > 1 ? QByteArray(argv[1]).toInt() : 100000;
+    std::fprintf(stderr, "loading %d synthetic products...\n", products);
+    return products;
+}
+
+} // namespace
+
+EndToEndBench::EndToEndBench(int argc, char **argv)
+    : products(productsArgument(argc, argv)), server(products, 8),
+      client(server.port(), server.token()), db(server.dbPath()), start(server.currentStart()),
+      startIso(start.toString(Qt::ISODate).toUtf8())
+{
+}
+
 double timedCall(BenchClient &client, const QString &method, const data::ValueArray &args,
                  qint64 expected)
 {

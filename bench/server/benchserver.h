@@ -124,6 +124,20 @@ private:
     sqlite3 *m_db = nullptr;
 };
 
+// Where the end-to-end benchmarks start: a server on synthetic products (the count from the
+// first argument, 100,000 without one), a client of it, the same database opened raw and the
+// current period.
+struct EndToEndBench {
+    EndToEndBench(int argc, char **argv);
+
+    int products;
+    BenchServer server;
+    BenchClient client;
+    RawDatabase db;
+    QDate start;
+    QByteArray startIso; // as stored
+};
+
 // The time in nanoseconds of one call over the client; -1 (with the error printed) unless it
 // succeeds with the expected count as its result.
 double timedCall(BenchClient &client, const QString &method, const data::ValueArray &args,

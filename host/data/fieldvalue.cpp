@@ -4,6 +4,7 @@
 
 #include <QLocale>
 
+#include <charconv>
 #include <cmath>
 
 namespace vnd::data::internal
@@ -115,8 +116,42 @@ QString defaultText(FieldType t, const QVariant &v)
     return QString();
 }
 
+namespace
+{
+
+// "1234,5", "-12.50": digits with at most one decimal comma or point. Read straight from the
+// characters, since an import reads 100,000 of them; std::from_chars rounds correctly, as
+// QLocale does, so the value is the same.
+bool parsePlainNumber(QStringView s, double &out)
+{
+    char buffer[32];
+    const qsizetype n = s.size();
+    if (n == 0 || n >= qsizetype(sizeof buffer))
+        return false;
+    bool point = false, digit = false;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = s[i].unicode();
+        if (c >= u'0' && c <= u'9') {
+            digit = true;
+            buffer[i] = char(c);
+        } else if ((c == u',' || c == u'.') && !point && digit && i + 1 < n) {
+            point = true;
+            buffer[i] = '.';
+        } else if (c == u'-' && i == 0) {
+            buffer[i] = '-';
+        } else {
+            return false;
+        }
+    }
+    return std::from_chars(buffer, buffer + n, out).ec == std::errc();
+}
+
+} // namespace
+
 bool parseNumber(const QString &raw, double &out)
 {
+    if (parsePlainNumber(QStringView(raw).trimmed(), out))
+        return std::isfinite(out);
     QString s = raw.trimmed();
     if (s.contains(u',')) {
         s.remove(u'.');

@@ -295,6 +295,11 @@ TEST_F(Sheets, EachErrorShowsTheGridsMessageOnItsRowAndNothingIsWrittenUnlessIgn
         differing += after[i] != before[i];
     EXPECT_EQ(differing, 1);
     EXPECT_DOUBLE_EQ(storedPrice("0000000005"), price5 + 1);
+    // The change record names the file, without its folder.
+    EXPECT_EQ(stored(QStringLiteral("SELECT NMMETODO FROM HISTALTERACAO WHERE CDPRODUTO = "
+                                    "'0000000005' ORDER BY NRALTERACAO DESC LIMIT 1"))
+                  .toString(),
+              QStringLiteral("SetImportaPreco erros.csv"));
     // The grid shows what the server now holds.
     ASSERT_TRUE(goToItemWhere([](const data::ClientDataSet &ds) {
         return str(ds, "CDPRODUTO") == QLatin1String("0000000005");

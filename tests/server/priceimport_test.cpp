@@ -38,7 +38,8 @@ protected:
         ADD_FAILURE() << "no product " << code;
         return {};
     }
-    Answer import(const std::vector<std::pair<Row, Row>> &rows) const
+    Answer import(const std::vector<std::pair<Row, Row>> &rows,
+                  const QString &file = QStringLiteral("precos.csv")) const
     {
         data::ChangeSet cs;
         cs.fields = {{"CDPRODUTO", FieldType::String, 10},   {"VRPRECITEM", FieldType::Float, 0},
@@ -49,7 +50,7 @@ protected:
                      {"HRFIMVENPROD", FieldType::String, 4}};
         for (const auto &[before, after] : rows)
             cs.changes.push_back({data::Change::Op::Modify, before, after});
-        return call(QStringLiteral("SetImportaPreco"), {"001", m_start, cs});
+        return call(QStringLiteral("SetImportaPreco"), {"001", m_start, cs, file});
     }
     QVariant stored(const char *column, const char *code) const
     {
@@ -129,6 +130,39 @@ TEST_F(PriceImportTest, ARowBreakingAPriceRuleRefusesTheCallAndNothingIsWritten)
     EXPECT_EQ(answer.reply.errorMessage,
               QStringLiteral("Produto 0000000002: Valor consumidor deve ser maior que zero."));
     EXPECT_EQ(dumpData(database()), before);
+}
+
+TEST_F(PriceImportTest, TheChangeRecordNamesTheFileAndRefusesControlCharactersInIt)
+{
+    const struct {
+        const char *file;
+        int status;
+        const char *method; // of the item's record line
+    } cases[] = {
+        {"precos.csv", 200, "SetImportaPreco precos.csv"},
+        {"/home/ana/planilhas/maio.csv", 200, "SetImportaPreco maio.csv"},
+        {"C:\\Planilhas\\junho.csv", 200, "SetImportaPreco junho.csv"},
+        // Cut to the record's 40 characters.
+        {"tabela-de-precos-de-maio-revisada.csv", 200, "SetImportaPreco tabela-de-precos-de-maio"},
+        {"linha\nnova.csv", 422, nullptr},
+    };
+    double price = 20;
+    for (const auto &c : cases) {
+        Row before = previewed("0000000001"), after = before;
+        after[1] = price;
+        const Answer answer = import({{before, after}}, QString::fromUtf8(c.file));
+        ASSERT_EQ(answer.status, c.status) << c.file;
+        if (!c.method)
+            continue;
+        m_items = packet(QStringLiteral("getItemPreco"), {"001", m_start, "4", "", "T"});
+        price += 1;
+        EXPECT_EQ(scalar(QStringLiteral("SELECT NMMETODO FROM HISTALTERACAO WHERE CDPRODUTO = "
+                                        "'0000000001' AND NMTABELA = 'ITEMPRECO' ORDER BY "
+                                        "NRALTERACAO DESC LIMIT 1"))
+                      .toString(),
+                  QString::fromUtf8(c.method))
+            << c.file;
+    }
 }
 
 } // namespace
