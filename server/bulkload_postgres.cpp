@@ -148,6 +148,9 @@ public:
     {
         sendAll();
         execute(m_conn.get(), "COMMIT");
+        // Plans made before autovacuum finds the new rows take minutes on them (the first read
+        // of a whole period's items did): the statistics are made now.
+        execute(m_conn.get(), "ANALYZE");
     }
 
 private:
