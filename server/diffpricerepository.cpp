@@ -215,34 +215,29 @@ QString ruleText(const QString &descAcre, const QString &perValor, const QVarian
              validTo.toDate().toString(QStringLiteral("dd/MM/yyyy")));
 }
 
-// Rules of the request's identity on the day among the selected products: the ones it
-// replaces.
-qint64 replacedOnDay(const QSqlDatabase &db, const PrecDifRequest &r, const QString &day)
+// The rule's identity besides its table, period and product: consumer type, day, times and
+// start of validity.
+SqlStatement &bindIdentity(SqlStatement &q, const PrecDifRequest &r, const QString &day)
+{
+    return q.bind(r.consumerType)
+        .bind(day)
+        .bind(r.timeFrom)
+        .bind(r.timeTo)
+        .bind(r.validFrom.toString(Qt::ISODate));
+}
+
+// Rules of the request's identity on the day, of any product. Counted before and after the
+// write, the difference is what it inserted: it writes nothing else of that identity.
+qint64 rulesOnDay(const QSqlDatabase &db, const PrecDifRequest &r, const QString &day)
 {
     SqlStatement q(
         db, QStringLiteral("SELECT COUNT(*) FROM ITEMPRECODIA R WHERE R.CDTABEPREC = ? AND"
                            " R.DTINIVGPREC = ? AND R.CDPRPAITABPR = R.CDPRODUTO AND"
                            " R.CDTIPOCONSPD = ? AND R.NRDIASEMANPR = ? AND R.HRINIPRECDIA = ? AND"
-                           " R.HRFINPRECDIA = ? AND R.DTINIVALPREC = ? AND R.CDPRODUTO IN"
-                           " (SELECT I.CDPRODUTO") +
-                kPriced + selectionWhere(r.mode) + u')');
-    qint64 n = 0;
-    forEachSelection(
-        q, r,
-        [&] {
-            q.bind(r.table)
-                .bind(r.periodStart.toString(Qt::ISODate))
-                .bind(r.consumerType)
-                .bind(day)
-                .bind(r.timeFrom)
-                .bind(r.timeTo)
-                .bind(r.validFrom.toString(Qt::ISODate));
-        },
-        [&n](SqlStatement &s) {
-            if (s.next())
-                n += s.value(0).toLongLong();
-        });
-    return n;
+                           " R.HRFINPRECDIA = ? AND R.DTINIVALPREC = ?"));
+    q.bind(r.table).bind(r.periodStart.toString(Qt::ISODate));
+    bindIdentity(q, r, day).exec();
+    return q.next() ? q.value(0).toLongLong() : 0;
 }
 
 struct Sampled {
@@ -250,20 +245,31 @@ struct Sampled {
     QStringList before; // the rule of each day, "" for none
 };
 
-// The first selected products by tree code, with the rule of each day they have now.
+// The first selected products by tree code. Taken level by level along the products' level
+// index, so each read stops at the first rows instead of sorting the whole selection.
 std::vector<Sampled> firstSelected(const QSqlDatabase &db, const PrecDifRequest &r)
 {
     std::vector<Sampled> out;
-    SqlStatement q(db, QStringLiteral("SELECT P.CDARVPROD, I.CDPRODUTO, P.NMPRODUTO") + kPriced +
-                           selectionWhere(r.mode) + QStringLiteral(" ORDER BY P.CDARVPROD LIMIT ") +
-                           QString::number(PreviewRecorder::kSampleRows));
-    forEachSelection(
-        q, r, [] {},
-        [&out](SqlStatement &s) {
-            while (s.next())
-                out.push_back(
-                    {s.value(0).toString(), s.value(1).toString(), s.value(2).toString(), {}});
-        });
+    SqlStatement levels(db, QStringLiteral("SELECT DISTINCT CDNVPRODUTO FROM PRODUTO"));
+    levels.exec();
+    QVariantList found;
+    while (levels.next())
+        found << levels.value(0);
+    SqlStatement q(
+        db, QStringLiteral("SELECT P.CDARVPROD, I.CDPRODUTO, P.NMPRODUTO FROM PRODUTO P CROSS"
+                           " JOIN ITEMPRECO I WHERE P.CDNVPRODUTO = ? AND I.CDTABEPREC = ? AND"
+                           " I.DTINIVGPREC = ? AND I.CDPRODUTO = P.CDPRODUTO AND"
+                           " I.CDPRPAITABPR = P.CDPRODUTO AND I.VRPRECITEM IS NOT NULL") +
+                selectionWhere(r.mode) + QStringLiteral(" ORDER BY P.CDARVPROD LIMIT ") +
+                QString::number(PreviewRecorder::kSampleRows));
+    for (const QVariant &level : found)
+        forEachSelection(
+            q, r, [&] { q.bind(level); },
+            [&out](SqlStatement &s) {
+                while (s.next())
+                    out.push_back(
+                        {s.value(0).toString(), s.value(1).toString(), s.value(2).toString(), {}});
+            });
     std::sort(out.begin(), out.end(),
               [](const Sampled &a, const Sampled &b) { return a.tree < b.tree; });
     if (out.size() > size_t(PreviewRecorder::kSampleRows))
@@ -280,16 +286,8 @@ QString ruleOf(const QSqlDatabase &db, const PrecDifRequest &r, const QString &p
                                       " CDTIPOCONSPD = ? AND NRDIASEMANPR = ? AND"
                                       " HRINIPRECDIA = ? AND HRFINPRECDIA = ? AND"
                                       " DTINIVALPREC = ?"));
-    q.bind(r.table)
-        .bind(r.periodStart.toString(Qt::ISODate))
-        .bind(product)
-        .bind(product)
-        .bind(r.consumerType)
-        .bind(day)
-        .bind(r.timeFrom)
-        .bind(r.timeTo)
-        .bind(r.validFrom.toString(Qt::ISODate))
-        .exec();
+    q.bind(r.table).bind(r.periodStart.toString(Qt::ISODate)).bind(product).bind(product);
+    bindIdentity(q, r, day).exec();
     if (!q.next())
         return {};
     return ruleText(q.value(0).toString(), q.value(1).toString(), q.value(2), r.timeFrom, r.timeTo,
@@ -297,7 +295,7 @@ QString ruleOf(const QSqlDatabase &db, const PrecDifRequest &r, const QString &p
 }
 
 struct RulesBefore {
-    std::vector<qint64> replaced; // per day
+    std::vector<qint64> onDay; // of the identity, per day
     std::vector<Sampled> sampled;
 };
 
@@ -306,7 +304,7 @@ RulesBefore rulesBefore(const QSqlDatabase &db, const PrecDifRequest &r)
     RulesBefore out;
     out.sampled = firstSelected(db, r);
     for (const QString &day : r.days) {
-        out.replaced.push_back(replacedOnDay(db, r, day));
+        out.onDay.push_back(rulesOnDay(db, r, day));
         for (Sampled &s : out.sampled)
             s.before << ruleOf(db, r, s.code, day);
     }
@@ -321,7 +319,8 @@ void describeRules(PreviewRecorder &preview, const QSqlDatabase &db, const PrecD
     preview.count(QStringLiteral("Produtos"), written.empty() ? 0 : written.front());
     for (size_t i = 0; i < written.size(); ++i) {
         const QString day = codeShown(pricing::diaSemanaCodes(), r.days[int(i)], texts);
-        const qint64 replaced = before.replaced[i], inserted = written[i] - replaced;
+        const qint64 inserted = rulesOnDay(db, r, r.days[int(i)]) - before.onDay[i];
+        const qint64 replaced = written[i] - inserted;
         preview.count(QStringLiteral("Preços diferenciados incluídos"), inserted);
         preview.count(QStringLiteral("Preços diferenciados substituídos"), replaced);
         preview.count(QStringLiteral("%1 - incluídos").arg(day), inserted);
