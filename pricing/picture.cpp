@@ -1,5 +1,7 @@
 #include "pricing/picture.h"
 
+#include <algorithm>
+
 namespace vnd
 {
 
@@ -51,16 +53,21 @@ QString Picture::mask() const
 
 QString Picture::format(const QString &stored) const
 {
+    // Built in place: an export formats every product's code.
     const QString digits = strip(stored);
+    const QStringView view(digits);
     QString out;
-    int pos = 0;
+    out.reserve(digits.size() + m_widths.size() * 2);
+    qsizetype pos = 0;
     for (int i = 0; i < m_widths.size() && pos < digits.size(); ++i) {
-        if (i > 0)
-            out += m_separators.value(i - 1);
-        out += digits.mid(pos, m_widths[i]);
+        if (i > 0 && i - 1 < m_separators.size())
+            out += m_separators[i - 1];
+        out += view.sliced(pos, std::min<qsizetype>(m_widths[i], digits.size() - pos));
         pos += m_widths[i];
     }
-    return out + digits.mid(pos); // digits beyond the picture stay visible
+    if (pos < digits.size())
+        out += view.sliced(pos); // digits beyond the picture stay visible
+    return out;
 }
 
 QString Picture::strip(const QString &text)

@@ -24,8 +24,9 @@ TEST(Picture, LevelsFormatAndValidation)
         {"1.02", 2, "1.02"},
         {"1020030004", 4, "1.02.003.0004"},
         {"1.02.003.0004", 4, "1.02.003.0004"},
-        {"10", 0, "1.0"},  // ends inside level 2
-        {"1A2", 0, "1.2"}, // a letter is no code
+        {"10", 0, "1.0"},                       // ends inside level 2
+        {"1A2", 0, "1.2"},                      // a letter is no code
+        {"102003000456", 0, "1.02.003.000456"}, // digits beyond the picture stay
     };
     for (const Case &c : cases) {
         EXPECT_EQ(p.levelOf(QString::fromUtf8(c.text)), c.level) << c.text;
