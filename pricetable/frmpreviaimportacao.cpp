@@ -110,6 +110,10 @@ TfrmPreviaImportacao::TfrmPreviaImportacao(const ImportCheck &check, QStringList
     grdPrevia->setColumnWidth(2, 220);
     for (int c = 3; c < m_model->columnCount() - 1; ++c)
         grdPrevia->setColumnWidth(c, 120);
+    // The row's situation (its error, when refused) next to the product, not past every price.
+    const int situation = m_model->columnCount() - 1;
+    grdPrevia->horizontalHeader()->moveSection(situation, 3);
+    grdPrevia->setColumnWidth(situation, 260);
 
     chbIgnorar->setVisible(check.refused > 0);
     sbtConfirmar->setAutoDefault(false);
@@ -145,11 +149,11 @@ void TfrmPreviaImportacao::confirmar()
 {
     QString question = QStringLiteral("Confirma a importação de %1?")
                            .arg(plural(m_check.changed, "preço alterado", "preços alterados"));
-    if (m_check.refused > 0)
+    if (m_check.refused == 1)
+        question += QStringLiteral(" A linha com erro não será importada.");
+    else if (m_check.refused > 1)
         question +=
-            QStringLiteral(" %1 com erro não serão importadas.")
-                .arg(m_check.refused == 1 ? QStringLiteral("A linha")
-                                          : QStringLiteral("As %1 linhas").arg(m_check.refused));
+            QStringLiteral(" As %1 linhas com erro não serão importadas.").arg(m_check.refused);
     if (ShowMsg(question, mtConfirmation, mbYesNo, 0) != mrYes)
         return;
 

@@ -3,6 +3,7 @@
 #include "host/services/ui.h"
 #include "host/widgets/dialogrunner.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 
@@ -28,11 +29,16 @@ QString askSheetFile(QWidget *parent, bool save, const QString &suggested)
     dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("Pasta:"));
     dialog.setLabelText(QFileDialog::FileName, QStringLiteral("Arquivo:"));
     dialog.setLabelText(QFileDialog::FileType, QStringLiteral("Tipo:"));
+    // The folder of the last sheet exported or imported, as the user left it; the home folder
+    // at first, not wherever the program was started from.
+    static QString lastFolder = QDir::homePath();
+    dialog.setDirectory(lastFolder);
     if (!suggested.isEmpty())
         dialog.selectFile(suggested);
     if (widgets::runDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     QString file = dialog.selectedFiles().constFirst();
+    lastFolder = QFileInfo(file).absolutePath();
     if (save && QFileInfo(file).suffix().isEmpty())
         file +=
             dialog.selectedNameFilter() == csv ? QStringLiteral(".csv") : QStringLiteral(".xlsx");

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDateTimeEdit>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFormLayout>
@@ -138,6 +139,7 @@ TfrmAuditoria::TfrmAuditoria(QWidget *parent)
             dialog.setNameFilter(QStringLiteral("CSV separado por ponto e vírgula (*.csv)"));
             dialog.setLabelText(QFileDialog::Accept, QStringLiteral("&Salvar"));
             dialog.setLabelText(QFileDialog::Reject, QStringLiteral("Cancelar"));
+            dialog.setDirectory(QDir::homePath());
             dialog.selectFile(QStringLiteral("auditoria.csv"));
             if (widgets::runDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
                 return;
