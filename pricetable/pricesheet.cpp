@@ -128,6 +128,14 @@ void ItemPriceSheet::readRow(int row, std::vector<SheetCell> &cells) const
             setText(cells[c], m_items.textAt(row, f, true));
             continue;
         }
+        if (m_columns[int(c)].kind == CellKind::Money) {
+            const std::optional<double> n = m_items.numberAt(row, f);
+            cells[c].kind = CellKind::Money;
+            cells[c].empty = !n;
+            cells[c].number = n.value_or(0);
+            cells[c].text.clear();
+            continue;
+        }
         fromValue(cells[c], m_columns[int(c)].kind, m_items.valueAt(row, f));
         if (int(c) == m_treeIndex && !cells[c].empty && m_picture.GetTtNiveis() > 0)
             cells[c].text = m_picture.format(cells[c].text);

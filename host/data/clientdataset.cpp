@@ -577,6 +577,25 @@ QVariant ClientDataSet::valueAt(int row, int fieldIndex) const
     return readValue(d->fields[fieldIndex]->dataType(), d->rawValueOf(r, fieldIndex));
 }
 
+std::optional<double> ClientDataSet::numberAt(int row, int fieldIndex) const
+{
+    const Record *r = d->recordAt(row);
+    if (!r || fieldIndex < 0 || fieldIndex >= fieldCount())
+        return std::nullopt;
+    const int s = d->slot[fieldIndex];
+    if (r != d->editRec && !r->own && r->base >= 0 && !d->fields[fieldIndex]->isCalculated() &&
+        s < int(d->columns.size()) && d->columns[s]->type() == FieldType::Float) {
+        const Column &c = *d->columns[s];
+        if (c.isNull(r->base))
+            return std::nullopt;
+        return c.number(r->base);
+    }
+    const QVariant v = valueAt(row, fieldIndex);
+    if (isNullValue(v))
+        return std::nullopt;
+    return v.toDouble();
+}
+
 QString ClientDataSet::textAt(int row, int fieldIndex, bool displayText) const
 {
     if (!d->recordAt(row) || fieldIndex < 0 || fieldIndex >= fieldCount())

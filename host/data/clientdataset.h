@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace vnd::data
@@ -172,6 +173,9 @@ public:
     // --- Per-row access for views: no scrolling, no hooks but get-text ---
     QVariant valueAt(int row, int fieldIndex) const;
     QString textAt(int row, int fieldIndex, bool displayText) const;
+    // A float field's value as valueAt gives it, read straight from the loaded column when the
+    // row is as loaded (an export reads millions); nullopt for no value.
+    std::optional<double> numberAt(int row, int fieldIndex) const;
 
     // Points the fields at another row for reading, without scrolling (for drawing).
     class RowScope

@@ -262,3 +262,23 @@ TEST(DataSetEditing, SetValueOutsideEditIsRefused)
     EXPECT_THROW(type(*ds, "002"), vnd::Error);
     EXPECT_EQ(current(*ds), "001");
 }
+
+// The exports' fast read of a number: the loaded value, none for null, and what the row holds
+// while it is edited and after it is posted.
+TEST(DataSetEditing, NumberAtFollowsTheRowThroughEdits)
+{
+    DataPacket p = tablePacket({"001", "002", "003"});
+    p.rows[1][2] = QVariant();
+    ClientDataSet ds;
+    ds.loadPacket(p);
+    const int f = ds.fieldByName(u"VRPRECO").index();
+    EXPECT_EQ(ds.numberAt(0, f), 1.0);
+    EXPECT_FALSE(ds.numberAt(1, f));
+    ds.moveTo(2);
+    ds.edit();
+    ds.fieldByName(u"VRPRECO").setValue(7.25);
+    EXPECT_EQ(ds.numberAt(2, f), 7.25);
+    ds.post();
+    EXPECT_EQ(ds.numberAt(2, f), 7.25);
+    EXPECT_FALSE(ds.numberAt(1, ds.fieldByName(u"NMTABEPREC").index() + 100));
+}
