@@ -78,6 +78,11 @@ bool isItemMoneyField(const QString &fieldName)
                               "VRPRESUGITEM", "VRCUSTITEM", "VRMKUPITEM"});
 }
 
+bool isItemFlagField(const QString &fieldName)
+{
+    return inList(fieldName, {"IDPRECVARIA", "IDPRODPROMOC"});
+}
+
 ItemCellDisplay itemCellText(const Field &field,
                              const std::function<QString(const QString &)> &formatProductCode)
 {
@@ -114,7 +119,7 @@ QChar itemKeyPress(QChar typed, const QString &selectedField, data::DataSetState
     // Only plain letters: an accented letter stays as typed.
     if (typed >= QLatin1Char('a') && typed <= QLatin1Char('z'))
         typed = QChar(typed.unicode() - 'a' + 'A');
-    if (inList(selectedField, {"IDPRECVARIA", "IDPRODPROMOC"}))
+    if (isItemFlagField(selectedField))
         return {};
     return typed;
 }

@@ -48,6 +48,8 @@ struct ItemCellDisplay {
 
 // The item grid's money columns: two decimals, decimal comma, no grouping.
 bool isItemMoneyField(const QString &fieldName);
+// The item grid's S/N flags, shown "Sim"/"Não".
+bool isItemFlagField(const QString &fieldName);
 // The text of one item cell. Price columns show their value with two decimals, right-aligned;
 // an empty price shows empty (unlike 0). formatProductCode puts the picture's separators
 // into the product tree code.

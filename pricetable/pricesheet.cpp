@@ -105,7 +105,7 @@ ItemPriceSheet::ItemPriceSheet(const ClientDataSet &items, const QList<GridColum
         m_columns.append({f->fieldName(), g.title, kindOf(*f)});
         m_fieldIndex.push_back(f->index());
         m_hooked.push_back(bool(f->onGetText));
-        m_flag.push_back(is(f->fieldName(), "IDPRECVARIA") || is(f->fieldName(), "IDPRODPROMOC"));
+        m_flag.push_back(isItemFlagField(f->fieldName()));
         if (is(f->fieldName(), "CDARVPROD"))
             m_treeIndex = int(m_fieldIndex.size()) - 1;
     }

@@ -73,7 +73,7 @@ void TfrmTabGeral::mostraHistorico()
             return formatDecimal2(value);
         if (f && number && !stored.isNull() && f->displayFormat == QLatin1String("#,##0.00"))
             return formatThousands2(value);
-        if (!stored.isNull() && (field == u"IDPRECVARIA" || field == u"IDPRODPROMOC"))
+        if (!stored.isNull() && isItemFlagField(field))
             return flagText(stored.toString(), msgPadrao);
         return historyValueText(stored, field);
     };
