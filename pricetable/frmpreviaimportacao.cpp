@@ -78,7 +78,7 @@ TfrmPreviaImportacao::TfrmPreviaImportacao(const ImportCheck &check, QStringList
                                            Save save, QWidget *parent)
     : QDialog(parent), lblArquivo(new QLabel(this)), lblContagem(new QLabel(this)),
       lblIgnoradas(new QLabel(this)), grdPrevia(new QTableView(this)),
-      chbIgnorar(new QCheckBox(QStringLiteral("ignorar linhas com erro"), this)),
+      chbIgnorar(new QCheckBox(QStringLiteral("&ignorar linhas com erro"), this)),
       sbtConfirmar(new QPushButton(QStringLiteral("&Confirmar"), this)),
       sbtVoltar(new QPushButton(QStringLiteral("&Voltar"), this)), m_check(check),
       m_model(new ImportPreviewModel(check, std::move(names), messages, this)),
@@ -100,6 +100,8 @@ TfrmPreviaImportacao::TfrmPreviaImportacao(const ImportCheck &check, QStringList
     grdPrevia->setModel(m_model);
     grdPrevia->setSelectionBehavior(QAbstractItemView::SelectRows);
     grdPrevia->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Read-only: Tab leaves the table for the buttons, arrows move inside it.
+    grdPrevia->setTabKeyNavigation(false);
     grdPrevia->verticalHeader()->setVisible(false);
     // Fixed heights and widths: sizing to contents would visit every row.
     grdPrevia->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);

@@ -26,6 +26,8 @@ QTableWidget *table(const QStringList &titles, QWidget *parent)
     auto *t = new QTableWidget(0, int(titles.size()), parent);
     t->setHorizontalHeaderLabels(titles);
     t->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Read-only: Tab leaves the table for the buttons, arrows move inside it.
+    t->setTabKeyNavigation(false);
     t->setSelectionBehavior(QAbstractItemView::SelectRows);
     t->verticalHeader()->hide();
     t->horizontalHeader()->setStretchLastSection(true);

@@ -269,7 +269,13 @@ TEST_F(Sheets, EachErrorShowsTheGridsMessageOnItsRowAndNothingIsWrittenUnlessIgn
         for (int line = 2; line <= 7; ++line)
             situations << situation(p, line);
         confirmBeforeTick = p.sbtConfirmar->isEnabled();
-        QTest::mouseClick(p.chbIgnorar, Qt::LeftButton);
+        // From the list, Tab reaches the box and Space ticks it, as a user without a mouse does.
+        p.show();
+        p.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&p));
+        p.grdPrevia->setFocus();
+        QTest::keyClick(p.grdPrevia, Qt::Key_Tab);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
         confirmAfterTick = p.sbtConfirmar->isEnabled();
         // The first confirmation is answered No: nothing may be written.
         QTest::mouseClick(p.sbtConfirmar, Qt::LeftButton);

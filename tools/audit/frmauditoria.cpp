@@ -118,6 +118,8 @@ TfrmAuditoria::TfrmAuditoria(QWidget *parent)
         titles << QString::fromUtf16(t);
     m_lines->setHorizontalHeaderLabels(titles);
     m_lines->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Read-only: Tab leaves the table for the buttons, arrows move inside it.
+    m_lines->setTabKeyNavigation(false);
     m_lines->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_lines->horizontalHeader()->setStretchLastSection(true);
     m_lines->verticalHeader()->hide();

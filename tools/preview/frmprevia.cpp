@@ -33,6 +33,8 @@ QTableWidget *tableOf(const data::DataPacket &p, const QStringList &titles, QWid
     t->setHorizontalHeaderLabels(titles);
     t->verticalHeader()->setVisible(false);
     t->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Read-only: Tab leaves the table for the buttons, arrows move inside it.
+    t->setTabKeyNavigation(false);
     t->setSelectionBehavior(QAbstractItemView::SelectRows);
     for (int r = 0; r < int(p.rows.size()); ++r)
         for (int c = 0; c < titles.size() && c < p.rows[size_t(r)].size(); ++c) {
