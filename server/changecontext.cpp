@@ -8,6 +8,7 @@
 #include <QDateTime>
 
 #include <stdexcept>
+#include <utility>
 
 namespace vnd::server
 {
@@ -17,36 +18,48 @@ namespace
 
 thread_local qint64 t_changeTime = 0;
 
-void resultText(sqlite3_context *context, const QString &text)
-{
-    if (text.isEmpty()) {
-        sqlite3_result_null(context);
-        return;
-    }
-    const QByteArray utf8 = text.toUtf8();
-    sqlite3_result_text(context, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
-}
+using CallTexts = ChangeTime::CallTexts;
+// Made once per transaction instead of once per row. A transaction lives within its call's
+// scope; a scope opened inside it is read afresh.
+thread_local CallTexts t_texts;
 
 QString userOf(const CallContext &call)
 {
     return call.session ? call.session->login : QString();
 }
 
+CallTexts textsOf(const CallContext &call)
+{
+    return {&call, userOf(call).toUtf8(), call.address.toUtf8(), call.method.toUtf8()};
+}
+
+void resultText(sqlite3_context *context, const QByteArray &utf8)
+{
+    if (utf8.isEmpty())
+        sqlite3_result_null(context);
+    else
+        sqlite3_result_text(context, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+}
+
 void callValue(sqlite3_context *context, int, sqlite3_value **argv)
 {
     const CallContext &call = currentCall();
-    switch (sqlite3_value_int(argv[0])) {
-    case 0:
+    const int which = sqlite3_value_int(argv[0]);
+    if (which == 0) {
         sqlite3_result_int64(context, t_changeTime ? t_changeTime : microsecondsNow());
         return;
+    }
+    const CallTexts texts = t_texts.call == &call ? CallTexts() : textsOf(call);
+    const CallTexts &current = t_texts.call == &call ? t_texts : texts;
+    switch (which) {
     case 1:
-        resultText(context, userOf(call));
+        resultText(context, current.user);
         return;
     case 2:
-        resultText(context, call.address);
+        resultText(context, current.address);
         return;
     case 3:
-        resultText(context, call.method);
+        resultText(context, current.method);
         return;
     default:
         sqlite3_result_null(context);
@@ -71,11 +84,13 @@ void registerChangeFunction(sqlite3 *db)
 ChangeTime::ChangeTime() : m_previous(t_changeTime)
 {
     t_changeTime = microsecondsNow();
+    m_previousTexts = std::exchange(t_texts, textsOf(currentCall()));
 }
 
 ChangeTime::~ChangeTime()
 {
     t_changeTime = m_previous;
+    t_texts = std::move(m_previousTexts);
 }
 
 } // namespace vnd::server

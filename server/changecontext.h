@@ -4,12 +4,15 @@
 // triggers ask a function of the connection; PostgreSQL ones read settings local to the
 // transaction, set as it takes the write lock (see beginPostgresWrite).
 
+#include <QByteArray>
 #include <QString>
 
 struct sqlite3;
 
 namespace vnd::server
 {
+
+struct CallContext;
 
 // The method under which the command line removes old records; the only one the record's
 // guard lets delete.
@@ -21,7 +24,8 @@ inline constexpr char16_t kPruneMethod[] = u"--prune-history";
 // when SQLite refuses.
 void registerChangeFunction(sqlite3 *db);
 
-// While one lives on a thread, its SQLite writes are recorded at the time it began.
+// While one lives on a thread, its SQLite writes are recorded at the time it began, under the
+// call current when it began.
 class ChangeTime
 {
 public:
@@ -30,8 +34,15 @@ public:
     ChangeTime(const ChangeTime &) = delete;
     ChangeTime &operator=(const ChangeTime &) = delete;
 
+    // The call's user, address and method as the triggers record them (UTF-8).
+    struct CallTexts {
+        const CallContext *call = nullptr;
+        QByteArray user, address, method;
+    };
+
 private:
     qint64 m_previous;
+    CallTexts m_previousTexts;
 };
 
 qint64 microsecondsNow();

@@ -11,13 +11,6 @@ QStringList words(const char *text)
     return QString::fromLatin1(text).split(u' ', Qt::SkipEmptyParts);
 }
 
-// The columns the item queries filter on, filled from the row when its table has them.
-const QStringList &itemColumns()
-{
-    static const QStringList columns = words("CDTABEPREC DTINIVGPREC CDPRODUTO CDPRPAITABPR");
-    return columns;
-}
-
 const QString kColumns =
     QStringLiteral("DTALTERACAO, CDUSUARIO, DSENDERECO, NMMETODO, NMTABELA, IDOPERACAO, CDTABEPREC,"
                    " DTINIVGPREC, CDPRODUTO, CDPRPAITABPR, DSCHAVE, DSANTES, DSDEPOIS");
@@ -40,35 +33,36 @@ QString context(Dialect dialect)
                           " NULLIF(current_setting('vnd42700.metodo', true), '')");
 }
 
-// The line's table, operation, item columns and key, from `row` (NEW, OLD or an alias).
+// Values of `row` (NEW, OLD or an alias) as a JSON array of texts.
+QString valueArray(Dialect dialect, const QString &row, const QStringList &columns)
+{
+    if (columns.isEmpty())
+        return QStringLiteral("'[]'");
+    QStringList values;
+    for (const QString &c : columns)
+        values << (dialect == Dialect::Postgres ? QStringLiteral("CAST(%1.%2 AS TEXT)")
+                                                : QStringLiteral("%1.%2"))
+                      .arg(row, c);
+    return (dialect == Dialect::Postgres ? QStringLiteral("array_to_json(ARRAY[%1]::text[])")
+                                         : QStringLiteral("vnd_valores(%1)"))
+        .arg(joined(values));
+}
+
+// The line's table, operation, item columns and the rest of the key, from `row`.
 QString lineHead(const RecordedTable &t, Dialect dialect, char16_t op, const QString &row)
 {
     QStringList items;
     for (const QString &c : itemColumns())
         items << (t.all().contains(c) ? QStringLiteral("%1.%2").arg(row, c)
                                       : QStringLiteral("NULL"));
-    QStringList key;
-    for (const QString &c : t.key)
-        key << QStringLiteral("CAST(%1.%2 AS TEXT)").arg(row, c);
-    return QStringLiteral("'%1', '%2', %3, %4(%5)")
-        .arg(t.name, QString(QChar(op)), joined(items),
-             dialect == Dialect::Postgres ? QStringLiteral("json_build_array")
-                                          : QStringLiteral("json_array"),
-             joined(key));
+    return QStringLiteral("'%1', '%2', %3, %4")
+        .arg(t.name, QString(QChar(op)), joined(items), valueArray(dialect, row, keyBeyondItem(t)));
 }
 
-// An insertion's or deletion's image: the columns besides the key, which the line holds.
+// An insertion's or deletion's image: the columns besides the key, in the table's order.
 QString wholeImage(const RecordedTable &t, Dialect dialect, const QString &row)
 {
-    QStringList pairs;
-    for (const QString &c : t.fields)
-        pairs << (dialect == Dialect::Postgres
-                      ? QStringLiteral("'%1', CAST(%2.%1 AS TEXT)").arg(c, row)
-                      : QStringLiteral("'%1', %2.%1").arg(c, row));
-    return QStringLiteral("%1(%2)").arg(dialect == Dialect::Postgres
-                                            ? QStringLiteral("json_build_object")
-                                            : QStringLiteral("vnd_imagem"),
-                                        joined(pairs));
+    return valueArray(dialect, row, t.fields);
 }
 
 // An alteration's image: only the columns it changed, as they were (`side` the old row) or
@@ -177,7 +171,7 @@ QStringList postgresTriggers(const RecordedTable &t)
     };
 }
 
-// The triggers of the first version of the record, replaced by the ones above.
+// The triggers of earlier versions of the record, replaced by the ones above.
 QStringList droppedTriggers(const RecordedTable &t, Dialect dialect)
 {
     QStringList out;
@@ -186,8 +180,12 @@ QStringList droppedTriggers(const RecordedTable &t, Dialect dialect)
         out << QStringLiteral("DROP TRIGGER IF EXISTS %1_HIST_%2%3")
                    .arg(t.name, QString::fromLatin1(name),
                         dialect == Dialect::Postgres ? QStringLiteral(" ON ") + t.name : QString());
-    if (dialect == Dialect::Postgres)
+    if (dialect == Dialect::Postgres) {
         out << QStringLiteral("DROP FUNCTION IF EXISTS %1_HIST()").arg(t.name);
+        for (const char *name : names)
+            out << QStringLiteral("DROP FUNCTION IF EXISTS %1_HIST_%2()")
+                       .arg(t.name, QString::fromLatin1(name));
+    }
     return out;
 }
 
@@ -216,6 +214,21 @@ QStringList guard(Dialect dialect)
 }
 
 } // namespace
+
+const QStringList &itemColumns()
+{
+    static const QStringList columns = words("CDTABEPREC DTINIVGPREC CDPRODUTO CDPRPAITABPR");
+    return columns;
+}
+
+QStringList keyBeyondItem(const RecordedTable &table)
+{
+    QStringList out;
+    for (const QString &c : table.key)
+        if (!itemColumns().contains(c))
+            out << c;
+    return out;
+}
 
 const std::vector<RecordedTable> &recordedTables()
 {
@@ -246,35 +259,109 @@ const RecordedTable *recordedTable(const QString &name)
     return nullptr;
 }
 
+namespace
+{
+
+// Line numbers are never reused, pruned or not. Times in microseconds since the epoch (UTC):
+// one per transaction, ordered as the writers took the lock. The item's columns and the time
+// are what the queries look up by.
+QString lineTable(Dialect dialect, const QString &name, const QString &operationCheck)
+{
+    return QStringLiteral("CREATE TABLE %1 ("
+                          " NRALTERACAO %2,"
+                          " DTALTERACAO BIGINT NOT NULL,"
+                          " CDUSUARIO VARCHAR(40),"
+                          " DSENDERECO VARCHAR(100),"
+                          " NMMETODO VARCHAR(40),"
+                          " NMTABELA VARCHAR(20) NOT NULL,"
+                          " IDOPERACAO VARCHAR(1) NOT NULL CHECK (%3),"
+                          " CDTABEPREC VARCHAR(3),"
+                          " DTINIVGPREC VARCHAR(10),"
+                          " CDPRODUTO VARCHAR(10),"
+                          " CDPRPAITABPR VARCHAR(10),"
+                          " DSCHAVE TEXT NOT NULL,"
+                          " DSANTES TEXT,"
+                          " DSDEPOIS TEXT)")
+        .arg(name,
+             dialect == Dialect::Postgres
+                 ? QStringLiteral("BIGINT GENERATED ALWAYS AS IDENTITY PRIMARY KEY")
+                 : QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT"),
+             operationCheck);
+}
+
+QString singleItemIndex()
+{
+    return QStringLiteral(
+               "CREATE INDEX HISTALTERACAO_ITEM ON HISTALTERACAO"
+               " (CDPRODUTO, CDTABEPREC, DTINIVGPREC, CDPRPAITABPR, NRALTERACAO) WHERE %1")
+        .arg(bulkLine(false));
+}
+
+} // namespace
+
 QStringList changeRecordSchema(Dialect dialect)
 {
-    const bool pg = dialect == Dialect::Postgres;
-    // Line numbers are never reused, pruned or not. Times in microseconds since the epoch
-    // (UTC): one per transaction, ordered as the writers
-    // took the lock. The item's columns and the time are what the queries look up by.
     QStringList out{
-        QStringLiteral("CREATE TABLE HISTALTERACAO ("
-                       " NRALTERACAO %1,"
-                       " DTALTERACAO BIGINT NOT NULL,"
-                       " CDUSUARIO VARCHAR(40),"
-                       " DSENDERECO VARCHAR(100),"
-                       " NMMETODO VARCHAR(40),"
-                       " NMTABELA VARCHAR(20) NOT NULL,"
-                       " IDOPERACAO VARCHAR(1) NOT NULL CHECK (IDOPERACAO IN ('I', 'A', 'E')),"
-                       " CDTABEPREC VARCHAR(3),"
-                       " DTINIVGPREC VARCHAR(10),"
-                       " CDPRODUTO VARCHAR(10),"
-                       " CDPRPAITABPR VARCHAR(10),"
-                       " DSCHAVE TEXT NOT NULL,"
-                       " DSANTES TEXT,"
-                       " DSDEPOIS TEXT)")
-            .arg(pg ? QStringLiteral("BIGINT GENERATED ALWAYS AS IDENTITY PRIMARY KEY")
-                    : QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT")),
+        lineTable(dialect, QStringLiteral("HISTALTERACAO"),
+                  QStringLiteral("IDOPERACAO IN ('I', 'A', 'E')")),
         QStringLiteral("CREATE INDEX HISTALTERACAO_ITEM ON HISTALTERACAO"
                        " (CDPRODUTO, CDTABEPREC, DTINIVGPREC, CDPRPAITABPR, NRALTERACAO)"),
         QStringLiteral("CREATE INDEX HISTALTERACAO_DATA ON HISTALTERACAO (DTALTERACAO)"),
     };
     out << guard(dialect);
+    return out;
+}
+
+QStringList changeRecordIndexes(Dialect)
+{
+    // An item's lines of a single save are found by product. A bulk call's, by product too,
+    // went to every page of that index, as many pages read and written again as the call
+    // had products: they go by table, period and time, where each call's lines are appended,
+    // and an item's history looks them up once per bulk call.
+    return {
+        QStringLiteral("DROP INDEX HISTALTERACAO_ITEM"),
+        singleItemIndex(),
+        QStringLiteral("CREATE INDEX HISTALTERACAO_LOTE ON HISTALTERACAO"
+                       " (CDTABEPREC, DTINIVGPREC, DTALTERACAO, CDPRODUTO, CDPRPAITABPR) WHERE %1")
+            .arg(bulkLine(true)),
+    };
+}
+
+QStringList changeRecordLeanLines(Dialect dialect)
+{
+    QStringList out;
+    if (dialect == Dialect::Sqlite) {
+        // SQLite built the check's IN list anew on every trigger run, at a cost of a few
+        // times the line's insertion: the table is copied to one checked by comparisons. Its
+        // triggers go first, as a rename finds every trigger naming a table that is gone; the
+        // record's own come back below.
+        for (const RecordedTable &t : recordedTables())
+            out << droppedTriggers(t, dialect);
+        out << lineTable(dialect, QStringLiteral("HISTALTERACAO_V7"),
+                         QStringLiteral("IDOPERACAO = 'I' OR IDOPERACAO = 'A' OR"
+                                        " IDOPERACAO = 'E'"))
+            << QStringLiteral("INSERT INTO HISTALTERACAO_V7 SELECT * FROM HISTALTERACAO")
+            << QStringLiteral("DELETE FROM sqlite_sequence WHERE name = 'HISTALTERACAO_V7'")
+            << QStringLiteral("INSERT INTO sqlite_sequence (name, seq) SELECT"
+                              " 'HISTALTERACAO_V7', seq FROM sqlite_sequence"
+                              " WHERE name = 'HISTALTERACAO'")
+            << QStringLiteral("DROP TABLE HISTALTERACAO")
+            << QStringLiteral("ALTER TABLE HISTALTERACAO_V7 RENAME TO HISTALTERACAO")
+            << singleItemIndex() << guard(dialect);
+    } else {
+        out << QStringLiteral("DROP INDEX HISTALTERACAO_LOTE")
+            << QStringLiteral("DROP INDEX HISTALTERACAO_DATA");
+    }
+    // A bulk call's line was written to two indexes besides the table, the wider one
+    // costing most of the line: it goes to one, by time and product only. An item's history
+    // finds each bulk call by its time, and its lines by product. Times of other lines are
+    // indexed apart.
+    out << QStringLiteral("CREATE INDEX HISTALTERACAO_DATA ON HISTALTERACAO (DTALTERACAO)"
+                          " WHERE %1")
+               .arg(bulkLine(false))
+        << QStringLiteral("CREATE INDEX HISTALTERACAO_LOTE ON HISTALTERACAO"
+                          " (DTALTERACAO, CDPRODUTO) WHERE %1")
+               .arg(bulkLine(true));
     return out;
 }
 
@@ -285,8 +372,8 @@ QString bulkLine(bool bulk)
     // the line.
     static const QString methods = [] {
         QStringList names{QStringLiteral("--init")};
-        for (const char *m : {"setConfirmar", "SetUpdItemPrecoAlt", "SetAddPrefixo",
-                              "SetDelPrefixo", "SetPrecDif"})
+        for (const char *m :
+             {"setConfirmar", "SetUpdItemPrecoAlt", "SetAddPrefixo", "SetDelPrefixo", "SetPrecDif"})
             names << QString::fromLatin1(m) << QString::fromLatin1(m) + QStringLiteral("Previa");
         names << QStringLiteral("setTabGeral") << QStringLiteral("setVigenciaTab");
         QString whens;
@@ -300,20 +387,8 @@ QString bulkLine(bool bulk)
 
 QStringList changeRecordTriggers(Dialect dialect)
 {
-    // An item's lines of a single save are found by product. A bulk call's, by product too,
-    // went to every page of that index, as many pages read and written again as the call
-    // had products: they go by table, period and time, where each call's lines are appended,
-    // and an item's history looks them up once per bulk call.
-    QStringList out{
-        QStringLiteral("DROP INDEX HISTALTERACAO_ITEM"),
-        QStringLiteral("CREATE INDEX HISTALTERACAO_ITEM ON HISTALTERACAO"
-                       " (CDPRODUTO, CDTABEPREC, DTINIVGPREC, CDPRPAITABPR, NRALTERACAO) WHERE %1")
-            .arg(bulkLine(false)),
-        QStringLiteral("CREATE INDEX HISTALTERACAO_LOTE ON HISTALTERACAO"
-                       " (CDTABEPREC, DTINIVGPREC, DTALTERACAO, CDPRODUTO, CDPRPAITABPR) WHERE %1")
-            .arg(bulkLine(true)),
-    };
-    // Dropping what a new database never had is no news.
+    QStringList out;
+    // Dropping what a database never had is no news.
     if (dialect == Dialect::Postgres)
         out << QStringLiteral("SET LOCAL client_min_messages = warning");
     for (const RecordedTable &t : recordedTables())

@@ -1,9 +1,10 @@
 #pragma once
 // The change record: one append-only table written by triggers on every table the methods
 // write, in the same transaction as the write. One line per row changed (inserted, altered,
-// deleted), with the row's key, its columns before and after (JSON objects of texts, exact as
-// stored: an alteration holds only the columns it changed, an insertion or deletion every
-// column besides the key), the time, the user, the client's address and the method.
+// deleted), with the row's key, its columns before and after (texts exact as stored: an
+// alteration a JSON object of only the columns it changed, an insertion or deletion a JSON
+// array of every column besides the key, in the table's order), the time, the user, the
+// client's address and the method.
 
 #include "server/changecontext.h"
 #include "server/database.h"
@@ -18,7 +19,7 @@ namespace vnd::server
 struct RecordedTable {
     QString name;
     QStringList key;    // in order; the record's DSCHAVE is their values
-    QStringList fields; // the others
+    QStringList fields; // the others; new ones only ever go at the end
     QStringList all() const { return key + fields; }
 };
 
@@ -28,8 +29,20 @@ const RecordedTable *recordedTable(const QString &name);
 
 // The record's table, indexes and guard, as the schema upgrade runs them.
 QStringList changeRecordSchema(Dialect dialect);
+// The item indexes split between single saves and bulk calls.
+QStringList changeRecordIndexes(Dialect dialect);
+// The table checked without an IN list (SQLite), and the indexes of bulk calls' lines cut to
+// one: by time and product.
+QStringList changeRecordLeanLines(Dialect dialect);
 // The triggers that write it, in place of those of an earlier version.
 QStringList changeRecordTriggers(Dialect dialect);
+
+// The columns a line holds of the item it is about, filled from the row when its table has
+// them: CDTABEPREC, DTINIVGPREC, CDPRODUTO, CDPRPAITABPR.
+const QStringList &itemColumns();
+// The key columns a line keeps in DSCHAVE: those not among the item columns. Lines written
+// before the record took this form keep the whole key there.
+QStringList keyBeyondItem(const RecordedTable &table);
 
 // The condition on a line's method that tells lines of the calls that write many rows at once
 // (bulk) from the others. The record's two item indexes are partial on it, so a query uses

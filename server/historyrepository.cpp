@@ -21,8 +21,10 @@ namespace
 using data::FieldDef;
 using data::FieldType;
 
-const char kItemWhere[] =
-    " WHERE CDPRODUTO = ? AND CDTABEPREC = ? AND DTINIVGPREC = ? AND CDPRPAITABPR = ?";
+// Where changes() selects DSCHAVE; the item columns just before it, the images after.
+constexpr int kKeyColumn = 11;
+
+const char kItem[] = "CDPRODUTO = ? AND CDTABEPREC = ? AND DTINIVGPREC = ? AND CDPRPAITABPR = ?";
 
 // Times are read to the second, as the windows show them.
 qint64 micros(const QDateTime &t)
@@ -47,6 +49,12 @@ QVariantList itemValues(const ItemKey &item)
     return {item.product, item.table, item.period.toString(Qt::ISODate), item.parent};
 }
 
+// The item's columns as its lines hold them (itemColumns()).
+QStringList lineItems(const ItemKey &item)
+{
+    return {item.table, item.period.toString(Qt::ISODate), item.product, item.parent};
+}
+
 QVariant text(const std::optional<QString> &v)
 {
     return v ? QVariant(*v) : QVariant();
@@ -61,8 +69,8 @@ QString ruleName(const RecordLine &line)
 
 // The item's lines at or after a time, newest first, `columns` starting with NRALTERACAO and
 // `extra` a further condition (" AND ...", its values bound twice): those of single saves by
-// the product index; those of bulk calls by table, period and time, one bulk call at a time
-// (each found as the next time after the last), so their count, not the record's, costs.
+// the product index; those of bulk calls by time and product, one bulk call at a time (each
+// found as the next time after the last), so their count, not the record's, costs.
 void readItemLines(const QSqlDatabase &db, const QString &columns, const ItemKey &item,
                    const QString &extra, const QVariantList &extraValues, qint64 from,
                    const std::function<void(const SqlStatement &)> &row)
@@ -71,31 +79,36 @@ void readItemLines(const QSqlDatabase &db, const QString &columns, const ItemKey
     SqlStatement q(
         db, QStringLiteral(
                 "WITH RECURSIVE lote(t) AS ("
-                " SELECT MIN(DTALTERACAO) FROM HISTALTERACAO WHERE CDTABEPREC = ? AND"
-                " DTINIVGPREC = ? AND DTALTERACAO >= ? AND %3"
+                " SELECT MIN(DTALTERACAO) FROM HISTALTERACAO WHERE DTALTERACAO >= ? AND %3"
                 " UNION ALL"
-                " SELECT (SELECT MIN(DTALTERACAO) FROM HISTALTERACAO WHERE CDTABEPREC = ? AND"
-                " DTINIVGPREC = ? AND DTALTERACAO > lote.t AND %3) FROM lote"
-                " WHERE lote.t IS NOT NULL)"
-                " SELECT %1 FROM HISTALTERACAO%5 AND DTALTERACAO >= ? AND %4%2"
+                " SELECT (SELECT MIN(DTALTERACAO) FROM HISTALTERACAO WHERE DTALTERACAO > lote.t"
+                " AND %3) FROM lote WHERE lote.t IS NOT NULL)"
+                " SELECT %1 FROM HISTALTERACAO WHERE %5 AND DTALTERACAO >= ? AND %4%2"
                 " UNION ALL"
-                " SELECT %1 FROM lote JOIN HISTALTERACAO ON CDTABEPREC = ? AND DTINIVGPREC = ?"
-                " AND DTALTERACAO = lote.t AND CDPRODUTO = ? AND CDPRPAITABPR = ? AND %3%2"
+                " SELECT %1 FROM lote JOIN HISTALTERACAO ON DTALTERACAO = lote.t AND %5 AND %3%2"
                 " ORDER BY 1 DESC")
-                .arg(columns, extra, bulk, bulkLine(false), QLatin1String(kItemWhere)));
-    const QString period = item.period.toString(Qt::ISODate);
-    q.bind(item.table).bind(period).bind(from).bind(item.table).bind(period);
+                .arg(columns, extra, bulk, bulkLine(false), QLatin1String(kItem)));
+    q.bind(from);
     for (const QVariant &v : itemValues(item))
         q.bind(v);
     q.bind(from);
     for (const QVariant &v : extraValues)
         q.bind(v);
-    q.bind(item.table).bind(period).bind(item.product).bind(item.parent);
+    for (const QVariant &v : itemValues(item))
+        q.bind(v);
     for (const QVariant &v : extraValues)
         q.bind(v);
     q.exec();
     while (q.next())
         row(q);
+}
+
+// Lines by time, from both of the indexes that hold their times (`condition` on the line, its
+// values bound twice).
+QString byTime(const QString &select, const QString &condition)
+{
+    return QStringLiteral("%1 WHERE %2 AND %3 UNION ALL %1 WHERE %2 AND %4")
+        .arg(select, condition, bulkLine(true), bulkLine(false));
 }
 
 } // namespace
@@ -119,13 +132,13 @@ data::DataPacket HistoryRepository::itemHistory(const ItemKey &item) const
         QStringLiteral("NRALTERACAO, DTALTERACAO, CDUSUARIO, NMMETODO, DSENDERECO, NMTABELA,"
                        " IDOPERACAO, DSCHAVE, DSANTES, DSDEPOIS"),
         item, QStringLiteral(" AND NMTABELA IN ('ITEMPRECO', 'ITEMPRECODIA')"), {}, 0,
-        [&packet](const SqlStatement &q) {
+        [&packet, items = lineItems(item)](const SqlStatement &q) {
             const QString table = q.value(5).toString();
             const RecordedTable *t = recordedTable(table);
             if (!t)
                 return;
             const RecordLine line = recordLine(*t, q.value(6).toString(), q.value(7).toString(),
-                                               q.value(8).toString(), q.value(9).toString());
+                                               q.value(8).toString(), q.value(9).toString(), items);
             for (const FieldChange &c : fieldChanges(*t, line)) {
                 // The item's own key is the window's selection; a rule's is named by DSREGRA.
                 if (t->key.contains(c.field) && line.operation != QChar(kAltered))
@@ -161,34 +174,57 @@ PacketQuery HistoryRepository::changes(const ChangeFilter &f) const
         add("CDPRODUTO = ?", f.product);
     if (f.below > 0)
         add("NRALTERACAO < ?", f.below);
-    values << f.limit;
-    PacketQuery query = packetQuery(
-        m_database,
+    const QString select =
         QStringLiteral("SELECT NRALTERACAO, DTALTERACAO, CDUSUARIO, DSENDERECO, NMMETODO,"
                        " NMTABELA, IDOPERACAO, CDTABEPREC, DTINIVGPREC, CDPRODUTO, CDPRPAITABPR,"
-                       " DSCHAVE, DSANTES, DSDEPOIS FROM HISTALTERACAO%1"
-                       " ORDER BY NRALTERACAO DESC LIMIT ?")
-            .arg(where.isEmpty() ? QString()
-                                 : QStringLiteral(" WHERE ") + where.join(QLatin1String(" AND "))),
-        values,
-        {{QStringLiteral("NRALTERACAO"), FieldType::Integer, 0},
-         {QStringLiteral("DTALTERACAO"), FieldType::DateTime, 0},
-         {QStringLiteral("CDUSUARIO"), FieldType::String, 40},
-         {QStringLiteral("DSENDERECO"), FieldType::String, 100},
-         {QStringLiteral("NMMETODO"), FieldType::String, 40},
-         {QStringLiteral("NMTABELA"), FieldType::String, 20},
-         {QStringLiteral("IDOPERACAO"), FieldType::String, 1},
-         {QStringLiteral("CDTABEPREC"), FieldType::String, 3},
-         {QStringLiteral("DTINIVGPREC"), FieldType::String, 10},
-         {QStringLiteral("CDPRODUTO"), FieldType::String, 10},
-         {QStringLiteral("CDPRPAITABPR"), FieldType::String, 10},
-         {QStringLiteral("DSCHAVE"), FieldType::String, 200},
-         {QStringLiteral("DSANTES"), FieldType::String, 2000},
-         {QStringLiteral("DSDEPOIS"), FieldType::String, 2000}});
+                       " DSCHAVE, DSANTES, DSDEPOIS FROM HISTALTERACAO");
+    QString sql = select;
+    if (f.from.isValid() || f.to.isValid()) {
+        sql = byTime(select, where.join(QLatin1String(" AND ")));
+        values += QVariantList(values);
+    } else if (!where.isEmpty()) {
+        sql += QStringLiteral(" WHERE ") + where.join(QLatin1String(" AND "));
+    }
+    values << f.limit;
+    PacketQuery query =
+        packetQuery(m_database, sql + QStringLiteral(" ORDER BY 1 DESC LIMIT ?"), values,
+                    {{QStringLiteral("NRALTERACAO"), FieldType::Integer, 0},
+                     {QStringLiteral("DTALTERACAO"), FieldType::DateTime, 0},
+                     {QStringLiteral("CDUSUARIO"), FieldType::String, 40},
+                     {QStringLiteral("DSENDERECO"), FieldType::String, 100},
+                     {QStringLiteral("NMMETODO"), FieldType::String, 40},
+                     {QStringLiteral("NMTABELA"), FieldType::String, 20},
+                     {QStringLiteral("IDOPERACAO"), FieldType::String, 1},
+                     {QStringLiteral("CDTABEPREC"), FieldType::String, 3},
+                     {QStringLiteral("DTINIVGPREC"), FieldType::String, 10},
+                     {QStringLiteral("CDPRODUTO"), FieldType::String, 10},
+                     {QStringLiteral("CDPRPAITABPR"), FieldType::String, 10},
+                     {QStringLiteral("DSCHAVE"), FieldType::String, 200},
+                     {QStringLiteral("DSANTES"), FieldType::String, 2000},
+                     {QStringLiteral("DSDEPOIS"), FieldType::String, 2000}});
+    // The key and images read as the record's first form wrote them: the whole key, images
+    // by column.
     query.columns = {0, PacketQuery::kComputed};
     for (int i = 2; i < query.fields.size(); ++i)
-        query.columns.push_back(i);
-    query.computed = [](const RowValues &row, int) -> QVariant { return timeOf(row.value(1)); };
+        query.columns.push_back(i < kKeyColumn ? i : PacketQuery::kComputed);
+    query.computed = [](const RowValues &row, int field) -> QVariant {
+        if (field == 1)
+            return timeOf(row.value(1));
+        const QVariant stored = row.value(field);
+        const RecordedTable *table = recordedTable(row.value(5).toString());
+        if (!table || stored.isNull())
+            return stored;
+        try {
+            if (field != kKeyColumn)
+                return namedImageText(*table, stored.toString());
+            QStringList items;
+            for (qsizetype i = 0; i < itemColumns().size(); ++i)
+                items << row.value(int(kKeyColumn - itemColumns().size() + i)).toString();
+            return wholeKeyText(*table, stored.toString(), items);
+        } catch (const std::runtime_error &) {
+            return stored; // shown as it is kept
+        }
+    };
     return query;
 }
 
@@ -211,9 +247,9 @@ data::DataPacket HistoryRepository::itemAt(const QString &tableName, const ItemK
     // as the first read saw it, so no snapshot is needed.
     RowsByKey rows;
     {
-        SqlStatement q(db, QStringLiteral("SELECT %1 FROM %2%3")
-                               .arg(selected.join(QLatin1String(", ")), table->name,
-                                    QLatin1String(kItemWhere)));
+        SqlStatement q(
+            db, QStringLiteral("SELECT %1 FROM %2 WHERE %3")
+                    .arg(selected.join(QLatin1String(", ")), table->name, QLatin1String(kItem)));
         for (const QVariant &v : itemValues(item))
             q.bind(v);
         q.exec();
@@ -234,9 +270,9 @@ data::DataPacket HistoryRepository::itemAt(const QString &tableName, const ItemK
     {
         readItemLines(db, QStringLiteral("NRALTERACAO, IDOPERACAO, DSCHAVE, DSANTES, DSDEPOIS"),
                       item, QStringLiteral(" AND NMTABELA = ?"), {table->name}, afterSecond(at),
-                      [&](const SqlStatement &q) {
+                      [&, items = lineItems(item)](const SqlStatement &q) {
                           lines << recordLine(*table, q.value(1).toString(), q.value(2).toString(),
-                                              q.value(3).toString(), q.value(4).toString());
+                                              q.value(3).toString(), q.value(4).toString(), items);
                       });
     }
     for (const auto &[key, row] : rowsBefore(*table, std::move(rows), lines)) {
@@ -252,11 +288,14 @@ qint64 HistoryRepository::prune(QDate before) const
 {
     UnitOfWork work(m_database);
     const qint64 cutoff = micros(before.startOfDay());
-    SqlStatement count(work.db(),
-                       QStringLiteral("SELECT COUNT(*) FROM HISTALTERACAO WHERE DTALTERACAO < ?"));
-    count.bind(cutoff).exec();
+    const QString older = byTime(QStringLiteral("SELECT NRALTERACAO FROM HISTALTERACAO"),
+                                 QStringLiteral("DTALTERACAO < ?"));
+    SqlStatement count(work.db(), QStringLiteral("SELECT COUNT(*) FROM (%1) AS V").arg(older));
+    count.bind(cutoff).bind(cutoff).exec();
     const qint64 removed = count.next() ? count.value(0).toLongLong() : 0;
-    SqlStatement(work.db(), QStringLiteral("DELETE FROM HISTALTERACAO WHERE DTALTERACAO < ?"))
+    SqlStatement(work.db(),
+                 QStringLiteral("DELETE FROM HISTALTERACAO WHERE NRALTERACAO IN (%1)").arg(older))
+        .bind(cutoff)
         .bind(cutoff)
         .exec();
     const CallContext &call = currentCall();

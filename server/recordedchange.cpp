@@ -11,16 +11,6 @@ namespace vnd::server
 namespace
 {
 
-QJsonObject image(const QString &text)
-{
-    if (text.isEmpty())
-        return {};
-    const QJsonDocument doc = QJsonDocument::fromJson(text.toUtf8());
-    if (!doc.isObject())
-        throw std::runtime_error("change record image is not a JSON object");
-    return doc.object();
-}
-
 std::optional<QString> fieldValue(const QJsonObject &image, const QString &field)
 {
     const QJsonValue v = image.value(field);
@@ -29,27 +19,95 @@ std::optional<QString> fieldValue(const QJsonObject &image, const QString &field
     return std::nullopt;
 }
 
+QJsonArray jsonArray(const QString &text, const char *what)
+{
+    const QJsonDocument doc = QJsonDocument::fromJson(text.toUtf8());
+    if (!doc.isArray())
+        throw std::runtime_error(what);
+    return doc.array();
+}
+
+QString compact(const QJsonArray &values)
+{
+    return QString::fromUtf8(QJsonDocument(values).toJson(QJsonDocument::Compact));
+}
+
 } // namespace
 
+QStringList lineKey(const RecordedTable &table, const QString &key, const QStringList &items)
+{
+    const QJsonArray stored = jsonArray(key, "change record key is not a JSON array");
+    QStringList out;
+    if (stored.size() == table.key.size()) {
+        for (const QJsonValue &v : stored)
+            out << v.toString();
+        return out;
+    }
+    qsizetype next = 0;
+    for (const QString &c : table.key) {
+        const qsizetype item = itemColumns().indexOf(c);
+        out << (item >= 0 ? items.value(item) : stored.at(next++).toString());
+    }
+    if (next != stored.size())
+        throw std::runtime_error("change record key does not fit its table");
+    return out;
+}
+
+QJsonObject lineImage(const RecordedTable &table, const QString &image)
+{
+    if (image.isEmpty())
+        return {};
+    const QJsonDocument doc = QJsonDocument::fromJson(image.toUtf8());
+    if (doc.isObject())
+        return doc.object();
+    if (!doc.isArray() || doc.array().size() > table.fields.size())
+        throw std::runtime_error("change record image is neither a JSON object nor the table's");
+    QJsonObject out;
+    const QJsonArray values = doc.array();
+    for (qsizetype i = 0; i < values.size(); ++i)
+        out.insert(table.fields[i], values[i]);
+    return out;
+}
+
+QString wholeKeyText(const RecordedTable &table, const QString &key, const QStringList &items)
+{
+    if (jsonArray(key, "change record key is not a JSON array").size() == table.key.size())
+        return key;
+    return compact(QJsonArray::fromStringList(lineKey(table, key, items)));
+}
+
+QString namedImageText(const RecordedTable &table, const QString &image)
+{
+    if (!image.startsWith(u'['))
+        return image;
+    const QJsonArray values = jsonArray(image, "change record image is not a JSON array");
+    if (values.size() > table.fields.size())
+        throw std::runtime_error("change record image does not fit its table");
+    QString out(u'{');
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        const QString value = compact({values[i]});
+        out += QStringLiteral("%1\"%2\":%3")
+                   .arg(i > 0 ? QStringLiteral(",") : QString(), table.fields[i],
+                        value.mid(1, value.size() - 2));
+    }
+    return out + u'}';
+}
+
 RecordLine recordLine(const RecordedTable &table, const QString &operation, const QString &key,
-                      const QString &before, const QString &after)
+                      const QString &before, const QString &after, const QStringList &items)
 {
     RecordLine line;
     line.table = table.name;
     line.operation = operation.isEmpty() ? QChar() : operation.at(0);
-    const QJsonDocument keyDoc = QJsonDocument::fromJson(key.toUtf8());
-    if (!keyDoc.isArray())
-        throw std::runtime_error("change record key is not a JSON array");
-    for (const QJsonValue &v : keyDoc.array())
-        line.key << v.toString();
-    line.before = image(before);
-    line.after = image(after);
+    line.key = lineKey(table, key, items);
+    line.before = lineImage(table, before);
+    line.after = lineImage(table, after);
     // The key is the line's own; lines of the first version repeat it in the image.
     QJsonObject &whole = line.operation == QChar(kDeleted) ? line.before : line.after;
     if (line.operation != QChar(kAltered))
         for (qsizetype i = 0; i < table.key.size(); ++i)
             if (!whole.contains(table.key[i]))
-                whole.insert(table.key[i], keyDoc.array().at(i));
+                whole.insert(table.key[i], line.key[i]);
     return line;
 }
 

@@ -27,9 +27,21 @@ struct RecordLine {
     QJsonObject after;
 };
 
-// Parses the record's JSON texts; throws std::runtime_error on a line that is not the record's.
+// Parses the record's JSON texts, `items` the line's item columns (itemColumns(), in order);
+// throws std::runtime_error on a line that is not the record's.
 RecordLine recordLine(const RecordedTable &table, const QString &operation, const QString &key,
-                      const QString &before, const QString &after);
+                      const QString &before, const QString &after, const QStringList &items);
+
+// The line's whole key, from DSCHAVE and its item columns. Throws std::runtime_error.
+QStringList lineKey(const RecordedTable &table, const QString &key, const QStringList &items);
+// An image as a JSON object by column; empty text, an empty object. Throws std::runtime_error.
+QJsonObject lineImage(const RecordedTable &table, const QString &image);
+
+// A line's texts as lines of the first form kept them, for showing: the whole key; an image
+// as an object by column, in the table's order. Texts already in that form come back as they
+// are. Throw std::runtime_error.
+QString wholeKeyText(const RecordedTable &table, const QString &key, const QStringList &items);
+QString namedImageText(const RecordedTable &table, const QString &image);
 
 struct FieldChange {
     QString field;

@@ -83,6 +83,19 @@ void image(sqlite3_context *context, int argc, sqlite3_value **argv)
     result(context, out);
 }
 
+void values(sqlite3_context *context, int argc, sqlite3_value **argv)
+{
+    thread_local std::string out;
+    out.assign(1, '[');
+    for (int i = 0; i < argc; ++i) {
+        if (i > 0)
+            out += ',';
+        appendValue(out, argv[i]);
+    }
+    out += ']';
+    sqlite3_result_text(context, out.data(), int(out.size()), SQLITE_TRANSIENT);
+}
+
 void altered(sqlite3_context *context, int argc, sqlite3_value **argv)
 {
     thread_local std::string out;
@@ -102,7 +115,9 @@ void registerImageFunctions(sqlite3 *db)
     if (sqlite3_create_function_v2(db, "vnd_imagem", -1, flags, nullptr, image, nullptr, nullptr,
                                    nullptr) != SQLITE_OK ||
         sqlite3_create_function_v2(db, "vnd_alterado", -1, flags, nullptr, altered, nullptr,
-                                   nullptr, nullptr) != SQLITE_OK)
+                                   nullptr, nullptr) != SQLITE_OK ||
+        sqlite3_create_function_v2(db, "vnd_valores", -1, flags, nullptr, values, nullptr, nullptr,
+                                   nullptr) != SQLITE_OK)
         throw std::runtime_error(sqlite3_errmsg(db));
 }
 

@@ -279,6 +279,8 @@ const Migration kMigrations[] = {
     {{}, {}, version3},
     {{kVersion4, std::size(kVersion4)}, {}},
     {{}, {}, changeRecordSchema},
+    {{}, {}, changeRecordIndexes},
+    {{}, {}, changeRecordLeanLines},
     {{}, {}, changeRecordTriggers},
 };
 

@@ -157,7 +157,7 @@ bool generateLines(const QSqlDatabase &db, Dialect dialect, qint64 from, qint64 
                                    " CDPRODUTO, CDPRPAITABPR, DSCHAVE, DSANTES, DSDEPOIS)"
                                    " SELECT 1600000000000000 + i, 'gerente', '127.0.0.1',"
                                    " 'SetItemPreco', 'ITEMPRECO', 'A', '001', '%1', %2, %2,"
-                                   " '[\"001\"]', '{\"VRPRECITEM\":\"1.00\"}',"
+                                   " '[]', '{\"VRPRECITEM\":\"1.00\"}',"
                                    " '{\"VRPRECITEM\":\"2.00\"}' FROM %3")
                         .arg(start, code, series));
 }

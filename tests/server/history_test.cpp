@@ -27,21 +27,44 @@ using Image = std::map<QString, Text>;
 // Table -> key (values joined by '|') -> row.
 using Snapshot = std::map<QString, std::map<QString, Image>>;
 
+const QString kItemColumns[] = {QStringLiteral("CDTABEPREC"), QStringLiteral("DTINIVGPREC"),
+                                QStringLiteral("CDPRODUTO"), QStringLiteral("CDPRPAITABPR")};
+
 struct Line {
     qint64 number = 0;
     QString table, operation, key, user, address, method;
     std::optional<Image> before, after;
 };
 
-std::optional<Image> image(const QString &json)
+// An insertion's or deletion's image is an array of the table's fields in order; an
+// alteration's, an object of the columns it changed.
+std::optional<Image> image(const RecordedTable &t, const QString &json)
 {
     if (json.isEmpty())
         return std::nullopt;
     Image out;
-    const QJsonObject o = QJsonDocument::fromJson(json.toUtf8()).object();
+    const QJsonDocument doc = QJsonDocument::fromJson(json.toUtf8());
+    const auto text = [](const QJsonValue &v) { return v.isNull() ? Text() : Text(v.toString()); };
+    const QJsonObject o = doc.object();
     for (auto it = o.begin(); it != o.end(); ++it)
-        out[it.key()] = it->isNull() ? Text() : Text(it->toString());
+        out[it.key()] = text(*it);
+    const QJsonArray a = doc.array();
+    for (qsizetype i = 0; i < a.size(); ++i)
+        out[t.fields.value(i, QStringLiteral("?"))] = text(a[i]);
     return out;
+}
+
+// DSCHAVE holds the key columns the line does not hold as item columns.
+QString lineKey(const RecordedTable &t, const QString &json,
+                const std::map<QString, QString> &items)
+{
+    const QJsonArray stored = QJsonDocument::fromJson(json.toUtf8()).array();
+    QStringList key;
+    qsizetype next = 0;
+    for (const QString &c : t.key)
+        key << (items.contains(c) ? items.at(c) : stored.at(next++).toString());
+    EXPECT_EQ(next, stored.size()) << json.toStdString();
+    return key.join(u'|');
 }
 
 class HistoryTest : public ServerFixture
@@ -88,20 +111,26 @@ protected:
     {
         SqlStatement q(database().connection(),
                        QStringLiteral("SELECT NRALTERACAO, NMTABELA, IDOPERACAO, DSCHAVE,"
-                                      " CDUSUARIO, DSENDERECO, NMMETODO, DSANTES, DSDEPOIS"
+                                      " CDUSUARIO, DSENDERECO, NMMETODO, DSANTES, DSDEPOIS,"
+                                      " CDTABEPREC, DTINIVGPREC, CDPRODUTO, CDPRPAITABPR"
                                       " FROM HISTALTERACAO WHERE NRALTERACAO > ?"
                                       " ORDER BY NRALTERACAO"));
         q.bind(number).exec();
         std::vector<Line> out;
         while (q.next()) {
-            QStringList key;
-            for (const QJsonValue &v :
-                 QJsonDocument::fromJson(q.value(3).toString().toUtf8()).array())
-                key << v.toString();
-            out.push_back({q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString(),
-                           key.join(u'|'), q.value(4).toString(), q.value(5).toString(),
-                           q.value(6).toString(), image(q.value(7).toString()),
-                           image(q.value(8).toString())});
+            const RecordedTable *t = recordedTable(q.value(1).toString());
+            if (!t) {
+                ADD_FAILURE() << q.value(1).toString().toStdString();
+                continue;
+            }
+            std::map<QString, QString> items;
+            for (int i = 0; i < 4; ++i)
+                if (t->key.contains(kItemColumns[i]))
+                    items[kItemColumns[i]] = q.value(9 + i).toString();
+            out.push_back({q.value(0).toLongLong(), t->name, q.value(2).toString(),
+                           lineKey(*t, q.value(3).toString(), items), q.value(4).toString(),
+                           q.value(5).toString(), q.value(6).toString(),
+                           image(*t, q.value(7).toString()), image(*t, q.value(8).toString())});
         }
         return out;
     }

@@ -15,7 +15,7 @@ const RecordedTable kTable{
 RecordLine line(const char *op, const char *key, const char *before, const char *after)
 {
     return recordLine(kTable, QString::fromLatin1(op), QString::fromLatin1(key),
-                      QString::fromLatin1(before), QString::fromLatin1(after));
+                      QString::fromLatin1(before), QString::fromLatin1(after), {});
 }
 
 TEST(RecordedChange, FieldsThatDifferInColumnOrder)
@@ -43,6 +43,29 @@ TEST(RecordedChange, FieldsThatDifferInColumnOrder)
     ASSERT_EQ(cleared.size(), 1);
     EXPECT_EQ(cleared[0].before, QStringLiteral("x"));
     EXPECT_EQ(cleared[0].after, std::nullopt);
+}
+
+// Lines now keep in DSCHAVE only the key beyond the item columns, and an insertion's or
+// deletion's image as the fields in order; the first form, the whole key and named fields.
+TEST(RecordedChange, CompactAndFirstFormsReadAlike)
+{
+    const RecordedTable rules{
+        QStringLiteral("R"),
+        {QStringLiteral("CDTABEPREC"), QStringLiteral("CDPRODUTO"), QStringLiteral("K")},
+        {QStringLiteral("A"), QStringLiteral("B")}};
+    const QStringList items{"001", "2026-01-01", "P1", "P1"};
+    const RecordLine compact = recordLine(rules, "I", R"(["k\"1"])", "", R"(["2.5",null])", items);
+    const RecordLine first = recordLine(rules, "I", R"(["001","P1","k\"1"])", "",
+                                        R"({"A":"2.5","B":null})", {"x", "x", "x", "x"});
+    EXPECT_EQ(compact.key, QStringList({"001", "P1", "k\"1"}));
+    EXPECT_EQ(compact.key, first.key);
+    EXPECT_EQ(compact.after, first.after);
+    EXPECT_EQ(wholeKeyText(rules, R"(["k\"1"])", items), R"(["001","P1","k\"1"])");
+    EXPECT_EQ(namedImageText(rules, R"(["2.5",null])"), R"({"A":"2.5","B":null})");
+    EXPECT_EQ(namedImageText(rules, R"({"B":"x"})"), R"({"B":"x"})");
+    for (const char *key : {R"([])", R"(["a","b"])"})
+        EXPECT_THROW(lineKey(rules, QString::fromLatin1(key), items), std::runtime_error) << key;
+    EXPECT_THROW(lineImage(rules, R"(["1","2","3"])"), std::runtime_error);
 }
 
 TEST(RecordedChange, RowsArePutBackNewestFirst)

@@ -4,6 +4,7 @@
 #include "server/dayhourrepository.h"
 #include "server/dberror.h"
 #include "server/demodata.h"
+#include "server/historyrepository.h"
 #include "server/schema.h"
 #include "server/sqlstatement.h"
 #include "testdatabase.h"
@@ -76,6 +77,59 @@ TEST(SchemaUpgrade, RulesStoredBeforeTheChecksStayAndAreReported)
         }
     }
     EXPECT_EQ(ruleCount(db), rules);
+}
+
+// Lines written before the record took its lean form (whole key, images by column) read as
+// they did, single saves' and bulk calls' alike, and new lines are numbered after them.
+TEST(SchemaUpgrade, EarlierRecordLinesStayReadable)
+{
+    const TestDatabase fresh;
+    const Database db(fresh.url());
+    ASSERT_EQ(Schema::upgrade(db, 6), 6);
+    const char *const lines[][5] = {
+        {"1000000", "SetItemPreco", "I", "", R"({"VRPRECITEM":"1.5","IDPRODPROMOC":"N"})"},
+        {"2000000", "SetItemPreco", "A", R"({"VRPRECITEM":"1.5"})", R"({"VRPRECITEM":"2"})"},
+        {"3000000", "setConfirmar", "A", R"({"IDPRODPROMOC":"N"})", R"({"IDPRODPROMOC":"S"})"},
+    };
+    for (const auto &l : lines)
+        SqlStatement(db.connection(),
+                     QStringLiteral(
+                         "INSERT INTO HISTALTERACAO (DTALTERACAO, CDUSUARIO, DSENDERECO, NMMETODO,"
+                         " NMTABELA, IDOPERACAO, CDTABEPREC, DTINIVGPREC, CDPRODUTO, CDPRPAITABPR,"
+                         " DSCHAVE, DSANTES, DSDEPOIS) VALUES (?, 'ana', '10.0.0.1', ?,"
+                         " 'ITEMPRECO', ?, '001', '2026-01-05', 'P1', 'P1',"
+                         " '[\"001\",\"2026-01-05\",\"P1\",\"P1\"]', NULLIF(?, ''), ?)"))
+            .bind(QString::fromLatin1(l[0]).toLongLong())
+            .bind(QString::fromLatin1(l[1]))
+            .bind(QString::fromLatin1(l[2]))
+            .bind(QString::fromLatin1(l[3]))
+            .bind(QString::fromLatin1(l[4]))
+            .exec();
+
+    ASSERT_EQ(Schema::upgrade(db), Schema::latestVersion());
+    const data::DataPacket h =
+        HistoryRepository(db).itemHistory({"001", QDate(2026, 1, 5), "P1", "P1"});
+    QStringList read;
+    for (const data::Row &r : h.rows)
+        read << QStringList{r[h.indexOf(QStringLiteral("NMCAMPO"))].toString(),
+                            r[h.indexOf(QStringLiteral("DSANTES"))].toString(),
+                            r[h.indexOf(QStringLiteral("DSDEPOIS"))].toString(),
+                            r[h.indexOf(QStringLiteral("CDUSUARIO"))].toString()}
+                    .join(u' ');
+    EXPECT_EQ(read, QStringList({"IDPRODPROMOC N S ana", "VRPRECITEM 1.5 2 ana",
+                                 "VRPRECITEM  1.5 ana", "IDPRODPROMOC  N ana"}));
+
+    SqlStatement(db.connection(),
+                 QStringLiteral("INSERT INTO TABEPRECGER (CDTABEPREC, NMTABEPREC) VALUES"
+                                " ('777', 'NOVA')"))
+        .exec();
+    SqlStatement q(db.connection(),
+                   QStringLiteral("SELECT MIN(NRALTERACAO), MAX(NRALTERACAO), COUNT(*) FROM"
+                                  " HISTALTERACAO"));
+    q.exec();
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(2).toInt(), 4);
+    EXPECT_GT(q.value(1).toLongLong(), q.value(0).toLongLong() + 2);
 }
 
 } // namespace
