@@ -4,6 +4,7 @@
 #include "pricetable/gridformat.h"
 #include "pricing/dayhourrules.h"
 #include "pricing/messagetable.h"
+#include "wire/columns.h"
 
 namespace vnd::pricetable
 {
@@ -50,6 +51,91 @@ void setText(SheetCell &cell, QString text)
     cell.text = std::move(text);
 }
 
+// A time cell from the stored text, its own string reused. A stored time that is no time of
+// day stays the text it is (" 930" is 09:30: the entry mask leaves the first hour digit
+// optional).
+void setTime(SheetCell &cell, const QString &stored)
+{
+    cell.kind = CellKind::Time;
+    const QStringView trimmed = QStringView(stored).trimmed();
+    cell.empty = trimmed.isEmpty();
+    cell.text.resize(0);
+    const int minutes = pricing::storedTimeMinutes(stored);
+    if (minutes < 0) {
+        cell.kind = CellKind::Text;
+        cell.text.append(trimmed);
+        return;
+    }
+    const int h = minutes / 60, m = minutes % 60;
+    const char16_t hhmm[] = {char16_t(u'0' + h / 10), char16_t(u'0' + h % 10), u':',
+                             char16_t(u'0' + m / 10), char16_t(u'0' + m % 10)};
+    cell.text.append(QStringView(hhmm, 5));
+    cell.number = minutes / 1440.0;
+}
+
+// One row's cells straight from the dataset's loaded columns while the row is as loaded,
+// through valueAt otherwise.
+class LoadedCells
+{
+public:
+    LoadedCells(const ClientDataSet &ds, int row) : m_ds(ds), m_row(row), m_at(ds.loadedRow(row)) {}
+
+    // Into the cell, not through an optional: passing one back costs an export a stall per
+    // cell.
+    void number(int field, SheetCell &cell) const
+    {
+        const data::Column *c = column(field);
+        if (!c || c->type() != FieldType::Float) {
+            const std::optional<double> n = m_ds.numberAt(m_row, field);
+            cell.empty = !n;
+            cell.number = n.value_or(0);
+            return;
+        }
+        cell.empty = c->isNull(m_at);
+        cell.number = cell.empty ? 0 : c->number(m_at);
+    }
+    // A one-letter code, read in place; none for anything else.
+    QChar letter(int field, bool plain) const
+    {
+        const data::Column *c = plain ? column(field) : nullptr;
+        if (!c || !isText(*c) || c->isNull(m_at)) {
+            const QString v = m_ds.valueAt(m_row, field).toString();
+            return v.size() == 1 ? v.front() : QChar();
+        }
+        return c->withText(m_at, [](auto v) { return v.size() == 1 ? QChar(v.front()) : QChar(); });
+    }
+    // The text over `into`; false for no value. `plain`: a text field that is not of fixed
+    // width, whose trailing blanks valueAt would drop.
+    bool text(int field, bool plain, QString &into) const
+    {
+        into.resize(0);
+        const data::Column *c = plain ? column(field) : nullptr;
+        if (!c || !isText(*c)) {
+            const QVariant v = m_ds.valueAt(m_row, field);
+            into.append(v.toString());
+            return v.isValid() && !v.isNull();
+        }
+        if (c->isNull(m_at))
+            return false;
+        c->withText(m_at, [&into](auto v) { into.append(v); });
+        return true;
+    }
+
+private:
+    static bool isText(const data::Column &c)
+    {
+        return c.type() == FieldType::String || c.type() == FieldType::FixedString;
+    }
+    const data::Column *column(int field) const
+    {
+        return m_at >= 0 ? m_ds.loadedColumn(field) : nullptr;
+    }
+
+    const ClientDataSet &m_ds;
+    int m_row;
+    qsizetype m_at;
+};
+
 // A cell straight from the stored value: numbers and dates typed, texts as read.
 void fromValue(SheetCell &cell, CellKind kind, const QVariant &v)
 {
@@ -70,24 +156,9 @@ void fromValue(SheetCell &cell, CellKind kind, const QVariant &v)
         cell.text = v.toString();
         cell.empty = cell.text.isEmpty();
         break;
-    case CellKind::Time: {
-        // A stored time that is no time of day stays the text it is (" 930" is 09:30: the
-        // entry mask leaves the first hour digit optional).
-        const QString t = v.toString();
-        cell.empty = t.trimmed().isEmpty();
-        const int minutes = pricing::storedTimeMinutes(t);
-        if (minutes >= 0) {
-            const int h = minutes / 60, m = minutes % 60;
-            const char16_t hhmm[] = {char16_t(u'0' + h / 10), char16_t(u'0' + h % 10), u':',
-                                     char16_t(u'0' + m / 10), char16_t(u'0' + m % 10)};
-            cell.text = QString::fromUtf16(hhmm, 5);
-            cell.number = minutes / 1440.0;
-        } else {
-            cell.kind = CellKind::Text;
-            cell.text = t.trimmed();
-        }
+    case CellKind::Time:
+        setTime(cell, v.toString());
         break;
-    }
     }
 }
 
@@ -106,6 +177,7 @@ ItemPriceSheet::ItemPriceSheet(const ClientDataSet &items, const QList<GridColum
         m_fieldIndex.push_back(f->index());
         m_hooked.push_back(bool(f->onGetText));
         m_flag.push_back(isItemFlagField(f->fieldName()));
+        m_plain.push_back(f->dataType() == FieldType::String);
         if (is(f->fieldName(), "CDARVPROD"))
             m_treeIndex = int(m_fieldIndex.size()) - 1;
     }
@@ -113,32 +185,53 @@ ItemPriceSheet::ItemPriceSheet(const ClientDataSet &items, const QList<GridColum
 
 void ItemPriceSheet::readRow(int row, std::vector<SheetCell> &cells) const
 {
+    // Texts are read over the cells' own strings and a scratch one, which keep their room
+    // from row to row: an export reads every cell of a hundred thousand rows.
+    const LoadedCells read(m_items, row);
     cells.resize(m_fieldIndex.size());
     for (size_t c = 0; c < m_fieldIndex.size(); ++c) {
         const int f = m_fieldIndex[c];
+        SheetCell &cell = cells[c];
+        const CellKind kind = m_columns[int(c)].kind;
         if (m_flag[c]) {
-            const QVariant v = m_items.valueAt(row, f);
-            const QString stored = v.toString();
-            setText(cells[c], stored == u"S"   ? m_sim
-                              : stored == u"N" ? m_nao
-                                               : flagText(stored, m_messages));
+            const QChar flag = read.letter(f, m_plain[c]);
+            cell.kind = CellKind::Text;
+            cell.text.resize(0);
+            cell.text.append(flag == u'S' ? m_sim : flag == u'N' ? m_nao : QString());
+            cell.empty = cell.text.isEmpty();
             continue;
         }
-        if (m_hooked[c] && m_columns[int(c)].kind == CellKind::Text) {
-            setText(cells[c], m_items.textAt(row, f, true));
+        if (m_hooked[c] && kind == CellKind::Text) {
+            setText(cell, m_items.textAt(row, f, true));
             continue;
         }
-        if (m_columns[int(c)].kind == CellKind::Money) {
-            const std::optional<double> n = m_items.numberAt(row, f);
-            cells[c].kind = CellKind::Money;
-            cells[c].empty = !n;
-            cells[c].number = n.value_or(0);
-            cells[c].text.clear();
-            continue;
+        cell.kind = kind;
+        switch (kind) {
+        case CellKind::Money:
+            read.number(f, cell);
+            cell.text.resize(0);
+            break;
+        case CellKind::Text:
+            if (int(c) == m_treeIndex && m_picture.GetTtNiveis() > 0) {
+                cell.empty = !read.text(f, m_plain[c], m_scratch) || m_scratch.isEmpty();
+                m_picture.formatInto(m_scratch, cell.text);
+            } else {
+                read.text(f, m_plain[c], cell.text);
+                cell.empty = cell.text.isEmpty();
+            }
+            break;
+        case CellKind::Time:
+            if (read.text(f, m_plain[c], m_scratch)) {
+                setTime(cell, m_scratch);
+            } else {
+                cell.empty = true;
+                cell.text.resize(0);
+            }
+            break;
+        case CellKind::Date:
+            fromValue(cell, kind, m_items.valueAt(row, f));
+            break;
         }
-        fromValue(cells[c], m_columns[int(c)].kind, m_items.valueAt(row, f));
-        if (int(c) == m_treeIndex && !cells[c].empty && m_picture.GetTtNiveis() > 0)
-            cells[c].text = m_picture.format(cells[c].text);
     }
 }
 

@@ -84,9 +84,11 @@ private:
     std::vector<int> m_fieldIndex;
     std::vector<bool> m_hooked; // shown through a get-text hook
     std::vector<bool> m_flag;   // "S"/"N" shown as the grid's Sim/Não
+    std::vector<bool> m_plain;  // a text field not of fixed width
     const MessageTable &m_messages;
     QString m_sim, m_nao;
     int m_treeIndex = -1;
+    mutable QString m_scratch; // a stored text on its way to a cell
 };
 
 // The day/hour rules of the given products, every one of them whatever the dataset's filter

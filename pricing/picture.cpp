@@ -53,21 +53,30 @@ QString Picture::mask() const
 
 QString Picture::format(const QString &stored) const
 {
-    // Built in place: an export formats every product's code.
-    const QString digits = strip(stored);
-    const QStringView view(digits);
     QString out;
-    out.reserve(digits.size() + m_widths.size() * 2);
-    qsizetype pos = 0;
-    for (int i = 0; i < m_widths.size() && pos < digits.size(); ++i) {
-        if (i > 0 && i - 1 < m_separators.size())
-            out += m_separators[i - 1];
-        out += view.sliced(pos, std::min<qsizetype>(m_widths[i], digits.size() - pos));
-        pos += m_widths[i];
-    }
-    if (pos < digits.size())
-        out += view.sliced(pos); // digits beyond the picture stay visible
+    formatInto(stored, out);
     return out;
+}
+
+void Picture::formatInto(QStringView stored, QString &out) const
+{
+    out.resize(0);
+    const qsizetype levels = m_widths.size();
+    qsizetype level = 0;
+    int filled = 0;
+    for (const QChar c : stored) {
+        if (!c.isDigit())
+            continue;
+        if (level < levels && filled == m_widths[level]) {
+            ++level;
+            filled = 0;
+            // Digits beyond the picture stay visible, with no separator before them.
+            if (level < levels && level - 1 < m_separators.size())
+                out += m_separators[level - 1];
+        }
+        out += c;
+        ++filled;
+    }
 }
 
 QString Picture::strip(const QString &text)

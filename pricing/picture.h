@@ -24,6 +24,8 @@ public:
     QString mask() const;
     // "10100010001" -> "1.01.000.10001"-style: the separators between the digits present.
     QString format(const QString &stored) const;
+    // The same over `out`, its room reused: an export formats every product's code.
+    void formatInto(QStringView stored, QString &out) const;
     // Digits only, blanks and separators dropped.
     static QString strip(const QString &text);
     // Level whose last digit ends the code (1-based); 0 when the digit count falls inside a

@@ -579,16 +579,12 @@ QVariant ClientDataSet::valueAt(int row, int fieldIndex) const
 
 std::optional<double> ClientDataSet::numberAt(int row, int fieldIndex) const
 {
-    const Record *r = d->recordAt(row);
-    if (!r || fieldIndex < 0 || fieldIndex >= fieldCount())
-        return std::nullopt;
-    const int s = d->slot[fieldIndex];
-    if (r != d->editRec && !r->own && r->base >= 0 && !d->fields[fieldIndex]->isCalculated() &&
-        s < int(d->columns.size()) && d->columns[s]->type() == FieldType::Float) {
-        const Column &c = *d->columns[s];
-        if (c.isNull(r->base))
+    const int base = loadedRow(row);
+    const Column *c = base >= 0 ? loadedColumn(fieldIndex) : nullptr;
+    if (c && c->type() == FieldType::Float) {
+        if (c->isNull(base))
             return std::nullopt;
-        return c.number(r->base);
+        return c->number(base);
     }
     const QVariant v = valueAt(row, fieldIndex);
     if (isNullValue(v))

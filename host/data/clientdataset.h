@@ -19,6 +19,7 @@ namespace vnd::data
 enum class DataSetState { Inactive, Browse, Edit, Insert };
 
 class ClientDataSet;
+class Column;
 
 class Field
 {
@@ -176,6 +177,11 @@ public:
     // A float field's value as valueAt gives it, read straight from the loaded column when the
     // row is as loaded (an export reads millions); nullopt for no value.
     std::optional<double> numberAt(int row, int fieldIndex) const;
+    // For reading many cells straight from the loaded columns: a row's place in them, or -1
+    // when the row holds values of its own (edited, inserted, being edited), which valueAt
+    // reads; and a data field's loaded values (nullptr for a calculated field).
+    int loadedRow(int row) const;
+    const Column *loadedColumn(int fieldIndex) const;
 
     // Points the fields at another row for reading, without scrolling (for drawing).
     class RowScope

@@ -39,6 +39,21 @@ Row ClientDataSet::Impl::rowOf(const Record *r) const
     return row;
 }
 
+int ClientDataSet::loadedRow(int row) const
+{
+    const Record *r = d->recordAt(row);
+    return r && r != d->editRec && !r->own ? r->base : -1;
+}
+
+const Column *ClientDataSet::loadedColumn(int fieldIndex) const
+{
+    if (fieldIndex < 0 || fieldIndex >= int(d->fields.size()) ||
+        d->fields[size_t(fieldIndex)]->isCalculated())
+        return nullptr;
+    const int s = d->slot[size_t(fieldIndex)];
+    return s < int(d->columns.size()) ? d->columns[size_t(s)].get() : nullptr;
+}
+
 quint64 ClientDataSet::Impl::hash(const Record *r, int slot, FieldType t) const
 {
     if (r->own || r->base < 0)

@@ -1,4 +1,5 @@
 #include "datasetfixture.h"
+#include "wire/columns.h"
 
 #include <gtest/gtest.h>
 
@@ -263,9 +264,9 @@ TEST(DataSetEditing, SetValueOutsideEditIsRefused)
     EXPECT_EQ(current(*ds), "001");
 }
 
-// The exports' fast read of a number: the loaded value, none for null, and what the row holds
-// while it is edited and after it is posted.
-TEST(DataSetEditing, NumberAtFollowsTheRowThroughEdits)
+// The exports' fast reads: the loaded value, none for null, and what the row holds while it
+// is edited and after it is posted, which the loaded columns no longer give.
+TEST(DataSetEditing, FastReadsFollowTheRowThroughEdits)
 {
     DataPacket p = tablePacket({"001", "002", "003"});
     p.rows[1][2] = QVariant();
@@ -274,11 +275,16 @@ TEST(DataSetEditing, NumberAtFollowsTheRowThroughEdits)
     const int f = ds.fieldByName(u"VRPRECO").index();
     EXPECT_EQ(ds.numberAt(0, f), 1.0);
     EXPECT_FALSE(ds.numberAt(1, f));
+    ASSERT_TRUE(ds.loadedColumn(f));
+    EXPECT_EQ(ds.loadedColumn(f)->number(ds.loadedRow(2)), 3.0);
     ds.moveTo(2);
     ds.edit();
     ds.fieldByName(u"VRPRECO").setValue(7.25);
     EXPECT_EQ(ds.numberAt(2, f), 7.25);
+    EXPECT_EQ(ds.loadedRow(2), -1);
     ds.post();
     EXPECT_EQ(ds.numberAt(2, f), 7.25);
+    EXPECT_EQ(ds.loadedRow(2), -1);
     EXPECT_FALSE(ds.numberAt(1, ds.fieldByName(u"NMTABEPREC").index() + 100));
+    EXPECT_FALSE(ds.loadedColumn(f + 100));
 }
