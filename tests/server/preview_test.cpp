@@ -7,6 +7,8 @@
 #include <QMap>
 #include <QRegularExpression>
 #include <QSet>
+#include <QSqlQuery>
+#include <QSqlRecord>
 
 #include <algorithm>
 #include <functional>
@@ -159,6 +161,44 @@ TEST_F(PreviewTest, EachPreviewWritesNothingAndTellsWhatTheCallThenWrites)
             })) << s[0].toString().toStdString();
         }
     }
+}
+
+// The samples are the first products by tree code, whatever their code or level: the priced
+// product coded last is put first in the tree, a level up.
+TEST_F(PreviewTest, SamplesAreTheFirstProductsByTreeCode)
+{
+    const QString last =
+        scalar(QStringLiteral("SELECT MAX(CDPRODUTO) FROM ITEMPRECO WHERE CDTABEPREC = '001' AND "
+                              "DTINIVGPREC = ? AND CDPRPAITABPR = CDPRODUTO"),
+               {m_start.toString(Qt::ISODate)})
+            .toString();
+    exec(QStringLiteral("UPDATE PRODUTO SET CDARVPROD = '100000', CDNVPRODUTO = 3 WHERE "
+                        "CDPRODUTO = '%1'")
+             .arg(last));
+    const QStringList before = dumpData(database());
+    const Answer preview = call(QStringLiteral("SetPrecDifPrevia"), diffPrice(true, {}, {}, 10));
+    ASSERT_EQ(preview.status, 200) << preview.reply.errorMessage.toStdString();
+    ASSERT_EQ(call(QStringLiteral("SetPrecDif"), diffPrice(true, {}, {}, 10)).status, 200);
+
+    QSqlQuery q(database().connection());
+    QHash<QString, QString> treeOf;
+    q.exec(QStringLiteral("SELECT CDPRODUTO, CDARVPROD FROM PRODUTO"));
+    while (q.next())
+        treeOf.insert(q.value(0).toString(), q.value(1).toString());
+    q.exec(QStringLiteral("SELECT * FROM ITEMPRECODIA WHERE 1 = 0"));
+    const int product = q.record().indexOf(QStringLiteral("CDPRODUTO"));
+    QStringList expected;
+    for (const QString &row :
+         newRows(before, dumpData(database())).value(QStringLiteral("ITEMPRECODIA")))
+        expected << treeOf.value(row.split(u'|').value(product));
+    expected.sort();
+    expected.removeDuplicates();
+    ASSERT_GT(expected.size(), 20);
+    QStringList sampled;
+    for (const data::Row &s : preview.reply.result.array()[2].packet().rows)
+        sampled << s[0].toString().remove(QRegularExpression(QStringLiteral("\\D")));
+    EXPECT_EQ(sampled, expected.mid(0, 20));
+    EXPECT_EQ(sampled.value(0), QStringLiteral("100000"));
 }
 
 TEST_F(PreviewTest, ARefusedPreviewAnswersAsTheCallAndWritesNothing)
