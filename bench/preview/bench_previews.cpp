@@ -3,7 +3,8 @@
 // were. Before every run the database is put back, untimed, as the other run found it, so
 // both write the same rows; rounds alternate which goes first, and the best of each counts.
 // Run by hand:
-//   bench_previews [products]   (default 100000)
+//   bench_previews [products] [--db postgresql://... (an empty database)]
+//   (default 100,000 products on SQLite)
 
 #include "benchserver.h"
 
@@ -114,8 +115,8 @@ int main(int argc, char **argv)
          }},
     };
 
-    std::printf("Each bulk tool's preview against its real call, %d products, best of %d\n",
-                products, kRounds);
+    std::printf("Each bulk tool's preview against its real call, %d products, %s, best of %d\n",
+                products, db.postgres() ? "PostgreSQL" : "SQLite", kRounds);
     for (const Tool &t : tools) {
         const QString method = QString::fromLatin1(t.method);
         double bestPreview = 1e18, bestReal = 1e18;

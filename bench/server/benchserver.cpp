@@ -9,6 +9,7 @@
 #include "wire/codec.h"
 
 #include <httplib.h>
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 #include <QDateTime>
@@ -143,9 +144,15 @@ bool ItemSaver::save(BenchClient &client, double price)
     return true;
 }
 
-RawDatabase::RawDatabase(const QString &path)
+RawDatabase::RawDatabase(const QString &pathOrUrl)
 {
-    sqlite3_open(path.toUtf8().constData(), &m_db);
+    if (pathOrUrl.startsWith(u"postgresql:")) {
+        m_pg = PQconnectdb(pathOrUrl.toUtf8().constData());
+        if (PQstatus(m_pg) != CONNECTION_OK)
+            std::fprintf(stderr, "%s\n", PQerrorMessage(m_pg));
+        return;
+    }
+    sqlite3_open(pathOrUrl.toUtf8().constData(), &m_db);
     // The change record's triggers ask it, as on the server's own connections.
     registerChangeFunction(m_db);
     sqlite3_busy_timeout(m_db, 10000);
@@ -154,11 +161,25 @@ RawDatabase::RawDatabase(const QString &path)
 
 RawDatabase::~RawDatabase()
 {
-    sqlite3_close(m_db);
+    if (m_pg)
+        PQfinish(m_pg);
+    else
+        sqlite3_close(m_db);
 }
 
 bool RawDatabase::exec(const char *sql) const
 {
+    if (m_pg) {
+        PGresult *r = PQexec(m_pg, sql);
+        const ExecStatusType status = PQresultStatus(r);
+        const bool ok = status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
+        if (ok)
+            m_changes = QByteArray(PQcmdTuples(r)).toLongLong();
+        else
+            std::fprintf(stderr, "%s: %s\n", sql, PQerrorMessage(m_pg));
+        PQclear(r);
+        return ok;
+    }
     char *error = nullptr;
     if (sqlite3_exec(m_db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
         std::fprintf(stderr, "%s: %s\n", sql, error ? error : "?");
@@ -168,12 +189,31 @@ bool RawDatabase::exec(const char *sql) const
     return true;
 }
 
+qint64 RawDatabase::changes() const
+{
+    return m_pg ? m_changes : sqlite3_changes(m_db);
+}
+
 namespace
 {
 
+QString dbArgument(int argc, char **argv)
+{
+    for (int i = 1; i + 1 < argc; ++i)
+        if (qstrcmp(argv[i], "--db") == 0)
+            return QString::fromLocal8Bit(argv[i + 1]);
+    return {};
+}
+
 int productsArgument(int argc, char **argv)
 {
-    const int products = argc > 1 ? QByteArray(argv[1]).toInt() : 100000;
+    int products = 100000;
+    for (int i = 1; i < argc; ++i) {
+        if (qstrcmp(argv[i], "--db") == 0)
+            ++i;
+        else
+            products = QByteArray(argv[i]).toInt();
+    }
     std::fprintf(stderr, "loading %d synthetic products...\n", products);
     return products;
 }
@@ -181,9 +221,9 @@ int productsArgument(int argc, char **argv)
 } // namespace
 
 EndToEndBench::EndToEndBench(int argc, char **argv)
-    : products(productsArgument(argc, argv)), server(products, 8),
-      client(server.port(), server.token()), db(server.dbPath()), start(server.currentStart()),
-      startIso(start.toString(Qt::ISODate).toUtf8())
+    : url(dbArgument(argc, argv)), products(productsArgument(argc, argv)), server(products, 8, url),
+      client(server.port(), server.token()), db(url.isEmpty() ? server.dbPath() : url),
+      start(server.currentStart()), startIso(start.toString(Qt::ISODate).toUtf8())
 {
 }
 

@@ -23,6 +23,7 @@ class Client;
 class Result;
 } // namespace httplib
 struct sqlite3;
+struct pg_conn;
 
 namespace vnd::server::bench
 {
@@ -106,30 +107,37 @@ private:
     int m_n = 0;
 };
 
-// The bench database opened with the raw sqlite3 API and the server's own connection settings
-// (foreign keys on, synchronous NORMAL, a wait for a busy writer): the bare side of a ratio.
+// The bench database opened raw, the bare side of a ratio: an SQLite file with the sqlite3 API
+// and the server's own connection settings (foreign keys on, synchronous NORMAL, a wait for a
+// busy writer), or a PostgreSQL URL with libpq.
 class RawDatabase
 {
 public:
-    explicit RawDatabase(const QString &path);
+    explicit RawDatabase(const QString &pathOrUrl);
     ~RawDatabase();
     RawDatabase(const RawDatabase &) = delete;
     RawDatabase &operator=(const RawDatabase &) = delete;
 
-    sqlite3 *handle() const { return m_db; }
+    bool postgres() const { return m_pg != nullptr; }
+    sqlite3 *handle() const { return m_db; } // nullptr on PostgreSQL
     // Runs the statements; prints the error and answers false when one fails.
     bool exec(const char *sql) const;
+    // Rows the last statement run changed.
+    qint64 changes() const;
 
 private:
     sqlite3 *m_db = nullptr;
+    pg_conn *m_pg = nullptr;
+    mutable qint64 m_changes = 0;
 };
 
 // Where the end-to-end benchmarks start: a server on synthetic products (the count from the
-// first argument, 100,000 without one), a client of it, the same database opened raw and the
-// current period.
+// first argument, 100,000 without one) in an SQLite file, or with `--db postgresql://...` in
+// that (empty) database; a client of it, the same database opened raw and the current period.
 struct EndToEndBench {
     EndToEndBench(int argc, char **argv);
 
+    QString url; // empty for SQLite
     int products;
     BenchServer server;
     BenchClient client;
