@@ -23,49 +23,39 @@ QString plural(qint64 n, const char *one, const char *many)
     return QStringLiteral("%1 %2").arg(n).arg(QString::fromUtf8(n == 1 ? one : many));
 }
 
-QVariant priceValue(const std::optional<double> &v)
-{
-    return v ? QVariant(*v) : QVariant();
-}
-
-QVariant textValue(const QString &v)
-{
-    return v.isEmpty() ? QVariant() : QVariant(v);
-}
-
-data::Row rowOf(const QString &code, const ItemPriceValues &v)
-{
-    return {code,
-            priceValue(v.preco),
-            priceValue(v.comanda),
-            priceValue(v.delivery),
-            priceValue(v.cliente),
-            textValue(v.varia),
-            priceValue(v.sugerido),
-            priceValue(v.calculado),
-            textValue(v.promocao),
-            textValue(v.hrIni),
-            textValue(v.hrFim)};
-}
-
 } // namespace
 
 data::ChangeSet importChanges(const ImportCheck &check)
 {
     using data::FieldType;
+    // The key and the fields some row changes: the server compares only those with the
+    // stored rows and writes only them, so they are all a row needs to carry.
+    QStringList carried;
+    std::vector<ImportField> readers;
+    for (const QString &f : importableFields()) {
+        const ImportField field(f);
+        for (const ImportRow &r : check.rows)
+            if (r.status == ImportStatus::Changed && field.differs(r.before, r.after)) {
+                carried << f;
+                readers.push_back(field);
+                break;
+            }
+    }
     data::ChangeSet set;
-    set.fields = {{QStringLiteral("CDPRODUTO"), FieldType::String, 10},
-                  {QStringLiteral("VRPRECITEM"), FieldType::Float, 0},
-                  {QStringLiteral("VRPRECITEMCMD"), FieldType::Float, 0},
-                  {QStringLiteral("VRPRECITEMDLV"), FieldType::Float, 0},
-                  {QStringLiteral("VRPRECITEMCL"), FieldType::Float, 0},
-                  {QStringLiteral("IDPRECVARIA"), FieldType::String, 1},
-                  {QStringLiteral("VRPRESUGITEM"), FieldType::Float, 0},
-                  {QStringLiteral("VRCUSTITEM"), FieldType::Float, 0},
-                  {QStringLiteral("IDPRODPROMOC"), FieldType::String, 1},
-                  {QStringLiteral("HRINIVENPROD"), FieldType::String, 4},
-                  {QStringLiteral("HRFIMVENPROD"), FieldType::String, 4}};
+    set.fields = {{QStringLiteral("CDPRODUTO"), FieldType::String, 10}};
+    for (const QString &f : carried)
+        set.fields.append({f, f.startsWith(u"VR") ? FieldType::Float : FieldType::String,
+                           f.startsWith(u"VR")   ? 0
+                           : f.startsWith(u"HR") ? 4
+                                                 : 1});
     set.changes.reserve(size_t(check.changed));
+    const auto rowOf = [&readers](const QString &code, const ItemPriceValues &v) {
+        data::Row row{code};
+        row.reserve(qsizetype(readers.size()) + 1);
+        for (const ImportField &f : readers)
+            row.append(f.value(v));
+        return row;
+    };
     for (const ImportRow &r : check.rows)
         if (r.status == ImportStatus::Changed)
             set.changes.push_back({data::Change::Op::Modify, rowOf(r.cdProduto, r.before),

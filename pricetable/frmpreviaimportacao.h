@@ -50,8 +50,8 @@ private:
     qint64 m_written = -1;
 };
 
-// The changed rows as the save sends them: CDPRODUTO and every editable field, the values as
-// previewed and the values to store.
+// The changed rows as the save sends them: CDPRODUTO and each editable field some row
+// changes, the values as previewed and the values to store.
 data::ChangeSet importChanges(const ImportCheck &check);
 
 } // namespace vnd::pricetable

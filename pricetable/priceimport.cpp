@@ -279,6 +279,27 @@ ImportCheck checkImport(const CsvTable &csv, const data::ClientDataSet &items,
     return out;
 }
 
+ImportField::ImportField(const QString &field)
+{
+    const Slot slot = slotOf(field);
+    m_price = slot.price;
+    m_text = slot.text;
+}
+
+QVariant ImportField::value(const ItemPriceValues &v) const
+{
+    if (m_price)
+        return v.*m_price ? QVariant(*(v.*m_price)) : QVariant();
+    if (m_text && !(v.*m_text).isEmpty())
+        return v.*m_text;
+    return {};
+}
+
+bool ImportField::differs(const ItemPriceValues &a, const ItemPriceValues &b) const
+{
+    return m_price ? a.*m_price != b.*m_price : m_text && a.*m_text != b.*m_text;
+}
+
 QString importValueText(const ItemPriceValues &v, const QString &field, const MessageTable &m)
 {
     const Slot slot = slotOf(field);

@@ -51,6 +51,20 @@ const QStringList &importableFields();
 ImportCheck checkImport(const CsvTable &csv, const data::ClientDataSet &items,
                         const QList<GridColumn> &gridColumns, const MessageTable &messages);
 
+// One editable field of a row's values, looked up once: an import reads it from every row.
+class ImportField
+{
+public:
+    explicit ImportField(const QString &field);
+    // The value as the server takes it (none when empty).
+    QVariant value(const ItemPriceValues &v) const;
+    bool differs(const ItemPriceValues &a, const ItemPriceValues &b) const;
+
+private:
+    std::optional<double> ItemPriceValues::*m_price = nullptr;
+    QString ItemPriceValues::*m_text = nullptr;
+};
+
 // The value a row's field shows, as the preview prints it ("" when empty).
 QString importValueText(const ItemPriceValues &v, const QString &field, const MessageTable &m);
 

@@ -102,14 +102,18 @@ QString fillImportTable(const QSqlDatabase &db, const data::ChangeSet &changes,
     QStringList columns{QStringLiteral("K")};
     for (int i = 1; i <= n; ++i)
         columns << QStringLiteral("O%1").arg(i) << QStringLiteral("N%1").arg(i);
-    execDirect(db, QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS VND_IMPORTA (%1)")
+    // One table per width: a connection keeps it for the next import, which may carry other
+    // fields.
+    const QString table = QStringLiteral("temp.VND_IMPORTA%1").arg(n);
+    execDirect(db, QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS VND_IMPORTA%1 (%2)")
+                       .arg(n)
                        .arg(columns.join(u','))
                        .toLatin1());
-    execDirect(db, "DELETE FROM temp.VND_IMPORTA");
+    execDirect(db, ("DELETE FROM " + table).toLatin1());
     sqlite3 *handle = sqliteOf(db);
     sqlite3_stmt *insert = nullptr;
-    const QByteArray sql = QStringLiteral("INSERT INTO temp.VND_IMPORTA VALUES (%1)")
-                               .arg(QStringLiteral("?,").repeated(2 * n) + u'?')
+    const QByteArray sql = QStringLiteral("INSERT INTO %1 VALUES (%2)")
+                               .arg(table, QStringLiteral("?,").repeated(2 * n) + u'?')
                                .toLatin1();
     if (const int rc = sqlite3_prepare_v2(handle, sql.constData(), -1, &insert, nullptr))
         throwSqliteError(handle, rc);
@@ -125,7 +129,7 @@ QString fillImportTable(const QSqlDatabase &db, const data::ChangeSet &changes,
         sqlite3_reset(insert);
     }
     // Materialised, or SQLite walks the period's items and scans the table for each.
-    return QStringLiteral("WITH F AS MATERIALIZED (SELECT * FROM temp.VND_IMPORTA)");
+    return QStringLiteral("WITH F AS MATERIALIZED (SELECT * FROM %1)").arg(table);
 }
 
 // Both without a value, or equal (a number as a number, whatever its type).
@@ -154,15 +158,21 @@ const QStringList &PriceImportRepository::fields()
 qint64 PriceImportRepository::save(const QString &table, QDate start,
                                    const data::ChangeSet &changes) const
 {
-    const QStringList &names = fields();
+    // The code and the editable fields the set carries: only those are compared with the
+    // stored rows and written, so a field the import leaves keeps what another user gave it.
+    QStringList names;
     std::vector<int> index;
-    for (const QString &f : names) {
-        const int i = changes.indexOf(f);
-        if (i < 0)
-            throw ServiceError::badRequest(
-                QStringLiteral("Pacote de alterações sem o campo %1.").arg(f));
-        index.push_back(i);
-    }
+    for (const QString &f : fields())
+        if (const int i = changes.indexOf(f); i >= 0) {
+            names << f;
+            index.push_back(i);
+        }
+    if (index.empty() || names.front() != fields().front())
+        throw ServiceError::badRequest(
+            QStringLiteral("Pacote de alterações sem o campo %1.").arg(fields().front()));
+    if (names.size() == 1 && !changes.changes.empty())
+        throw ServiceError::badRequest(
+            QStringLiteral("Pacote de alterações sem nenhum campo de preço."));
     const int n = int(names.size()) - 1; // carried columns besides the code
     const ItemPriceRowCheck checkRow(changes);
     QSet<QString> products;

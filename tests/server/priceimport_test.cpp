@@ -97,6 +97,23 @@ TEST_F(PriceImportTest, WritesEveryChangedRowAndPricesAProductWithoutARow)
     EXPECT_DOUBLE_EQ(stored("VRPRECITEM", code.constData()).toDouble(), 3.5);
 }
 
+// A set carries the code and the fields the import changes: a field left out is neither
+// compared with the stored row nor written, though another user changed it since.
+TEST_F(PriceImportTest, AFieldNotCarriedIsNeitherComparedNorWritten)
+{
+    const Row a = previewed("0000000001");
+    exec(QStringLiteral("UPDATE ITEMPRECO SET VRCUSTITEM = 99 WHERE CDPRODUTO = '0000000001' AND "
+                        "CDPRPAITABPR = '0000000001' AND CDTABEPREC = '001' AND DTINIVGPREC = '%1'")
+             .arg(m_start.toString(Qt::ISODate)));
+    data::ChangeSet cs;
+    cs.fields = {{"CDPRODUTO", FieldType::String, 10}, {"VRPRECITEM", FieldType::Float, 0}};
+    cs.changes.push_back({data::Change::Op::Modify, {a[0], a[1]}, {a[0], 7.5}});
+    const Answer answer = call(QStringLiteral("SetImportaPreco"), {"001", m_start, cs, "p.csv"});
+    ASSERT_EQ(answer.status, 200) << answer.reply.errorMessage.toStdString();
+    EXPECT_DOUBLE_EQ(stored("VRPRECITEM", "0000000001").toDouble(), 7.5);
+    EXPECT_DOUBLE_EQ(stored("VRCUSTITEM", "0000000001").toDouble(), 99);
+}
+
 TEST_F(PriceImportTest, RowsChangedSinceThePreviewAreAllNamedAndNothingIsWritten)
 {
     Row a = previewed("0000000001"), b = previewed("0000000002"), c = previewed("0000000003");
