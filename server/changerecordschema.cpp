@@ -117,10 +117,11 @@ QStringList sqliteTriggers(const RecordedTable &t)
 // trigger, since nothing in the transition tables pairs it with what it was.
 QStringList postgresTriggers(const RecordedTable &t)
 {
-    const auto function = [&](const char *suffix, const QString &body) {
-        return QStringLiteral("CREATE FUNCTION %1_HIST_%2() RETURNS trigger LANGUAGE plpgsql"
+    const auto function = [&](const char *suffix, const QString &body,
+                              const QString &settings = QString()) {
+        return QStringLiteral("CREATE FUNCTION %1_HIST_%2() RETURNS trigger LANGUAGE plpgsql%4"
                               " AS $body$ BEGIN %3; RETURN NULL; END $body$")
-            .arg(t.name, QString::fromLatin1(suffix), body);
+            .arg(t.name, QString::fromLatin1(suffix), body, settings);
     };
     const auto fromRows = [&](char16_t op, const QString &row, const QString &before,
                               const QString &after, const QString &from) {
@@ -156,7 +157,10 @@ QStringList postgresTriggers(const RecordedTable &t)
                                QStringLiteral("novos n"))),
         function("E", fromRows(kDeleted, o, wholeImage(t, Dialect::Postgres, o), none,
                                QStringLiteral("antigos o"))),
-        function("A", altered),
+        // The pairing's plan is kept per connection, made for the first run's rows: by hash,
+        // whatever their count, or a plan made for one saved row pairs 100,000 by nested
+        // loops, for minutes.
+        function("A", altered, QStringLiteral(" SET enable_nestloop = off")),
         function("K", rekeyed),
         trigger.arg(t.name, QStringLiteral("I"), QStringLiteral("INSERT"),
                     QStringLiteral("REFERENCING NEW TABLE AS novos FOR EACH STATEMENT")),

@@ -282,6 +282,8 @@ const Migration kMigrations[] = {
     {{}, {}, changeRecordIndexes},
     {{}, {}, changeRecordLeanLines},
     {{}, {}, changeRecordTriggers},
+    // Again, for PostgreSQL's pairing of altered rows by hash.
+    {{}, {}, changeRecordTriggers},
 };
 
 // Schema statements run as they are: PostgreSQL cannot prepare DDL.
