@@ -68,19 +68,10 @@ bool same(sqlite3_value *a, sqlite3_value *b)
     return n == sqlite3_value_bytes(b) && (n == 0 || std::memcmp(pa, pb, size_t(n)) == 0);
 }
 
-void result(sqlite3_context *context, std::string &out)
+void result(sqlite3_context *context, std::string &out, char close)
 {
-    out += '}';
+    out += close;
     sqlite3_result_text(context, out.data(), int(out.size()), SQLITE_TRANSIENT);
-}
-
-void image(sqlite3_context *context, int argc, sqlite3_value **argv)
-{
-    thread_local std::string out;
-    out.assign(1, '{');
-    for (int i = 0; i + 1 < argc; i += 2)
-        appendPair(out, argv[i], argv[i + 1]);
-    result(context, out);
 }
 
 void values(sqlite3_context *context, int argc, sqlite3_value **argv)
@@ -92,8 +83,7 @@ void values(sqlite3_context *context, int argc, sqlite3_value **argv)
             out += ',';
         appendValue(out, argv[i]);
     }
-    out += ']';
-    sqlite3_result_text(context, out.data(), int(out.size()), SQLITE_TRANSIENT);
+    result(context, out, ']');
 }
 
 void altered(sqlite3_context *context, int argc, sqlite3_value **argv)
@@ -104,7 +94,7 @@ void altered(sqlite3_context *context, int argc, sqlite3_value **argv)
     for (int i = 1; i + 2 < argc; i += 3)
         if (!same(argv[i + 1], argv[i + 2]))
             appendPair(out, argv[i], argv[i + 1 + (side ? 1 : 0)]);
-    result(context, out);
+    result(context, out, '}');
 }
 
 } // namespace
@@ -112,9 +102,7 @@ void altered(sqlite3_context *context, int argc, sqlite3_value **argv)
 void registerImageFunctions(sqlite3 *db)
 {
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
-    if (sqlite3_create_function_v2(db, "vnd_imagem", -1, flags, nullptr, image, nullptr, nullptr,
-                                   nullptr) != SQLITE_OK ||
-        sqlite3_create_function_v2(db, "vnd_alterado", -1, flags, nullptr, altered, nullptr,
+    if (sqlite3_create_function_v2(db, "vnd_alterado", -1, flags, nullptr, altered, nullptr,
                                    nullptr, nullptr) != SQLITE_OK ||
         sqlite3_create_function_v2(db, "vnd_valores", -1, flags, nullptr, values, nullptr, nullptr,
                                    nullptr) != SQLITE_OK)

@@ -8,10 +8,9 @@ namespace vnd::server
 {
 
 // Registers on the connection:
-//   vnd_imagem(name, value, ...): {"name": "value as text", ...}, null for no value;
-//   vnd_alterado(side, name, old, new, ...): the same of only the columns whose old and new
-//   values differ, with the old (side 0) or the new (side 1) value;
-//   vnd_valores(value, ...): ["value as text", ...], null for no value.
+//   vnd_valores(value, ...): ["value as text", ...], null for no value;
+//   vnd_alterado(side, name, old, new, ...): {"name": "value as text", ...} of only the
+//   columns whose old and new values differ, with the old (side 0) or the new (side 1) value.
 // Throws std::runtime_error when SQLite refuses.
 void registerImageFunctions(sqlite3 *db);
 
