@@ -43,6 +43,7 @@ TEST(CsvCells, FieldsAreQuotedOnlyWhenTheyHoldASeparatorAQuoteOrALineBreak)
         {"DUAS\nLINHAS", "\"DUAS\nLINHAS\""},
         {"", ""},
         {"1,5 L", "1,5 L"},
+        {"CAFÉ™ 😀;", "\"CAFÉ™ 😀;\""}, // two-, three- and four-byte characters
     };
     for (const auto &c : cases)
         EXPECT_EQ(csvField(QString::fromUtf8(c.text)), QString::fromUtf8(c.field)) << c.text;
