@@ -2,6 +2,7 @@
 
 #include "host/services/ui.h"
 #include "host/widgets/busyanimation.h"
+#include "host/widgets/enterpress.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
@@ -108,8 +109,11 @@ TfrmPreviaImportacao::TfrmPreviaImportacao(const ImportCheck &check, QStringList
     grdPrevia->setColumnWidth(situation, 260);
 
     chbIgnorar->setVisible(check.refused > 0);
+    // Neither is the default, so Enter in the list confirms nothing; on the button it presses it.
     sbtConfirmar->setAutoDefault(false);
     sbtVoltar->setAutoDefault(false);
+    widgets::pressOnEnter(sbtConfirmar);
+    widgets::pressOnEnter(sbtVoltar);
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(chbIgnorar);

@@ -277,10 +277,13 @@ TEST_F(Sheets, EachErrorShowsTheGridsMessageOnItsRowAndNothingIsWrittenUnlessIgn
         QTest::keyClick(p.grdPrevia, Qt::Key_Tab);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
         confirmAfterTick = p.sbtConfirmar->isEnabled();
-        // The first confirmation is answered No: nothing may be written.
-        QTest::mouseClick(p.sbtConfirmar, Qt::LeftButton);
+        // Tab on to "Confirmar", Enter presses it. The first confirmation is answered No:
+        // nothing may be written.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        ASSERT_EQ(QApplication::focusWidget(), p.sbtConfirmar);
+        QTest::keyClick(p.sbtConfirmar, Qt::Key_Return);
         EXPECT_EQ(dump(), before);
-        QTest::mouseClick(p.sbtConfirmar, Qt::LeftButton);
+        QTest::keyClick(p.sbtConfirmar, Qt::Key_Return);
     });
     EXPECT_EQ(
         situations,

@@ -2,6 +2,7 @@
 
 #include "host/services/ui.h"
 #include "host/widgets/dialogrunner.h"
+#include "host/widgets/enterpress.h"
 #include "host/widgets/hosticons.h"
 
 #include <QHBoxLayout>
@@ -88,8 +89,11 @@ TfrmPrevia::TfrmPrevia(const QList<PreviewPart> &parts, QWidget *parent)
     }
     sbtConfirmar->setIcon(hostIcon(Glyph::Confirmar));
     sbtVoltar->setIcon(hostIcon(Glyph::Cancelar));
+    // Neither is the default, so Enter in the list confirms nothing; on the button it presses it.
     sbtConfirmar->setAutoDefault(false);
     sbtVoltar->setAutoDefault(false);
+    widgets::pressOnEnter(sbtConfirmar);
+    widgets::pressOnEnter(sbtVoltar);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(sbtConfirmar);
