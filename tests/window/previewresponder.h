@@ -5,6 +5,7 @@
 #include "host/widgets/dialogrunner.h"
 #include "tools/preview/frmprevia.h"
 
+#include <QAbstractButton>
 #include <QMap>
 #include <QPushButton>
 #include <QTableWidget>
@@ -34,6 +35,8 @@ inline DialogResponder previewResponder(PreviewSeen &seen, bool confirm)
                     t->item(r, 1)->text().remove(u'.').toLongLong();
         for (QTableWidget *t : preview->grdAmostras)
             seen.sampleRows += t->rowCount();
+        // It opens on the list, not on a button: an Enter on arrival must not write.
+        EXPECT_TRUE(d.focusWidget() && !qobject_cast<QAbstractButton *>(d.focusWidget()));
         QTest::mouseClick(confirm ? preview->sbtConfirmar : preview->sbtVoltar, Qt::LeftButton);
     };
 }

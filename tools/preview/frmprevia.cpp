@@ -87,6 +87,19 @@ TfrmPrevia::TfrmPrevia(const QList<PreviewPart> &parts, QWidget *parent)
         grdContagens << counts;
         grdAmostras << rows;
     }
+    // The window opens on what it shows, the buttons last in the tab order: an Enter pressed
+    // on arrival, before a look, must not write.
+    QWidget *previous = nullptr;
+    for (QTableWidget *t : grdAmostras) {
+        if (previous)
+            setTabOrder(previous, t);
+        previous = t;
+    }
+    if (previous) {
+        setTabOrder(previous, sbtConfirmar);
+        setTabOrder(sbtConfirmar, sbtVoltar);
+        grdAmostras.first()->setFocus();
+    }
     sbtConfirmar->setIcon(hostIcon(Glyph::Confirmar));
     sbtVoltar->setIcon(hostIcon(Glyph::Cancelar));
     // Neither is the default, so Enter in the list confirms nothing; on the button it presses it.
