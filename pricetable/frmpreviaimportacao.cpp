@@ -3,6 +3,7 @@
 #include "host/services/ui.h"
 #include "host/widgets/busyanimation.h"
 #include "host/widgets/enterpress.h"
+#include "pricetable/itempricefields.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
@@ -12,6 +13,8 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace vnd::pricetable
 {
@@ -28,7 +31,6 @@ QString plural(qint64 n, const char *one, const char *many)
 
 data::ChangeSet importChanges(const ImportCheck &check)
 {
-    using data::FieldType;
     // The key and the fields some row changes: the server compares only those with the
     // stored rows and writes only them, so they are all a row needs to carry.
     QStringList carried;
@@ -42,13 +44,16 @@ data::ChangeSet importChanges(const ImportCheck &check)
                 break;
             }
     }
+    // Typed as the item grid's dataset types them.
+    const QList<data::FieldDef> defs = itemPrecoFieldDefs();
+    const auto defOf = [&defs](const QString &name) {
+        return *std::find_if(defs.cbegin(), defs.cend(),
+                             [&name](const data::FieldDef &d) { return d.name == name; });
+    };
     data::ChangeSet set;
-    set.fields = {{QStringLiteral("CDPRODUTO"), FieldType::String, 10}};
+    set.fields = {defOf(QStringLiteral("CDPRODUTO"))};
     for (const QString &f : carried)
-        set.fields.append({f, f.startsWith(u"VR") ? FieldType::Float : FieldType::String,
-                           f.startsWith(u"VR")   ? 0
-                           : f.startsWith(u"HR") ? 4
-                                                 : 1});
+        set.fields.append(defOf(f));
     set.changes.reserve(size_t(check.changed));
     const auto rowOf = [&readers](const QString &code, const ItemPriceValues &v) {
         data::Row row{code};
