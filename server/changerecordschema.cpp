@@ -369,24 +369,50 @@ QStringList changeRecordLeanLines(Dialect dialect)
     return out;
 }
 
-QString bulkLine(bool bulk)
+const QStringList &bulkMethods()
 {
-    // Their previews write (and roll back) the same lines. The loading of --init too. A CASE,
-    // not IN: SQLite builds an IN list's table anew on each trigger run, which cost more than
-    // the line.
-    static const QString methods = [] {
-        QStringList names{QStringLiteral("--init")};
+    // Their previews write (and roll back) the same lines. The loading of --init too.
+    static const QStringList names = [] {
+        QStringList out{QStringLiteral("--init")};
         for (const char *m :
              {"setConfirmar", "SetUpdItemPrecoAlt", "SetAddPrefixo", "SetDelPrefixo", "SetPrecDif"})
-            names << QString::fromLatin1(m) << QString::fromLatin1(m) + QStringLiteral("Previa");
-        names << QStringLiteral("setTabGeral") << QStringLiteral("setVigenciaTab");
+            out << QString::fromLatin1(m) << QString::fromLatin1(m) + QStringLiteral("Previa");
+        out << QStringLiteral("setTabGeral") << QStringLiteral("setVigenciaTab");
+        return out;
+    }();
+    return names;
+}
+
+bool isBulkMethod(const QString &method)
+{
+    return bulkMethods().contains(method);
+}
+
+QString bulkLine(bool bulk)
+{
+    // A CASE, not IN: SQLite builds an IN list's table anew on each trigger run, which cost
+    // more than the line.
+    static const QString methods = [] {
         QString whens;
-        for (const QString &n : names)
+        for (const QString &n : bulkMethods())
             whens += QStringLiteral(" WHEN '%1' THEN 1").arg(n);
         return whens;
     }();
     return QStringLiteral("(CASE COALESCE(NMMETODO, '')%1 END) IS %2NULL")
         .arg(methods, bulk ? QStringLiteral("NOT ") : QString());
+}
+
+QStringList changeRecordParts(Dialect)
+{
+    // A part stands for many rows of one table changed alike by a bulk call: their keys and
+    // images in arrays, its products from CDPRODUTO to CDPRODUTOFIM. An item's history finds
+    // the parts of each bulk call whose range holds its product.
+    return {
+        QStringLiteral("ALTER TABLE HISTALTERACAO ADD COLUMN CDPRODUTOFIM VARCHAR(10)"),
+        QStringLiteral("ALTER TABLE HISTALTERACAO ADD COLUMN NRLINHAS INTEGER"),
+        QStringLiteral("CREATE INDEX HISTALTERACAO_PARTE ON HISTALTERACAO"
+                       " (DTALTERACAO, CDPRODUTO, CDPRODUTOFIM) WHERE NRLINHAS IS NOT NULL"),
+    };
 }
 
 QStringList changeRecordTriggers(Dialect dialect)

@@ -48,6 +48,15 @@ QStringList keyBeyondItem(const RecordedTable &table);
 // (bulk) from the others. The record's two item indexes are partial on it, so a query uses
 // one only when it states the condition in these very words.
 QString bulkLine(bool bulk);
+// The methods whose lines are bulk lines.
+bool isBulkMethod(const QString &method);
+
+// A bulk call's rows may be kept in parts, one line for many rows (NRLINHAS of them), on
+// SQLite, where a row trigger costs more than the row's own change (see BulkCapture):
+// DSCHAVE then holds an array of whole keys, DSANTES and DSDEPOIS arrays of the rows'
+// images (null where a row has none), and CDPRODUTO to CDPRODUTOFIM the range of their
+// products. Adds those columns and the index of parts.
+QStringList changeRecordParts(Dialect dialect);
 
 // Operations as the record keeps them.
 inline constexpr char16_t kInserted = u'I';

@@ -7,6 +7,7 @@
 #include "server/sqlstatement.h"
 #include "server/unitofwork.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -21,8 +22,10 @@ namespace
 using data::FieldDef;
 using data::FieldType;
 
-// Where changes() selects DSCHAVE; the item columns just before it, the images after.
+// Where changes() selects DSCHAVE; the item columns just before it, the images after, then
+// NRLINHAS.
 constexpr int kKeyColumn = 11;
+constexpr int kPartsColumn = 14;
 
 const char kItem[] = "CDPRODUTO = ? AND CDTABEPREC = ? AND DTINIVGPREC = ? AND CDPRPAITABPR = ?";
 
@@ -67,14 +70,42 @@ QString ruleName(const RecordLine &line)
                                                        : QString();
 }
 
-// The item's lines at or after a time, newest first, `columns` starting with NRALTERACAO and
-// `extra` a further condition (" AND ...", its values bound twice): those of single saves by
-// the product index; those of bulk calls by time and product, one bulk call at a time (each
-// found as the next time after the last), so their count, not the record's, costs.
-void readItemLines(const QSqlDatabase &db, const QString &columns, const ItemKey &item,
-                   const QString &extra, const QVariantList &extraValues, qint64 from,
-                   const std::function<void(const SqlStatement &)> &row)
+// One of an item's lines as read; a part's row comes as a line of its own.
+struct ItemLine {
+    qint64 number = 0;
+    QVariant time;
+    QString user, method, address, table, operation, key, before, after;
+};
+
+// Where an item's columns are in a table's key; -1 where it has none.
+QList<qsizetype> itemPlaces(const RecordedTable &table)
 {
+    QList<qsizetype> out;
+    for (const QString &c : itemColumns())
+        out << table.key.indexOf(c);
+    return out;
+}
+
+bool isItem(const QJsonArray &key, const QList<qsizetype> &places, const QStringList &items)
+{
+    for (qsizetype i = 0; i < places.size(); ++i)
+        if (places[i] >= 0 && key.at(places[i]).toString() != items[i])
+            return false;
+    return true;
+}
+
+// The item's lines at or after a time, newest first, `extra` a further condition
+// (" AND ...", its values bound thrice): those of single saves by the product index; those of
+// bulk calls by time and product, one bulk call at a time (each found as the next time after
+// the last), so their count, not the record's, costs; of a bulk call's parts, those whose
+// range holds the product, and in them the item's rows.
+void readItemLines(const QSqlDatabase &db, const ItemKey &item, const QString &extra,
+                   const QVariantList &extraValues, qint64 from,
+                   const std::function<void(const ItemLine &)> &row)
+{
+    const QString columns =
+        QStringLiteral("NRALTERACAO, DTALTERACAO, CDUSUARIO, NMMETODO, DSENDERECO, NMTABELA,"
+                       " IDOPERACAO, DSCHAVE, DSANTES, DSDEPOIS, NRLINHAS");
     const QString bulk = bulkLine(true);
     SqlStatement q(
         db, QStringLiteral(
@@ -86,6 +117,10 @@ void readItemLines(const QSqlDatabase &db, const QString &columns, const ItemKey
                 " SELECT %1 FROM HISTALTERACAO WHERE %5 AND DTALTERACAO >= ? AND %4%2"
                 " UNION ALL"
                 " SELECT %1 FROM lote JOIN HISTALTERACAO ON DTALTERACAO = lote.t AND %5 AND %3%2"
+                " UNION ALL"
+                " SELECT %1 FROM lote JOIN HISTALTERACAO ON DTALTERACAO = lote.t AND"
+                " NRLINHAS IS NOT NULL AND CDPRODUTO <= ? AND CDPRODUTOFIM >= ? AND"
+                " CDTABEPREC = ? AND DTINIVGPREC = ?%2"
                 " ORDER BY 1 DESC")
                 .arg(columns, extra, bulk, bulkLine(false), QLatin1String(kItem)));
     q.bind(from);
@@ -98,9 +133,60 @@ void readItemLines(const QSqlDatabase &db, const QString &columns, const ItemKey
         q.bind(v);
     for (const QVariant &v : extraValues)
         q.bind(v);
+    q.bind(item.product)
+        .bind(item.product)
+        .bind(item.table)
+        .bind(item.period.toString(Qt::ISODate));
+    for (const QVariant &v : extraValues)
+        q.bind(v);
     q.exec();
-    while (q.next())
-        row(q);
+    const QStringList items = lineItems(item);
+    while (q.next()) {
+        ItemLine line{q.value(0).toLongLong(), q.value(1),
+                      q.value(2).toString(),   q.value(3).toString(),
+                      q.value(4).toString(),   q.value(5).toString(),
+                      q.value(6).toString(),   q.value(7).toString(),
+                      q.value(8).toString(),   q.value(9).toString()};
+        if (q.value(10).isNull()) {
+            row(line);
+            continue;
+        }
+        const RecordedTable *table = recordedTable(line.table);
+        if (!table)
+            continue;
+        const QList<PartRow> rows = partRows(line.key, line.before, line.after);
+        const QList<qsizetype> places = itemPlaces(*table);
+        for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
+            if (!isItem(it->key, places, items))
+                continue;
+            line.key = QString::fromUtf8(QJsonDocument(it->key).toJson(QJsonDocument::Compact));
+            line.before = it->before;
+            line.after = it->after;
+            row(line);
+        }
+    }
+}
+
+// A part's key or image (changes()'s `field`) as the Auditoria shows it: of the rows of the
+// product filtered by, when it has any.
+QString partText(const RecordedTable &table, const RowValues &row, int field,
+                 const QString &product)
+{
+    QList<PartRow> rows =
+        partRows(row.value(kKeyColumn).toString(), row.value(kKeyColumn + 1).toString(),
+                 row.value(kKeyColumn + 2).toString());
+    const qsizetype at = table.key.indexOf(QLatin1String("CDPRODUTO"));
+    if (!product.isEmpty() && at >= 0) {
+        QList<PartRow> its;
+        for (const PartRow &r : rows)
+            if (r.key.at(at).toString() == product)
+                its << r;
+        if (!its.isEmpty())
+            rows = its;
+    }
+    if (field == kKeyColumn)
+        return partKeyText(rows);
+    return partImageText(table, rows, field == kKeyColumn + 1);
 }
 
 // Lines by time, from both of the indexes that hold their times (`condition` on the line, its
@@ -127,26 +213,22 @@ data::DataPacket HistoryRepository::itemHistory(const ItemKey &item) const
                      {QStringLiteral("NMCAMPO"), FieldType::String, 20},
                      {QStringLiteral("DSANTES"), FieldType::String, 40},
                      {QStringLiteral("DSDEPOIS"), FieldType::String, 40}};
+    const QStringList items = lineItems(item);
     readItemLines(
-        m_database.connection(),
-        QStringLiteral("NRALTERACAO, DTALTERACAO, CDUSUARIO, NMMETODO, DSENDERECO, NMTABELA,"
-                       " IDOPERACAO, DSCHAVE, DSANTES, DSDEPOIS"),
-        item, QStringLiteral(" AND NMTABELA IN ('ITEMPRECO', 'ITEMPRECODIA')"), {}, 0,
-        [&packet, items = lineItems(item)](const SqlStatement &q) {
-            const QString table = q.value(5).toString();
-            const RecordedTable *t = recordedTable(table);
+        m_database.connection(), item,
+        QStringLiteral(" AND NMTABELA IN ('ITEMPRECO', 'ITEMPRECODIA')"), {}, 0,
+        [&packet, &items](const ItemLine &l) {
+            const RecordedTable *t = recordedTable(l.table);
             if (!t)
                 return;
-            const RecordLine line = recordLine(*t, q.value(6).toString(), q.value(7).toString(),
-                                               q.value(8).toString(), q.value(9).toString(), items);
+            const RecordLine line = recordLine(*t, l.operation, l.key, l.before, l.after, items);
             for (const FieldChange &c : fieldChanges(*t, line)) {
                 // The item's own key is the window's selection; a rule's is named by DSREGRA.
                 if (t->key.contains(c.field) && line.operation != QChar(kAltered))
                     continue;
-                packet.rows.push_back({q.value(0).toLongLong(), timeOf(q.value(1)),
-                                       q.value(2).toString(), q.value(3).toString(),
-                                       q.value(4).toString(), table, QString(line.operation),
-                                       ruleName(line), c.field, text(c.before), text(c.after)});
+                packet.rows.push_back({l.number, timeOf(l.time), l.user, l.method, l.address,
+                                       l.table, QString(line.operation), ruleName(line), c.field,
+                                       text(c.before), text(c.after)});
             }
         });
     return packet;
@@ -170,14 +252,17 @@ PacketQuery HistoryRepository::changes(const ChangeFilter &f) const
         add("NMMETODO = ?", f.method);
     if (!f.table.isEmpty())
         add("NMTABELA = ?", f.table.toUpper());
-    if (!f.product.isEmpty())
-        add("CDPRODUTO = ?", f.product);
+    if (!f.product.isEmpty()) {
+        add("(CDPRODUTO = ? OR (NRLINHAS IS NOT NULL AND CDPRODUTO <= ? AND CDPRODUTOFIM >= ?))",
+            f.product);
+        values << f.product << f.product;
+    }
     if (f.below > 0)
         add("NRALTERACAO < ?", f.below);
     const QString select =
         QStringLiteral("SELECT NRALTERACAO, DTALTERACAO, CDUSUARIO, DSENDERECO, NMMETODO,"
                        " NMTABELA, IDOPERACAO, CDTABEPREC, DTINIVGPREC, CDPRODUTO, CDPRPAITABPR,"
-                       " DSCHAVE, DSANTES, DSDEPOIS FROM HISTALTERACAO");
+                       " DSCHAVE, DSANTES, DSDEPOIS, NRLINHAS FROM HISTALTERACAO");
     QString sql = select;
     if (f.from.isValid() || f.to.isValid()) {
         sql = byTime(select, where.join(QLatin1String(" AND ")));
@@ -207,7 +292,7 @@ PacketQuery HistoryRepository::changes(const ChangeFilter &f) const
     query.columns = {0, PacketQuery::kComputed};
     for (int i = 2; i < query.fields.size(); ++i)
         query.columns.push_back(i < kKeyColumn ? i : PacketQuery::kComputed);
-    query.computed = [](const RowValues &row, int field) -> QVariant {
+    query.computed = [product = f.product](const RowValues &row, int field) -> QVariant {
         if (field == 1)
             return timeOf(row.value(1));
         const QVariant stored = row.value(field);
@@ -215,6 +300,8 @@ PacketQuery HistoryRepository::changes(const ChangeFilter &f) const
         if (!table || stored.isNull())
             return stored;
         try {
+            if (!row.value(kPartsColumn).isNull())
+                return partText(*table, row, field, product);
             if (field != kKeyColumn)
                 return namedImageText(*table, stored.toString());
             QStringList items;
@@ -268,11 +355,9 @@ data::DataPacket HistoryRepository::itemAt(const QString &tableName, const ItemK
     }
     QList<RecordLine> lines;
     {
-        readItemLines(db, QStringLiteral("NRALTERACAO, IDOPERACAO, DSCHAVE, DSANTES, DSDEPOIS"),
-                      item, QStringLiteral(" AND NMTABELA = ?"), {table->name}, afterSecond(at),
-                      [&, items = lineItems(item)](const SqlStatement &q) {
-                          lines << recordLine(*table, q.value(1).toString(), q.value(2).toString(),
-                                              q.value(3).toString(), q.value(4).toString(), items);
+        readItemLines(db, item, QStringLiteral(" AND NMTABELA = ?"), {table->name}, afterSecond(at),
+                      [&, items = lineItems(item)](const ItemLine &l) {
+                          lines << recordLine(*table, l.operation, l.key, l.before, l.after, items);
                       });
     }
     for (const auto &[key, row] : rowsBefore(*table, std::move(rows), lines)) {

@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace vnd::server
@@ -109,6 +110,58 @@ RecordLine recordLine(const RecordedTable &table, const QString &operation, cons
             if (!whole.contains(table.key[i]))
                 whole.insert(table.key[i], line.key[i]);
     return line;
+}
+
+QList<PartRow> partRows(const QString &keys, const QString &before, const QString &after)
+{
+    const QJsonArray k = jsonArray(keys, "change record part keys are not a JSON array");
+    const auto images = [&k](const QString &text) {
+        const QJsonArray out = text.isEmpty() ? QJsonArray()
+                                              : jsonArray(text, "change record part images are"
+                                                                " not a JSON array");
+        if (!text.isEmpty() && out.size() != k.size())
+            throw std::runtime_error("change record part images do not fit its keys");
+        return out;
+    };
+    const QJsonArray b = images(before), a = images(after);
+    const auto image = [](const QJsonArray &all, qsizetype i) {
+        if (i >= all.size() || all[i].isNull())
+            return QString();
+        return QString::fromUtf8(
+            all[i].isArray() ? QJsonDocument(all[i].toArray()).toJson(QJsonDocument::Compact)
+                             : QJsonDocument(all[i].toObject()).toJson(QJsonDocument::Compact));
+    };
+    QList<PartRow> out;
+    out.reserve(k.size());
+    for (qsizetype i = 0; i < k.size(); ++i) {
+        if (!k[i].isArray())
+            throw std::runtime_error("change record part key is not a JSON array");
+        out.push_back({k[i].toArray(), image(b, i), image(a, i)});
+    }
+    return out;
+}
+
+QString partKeyText(const QList<PartRow> &rows)
+{
+    if (rows.isEmpty())
+        return QStringLiteral("0 linhas");
+    if (rows.size() == 1)
+        return compact(rows.first().key);
+    return QStringLiteral("%1 linhas: %2 … %3")
+        .arg(rows.size())
+        .arg(compact(rows.first().key), compact(rows.last().key));
+}
+
+QString partImageText(const RecordedTable &table, const QList<PartRow> &rows, bool before)
+{
+    if (rows.isEmpty())
+        return QString();
+    const QString &first = before ? rows.first().before : rows.first().after;
+    const bool shared = std::all_of(rows.begin(), rows.end(), [&](const PartRow &r) {
+        return (before ? r.before : r.after) == first;
+    });
+    const QString shown = namedImageText(table, first);
+    return shared ? shown : shown + QStringLiteral(" …");
 }
 
 QList<FieldChange> fieldChanges(const RecordedTable &table, const RecordLine &line)

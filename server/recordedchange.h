@@ -5,6 +5,7 @@
 #include "server/changerecordschema.h"
 
 #include <QHash>
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QList>
 #include <QString>
@@ -42,6 +43,20 @@ QJsonObject lineImage(const RecordedTable &table, const QString &image);
 // are. Throw std::runtime_error.
 QString wholeKeyText(const RecordedTable &table, const QString &key, const QStringList &items);
 QString namedImageText(const RecordedTable &table, const QString &image);
+
+// One row of a part (changeRecordParts) as a line of its own would hold it: the whole key, the
+// images (empty for none).
+struct PartRow {
+    QJsonArray key;
+    QString before, after;
+};
+// The part's rows, in the order they were written. Throws std::runtime_error on a part that
+// is not the record's.
+QList<PartRow> partRows(const QString &keys, const QString &before, const QString &after);
+// A part's rows for showing: their count, first and last key, and the image they share, or the
+// first one's followed by "…".
+QString partKeyText(const QList<PartRow> &rows);
+QString partImageText(const RecordedTable &table, const QList<PartRow> &rows, bool before);
 
 struct FieldChange {
     QString field;

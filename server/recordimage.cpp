@@ -9,11 +9,7 @@
 namespace vnd::server
 {
 
-namespace
-{
-
-// A value as its stored text (what CAST(... AS TEXT) gives), as a JSON string.
-void appendValue(std::string &out, sqlite3_value *v)
+void appendJsonValue(std::string &out, sqlite3_value *v)
 {
     if (sqlite3_value_type(v) == SQLITE_NULL) {
         out += "null";
@@ -39,17 +35,7 @@ void appendValue(std::string &out, sqlite3_value *v)
     out += '"';
 }
 
-void appendPair(std::string &out, sqlite3_value *name, sqlite3_value *value)
-{
-    out += out.size() > 1 ? ",\"" : "\"";
-    out.append(reinterpret_cast<const char *>(sqlite3_value_text(name)),
-               size_t(sqlite3_value_bytes(name)));
-    out += "\":";
-    appendValue(out, value);
-}
-
-// As SQL's IS compares them: numbers by value, texts and blobs by their bytes.
-bool same(sqlite3_value *a, sqlite3_value *b)
+bool sameValue(sqlite3_value *a, sqlite3_value *b)
 {
     const int ta = sqlite3_value_type(a), tb = sqlite3_value_type(b);
     const auto numeric = [](int t) { return t == SQLITE_INTEGER || t == SQLITE_FLOAT; };
@@ -68,6 +54,18 @@ bool same(sqlite3_value *a, sqlite3_value *b)
     return n == sqlite3_value_bytes(b) && (n == 0 || std::memcmp(pa, pb, size_t(n)) == 0);
 }
 
+namespace
+{
+
+void appendPair(std::string &out, sqlite3_value *name, sqlite3_value *value)
+{
+    out += out.size() > 1 ? ",\"" : "\"";
+    out.append(reinterpret_cast<const char *>(sqlite3_value_text(name)),
+               size_t(sqlite3_value_bytes(name)));
+    out += "\":";
+    appendJsonValue(out, value);
+}
+
 void result(sqlite3_context *context, std::string &out, char close)
 {
     out += close;
@@ -81,7 +79,7 @@ void values(sqlite3_context *context, int argc, sqlite3_value **argv)
     for (int i = 0; i < argc; ++i) {
         if (i > 0)
             out += ',';
-        appendValue(out, argv[i]);
+        appendJsonValue(out, argv[i]);
     }
     result(context, out, ']');
 }
@@ -92,7 +90,7 @@ void altered(sqlite3_context *context, int argc, sqlite3_value **argv)
     out.assign(1, '{');
     const int side = argc > 0 ? sqlite3_value_int(argv[0]) : 0;
     for (int i = 1; i + 2 < argc; i += 3)
-        if (!same(argv[i + 1], argv[i + 2]))
+        if (!sameValue(argv[i + 1], argv[i + 2]))
             appendPair(out, argv[i], argv[i + 1 + (side ? 1 : 0)]);
     result(context, out, '}');
 }

@@ -284,6 +284,7 @@ const Migration kMigrations[] = {
     {{}, {}, changeRecordTriggers},
     // Again, for PostgreSQL's pairing of altered rows by hash.
     {{}, {}, changeRecordTriggers},
+    {{}, {}, changeRecordParts},
 };
 
 // Schema statements run as they are: PostgreSQL cannot prepare DDL.

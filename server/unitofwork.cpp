@@ -1,8 +1,12 @@
 #include "server/unitofwork.h"
 
+#include "server/bulkcapture.h"
+#include "server/callcontext.h"
 #include "server/changecontext.h"
+#include "server/changerecordschema.h"
 #include "server/dberror.h"
 #include "server/pgtransaction.h"
+#include "server/sqlitereads.h"
 
 #include <sqlite3.h>
 
@@ -99,6 +103,15 @@ UnitOfWork::UnitOfWork(const Database &database, Lock lock) : m_db(database.conn
         level.doomed = false;
         m_outer = true;
         m_time.emplace();
+        if (!m_postgres && isBulkMethod(currentCall().method))
+            if (sqlite3 *raw = sqliteOf(m_db)) {
+                try {
+                    m_capture = std::make_unique<BulkCapture>(raw);
+                } catch (...) {
+                    QSqlQuery(m_db).exec(QStringLiteral("ROLLBACK"));
+                    throw;
+                }
+            }
     }
     ++level.depth;
 }
@@ -140,6 +153,8 @@ void UnitOfWork::commit()
             endPostgresWrite(m_db, true);
             return;
         }
+        if (m_capture)
+            m_capture->flush();
         run(m_db, "COMMIT");
     }
     m_done = true;

@@ -8,10 +8,13 @@
 #include <QSqlDatabase>
 
 #include <chrono>
+#include <memory>
 #include <optional>
 
 namespace vnd::server
 {
+
+class BulkCapture;
 
 // When this thread's call arrived, for as long as it runs: a write then waits for the write
 // lock no longer than the busy timeout counted from its arrival, its time queued for a writer
@@ -46,7 +49,8 @@ public:
 private:
     QSqlDatabase m_db;
     ConnectionUse m_use;
-    std::optional<ChangeTime> m_time; // the outer unit's
+    std::optional<ChangeTime> m_time;       // the outer unit's
+    std::unique_ptr<BulkCapture> m_capture; // a bulk call's, on SQLite
     bool m_outer = false;
     bool m_postgres = false;
     bool m_done = false;

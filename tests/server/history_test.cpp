@@ -37,33 +37,44 @@ struct Line {
 };
 
 // An insertion's or deletion's image is an array of the table's fields in order; an
-// alteration's, an object of the columns it changed.
-std::optional<Image> image(const RecordedTable &t, const QString &json)
+// alteration's, an object of the columns it changed; null or absent, none.
+std::optional<Image> image(const RecordedTable &t, const QJsonValue &v)
 {
-    if (json.isEmpty())
+    if (v.isNull() || v.isUndefined())
         return std::nullopt;
     Image out;
-    const QJsonDocument doc = QJsonDocument::fromJson(json.toUtf8());
     const auto text = [](const QJsonValue &v) { return v.isNull() ? Text() : Text(v.toString()); };
-    const QJsonObject o = doc.object();
+    const QJsonObject o = v.toObject();
     for (auto it = o.begin(); it != o.end(); ++it)
         out[it.key()] = text(*it);
-    const QJsonArray a = doc.array();
+    const QJsonArray a = v.toArray();
     for (qsizetype i = 0; i < a.size(); ++i)
         out[t.fields.value(i, QStringLiteral("?"))] = text(a[i]);
     return out;
 }
 
-// DSCHAVE holds the key columns the line does not hold as item columns.
-QString lineKey(const RecordedTable &t, const QString &json,
+QJsonValue json(const QString &text)
+{
+    if (text.isEmpty())
+        return QJsonValue::Null;
+    const QJsonDocument doc = QJsonDocument::fromJson(text.toUtf8());
+    return doc.isArray() ? QJsonValue(doc.array()) : QJsonValue(doc.object());
+}
+
+// DSCHAVE holds the key columns the line does not hold as item columns, or the whole key.
+QString lineKey(const RecordedTable &t, const QJsonArray &stored,
                 const std::map<QString, QString> &items)
 {
-    const QJsonArray stored = QJsonDocument::fromJson(json.toUtf8()).array();
     QStringList key;
+    if (stored.size() == t.key.size()) {
+        for (const QJsonValue &v : stored)
+            key << v.toString();
+        return key.join(u'|');
+    }
     qsizetype next = 0;
     for (const QString &c : t.key)
         key << (items.contains(c) ? items.at(c) : stored.at(next++).toString());
-    EXPECT_EQ(next, stored.size()) << json.toStdString();
+    EXPECT_EQ(next, stored.size());
     return key.join(u'|');
 }
 
@@ -107,12 +118,13 @@ protected:
         return scalar(QStringLiteral("SELECT COALESCE(MAX(NRALTERACAO), 0) FROM HISTALTERACAO"))
             .toLongLong();
     }
+    // A part's rows (NRLINHAS of them, keys and images in arrays) come as lines of their own.
     std::vector<Line> linesAfter(qint64 number) const
     {
         SqlStatement q(database().connection(),
                        QStringLiteral("SELECT NRALTERACAO, NMTABELA, IDOPERACAO, DSCHAVE,"
                                       " CDUSUARIO, DSENDERECO, NMMETODO, DSANTES, DSDEPOIS,"
-                                      " CDTABEPREC, DTINIVGPREC, CDPRODUTO, CDPRPAITABPR"
+                                      " CDTABEPREC, DTINIVGPREC, CDPRODUTO, CDPRPAITABPR, NRLINHAS"
                                       " FROM HISTALTERACAO WHERE NRALTERACAO > ?"
                                       " ORDER BY NRALTERACAO"));
         q.bind(number).exec();
@@ -127,10 +139,23 @@ protected:
             for (int i = 0; i < 4; ++i)
                 if (t->key.contains(kItemColumns[i]))
                     items[kItemColumns[i]] = q.value(9 + i).toString();
-            out.push_back({q.value(0).toLongLong(), t->name, q.value(2).toString(),
-                           lineKey(*t, q.value(3).toString(), items), q.value(4).toString(),
-                           q.value(5).toString(), q.value(6).toString(),
-                           image(*t, q.value(7).toString()), image(*t, q.value(8).toString())});
+            const QJsonValue key = json(q.value(3).toString());
+            const QJsonValue before = json(q.value(7).toString());
+            const QJsonValue after = json(q.value(8).toString());
+            const auto line = [&](const QJsonValue &k, const QJsonValue &b, const QJsonValue &a) {
+                out.push_back({q.value(0).toLongLong(), t->name, q.value(2).toString(),
+                               lineKey(*t, k.toArray(), items), q.value(4).toString(),
+                               q.value(5).toString(), q.value(6).toString(), image(*t, b),
+                               image(*t, a)});
+            };
+            if (q.value(13).isNull()) {
+                line(key, before, after);
+                continue;
+            }
+            const QJsonArray keys = key.toArray();
+            EXPECT_EQ(keys.size(), q.value(13).toInt());
+            for (qsizetype i = 0; i < keys.size(); ++i)
+                line(keys[i], before.toArray().at(i), after.toArray().at(i));
         }
         return out;
     }
@@ -466,53 +491,81 @@ TEST_F(HistoryTest, ChangesArePagedNewestFirstAndFiltered)
 }
 
 // Bulk calls' lines are found another way than single saves': the item's history and past
-// take them in too.
+// take them in too, for the first product and the last alike (a bulk call may keep many rows
+// in one line), and the Auditoria shows the product's own row of such a line.
 TEST_F(HistoryTest, BulkCallsShowInTheItemsHistoryAndPast)
 {
-    const QString product = pricedProduct();
-    const auto stored = [&](const char *table) {
+    const QString last =
+        scalar(QStringLiteral("SELECT MAX(CDPRODUTO) FROM ITEMPRECO WHERE CDTABEPREC = '001' AND"
+                              " DTINIVGPREC = ? AND CDPRPAITABPR = CDPRODUTO"),
+               {m_start.toString(Qt::ISODate)})
+            .toString();
+    const QStringList products{pricedProduct(), last};
+    const auto stored = [&](const char *table, const QString &product) {
         return scalar(QStringLiteral("SELECT IDPRODPROMOC FROM ITEMPRECO WHERE CDTABEPREC = ?"
                                      " AND DTINIVGPREC = ? AND CDPRODUTO = ? AND CDPRPAITABPR = ?"),
                       {QString::fromLatin1(table), m_start.toString(Qt::ISODate), product, product})
             .toString();
     };
-    const QString flag = stored("001");
-    const QString other = flag == u"S" ? QStringLiteral("N") : QStringLiteral("S");
+    std::map<QString, QString> flags;
+    for (const QString &product : products)
+        flags[product] = stored("001", product);
+    const QString other = flags[last] == u"S" ? QStringLiteral("N") : QStringLiteral("S");
     const QDateTime before = moment();
     ASSERT_EQ(call(QStringLiteral("SetUpdItemPrecoAlt"),
                    {other, "", "", "", "T", data::Value(), false, "001", m_start})
                   .status,
               200);
     ASSERT_EQ(call(QStringLiteral("setConfirmar"), {"077", "COPIA", "001", "", "T"}).status, 200);
-    ASSERT_EQ(stored("077"), other);
 
-    const auto history = [&](const char *table) {
-        std::vector<QStringList> out;
-        const data::DataPacket h = packet(QStringLiteral("getHistItemPreco"),
-                                          {QString::fromLatin1(table), m_start, product, product});
-        for (const Row &r : h.rows)
-            if (r[h.indexOf(u"NMCAMPO")] == QStringLiteral("IDPRODPROMOC"))
-                out.push_back(
-                    {r[h.indexOf(u"NMMETODO")].toString(), r[h.indexOf(u"IDOPERACAO")].toString(),
-                     r[h.indexOf(u"DSANTES")].toString(), r[h.indexOf(u"DSDEPOIS")].toString()});
-        return out;
-    };
-    const std::vector<QStringList> original = history("001");
-    ASSERT_FALSE(original.empty());
-    EXPECT_EQ(original.front(), (QStringList{"SetUpdItemPrecoAlt", "A", flag, other}));
-    const std::vector<QStringList> copy = history("077");
-    ASSERT_EQ(copy.size(), 1u);
-    EXPECT_EQ(copy.front(), (QStringList{"setConfirmar", "I", "", other}));
+    for (const QString &product : products) {
+        const std::string p = product.toStdString();
+        ASSERT_EQ(stored("077", product), other) << p;
+        const auto history = [&](const char *table) {
+            std::vector<QStringList> out;
+            const data::DataPacket h =
+                packet(QStringLiteral("getHistItemPreco"),
+                       {QString::fromLatin1(table), m_start, product, product});
+            for (const Row &r : h.rows)
+                if (r[h.indexOf(u"NMCAMPO")] == QStringLiteral("IDPRODPROMOC"))
+                    out.push_back({r[h.indexOf(u"NMMETODO")].toString(),
+                                   r[h.indexOf(u"IDOPERACAO")].toString(),
+                                   r[h.indexOf(u"DSANTES")].toString(),
+                                   r[h.indexOf(u"DSDEPOIS")].toString()});
+            return out;
+        };
+        const std::vector<QStringList> original = history("001");
+        if (flags[product] != other) {
+            ASSERT_FALSE(original.empty()) << p;
+            EXPECT_EQ(original.front(),
+                      (QStringList{"SetUpdItemPrecoAlt", "A", flags[product], other}))
+                << p;
+        }
+        const std::vector<QStringList> copy = history("077");
+        ASSERT_EQ(copy.size(), 1u) << p;
+        EXPECT_EQ(copy.front(), (QStringList{"setConfirmar", "I", "", other})) << p;
 
-    const auto flagAt = [&](const char *table) {
-        const data::DataPacket p =
-            packet(QStringLiteral("getItemPrecoEm"),
-                   {QString::fromLatin1(table), m_start, product, product, before});
-        return p.rows.empty() ? QStringLiteral("(nenhum)")
-                              : p.rows[0][p.indexOf(u"IDPRODPROMOC")].toString();
-    };
-    EXPECT_EQ(flagAt("001"), flag);
-    EXPECT_EQ(flagAt("077"), QStringLiteral("(nenhum)"));
+        const auto flagAt = [&](const char *table) {
+            const data::DataPacket at =
+                packet(QStringLiteral("getItemPrecoEm"),
+                       {QString::fromLatin1(table), m_start, product, product, before});
+            return at.rows.empty() ? QStringLiteral("(nenhum)")
+                                   : at.rows[0][at.indexOf(u"IDPRODPROMOC")].toString();
+        };
+        EXPECT_EQ(flagAt("001"), flags[product]) << p;
+        EXPECT_EQ(flagAt("077"), QStringLiteral("(nenhum)")) << p;
+    }
+
+    const data::DataPacket audit = packet(
+        QStringLiteral("getHistAlteracoes"),
+        {data::Value(), data::Value(), "gerente", "SetUpdItemPrecoAlt", "ITEMPRECO", last, 0, 10});
+    ASSERT_EQ(audit.rows.size(), 1u);
+    const Row &row = audit.rows[0];
+    const QString key =
+        QStringLiteral("[\"001\",\"%1\",\"%2\",\"%2\"]").arg(m_start.toString(Qt::ISODate), last);
+    EXPECT_EQ(row[audit.indexOf(u"DSCHAVE")].toString(), key);
+    EXPECT_EQ(row[audit.indexOf(u"DSDEPOIS")].toString(),
+              QStringLiteral("{\"IDPRODPROMOC\":\"%1\"}").arg(other));
 }
 
 } // namespace

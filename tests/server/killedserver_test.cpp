@@ -127,7 +127,8 @@ TEST(KilledServer, BulkCopyKilledHalfwayLeavesRowsAndRecordTogether)
         // TABEPRECGER's key is the table code; the others' lines name it as a column.
         const qint64 lines = count(
             db,
-            QStringLiteral("SELECT COUNT(*) FROM HISTALTERACAO WHERE NMTABELA = '%1' AND"
+            QStringLiteral("SELECT COALESCE(SUM(COALESCE(NRLINHAS, 1)), 0) FROM HISTALTERACAO"
+                           " WHERE NMTABELA = '%1' AND"
                            " IDOPERACAO = 'I' AND %2")
                 .arg(name, name == u"TABEPRECGER" ? QStringLiteral("DSCHAVE = '[\"' || ? || '\"]'")
                                                   : QStringLiteral("CDTABEPREC = ?")),

@@ -1,0 +1,462 @@
+#include "server/bulkcapture.h"
+
+#include "server/changerecordschema.h"
+#include "server/dberror.h"
+#include "server/recordimage.h"
+
+// Debian's SQLite is built with the hook; its header declares it only when asked.
+#define SQLITE_ENABLE_PREUPDATE_HOOK 1
+#include <sqlite3.h>
+
+#include <QSet>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <numeric>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace vnd::server
+{
+
+namespace
+{
+
+// Rows per part: an item's history parses the part that holds it, once per bulk call.
+constexpr size_t kPartRows = 256;
+constexpr size_t kItems = 4; // itemColumns()
+
+DbError failed(sqlite3 *db, const char *what)
+{
+    return DbError(
+        DbError::Kind::Other,
+        QStringLiteral("%1: %2").arg(QLatin1String(what), QString::fromUtf8(sqlite3_errmsg(db))));
+}
+
+// Finalizes on every path.
+struct Statement {
+    sqlite3_stmt *s = nullptr;
+    Statement(sqlite3 *db, const char *sql)
+    {
+        if (sqlite3_prepare_v2(db, sql, -1, &s, nullptr) != SQLITE_OK)
+            throw failed(db, "change record");
+    }
+    ~Statement() { sqlite3_finalize(s); }
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+};
+
+// A recorded table as this database lays it out: its columns' numbers.
+struct Shape {
+    const RecordedTable *table = nullptr;
+    QByteArray name;
+    std::vector<int> columns; // table->all(), in order
+    std::vector<bool> real;   // per column there: of REAL affinity
+    std::array<int, kItems> items{-1, -1, -1, -1};
+};
+
+struct Row {
+    std::string key; // the whole key's values as JSON, comma separated
+    std::array<std::string, kItems> items;
+    unsigned itemNull = 0;     // bit i: item i has no value, or its table no such column
+    std::string before, after; // images; empty: none
+};
+
+struct Bucket {
+    size_t shape;
+    char op;
+    std::vector<Row> rows;
+};
+
+sqlite3_value *oldValue(sqlite3 *db, int column)
+{
+    sqlite3_value *v = nullptr;
+    sqlite3_preupdate_old(db, column, &v);
+    return v;
+}
+
+sqlite3_value *newValue(sqlite3 *db, int column)
+{
+    sqlite3_value *v = nullptr;
+    sqlite3_preupdate_new(db, column, &v);
+    return v;
+}
+
+// SQLite keeps a REAL column's whole numbers as integers in the row, and the hook hands them
+// over so; read through the table they are REAL again, as the triggers saw them.
+void appendColumn(std::string &out, const Shape &shape, int column, sqlite3_value *v)
+{
+    if (!v || !shape.real[size_t(column)] || sqlite3_value_type(v) != SQLITE_INTEGER) {
+        appendJsonValue(out, v);
+        return;
+    }
+    char *text = sqlite3_mprintf("%!.15g", sqlite3_value_double(v));
+    out += '"';
+    out += text ? text : "";
+    out += '"';
+    sqlite3_free(text);
+}
+
+// The affinity SQLite gives a declared type: REAL when it names no INT, CHAR, CLOB, TEXT or
+// BLOB but REAL, FLOA or DOUB.
+bool realAffinity(const QString &declared)
+{
+    const QString t = declared.toUpper();
+    const auto has = [&t](const char *s) { return t.contains(QLatin1String(s)); };
+    if (has("INT") || has("CHAR") || has("CLOB") || has("TEXT") || has("BLOB") || t.isEmpty())
+        return false;
+    return has("REAL") || has("FLOA") || has("DOUB");
+}
+
+void appendName(std::string &out, const QString &name)
+{
+    out += out.size() > 1 ? ",\"" : "\"";
+    out += name.toStdString();
+    out += "\":";
+}
+
+} // namespace
+
+struct BulkCapture::State {
+    sqlite3 *db = nullptr;
+    std::vector<Shape> shapes;
+    // Buckets by table and operation, in the order each first changed. A generation is
+    // closed when a row turns up again under another operation, so that every row's lines
+    // keep their order however the buckets are sorted.
+    std::vector<Bucket> closed, open;
+    // Per shape, once its table has two open buckets: their rows' keys and operations.
+    std::vector<std::unordered_map<std::string, char>> seen;
+    std::vector<bool> tracking;
+
+    void capture(size_t shape, int op);
+    void add(size_t shape, char op, Row &&row, const std::string *oldKey);
+    void closeGeneration();
+    void write(const Bucket &bucket, Statement &insert) const;
+};
+
+namespace
+{
+
+void onChange(void *arg, sqlite3 *, int op, const char *schema, const char *name, sqlite3_int64,
+              sqlite3_int64)
+{
+    auto *state = static_cast<BulkCapture::State *>(arg);
+    if (std::strcmp(schema, "main") != 0)
+        return;
+    for (size_t i = 0; i < state->shapes.size(); ++i)
+        if (sqlite3_stricmp(state->shapes[i].name.constData(), name) == 0) {
+            state->capture(i, op);
+            return;
+        }
+}
+
+} // namespace
+
+void BulkCapture::State::capture(size_t shapeIndex, int op)
+{
+    const Shape &shape = shapes[shapeIndex];
+    const RecordedTable &t = *shape.table;
+    const QStringList all = t.all();
+    const bool deleted = op == SQLITE_DELETE;
+    const auto value = [&](int column) {
+        return deleted ? oldValue(db, column) : newValue(db, column);
+    };
+    Row row;
+    std::string oldKey;
+    char code = deleted ? char(kDeleted) : char(kInserted);
+    if (op == SQLITE_UPDATE) {
+        row.before.assign(1, '{');
+        row.after.assign(1, '{');
+        bool rekeyed = false;
+        for (size_t i = 0; i < shape.columns.size(); ++i) {
+            sqlite3_value *o = oldValue(db, shape.columns[i]);
+            sqlite3_value *n = newValue(db, shape.columns[i]);
+            if (sameValue(o, n))
+                continue;
+            appendName(row.before, all[qsizetype(i)]);
+            appendColumn(row.before, shape, shape.columns[i], o);
+            appendName(row.after, all[qsizetype(i)]);
+            appendColumn(row.after, shape, shape.columns[i], n);
+            rekeyed = rekeyed || qsizetype(i) < t.key.size();
+        }
+        if (row.before.size() == 1)
+            return; // nothing changed: no line, as the trigger's WHEN had it
+        row.before += '}';
+        row.after += '}';
+        if (rekeyed)
+            for (qsizetype i = 0; i < t.key.size(); ++i) {
+                if (i > 0)
+                    oldKey += ',';
+                appendColumn(oldKey, shape, shape.columns[size_t(i)],
+                             oldValue(db, shape.columns[size_t(i)]));
+            }
+        code = char(kAltered);
+    } else {
+        std::string &image = deleted ? row.before : row.after;
+        image.assign(1, '[');
+        for (size_t i = size_t(t.key.size()); i < shape.columns.size(); ++i) {
+            if (image.size() > 1)
+                image += ',';
+            appendColumn(image, shape, shape.columns[i], value(shape.columns[i]));
+        }
+        image += ']';
+    }
+    for (qsizetype i = 0; i < t.key.size(); ++i) {
+        if (i > 0)
+            row.key += ',';
+        appendColumn(row.key, shape, shape.columns[size_t(i)], value(shape.columns[size_t(i)]));
+    }
+    for (size_t i = 0; i < kItems; ++i) {
+        sqlite3_value *v = shape.items[i] >= 0 ? value(shape.items[i]) : nullptr;
+        if (!v || sqlite3_value_type(v) == SQLITE_NULL) {
+            row.itemNull |= 1u << i;
+            continue;
+        }
+        row.items[i].assign(reinterpret_cast<const char *>(sqlite3_value_text(v)),
+                            size_t(sqlite3_value_bytes(v)));
+    }
+    add(shapeIndex, code, std::move(row), oldKey.empty() ? nullptr : &oldKey);
+}
+
+void BulkCapture::State::add(size_t shape, char op, Row &&row, const std::string *oldKey)
+{
+    const auto bucketOf = [&]() -> Bucket * {
+        for (Bucket &b : open)
+            if (b.shape == shape && b.op == op)
+                return &b;
+        return nullptr;
+    };
+    Bucket *bucket = bucketOf();
+    if (!tracking[shape] && !bucket &&
+        std::any_of(open.begin(), open.end(), [&](const Bucket &b) { return b.shape == shape; })) {
+        // A second operation on the table: from now on its rows are watched.
+        tracking[shape] = true;
+        for (const Bucket &b : open)
+            if (b.shape == shape)
+                for (const Row &r : b.rows)
+                    seen[shape].emplace(r.key, b.op);
+    }
+    if (tracking[shape]) {
+        const auto clashes = [&](const std::string &key) {
+            const auto it = seen[shape].find(key);
+            return it != seen[shape].end() && it->second != op;
+        };
+        if (clashes(row.key) || (oldKey && clashes(*oldKey))) {
+            closeGeneration();
+            bucket = nullptr;
+        } else {
+            seen[shape].emplace(row.key, op);
+            if (oldKey)
+                seen[shape].emplace(*oldKey, op);
+        }
+    }
+    if (!bucket)
+        bucket = &open.emplace_back(Bucket{shape, op, {}});
+    bucket->rows.push_back(std::move(row));
+}
+
+void BulkCapture::State::closeGeneration()
+{
+    for (Bucket &b : open)
+        closed.push_back(std::move(b));
+    open.clear();
+    for (auto &s : seen)
+        s.clear();
+    std::fill(tracking.begin(), tracking.end(), false);
+}
+
+namespace
+{
+
+class LineWriter
+{
+public:
+    LineWriter(sqlite3 *db, sqlite3_stmt *s) : m_db(db), m_s(s) {}
+    LineWriter &text(const std::string &v)
+    {
+        sqlite3_bind_text(m_s, ++m_at, v.data(), int(v.size()), SQLITE_STATIC);
+        return *this;
+    }
+    LineWriter &textOrNull(const std::string &v, bool null)
+    {
+        if (null) {
+            sqlite3_bind_null(m_s, ++m_at);
+            return *this;
+        }
+        return text(v);
+    }
+    LineWriter &count(size_t n)
+    {
+        if (n == 0)
+            sqlite3_bind_null(m_s, ++m_at);
+        else
+            sqlite3_bind_int64(m_s, ++m_at, sqlite3_int64(n));
+        return *this;
+    }
+    void run()
+    {
+        const int rc = sqlite3_step(m_s);
+        sqlite3_reset(m_s);
+        sqlite3_clear_bindings(m_s);
+        if (rc != SQLITE_DONE)
+            throw failed(m_db, "change record");
+    }
+
+private:
+    sqlite3 *m_db;
+    sqlite3_stmt *m_s;
+    int m_at = 0;
+};
+
+// The rows' images as one array, null where a row has none; empty for none at all.
+std::string images(const std::vector<Row> &rows, const std::vector<size_t> &order, size_t from,
+                   size_t to, std::string Row::*image)
+{
+    std::string out(1, '[');
+    bool any = false;
+    for (size_t i = from; i < to; ++i) {
+        const std::string &v = rows[order[i]].*image;
+        if (i > from)
+            out += ',';
+        out += v.empty() ? std::string("null") : v;
+        any = any || !v.empty();
+    }
+    return any ? out + ']' : std::string();
+}
+
+} // namespace
+
+void BulkCapture::State::write(const Bucket &bucket, Statement &insert) const
+{
+    const RecordedTable &t = *shapes[bucket.shape].table;
+    const std::string table = t.name.toStdString(), op(1, bucket.op);
+    const std::vector<Row> &rows = bucket.rows;
+    std::vector<size_t> order(rows.size());
+    std::iota(order.begin(), order.end(), 0);
+    const auto byKey = [&rows](size_t a, size_t b) { return rows[a].key < rows[b].key; };
+    if (!std::is_sorted(order.begin(), order.end(), byKey))
+        std::stable_sort(order.begin(), order.end(), byKey);
+    // A part keeps one table and period (the line's) and its products' range.
+    const auto samePeriod = [&rows](size_t a, size_t b) {
+        return (rows[a].itemNull & 3u) == (rows[b].itemNull & 3u) &&
+               rows[a].items[0] == rows[b].items[0] && rows[a].items[1] == rows[b].items[1];
+    };
+    for (size_t from = 0; from < order.size();) {
+        size_t to = from + 1;
+        while (to < order.size() && to - from < kPartRows && samePeriod(order[from], order[to]))
+            ++to;
+        const Row &first = rows[order[from]];
+        LineWriter line(db, insert.s);
+        line.text(table)
+            .text(op)
+            .textOrNull(first.items[0], first.itemNull & 1u)
+            .textOrNull(first.items[1], first.itemNull & 2u);
+        if (to - from == 1) {
+            line.textOrNull(first.items[2], first.itemNull & 4u)
+                .textOrNull(first.items[3], first.itemNull & 8u)
+                .text('[' + first.key + ']')
+                .textOrNull(first.before, first.before.empty())
+                .textOrNull(first.after, first.after.empty())
+                .textOrNull(std::string(), true)
+                .count(0)
+                .run();
+        } else {
+            const std::string *low = nullptr, *high = nullptr;
+            std::string keys(1, '[');
+            for (size_t i = from; i < to; ++i) {
+                const Row &r = rows[order[i]];
+                if (!(r.itemNull & 4u)) {
+                    low = !low || r.items[2] < *low ? &r.items[2] : low;
+                    high = !high || r.items[2] > *high ? &r.items[2] : high;
+                }
+                keys += i > from ? ",[" : "[";
+                keys += r.key;
+                keys += ']';
+            }
+            keys += ']';
+            const std::string before = images(rows, order, from, to, &Row::before);
+            const std::string after = images(rows, order, from, to, &Row::after);
+            line.textOrNull(low ? *low : std::string(), !low)
+                .textOrNull(std::string(), true)
+                .text(keys)
+                .textOrNull(before, before.empty())
+                .textOrNull(after, after.empty())
+                .textOrNull(high ? *high : std::string(), !high)
+                .count(to - from)
+                .run();
+        }
+        from = to;
+    }
+}
+
+BulkCapture::BulkCapture(sqlite3 *db) : d(std::make_unique<State>())
+{
+    d->db = db;
+    QSet<QString> triggered;
+    {
+        Statement q(db, "SELECT tbl_name FROM sqlite_master WHERE type = 'trigger' AND"
+                        " name LIKE '%\\_HIST\\_%' ESCAPE '\\'");
+        while (sqlite3_step(q.s) == SQLITE_ROW)
+            triggered.insert(
+                QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(q.s, 0)))
+                    .toUpper());
+    }
+    for (const RecordedTable &t : recordedTables()) {
+        if (!triggered.contains(t.name.toUpper()))
+            continue;
+        Shape shape;
+        shape.table = &t;
+        shape.name = t.name.toUtf8();
+        QHash<QString, int> numbers;
+        Statement q(db, ("PRAGMA table_info(" + shape.name + ")").constData());
+        const auto text = [&q](int column) {
+            return QString::fromUtf8(
+                reinterpret_cast<const char *>(sqlite3_column_text(q.s, column)));
+        };
+        while (sqlite3_step(q.s) == SQLITE_ROW) {
+            const int number = sqlite3_column_int(q.s, 0);
+            numbers.insert(text(1).toUpper(), number);
+            shape.real.resize(std::max(shape.real.size(), size_t(number) + 1));
+            shape.real[size_t(number)] = realAffinity(text(2));
+        }
+        for (const QString &c : t.all()) {
+            if (!numbers.contains(c))
+                throw DbError(DbError::Kind::Other,
+                              QStringLiteral("%1 sem a coluna %2").arg(t.name, c));
+            shape.columns.push_back(numbers.value(c));
+        }
+        for (size_t i = 0; i < kItems; ++i)
+            shape.items[i] = numbers.value(itemColumns()[qsizetype(i)], -1);
+        d->shapes.push_back(std::move(shape));
+    }
+    d->seen.resize(d->shapes.size());
+    d->tracking.assign(d->shapes.size(), false);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+    sqlite3_preupdate_hook(db, onChange, d.get());
+}
+
+BulkCapture::~BulkCapture()
+{
+    sqlite3_preupdate_hook(d->db, nullptr, nullptr);
+    sqlite3_db_config(d->db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 1, nullptr);
+}
+
+void BulkCapture::flush()
+{
+    d->closeGeneration();
+    if (d->closed.empty())
+        return;
+    Statement insert(d->db,
+                     "INSERT INTO HISTALTERACAO (DTALTERACAO, CDUSUARIO, DSENDERECO, NMMETODO,"
+                     " NMTABELA, IDOPERACAO, CDTABEPREC, DTINIVGPREC, CDPRODUTO, CDPRPAITABPR,"
+                     " DSCHAVE, DSANTES, DSDEPOIS, CDPRODUTOFIM, NRLINHAS) VALUES (vnd_chamada(0),"
+                     " vnd_chamada(1), vnd_chamada(2), vnd_chamada(3), ?, ?, ?, ?, ?, ?, ?, ?, ?,"
+                     " ?, ?)");
+    for (const Bucket &b : d->closed)
+        d->write(b, insert);
+    d->closed.clear();
+}
+
+} // namespace vnd::server
