@@ -52,9 +52,14 @@ struct Statement {
 struct Shape {
     const RecordedTable *table = nullptr;
     QByteArray name;
-    std::vector<int> columns; // table->all(), in order
-    std::vector<bool> real;   // per column there: of REAL affinity
-    std::array<int, kItems> items{-1, -1, -1, -1};
+    std::vector<int> columns;       // table->all(), in order
+    std::vector<std::string> names; // theirs, as an alteration's image names them: "NAME":
+    // Those an UPDATE prepared during the capture may set (SQLite's authorizer names them):
+    // only they can differ. None named: every column is compared.
+    std::vector<bool> set;
+    bool anySet = false;
+    std::vector<bool> real;                        // per column there: of REAL affinity
+    std::array<int, kItems> items{-1, -1, -1, -1}; // their places among the columns
 };
 
 struct Row {
@@ -88,15 +93,28 @@ sqlite3_value *newValue(sqlite3 *db, int column)
 // over so; read through the table they are REAL again, as the triggers saw them.
 void appendColumn(std::string &out, const Shape &shape, int column, sqlite3_value *v)
 {
-    if (!v || !shape.real[size_t(column)] || sqlite3_value_type(v) != SQLITE_INTEGER) {
-        appendJsonValue(out, v);
+    switch (v ? sqlite3_value_type(v) : SQLITE_NULL) {
+    case SQLITE_NULL:
+        out += "null";
         return;
+    case SQLITE_INTEGER:
+        out += '"';
+        if (shape.real[size_t(column)])
+            appendRealText(out, sqlite3_value_double(v));
+        else
+            out += std::to_string(sqlite3_value_int64(v));
+        out += '"';
+        return;
+    case SQLITE_FLOAT:
+        out += '"';
+        appendRealText(out, sqlite3_value_double(v));
+        out += '"';
+        return;
+    default:
+        // The bytes as they are: asking for text would first copy them to end them.
+        appendJsonString(out, static_cast<const unsigned char *>(sqlite3_value_blob(v)),
+                         size_t(sqlite3_value_bytes(v)));
     }
-    char *text = sqlite3_mprintf("%!.15g", sqlite3_value_double(v));
-    out += '"';
-    out += text ? text : "";
-    out += '"';
-    sqlite3_free(text);
 }
 
 // The affinity SQLite gives a declared type: REAL when it names no INT, CHAR, CLOB, TEXT or
@@ -110,11 +128,11 @@ bool realAffinity(const QString &declared)
     return has("REAL") || has("FLOA") || has("DOUB");
 }
 
-void appendName(std::string &out, const QString &name)
+void appendName(std::string &out, const std::string &name)
 {
-    out += out.size() > 1 ? ",\"" : "\"";
-    out += name.toStdString();
-    out += "\":";
+    if (out.size() > 1)
+        out += ',';
+    out += name;
 }
 
 } // namespace
@@ -152,16 +170,40 @@ void onChange(void *arg, sqlite3 *, int op, const char *schema, const char *name
         }
 }
 
+// Notes the columns each UPDATE prepared on the connection sets; allows everything.
+int onPrepare(void *arg, int action, const char *table, const char *column, const char *,
+              const char *)
+{
+    if (action != SQLITE_UPDATE || !table || !column)
+        return SQLITE_OK;
+    auto *state = static_cast<BulkCapture::State *>(arg);
+    for (Shape &shape : state->shapes) {
+        if (sqlite3_stricmp(shape.name.constData(), table) != 0)
+            continue;
+        const qsizetype at = shape.table->all().indexOf(QString::fromUtf8(column).toUpper());
+        if (at >= 0) {
+            shape.set[size_t(at)] = true;
+            shape.anySet = true;
+        }
+    }
+    return SQLITE_OK;
+}
+
 } // namespace
 
 void BulkCapture::State::capture(size_t shapeIndex, int op)
 {
     const Shape &shape = shapes[shapeIndex];
     const RecordedTable &t = *shape.table;
-    const QStringList all = t.all();
-    const bool deleted = op == SQLITE_DELETE;
-    const auto value = [&](int column) {
-        return deleted ? oldValue(db, column) : newValue(db, column);
+    const bool deleted = op == SQLITE_DELETE, updated = op == SQLITE_UPDATE;
+    // Reading a row's new values copies them, reading its old ones unpacks it once: an
+    // alteration reads what it may have set anew, the rest as it was.
+    const auto narrowed = updated && shape.anySet;
+    const auto value = [&](size_t at) {
+        const int column = shape.columns[at];
+        if (deleted || (narrowed && !shape.set[at]))
+            return oldValue(db, column);
+        return newValue(db, column);
     };
     Row row;
     std::string oldKey;
@@ -171,13 +213,15 @@ void BulkCapture::State::capture(size_t shapeIndex, int op)
         row.after.assign(1, '{');
         bool rekeyed = false;
         for (size_t i = 0; i < shape.columns.size(); ++i) {
+            if (narrowed && !shape.set[i])
+                continue;
             sqlite3_value *o = oldValue(db, shape.columns[i]);
             sqlite3_value *n = newValue(db, shape.columns[i]);
             if (sameValue(o, n))
                 continue;
-            appendName(row.before, all[qsizetype(i)]);
+            appendName(row.before, shape.names[i]);
             appendColumn(row.before, shape, shape.columns[i], o);
-            appendName(row.after, all[qsizetype(i)]);
+            appendName(row.after, shape.names[i]);
             appendColumn(row.after, shape, shape.columns[i], n);
             rekeyed = rekeyed || qsizetype(i) < t.key.size();
         }
@@ -199,23 +243,27 @@ void BulkCapture::State::capture(size_t shapeIndex, int op)
         for (size_t i = size_t(t.key.size()); i < shape.columns.size(); ++i) {
             if (image.size() > 1)
                 image += ',';
-            appendColumn(image, shape, shape.columns[i], value(shape.columns[i]));
+            appendColumn(image, shape, shape.columns[i], value(i));
         }
         image += ']';
     }
     for (qsizetype i = 0; i < t.key.size(); ++i) {
         if (i > 0)
             row.key += ',';
-        appendColumn(row.key, shape, shape.columns[size_t(i)], value(shape.columns[size_t(i)]));
+        appendColumn(row.key, shape, shape.columns[size_t(i)], value(size_t(i)));
     }
     for (size_t i = 0; i < kItems; ++i) {
-        sqlite3_value *v = shape.items[i] >= 0 ? value(shape.items[i]) : nullptr;
+        sqlite3_value *v = shape.items[i] >= 0 ? value(size_t(shape.items[i])) : nullptr;
         if (!v || sqlite3_value_type(v) == SQLITE_NULL) {
             row.itemNull |= 1u << i;
             continue;
         }
-        row.items[i].assign(reinterpret_cast<const char *>(sqlite3_value_text(v)),
-                            size_t(sqlite3_value_bytes(v)));
+        if (sqlite3_value_type(v) == SQLITE_TEXT)
+            row.items[i].assign(static_cast<const char *>(sqlite3_value_blob(v)),
+                                size_t(sqlite3_value_bytes(v)));
+        else
+            row.items[i].assign(reinterpret_cast<const char *>(sqlite3_value_text(v)),
+                                size_t(sqlite3_value_bytes(v)));
     }
     add(shapeIndex, code, std::move(row), oldKey.empty() ? nullptr : &oldKey);
 }
@@ -426,13 +474,18 @@ BulkCapture::BulkCapture(sqlite3 *db) : d(std::make_unique<State>())
                 throw DbError(DbError::Kind::Other,
                               QStringLiteral("%1 sem a coluna %2").arg(t.name, c));
             shape.columns.push_back(numbers.value(c));
+            shape.names.push_back('"' + c.toStdString() + "\":");
         }
         for (size_t i = 0; i < kItems; ++i)
-            shape.items[i] = numbers.value(itemColumns()[qsizetype(i)], -1);
+            shape.items[i] = int(t.all().indexOf(itemColumns()[qsizetype(i)]));
+        shape.set.assign(shape.columns.size(), false);
         d->shapes.push_back(std::move(shape));
     }
     d->seen.resize(d->shapes.size());
     d->tracking.assign(d->shapes.size(), false);
+    // Switching the triggers expires every prepared statement: each is prepared again, past
+    // the authorizer, before it runs.
+    sqlite3_set_authorizer(db, onPrepare, d.get());
     sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
     sqlite3_preupdate_hook(db, onChange, d.get());
 }
@@ -440,6 +493,7 @@ BulkCapture::BulkCapture(sqlite3 *db) : d(std::make_unique<State>())
 BulkCapture::~BulkCapture()
 {
     sqlite3_preupdate_hook(d->db, nullptr, nullptr);
+    sqlite3_set_authorizer(d->db, nullptr, nullptr);
     sqlite3_db_config(d->db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 1, nullptr);
 }
 

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <cmath>
 #include <cstring>
 #include <stdexcept>
 #include <string>
@@ -9,16 +10,45 @@
 namespace vnd::server
 {
 
-void appendJsonValue(std::string &out, sqlite3_value *v)
+namespace
 {
-    if (sqlite3_value_type(v) == SQLITE_NULL) {
-        out += "null";
+
+// Most amounts are whole cents: written straight, as "%!.15g" writes them (at least one
+// decimal). Formatting a double through SQLite cost more than the rest of the line.
+bool appendCents(std::string &out, double v)
+{
+    if (!(std::fabs(v) < 1e13))
+        return false;
+    const long long cents = std::llround(v * 100);
+    if (double(cents) / 100 != v || (cents == 0 && std::signbit(v)))
+        return false;
+    const unsigned long long whole = cents < 0 ? 0ull - (unsigned long long)cents : cents;
+    if (cents < 0)
+        out += '-';
+    out += std::to_string(whole / 100);
+    out += '.';
+    const unsigned part = unsigned(whole % 100);
+    out += char('0' + part / 10);
+    if (part % 10)
+        out += char('0' + part % 10);
+    return true;
+}
+
+} // namespace
+
+void appendRealText(std::string &out, double v)
+{
+    if (appendCents(out, v))
         return;
-    }
-    const auto *text = sqlite3_value_text(v);
-    const int n = sqlite3_value_bytes(v);
+    char text[64];
+    sqlite3_snprintf(sizeof text, text, "%!.15g", v);
+    out += text;
+}
+
+void appendJsonString(std::string &out, const unsigned char *text, size_t n)
+{
     out += '"';
-    for (int i = 0; i < n; ++i) {
+    for (size_t i = 0; i < n; ++i) {
         const unsigned char c = text[i];
         if (c == '"' || c == '\\') {
             out += '\\';
@@ -33,6 +63,23 @@ void appendJsonValue(std::string &out, sqlite3_value *v)
         }
     }
     out += '"';
+}
+
+void appendJsonValue(std::string &out, sqlite3_value *v)
+{
+    const int type = sqlite3_value_type(v);
+    if (type == SQLITE_NULL) {
+        out += "null";
+        return;
+    }
+    if (type == SQLITE_FLOAT) {
+        out += '"';
+        appendRealText(out, sqlite3_value_double(v));
+        out += '"';
+        return;
+    }
+    const auto *text = sqlite3_value_text(v);
+    appendJsonString(out, text, size_t(sqlite3_value_bytes(v)));
 }
 
 bool sameValue(sqlite3_value *a, sqlite3_value *b)

@@ -1,8 +1,13 @@
 // Reading the record's lines: the fields one line changed, and rows put back as they stood.
 
 #include "server/recordedchange.h"
+#include "server/recordimage.h"
+
+#include <sqlite3.h>
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace vnd::server::test
 {
@@ -95,6 +100,28 @@ TEST(RecordedChange, RowsArePutBackNewestFirst)
     EXPECT_EQ(undeleted.at(QStringLiteral("4")).value(QStringLiteral("A")), std::nullopt);
     EXPECT_EQ(undeleted.at(QStringLiteral("4")).value(QStringLiteral("K")), QStringLiteral("4"));
     EXPECT_TRUE(rowsBefore(kTable, now, {}) == now);
+}
+
+// Amounts are written without asking SQLite; the text must be the one SQLite's CAST gives, the
+// oracle here, whole cents or not.
+TEST(RecordedChange, RealsReadAsSqliteCastsThem)
+{
+    sqlite3 *raw = nullptr;
+    ASSERT_EQ(sqlite3_open(":memory:", &raw), SQLITE_OK);
+    const std::unique_ptr<sqlite3, int (*)(sqlite3 *)> db(raw, sqlite3_close);
+    sqlite3_stmt *raw_q = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(raw, "SELECT CAST(? AS TEXT)", -1, &raw_q, nullptr), SQLITE_OK);
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> q(raw_q, sqlite3_finalize);
+    for (const double v : {0.0, -0.0, 5.7, 30.0, 138.49, 0.05, -12.3, 0.1 + 0.2, 1.0 / 3, 0.001,
+                           999999999999.99, 1e13, 123456789012345.6, 1e20, -1e-7, 2.675}) {
+        sqlite3_bind_double(q.get(), 1, v);
+        ASSERT_EQ(sqlite3_step(q.get()), SQLITE_ROW);
+        const std::string cast = reinterpret_cast<const char *>(sqlite3_column_text(q.get(), 0));
+        sqlite3_reset(q.get());
+        std::string ours;
+        appendRealText(ours, v);
+        EXPECT_EQ(ours, cast) << v;
+    }
 }
 
 } // namespace
