@@ -12,10 +12,12 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstring>
 #include <numeric>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace vnd::server
@@ -26,6 +28,10 @@ namespace
 
 // Rows per part: an item's history parses the part that holds it, once per bulk call.
 constexpr size_t kPartRows = 256;
+// What a capture holds before it is written at the end of a statement.
+std::atomic<size_t> g_settleBytes{size_t(32) << 20};
+
+thread_local BulkCapture *t_active = nullptr;
 constexpr size_t kItems = 4; // itemColumns()
 
 DbError failed(sqlite3 *db, const char *what)
@@ -147,6 +153,7 @@ struct BulkCapture::State {
     // Per shape, once its table has two open buckets: their rows' keys and operations.
     std::vector<std::unordered_map<std::string, char>> seen;
     std::vector<bool> tracking;
+    size_t bytes = 0; // about what the rows hold
 
     void capture(size_t shape, int op);
     void add(size_t shape, char op, Row &&row, const std::string *oldKey);
@@ -302,6 +309,7 @@ void BulkCapture::State::add(size_t shape, char op, Row &&row, const std::string
     }
     if (!bucket)
         bucket = &open.emplace_back(Bucket{shape, op, {}});
+    bytes += sizeof(Row) + row.key.capacity() + row.before.capacity() + row.after.capacity();
     bucket->rows.push_back(std::move(row));
 }
 
@@ -488,10 +496,12 @@ BulkCapture::BulkCapture(sqlite3 *db) : d(std::make_unique<State>())
     sqlite3_set_authorizer(db, onPrepare, d.get());
     sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
     sqlite3_preupdate_hook(db, onChange, d.get());
+    m_previous = std::exchange(t_active, this);
 }
 
 BulkCapture::~BulkCapture()
 {
+    t_active = m_previous;
     sqlite3_preupdate_hook(d->db, nullptr, nullptr);
     sqlite3_set_authorizer(d->db, nullptr, nullptr);
     sqlite3_db_config(d->db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 1, nullptr);
@@ -511,6 +521,18 @@ void BulkCapture::flush()
     for (const Bucket &b : d->closed)
         d->write(b, insert);
     d->closed.clear();
+    d->bytes = 0;
+}
+
+void BulkCapture::settle()
+{
+    if (t_active && t_active->d->bytes > g_settleBytes)
+        t_active->flush();
+}
+
+size_t BulkCapture::setSettleBytes(size_t bytes)
+{
+    return g_settleBytes.exchange(bytes);
 }
 
 } // namespace vnd::server

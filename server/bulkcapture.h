@@ -7,6 +7,7 @@
 // same transaction. A table whose record triggers are gone is not recorded, as with the
 // triggers.
 
+#include <cstddef>
 #include <memory>
 
 struct sqlite3;
@@ -25,11 +26,17 @@ public:
 
     // Writes what was captured and starts afresh. Throws DbError; the caller rolls back.
     void flush();
+    // After each statement: writes what this thread's capture holds once it has grown large,
+    // so a call of millions of rows holds a bounded amount. Throws DbError.
+    static void settle();
+    // How much a capture holds before settle() writes it (tests); the previous amount.
+    static size_t setSettleBytes(size_t bytes);
 
     struct State;
 
 private:
     std::unique_ptr<State> d;
+    BulkCapture *m_previous = nullptr;
 };
 
 } // namespace vnd::server

@@ -1,5 +1,6 @@
 #include "server/sqlstatement.h"
 
+#include "server/bulkcapture.h"
 #include "server/database.h"
 #include "server/dberror.h"
 
@@ -59,6 +60,7 @@ SqlStatement &SqlStatement::exec()
     if (!ok)
         throw DbError::fromSqlError(m_query->lastError());
     countStatement();
+    BulkCapture::settle();
     return *this;
 }
 

@@ -2,6 +2,7 @@
 // and through which method; refused and rolled-back calls leave none; no method alters the
 // record; an item reads as it stood at a past moment.
 
+#include "server/bulkcapture.h"
 #include "server/callcontext.h"
 #include "server/changerecordschema.h"
 #include "server/historyrepository.h"
@@ -250,6 +251,12 @@ protected:
 
 TEST_F(HistoryTest, EveryWriteMethodLeavesTheLinesItsRowsImply)
 {
+    // A bulk call's rows captured on SQLite are written after each statement here, not only
+    // at the end: the lines keep each row's order either way.
+    struct Settle {
+        size_t was = BulkCapture::setSettleBytes(1);
+        ~Settle() { BulkCapture::setSettleBytes(was); }
+    } settle;
     const QString product = pricedProduct();
     const data::DataPacket rules = packet(QStringLiteral("GetPrecoHora"), {"001", m_start});
     ASSERT_FALSE(rules.rows.empty());
