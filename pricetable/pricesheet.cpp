@@ -51,30 +51,65 @@ void setText(SheetCell &cell, QString text)
     cell.text = std::move(text);
 }
 
-// A time cell from the stored text, its own string reused. A stored time that is no time of
-// day stays the text it is (" 930" is 09:30: the entry mask leaves the first hour digit
-// optional).
+// Texts are written over a cell's own string, which keeps its room from row to row: an export
+// reads every cell of a hundred thousand rows. Emptying a string that never held a character
+// still costs a library call, so it is skipped.
+void clearText(QString &into)
+{
+    if (!into.isEmpty())
+        into.resize(0);
+}
+
+void assignText(QString &into, QStringView text)
+{
+    if (text.isEmpty())
+        return clearText(into);
+    if (into.size() != text.size())
+        into.resize(text.size());
+    QChar *out = into.data();
+    for (qsizetype i = 0; i < text.size(); ++i)
+        out[i] = text[i];
+}
+
+void assignText(QString &into, QLatin1StringView text)
+{
+    if (text.isEmpty())
+        return clearText(into);
+    if (into.size() != text.size())
+        into.resize(text.size());
+    char16_t *out = reinterpret_cast<char16_t *>(into.data());
+    for (qsizetype i = 0; i < text.size(); ++i)
+        out[i] = char16_t(uchar(text.data()[i]));
+}
+
+// A time cell from the stored text. A stored time that is no time of day stays the text it is
+// (" 930" is 09:30: the entry mask leaves the first hour digit optional).
 void setTime(SheetCell &cell, const QString &stored)
 {
     cell.kind = CellKind::Time;
     const QStringView trimmed = QStringView(stored).trimmed();
     cell.empty = trimmed.isEmpty();
-    cell.text.resize(0);
     const int minutes = pricing::storedTimeMinutes(stored);
     if (minutes < 0) {
         cell.kind = CellKind::Text;
-        cell.text.append(trimmed);
+        assignText(cell.text, trimmed);
         return;
     }
     const int h = minutes / 60, m = minutes % 60;
     const char16_t hhmm[] = {char16_t(u'0' + h / 10), char16_t(u'0' + h % 10), u':',
                              char16_t(u'0' + m / 10), char16_t(u'0' + m % 10)};
-    cell.text.append(QStringView(hhmm, 5));
+    assignText(cell.text, QStringView(hhmm, 5));
     cell.number = minutes / 1440.0;
 }
 
+bool isText(const data::Column &c)
+{
+    return c.type() == FieldType::String || c.type() == FieldType::FixedString;
+}
+
 // One row's cells straight from the dataset's loaded columns while the row is as loaded,
-// through valueAt otherwise.
+// through valueAt otherwise. Each read is given the field's loaded column when it can be read
+// in place (see ItemPriceSheet::keepLoadedColumns), nullptr when not.
 class LoadedCells
 {
 public:
@@ -82,10 +117,9 @@ public:
 
     // Into the cell, not through an optional: passing one back costs an export a stall per
     // cell.
-    void number(int field, SheetCell &cell) const
+    void number(const data::Column *c, int field, SheetCell &cell) const
     {
-        const data::Column *c = column(field);
-        if (!c || c->type() != FieldType::Float) {
+        if (!c || m_at < 0) {
             const std::optional<double> n = m_ds.numberAt(m_row, field);
             cell.empty = !n;
             cell.number = n.value_or(0);
@@ -94,43 +128,34 @@ public:
         cell.empty = c->isNull(m_at);
         cell.number = cell.empty ? 0 : c->number(m_at);
     }
-    // A one-letter code, read in place; none for anything else.
-    QChar letter(int field, bool plain) const
+    // A one-letter code; none for anything else.
+    QChar letter(const data::Column *c, int field) const
     {
-        const data::Column *c = plain ? column(field) : nullptr;
-        if (!c || !isText(*c) || c->isNull(m_at)) {
+        if (!c || m_at < 0) {
             const QString v = m_ds.valueAt(m_row, field).toString();
             return v.size() == 1 ? v.front() : QChar();
         }
+        if (c->isNull(m_at))
+            return QChar();
         return c->withText(m_at, [](auto v) { return v.size() == 1 ? QChar(v.front()) : QChar(); });
     }
-    // The text over `into`; false for no value. `plain`: a text field that is not of fixed
-    // width, whose trailing blanks valueAt would drop.
-    bool text(int field, bool plain, QString &into) const
+    // The text over `into`; false for no value.
+    bool text(const data::Column *c, int field, QString &into) const
     {
-        into.resize(0);
-        const data::Column *c = plain ? column(field) : nullptr;
-        if (!c || !isText(*c)) {
+        if (!c || m_at < 0) {
             const QVariant v = m_ds.valueAt(m_row, field);
-            into.append(v.toString());
+            assignText(into, v.toString());
             return v.isValid() && !v.isNull();
         }
-        if (c->isNull(m_at))
+        if (c->isNull(m_at)) {
+            clearText(into);
             return false;
-        c->withText(m_at, [&into](auto v) { into.append(v); });
+        }
+        c->withText(m_at, [&into](auto v) { assignText(into, v); });
         return true;
     }
 
 private:
-    static bool isText(const data::Column &c)
-    {
-        return c.type() == FieldType::String || c.type() == FieldType::FixedString;
-    }
-    const data::Column *column(int field) const
-    {
-        return m_at >= 0 ? m_ds.loadedColumn(field) : nullptr;
-    }
-
     const ClientDataSet &m_ds;
     int m_row;
     qsizetype m_at;
@@ -173,63 +198,105 @@ ItemPriceSheet::ItemPriceSheet(const ClientDataSet &items, const QList<GridColum
         const data::Field *f = items.findField(g.field);
         if (!f)
             continue;
-        m_columns.append({f->fieldName(), g.title, kindOf(*f)});
-        m_fieldIndex.push_back(f->index());
-        m_hooked.push_back(bool(f->onGetText));
-        m_flag.push_back(isItemFlagField(f->fieldName()));
-        m_plain.push_back(f->dataType() == FieldType::String);
-        if (is(f->fieldName(), "CDARVPROD"))
-            m_treeIndex = int(m_fieldIndex.size()) - 1;
+        const CellKind kind = kindOf(*f);
+        m_columns.append({f->fieldName(), g.title, kind});
+        Read how = Read::Text;
+        if (isItemFlagField(f->fieldName()))
+            how = Read::Flag;
+        else if (f->onGetText && kind == CellKind::Text)
+            how = Read::Hooked;
+        else if (kind == CellKind::Money)
+            how = Read::Money;
+        else if (kind == CellKind::Time)
+            how = Read::Time;
+        else if (kind == CellKind::Date)
+            how = Read::Date;
+        else if (is(f->fieldName(), "CDARVPROD") && m_picture.GetTtNiveis() > 0)
+            how = Read::Tree;
+        m_reads.push_back({f->index(), how, f->dataType() == FieldType::String});
     }
+    keepLoadedColumns();
+}
+
+void ItemPriceSheet::keepLoadedColumns() const
+{
+    m_loaded.assign(m_reads.size(), nullptr);
+    for (size_t c = 0; c < m_reads.size(); ++c) {
+        const ColumnRead &read = m_reads[c];
+        const data::Column *column = m_items.loadedColumn(read.field);
+        if (!column)
+            continue;
+        switch (read.how) {
+        case Read::Money:
+            if (column->type() == FieldType::Float)
+                m_loaded[c] = column;
+            break;
+        case Read::Flag:
+        case Read::Text:
+        case Read::Tree:
+        case Read::Time:
+            // A fixed-width text's trailing blanks are valueAt's to drop.
+            if (read.plain && isText(*column))
+                m_loaded[c] = column;
+            break;
+        case Read::Hooked:
+        case Read::Date:
+            break;
+        }
+    }
+    m_loadedGeneration = m_items.loadedColumnsGeneration();
 }
 
 void ItemPriceSheet::readRow(int row, std::vector<SheetCell> &cells) const
 {
-    // Texts are read over the cells' own strings and a scratch one, which keep their room
-    // from row to row: an export reads every cell of a hundred thousand rows.
+    // The dataset may be loaded again while the progress of an export lets events through.
+    if (m_items.loadedColumnsGeneration() != m_loadedGeneration)
+        keepLoadedColumns();
     const LoadedCells read(m_items, row);
-    cells.resize(m_fieldIndex.size());
-    for (size_t c = 0; c < m_fieldIndex.size(); ++c) {
-        const int f = m_fieldIndex[c];
+    cells.resize(m_reads.size());
+    for (size_t c = 0; c < m_reads.size(); ++c) {
+        const ColumnRead &col = m_reads[c];
+        const data::Column *loaded = m_loaded[c];
         SheetCell &cell = cells[c];
-        const CellKind kind = m_columns[int(c)].kind;
-        if (m_flag[c]) {
-            const QChar flag = read.letter(f, m_plain[c]);
+        switch (col.how) {
+        case Read::Flag: {
+            const QChar flag = read.letter(loaded, col.field);
             cell.kind = CellKind::Text;
-            cell.text.resize(0);
-            cell.text.append(flag == u'S' ? m_sim : flag == u'N' ? m_nao : QString());
+            assignText(cell.text, flag == u'S'   ? QStringView(m_sim)
+                                  : flag == u'N' ? QStringView(m_nao)
+                                                 : QStringView());
             cell.empty = cell.text.isEmpty();
-            continue;
-        }
-        if (m_hooked[c] && kind == CellKind::Text) {
-            setText(cell, m_items.textAt(row, f, true));
-            continue;
-        }
-        cell.kind = kind;
-        switch (kind) {
-        case CellKind::Money:
-            read.number(f, cell);
-            cell.text.resize(0);
             break;
-        case CellKind::Text:
-            if (int(c) == m_treeIndex && m_picture.GetTtNiveis() > 0) {
-                cell.empty = !read.text(f, m_plain[c], m_scratch) || m_scratch.isEmpty();
-                m_picture.formatInto(m_scratch, cell.text);
-            } else {
-                read.text(f, m_plain[c], cell.text);
-                cell.empty = cell.text.isEmpty();
-            }
+        }
+        case Read::Hooked:
+            setText(cell, m_items.textAt(row, col.field, true));
             break;
-        case CellKind::Time:
-            if (read.text(f, m_plain[c], m_scratch)) {
+        case Read::Money:
+            cell.kind = CellKind::Money;
+            read.number(loaded, col.field, cell);
+            clearText(cell.text);
+            break;
+        case Read::Text:
+            cell.kind = CellKind::Text;
+            read.text(loaded, col.field, cell.text);
+            cell.empty = cell.text.isEmpty();
+            break;
+        case Read::Tree:
+            cell.kind = CellKind::Text;
+            cell.empty = !read.text(loaded, col.field, m_scratch) || m_scratch.isEmpty();
+            m_picture.formatInto(m_scratch, cell.text);
+            break;
+        case Read::Time:
+            cell.kind = CellKind::Time;
+            if (read.text(loaded, col.field, m_scratch)) {
                 setTime(cell, m_scratch);
             } else {
                 cell.empty = true;
-                cell.text.resize(0);
+                clearText(cell.text);
             }
             break;
-        case CellKind::Date:
-            fromValue(cell, kind, m_items.valueAt(row, f));
+        case Read::Date:
+            fromValue(cell, CellKind::Date, m_items.valueAt(row, col.field));
             break;
         }
     }

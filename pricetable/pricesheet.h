@@ -78,16 +78,26 @@ public:
     QHash<QString, SheetProduct> products() const;
 
 private:
+    // How a column's cells are read, decided once for the sheet rather than per cell.
+    enum class Read : unsigned char { Flag, Hooked, Money, Text, Tree, Time, Date };
+    struct ColumnRead {
+        int field;
+        Read how;
+        bool plain; // a text field not of fixed width, read in place when loaded
+    };
+
+    // The loaded column of each sheet column where its cells are read in place, else
+    // nullptr; taken once for the dataset's load rather than per cell.
+    void keepLoadedColumns() const;
+
     const data::ClientDataSet &m_items;
     Picture m_picture;
     QList<SheetColumn> m_columns;
-    std::vector<int> m_fieldIndex;
-    std::vector<bool> m_hooked; // shown through a get-text hook
-    std::vector<bool> m_flag;   // "S"/"N" shown as the grid's Sim/Não
-    std::vector<bool> m_plain;  // a text field not of fixed width
+    std::vector<ColumnRead> m_reads;
+    mutable std::vector<const data::Column *> m_loaded;
+    mutable quint64 m_loadedGeneration = 0;
     const MessageTable &m_messages;
     QString m_sim, m_nao;
-    int m_treeIndex = -1;
     mutable QString m_scratch; // a stored text on its way to a cell
 };
 

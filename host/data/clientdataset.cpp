@@ -112,6 +112,7 @@ void ClientDataSet::Impl::dropPacketFields()
 
 void ClientDataSet::Impl::rebuildSlots()
 {
+    ++columnsGeneration;
     slot.assign(fields.size(), 0);
     dataFields.clear();
     calcFields.clear();
@@ -362,6 +363,7 @@ void ClientDataSet::loadPacket(DataPacket &&packet)
     d->filtered.clear();
     d->dropIndexes();
     d->columns.swap(columns);
+    ++d->columnsGeneration;
     d->pool.swap(pool);
     d->order.swap(order);
     d->seqCounter = qint64(d->order.size());
@@ -416,6 +418,7 @@ void ClientDataSet::close()
     d->compiled.reset();
     d->pool.clear();
     d->columns.clear();
+    ++d->columnsGeneration;
     d->cur = -1;
     d->bof = d->eof = true;
     emit reset();

@@ -182,6 +182,9 @@ public:
     // reads; and a data field's loaded values (nullptr for a calculated field).
     int loadedRow(int row) const;
     const Column *loadedColumn(int fieldIndex) const;
+    // Changes whenever what loadedColumn gives may change (a load, a close, fields added), so
+    // a reader may keep the columns while it stays the same.
+    quint64 loadedColumnsGeneration() const;
 
     // Points the fields at another row for reading, without scrolling (for drawing).
     class RowScope

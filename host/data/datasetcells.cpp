@@ -54,6 +54,11 @@ const Column *ClientDataSet::loadedColumn(int fieldIndex) const
     return s < int(d->columns.size()) ? d->columns[size_t(s)].get() : nullptr;
 }
 
+quint64 ClientDataSet::loadedColumnsGeneration() const
+{
+    return d->columnsGeneration;
+}
+
 quint64 ClientDataSet::Impl::hash(const Record *r, int slot, FieldType t) const
 {
     if (r->own || r->base < 0)

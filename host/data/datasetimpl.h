@@ -57,6 +57,7 @@ struct ClientDataSet::Impl final : internal::RecordCells {
     // --- Rows ---
     DataSetState state = DataSetState::Inactive;
     std::vector<std::shared_ptr<const Column>> columns; // per data slot: the loaded values
+    quint64 columnsGeneration = 0; // moves on whenever columns or slots are replaced
     internal::RecordPool pool;
     std::vector<Record *> order;    // live rows, in index (or load) order; Record::pos is the place
     std::vector<Record *> filtered; // rows passing the filter, in the same order

@@ -1,11 +1,12 @@
 // The import check: every row of a file against the item it names, with the grid's parsing,
-// checks and messages; what it changes, leaves alone and refuses.
+// checks and messages; what it changes, leaves alone and refuses. And the export's reading of
+// the same dataset.
 
 #include "pricetable/gridformat.h"
 #include "pricetable/itempricefields.h"
-#include "pricing/tabgeralmessages.h"
 #include "pricetable/priceimport.h"
 #include "pricing/messagetable.h"
+#include "pricing/tabgeralmessages.h"
 
 #include <gtest/gtest.h>
 
@@ -163,6 +164,36 @@ TEST_F(ImportCheckTest, AFileWithoutTheProductColumnOrWithAnUnknownColumnIsRefus
         EXPECT_EQ(check(c.csv).fileError, QString::fromUtf8(c.error)) << c.csv;
     EXPECT_EQ(check("Produto;Nome;Preço\n1.01.001.0001;X;5,70\n").ignoredTitles,
               QStringList{"Nome"});
+}
+
+// The export's sheet keeps the dataset's loaded columns from row to row; a load while it lives
+// (the export's progress lets events through) is what it must read next.
+TEST_F(ImportCheckTest, ExportSheetReadsALoadMadeWhileItLives)
+{
+    const ItemPriceSheet sheet(m_items, kGrid, Picture(QStringLiteral("9.99.999.9999")),
+                               messages());
+    std::vector<SheetCell> cells;
+    sheet.readRow(1, cells);
+    ASSERT_EQ(cells.size(), 14u);
+    EXPECT_EQ(cells[0].text, QStringLiteral("1.01.001.0002"));
+    EXPECT_EQ(cells[2].text, QStringLiteral("PRODUTO 0000000002"));
+    EXPECT_EQ(cells[3].number, 8.0);
+    EXPECT_EQ(cells[11].text, QStringLiteral("Sim"));
+
+    data::DataPacket p;
+    p.fields = itemPrecoFieldDefs();
+    p.rows.push_back({QStringLiteral("CAFÉ EXPRESSO"), "0000000009", "001", "0000000009", 0.0,
+                      QVariant(), QVariant(), QVariant(), QVariant(),
+                      QDateTime(QDate(2026, 12, 1), QTime(0, 0)), "N", QVariant(), "2020020009",
+                      QVariant(), QVariant(), "N", QVariant(), "0930", QVariant()});
+    m_items.loadPacket(p);
+    ASSERT_EQ(sheet.rowCount(), 1);
+    sheet.readRow(0, cells);
+    EXPECT_EQ(cells[0].text, QStringLiteral("2.02.002.0009"));
+    EXPECT_EQ(cells[2].text, QStringLiteral("CAFÉ EXPRESSO"));
+    EXPECT_TRUE(cells[3].empty);
+    EXPECT_EQ(cells[11].text, QStringLiteral("Não"));
+    EXPECT_EQ(cells[12].text, QStringLiteral("09:30"));
 }
 
 } // namespace
