@@ -60,7 +60,14 @@ QString Picture::format(const QString &stored) const
 
 void Picture::formatInto(QStringView stored, QString &out) const
 {
-    out.resize(0);
+    // Written over room for every character and separator, then cut to what was written:
+    // appending a character at a time cost an export a library call per digit.
+    qsizetype room = stored.size();
+    for (const QString &s : m_separators)
+        room += s.size();
+    out.resize(room);
+    QChar *const begin = out.data();
+    QChar *p = begin;
     const qsizetype levels = m_widths.size();
     qsizetype level = 0;
     int filled = 0;
@@ -72,11 +79,13 @@ void Picture::formatInto(QStringView stored, QString &out) const
             filled = 0;
             // Digits beyond the picture stay visible, with no separator before them.
             if (level < levels && level - 1 < m_separators.size())
-                out += m_separators[level - 1];
+                for (const QChar s : m_separators[level - 1])
+                    *p++ = s;
         }
-        out += c;
+        *p++ = c;
         ++filled;
     }
+    out.resize(p - begin);
 }
 
 QString Picture::strip(const QString &text)
