@@ -136,7 +136,7 @@ double bareCsv(const BareCells &cells, const QList<SheetColumn> &columns, const 
         out += "\r\n";
         if (out.size() > (1 << 20)) {
             f.write(out);
-            out.clear();
+            out.resize(0); // its room kept, as the writer keeps its own
         }
     }
     f.write(out);
