@@ -81,19 +81,20 @@ private:
     // How a column's cells are read, decided once for the sheet rather than per cell.
     enum class Read : unsigned char { Flag, Hooked, Money, Text, Tree, Time, Date };
     struct ColumnRead {
+        int cell; // the column's place in the row
         int field;
         Read how;
         bool plain; // a text field not of fixed width, read in place when loaded
     };
 
-    // The loaded column of each sheet column where its cells are read in place, else
-    // nullptr; taken once for the dataset's load rather than per cell.
+    // For each of m_reads, the loaded column where its cells are read in place, else nullptr;
+    // taken once for the dataset's load rather than per cell.
     void keepLoadedColumns() const;
 
     const data::ClientDataSet &m_items;
     Picture m_picture;
     QList<SheetColumn> m_columns;
-    std::vector<ColumnRead> m_reads;
+    std::vector<ColumnRead> m_reads; // by how they are read
     mutable std::vector<const data::Column *> m_loaded;
     mutable quint64 m_loadedGeneration = 0;
     const MessageTable &m_messages;
