@@ -49,10 +49,12 @@ QStringList keyBeyondItem(const RecordedTable &table);
 // one only when it states the condition in these very words.
 QString bulkLine(bool bulk);
 // The methods whose lines are bulk lines.
+const QStringList &bulkMethods();
 bool isBulkMethod(const QString &method);
 
-// A bulk call's rows may be kept in parts, one line for many rows (NRLINHAS of them), on
-// SQLite, where a row trigger costs more than the row's own change (see BulkCapture):
+// A bulk call's rows are kept in parts, one line for many rows (NRLINHAS of them): on SQLite
+// by BulkCapture, where a row trigger costs more than the row's own change; on PostgreSQL by
+// the statement triggers, where a line costs more than packing it with others.
 // DSCHAVE then holds an array of whole keys, DSANTES and DSDEPOIS arrays of the rows'
 // images (null where a row has none), and CDPRODUTO to CDPRODUTOFIM the range of their
 // products. Adds those columns and the index of parts.

@@ -285,6 +285,8 @@ const Migration kMigrations[] = {
     // Again, for PostgreSQL's pairing of altered rows by hash.
     {{}, {}, changeRecordTriggers},
     {{}, {}, changeRecordParts},
+    // Again, for PostgreSQL's parts of bulk calls.
+    {{}, {}, changeRecordTriggers},
 };
 
 // Schema statements run as they are: PostgreSQL cannot prepare DDL.

@@ -502,6 +502,8 @@ TEST_F(HistoryTest, ChangesArePagedNewestFirstAndFiltered)
 // in one line), and the Auditoria shows the product's own row of such a line.
 TEST_F(HistoryTest, BulkCallsShowInTheItemsHistoryAndPast)
 {
+    // More rows in a period than a part holds.
+    addPricedProducts(300, m_start);
     const QString last =
         scalar(QStringLiteral("SELECT MAX(CDPRODUTO) FROM ITEMPRECO WHERE CDTABEPREC = '001' AND"
                               " DTINIVGPREC = ? AND CDPRPAITABPR = CDPRODUTO"),
@@ -523,7 +525,21 @@ TEST_F(HistoryTest, BulkCallsShowInTheItemsHistoryAndPast)
                    {other, "", "", "", "T", data::Value(), false, "001", m_start})
                   .status,
               200);
+    const qint64 copied = lastLine();
     ASSERT_EQ(call(QStringLiteral("setConfirmar"), {"077", "COPIA", "001", "", "T"}).status, 200);
+
+    // The copy's items went in parts of up to 256 rows of one period.
+    const QString copyLines = QStringLiteral("FROM HISTALTERACAO WHERE NRALTERACAO > %1 AND"
+                                             " NMTABELA = 'ITEMPRECO'")
+                                  .arg(copied);
+    EXPECT_EQ(
+        scalar(QStringLiteral("SELECT SUM(COALESCE(NRLINHAS, 1)) ") + copyLines).toInt(),
+        scalar(QStringLiteral("SELECT COUNT(*) FROM ITEMPRECO WHERE CDTABEPREC = '077'")).toInt());
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) ") + copyLines).toInt(),
+              scalar(QStringLiteral("SELECT SUM((n + 255) / 256) FROM (SELECT COUNT(*) AS n FROM"
+                                    " ITEMPRECO WHERE CDTABEPREC = '077' GROUP BY DTINIVGPREC) c"))
+                  .toInt());
+    EXPECT_EQ(scalar(QStringLiteral("SELECT MAX(NRLINHAS) ") + copyLines).toInt(), 256);
 
     for (const QString &product : products) {
         const std::string p = product.toStdString();
