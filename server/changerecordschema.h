@@ -4,7 +4,7 @@
 // deleted), with the row's key, its columns before and after (texts exact as stored: an
 // alteration a JSON object of only the columns it changed, an insertion or deletion a JSON
 // array of every column besides the key, in the table's order), the time, the user, the
-// client's address and the method.
+// client's address and the method; a bulk call's rows in parts (changeRecordParts).
 
 #include "server/changecontext.h"
 #include "server/database.h"
