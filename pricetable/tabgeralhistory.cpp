@@ -3,6 +3,7 @@
 #include "pricetable/frmtabgeral.h"
 
 #include "host/services/picture.h"
+#include "host/widgets/dbsortgrid.h"
 #include "host/widgets/dialogrunner.h"
 #include "host/widgets/hosticons.h"
 #include "pricetable/gridformat.h"
@@ -61,7 +62,13 @@ void TfrmTabGeral::mostraHistorico()
                 return f;
         return nullptr;
     };
-    const auto caption = [fieldOf](const QString &field) {
+    // As the grids title it: a column's own title before the field's label.
+    const auto caption = [this, fieldOf](const QString &field) {
+        for (widgets::TDBGrid *grid : {static_cast<widgets::TDBGrid *>(dbsItemPreco), dbgPrecoHora})
+            for (const widgets::TColumn &column : grid->Columns())
+                if (column.fieldName.compare(field, Qt::CaseInsensitive) == 0 &&
+                    !column.title.trimmed().isEmpty())
+                    return column.title;
         const data::Field *f = fieldOf(field);
         return f ? f->label() : field;
     };

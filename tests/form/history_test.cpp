@@ -53,7 +53,7 @@ TEST_F(History, CtrlHShowsTheSaveJustMadeAndThePriceAsItStoodBefore)
     ASSERT_TRUE(ui().errors().isEmpty()) << ui().lastError().toStdString();
     ASSERT_EQ(str(items(), "CDPRODUTO"), product);
 
-    QStringList newest, asItStood;
+    QStringList newest, asItStood, fields;
     widgets::ScopedDialogResponder answer([&](QDialog &d) {
         EXPECT_EQ(d.objectName(), QStringLiteral("frmHistorico"));
         auto *changes = d.findChild<QTableWidget *>(QStringLiteral("grdHistorico"));
@@ -73,9 +73,11 @@ TEST_F(History, CtrlHShowsTheSaveJustMadeAndThePriceAsItStoodBefore)
                   beforeSave.toString(QStringLiteral("ddMMyyyyHHmmss")));
         QTest::keyClick(moment, Qt::Key_Return);
         QApplication::processEvents();
-        for (int r = 0; r < then->rowCount(); ++r)
+        for (int r = 0; r < then->rowCount(); ++r) {
+            fields << rowOf(*then, r).value(1);
             if (rowOf(*then, r).value(1) == items().fieldByName(u"VRPRECITEM").label())
                 asItStood = rowOf(*then, r);
+        }
         d.reject();
     });
     win().dbsItemPreco->setFocus();
@@ -93,6 +95,9 @@ TEST_F(History, CtrlHShowsTheSaveJustMadeAndThePriceAsItStoodBefore)
     EXPECT_TRUE(newest[7].startsWith(QStringLiteral("SetItemPreco"))) << newest[7].toStdString();
     ASSERT_EQ(asItStood.size(), 3);
     EXPECT_EQ(asItStood[2], before);
+    // Every field as the grids title it, the sales hours included.
+    EXPECT_TRUE(fields.contains(QStringLiteral("Hora Inicial"))) << fields.join(u',').toStdString();
+    EXPECT_FALSE(fields.contains(QStringLiteral("HRINIVENPROD")));
 }
 
 TEST_F(History, AuditoriaListsPageByPageAndExportsEveryLine)
