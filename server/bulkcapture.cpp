@@ -3,6 +3,7 @@
 #include "server/changerecordschema.h"
 #include "server/dberror.h"
 #include "server/recordimage.h"
+#include "server/sqlitereads.h"
 
 // Debian's SQLite is built with the hook; its header declares it only when asked.
 #define SQLITE_ENABLE_PREUPDATE_HOOK 1
@@ -26,28 +27,19 @@ namespace vnd::server
 namespace
 {
 
-// Rows per part: an item's history parses the part that holds it, once per bulk call.
-constexpr size_t kPartRows = 256;
 // What a capture holds before it is written at the end of a statement.
 std::atomic<size_t> g_settleBytes{size_t(32) << 20};
 
 thread_local BulkCapture *t_active = nullptr;
 constexpr size_t kItems = 4; // itemColumns()
 
-DbError failed(sqlite3 *db, const char *what)
-{
-    return DbError(
-        DbError::Kind::Other,
-        QStringLiteral("%1: %2").arg(QLatin1String(what), QString::fromUtf8(sqlite3_errmsg(db))));
-}
-
 // Finalizes on every path.
 struct Statement {
     sqlite3_stmt *s = nullptr;
     Statement(sqlite3 *db, const char *sql)
     {
-        if (sqlite3_prepare_v2(db, sql, -1, &s, nullptr) != SQLITE_OK)
-            throw failed(db, "change record");
+        if (const int rc = sqlite3_prepare_v2(db, sql, -1, &s, nullptr); rc != SQLITE_OK)
+            throwSqliteError(db, rc);
     }
     ~Statement() { sqlite3_finalize(s); }
     Statement(const Statement &) = delete;
@@ -99,27 +91,19 @@ sqlite3_value *newValue(sqlite3 *db, int column)
 // over so; read through the table they are REAL again, as the triggers saw them.
 void appendColumn(std::string &out, const Shape &shape, int column, sqlite3_value *v)
 {
-    switch (v ? sqlite3_value_type(v) : SQLITE_NULL) {
-    case SQLITE_NULL:
-        out += "null";
-        return;
-    case SQLITE_INTEGER:
-        out += '"';
-        if (shape.real[size_t(column)])
-            appendRealText(out, sqlite3_value_double(v));
-        else
-            out += std::to_string(sqlite3_value_int64(v));
-        out += '"';
-        return;
-    case SQLITE_FLOAT:
+    const int type = v ? sqlite3_value_type(v) : SQLITE_NULL;
+    if (type == SQLITE_INTEGER && shape.real[size_t(column)]) {
         out += '"';
         appendRealText(out, sqlite3_value_double(v));
         out += '"';
-        return;
-    default:
+    } else if (type == SQLITE_TEXT) {
         // The bytes as they are: asking for text would first copy them to end them.
         appendJsonString(out, static_cast<const unsigned char *>(sqlite3_value_blob(v)),
                          size_t(sqlite3_value_bytes(v)));
+    } else if (v) {
+        appendJsonValue(out, v);
+    } else {
+        out += "null";
     }
 }
 
@@ -357,7 +341,7 @@ public:
         sqlite3_reset(m_s);
         sqlite3_clear_bindings(m_s);
         if (rc != SQLITE_DONE)
-            throw failed(m_db, "change record");
+            throwSqliteError(m_db, rc);
     }
 
 private:
@@ -401,7 +385,8 @@ void BulkCapture::State::write(const Bucket &bucket, Statement &insert) const
     };
     for (size_t from = 0; from < order.size();) {
         size_t to = from + 1;
-        while (to < order.size() && to - from < kPartRows && samePeriod(order[from], order[to]))
+        while (to < order.size() && to - from < size_t(kPartRows) &&
+               samePeriod(order[from], order[to]))
             ++to;
         const Row &first = rows[order[from]];
         LineWriter line(db, insert.s);

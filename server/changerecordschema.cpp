@@ -112,9 +112,6 @@ QStringList sqliteTriggers(const RecordedTable &t)
                        wholeImage(t, Dialect::Sqlite, row("OLD")), none)};
 }
 
-// Rows per part: an item's history parses the part that holds it, once per bulk call.
-constexpr int kPartRows = 256;
-
 // A bulk call's rows from `from`, in parts of up to kPartRows of one period (the line's),
 // by key (changeRecordParts). Their keys and images are the texts a line of one row holds.
 QString inParts(const RecordedTable &t, char16_t op, const QString &row, const QString &before,

@@ -59,6 +59,8 @@ bool isBulkMethod(const QString &method);
 // images (null where a row has none), and CDPRODUTO to CDPRODUTOFIM the range of their
 // products. Adds those columns and the index of parts.
 QStringList changeRecordParts(Dialect dialect);
+// Rows per part: an item's history parses the part that holds it, once per bulk call.
+inline constexpr int kPartRows = 256;
 
 // Operations as the record keeps them.
 inline constexpr char16_t kInserted = u'I';
