@@ -14,9 +14,11 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cstdint>
 #include <cstring>
 #include <numeric>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -60,17 +62,27 @@ struct Shape {
     std::array<int, kItems> items{-1, -1, -1, -1}; // their places among the columns
 };
 
-struct Row {
-    std::string key; // the whole key's values as JSON, comma separated
-    std::array<std::string, kItems> items;
-    unsigned itemNull = 0;     // bit i: item i has no value, or its table no such column
-    std::string before, after; // images; empty: none
+// A text of a row, as its place in the bucket's texts; none when empty (no image, key or
+// value is an empty text in its JSON form).
+struct Span {
+    uint32_t at = 0, size = 0;
 };
 
+struct Row {
+    Span key; // the whole key's values as JSON, comma separated
+    std::array<Span, kItems> items;
+    unsigned itemNull = 0; // bit i: item i has no value, or its table no such column
+    Span before, after;    // images; empty: none
+};
+
+// The rows of one table and operation, their texts back to back: a hundred thousand rows
+// cost a few allocations rather than several each.
 struct Bucket {
     size_t shape;
     char op;
+    std::string texts;
     std::vector<Row> rows;
+    std::string_view view(Span s) const { return {texts.data() + s.at, s.size}; }
 };
 
 sqlite3_value *oldValue(sqlite3 *db, int column)
@@ -138,9 +150,13 @@ struct BulkCapture::State {
     std::vector<std::unordered_map<std::string, char>> seen;
     std::vector<bool> tracking;
     size_t bytes = 0; // about what the rows hold
+    // The row being captured: its texts, placed as its Row says, before they go to a bucket.
+    std::string scratch, afterScratch;
+    const char *lastName = nullptr; // the table the last row came from, as SQLite names it
+    size_t lastShape = 0;
 
     void capture(size_t shape, int op);
-    void add(size_t shape, char op, Row &&row, const std::string *oldKey);
+    void add(size_t shape, char op, const Row &row, Span oldKey);
     void closeGeneration();
     void write(const Bucket &bucket, Statement &insert) const;
 };
@@ -154,8 +170,15 @@ void onChange(void *arg, sqlite3 *, int op, const char *schema, const char *name
     auto *state = static_cast<BulkCapture::State *>(arg);
     if (std::strcmp(schema, "main") != 0)
         return;
+    // A bulk statement hands row after row of one table, under the same name.
+    if (name == state->lastName) {
+        state->capture(state->lastShape, op);
+        return;
+    }
     for (size_t i = 0; i < state->shapes.size(); ++i)
         if (sqlite3_stricmp(state->shapes[i].name.constData(), name) == 0) {
+            state->lastName = name;
+            state->lastShape = i;
             state->capture(i, op);
             return;
         }
@@ -196,12 +219,20 @@ void BulkCapture::State::capture(size_t shapeIndex, int op)
             return oldValue(db, column);
         return newValue(db, column);
     };
+    std::string &out = scratch;
+    out.clear();
+    const auto from = [&out](size_t start) {
+        return Span{uint32_t(start), uint32_t(out.size() - start)};
+    };
     Row row;
-    std::string oldKey;
+    Span oldKey;
     char code = deleted ? char(kDeleted) : char(kInserted);
     if (op == SQLITE_UPDATE) {
-        row.before.assign(1, '{');
-        row.after.assign(1, '{');
+        // Both images at once: the old one first, the new one gathered apart and appended.
+        const size_t start = out.size();
+        out += '{';
+        std::string &after = afterScratch;
+        after.assign(1, '{');
         bool rekeyed = false;
         for (size_t i = 0; i < shape.columns.size(); ++i) {
             if (narrowed && !shape.set[i])
@@ -210,57 +241,76 @@ void BulkCapture::State::capture(size_t shapeIndex, int op)
             sqlite3_value *n = newValue(db, shape.columns[i]);
             if (sameValue(o, n))
                 continue;
-            appendName(row.before, shape.names[i]);
-            appendColumn(row.before, shape, shape.columns[i], o);
-            appendName(row.after, shape.names[i]);
-            appendColumn(row.after, shape, shape.columns[i], n);
+            if (out.size() - start > 1)
+                out += ',';
+            out += shape.names[i];
+            appendColumn(out, shape, shape.columns[i], o);
+            appendName(after, shape.names[i]);
+            appendColumn(after, shape, shape.columns[i], n);
             rekeyed = rekeyed || qsizetype(i) < t.key.size();
         }
-        if (row.before.size() == 1)
+        if (out.size() - start == 1)
             return; // nothing changed: no line, as the trigger's WHEN had it
-        row.before += '}';
-        row.after += '}';
-        if (rekeyed)
+        out += '}';
+        row.before = from(start);
+        const size_t afterStart = out.size();
+        out += after;
+        out += '}';
+        row.after = from(afterStart);
+        if (rekeyed) {
+            const size_t keyStart = out.size();
             for (qsizetype i = 0; i < t.key.size(); ++i) {
                 if (i > 0)
-                    oldKey += ',';
-                appendColumn(oldKey, shape, shape.columns[size_t(i)],
+                    out += ',';
+                appendColumn(out, shape, shape.columns[size_t(i)],
                              oldValue(db, shape.columns[size_t(i)]));
             }
+            oldKey = from(keyStart);
+        }
         code = char(kAltered);
     } else {
-        std::string &image = deleted ? row.before : row.after;
-        image.assign(1, '[');
+        const size_t start = out.size();
+        out += '[';
         for (size_t i = size_t(t.key.size()); i < shape.columns.size(); ++i) {
-            if (image.size() > 1)
-                image += ',';
-            appendColumn(image, shape, shape.columns[i], value(i));
+            if (i > size_t(t.key.size()))
+                out += ',';
+            appendColumn(out, shape, shape.columns[i], value(i));
         }
-        image += ']';
+        out += ']';
+        (deleted ? row.before : row.after) = from(start);
     }
+    const size_t keyStart = out.size();
     for (qsizetype i = 0; i < t.key.size(); ++i) {
         if (i > 0)
-            row.key += ',';
-        appendColumn(row.key, shape, shape.columns[size_t(i)], value(size_t(i)));
+            out += ',';
+        appendColumn(out, shape, shape.columns[size_t(i)], value(size_t(i)));
     }
+    row.key = from(keyStart);
     for (size_t i = 0; i < kItems; ++i) {
         sqlite3_value *v = shape.items[i] >= 0 ? value(size_t(shape.items[i])) : nullptr;
         if (!v || sqlite3_value_type(v) == SQLITE_NULL) {
             row.itemNull |= 1u << i;
             continue;
         }
+        const size_t start = out.size();
         if (sqlite3_value_type(v) == SQLITE_TEXT)
-            row.items[i].assign(static_cast<const char *>(sqlite3_value_blob(v)),
-                                size_t(sqlite3_value_bytes(v)));
+            out.append(static_cast<const char *>(sqlite3_value_blob(v)),
+                       size_t(sqlite3_value_bytes(v)));
         else
-            row.items[i].assign(reinterpret_cast<const char *>(sqlite3_value_text(v)),
-                                size_t(sqlite3_value_bytes(v)));
+            out.append(reinterpret_cast<const char *>(sqlite3_value_text(v)),
+                       size_t(sqlite3_value_bytes(v)));
+        row.items[i] = from(start);
     }
-    add(shapeIndex, code, std::move(row), oldKey.empty() ? nullptr : &oldKey);
+    add(shapeIndex, code, row, oldKey);
 }
 
-void BulkCapture::State::add(size_t shape, char op, Row &&row, const std::string *oldKey)
+void BulkCapture::State::add(size_t shape, char op, const Row &captured, Span oldKeySpan)
 {
+    const auto scratchView = [this](Span s) {
+        return std::string_view(scratch).substr(s.at, s.size);
+    };
+    const std::string_view key = scratchView(captured.key);
+    const std::string_view oldKey = scratchView(oldKeySpan);
     const auto bucketOf = [&]() -> Bucket * {
         for (Bucket &b : open)
             if (b.shape == shape && b.op == op)
@@ -275,26 +325,47 @@ void BulkCapture::State::add(size_t shape, char op, Row &&row, const std::string
         for (const Bucket &b : open)
             if (b.shape == shape)
                 for (const Row &r : b.rows)
-                    seen[shape].emplace(r.key, b.op);
+                    seen[shape].emplace(std::string(b.view(r.key)), b.op);
     }
     if (tracking[shape]) {
-        const auto clashes = [&](const std::string &key) {
-            const auto it = seen[shape].find(key);
+        const auto clashes = [&](std::string_view k) {
+            const auto it = seen[shape].find(std::string(k));
             return it != seen[shape].end() && it->second != op;
         };
-        if (clashes(row.key) || (oldKey && clashes(*oldKey))) {
+        if (clashes(key) || (!oldKey.empty() && clashes(oldKey))) {
             closeGeneration();
             bucket = nullptr;
         } else {
-            seen[shape].emplace(row.key, op);
-            if (oldKey)
-                seen[shape].emplace(*oldKey, op);
+            seen[shape].emplace(std::string(key), op);
+            if (!oldKey.empty())
+                seen[shape].emplace(std::string(oldKey), op);
         }
     }
     if (!bucket)
-        bucket = &open.emplace_back(Bucket{shape, op, {}});
-    bytes += sizeof(Row) + row.key.capacity() + row.before.capacity() + row.after.capacity();
-    bucket->rows.push_back(std::move(row));
+        bucket = &open.emplace_back(Bucket{shape, op, {}, {}});
+    // A bulk statement mostly writes the same image row after row: kept once.
+    const Row previous = bucket->rows.empty() ? Row{} : bucket->rows.back();
+    const auto place = [&](Span s, Span Row::*image) {
+        if (s.size == 0)
+            return Span{};
+        if (image && bucket->view(previous.*image) == scratchView(s))
+            return previous.*image;
+        const Span placed{uint32_t(bucket->texts.size()), s.size};
+        bucket->texts.append(scratch, s.at, s.size);
+        return placed;
+    };
+    const size_t before = bucket->texts.size();
+    Row &row = bucket->rows.emplace_back();
+    row.key = place(captured.key, nullptr);
+    row.before = place(captured.before, &Row::before);
+    row.after = place(captured.after, &Row::after);
+    for (size_t i = 0; i < kItems; ++i)
+        row.items[i] = place(captured.items[i], nullptr);
+    row.itemNull = captured.itemNull;
+    if (bucket->texts.size() > UINT32_MAX / 2)
+        throw DbError(DbError::Kind::Other,
+                      QStringLiteral("Alteração grande demais para o registro."));
+    bytes += sizeof(Row) + bucket->texts.size() - before;
 }
 
 void BulkCapture::State::closeGeneration()
@@ -314,12 +385,12 @@ class LineWriter
 {
 public:
     LineWriter(sqlite3 *db, sqlite3_stmt *s) : m_db(db), m_s(s) {}
-    LineWriter &text(const std::string &v)
+    LineWriter &text(std::string_view v)
     {
         sqlite3_bind_text(m_s, ++m_at, v.data(), int(v.size()), SQLITE_STATIC);
         return *this;
     }
-    LineWriter &textOrNull(const std::string &v, bool null)
+    LineWriter &textOrNull(std::string_view v, bool null)
     {
         if (null) {
             sqlite3_bind_null(m_s, ++m_at);
@@ -351,19 +422,25 @@ private:
 };
 
 // The rows' images as one array, null where a row has none; empty for none at all.
-std::string images(const std::vector<Row> &rows, const std::vector<size_t> &order, size_t from,
-                   size_t to, std::string Row::*image)
+void images(std::string &out, const Bucket &bucket, const std::vector<size_t> &order, size_t from,
+            size_t to, Span Row::*image)
 {
-    std::string out(1, '[');
+    out.assign(1, '[');
     bool any = false;
     for (size_t i = from; i < to; ++i) {
-        const std::string &v = rows[order[i]].*image;
+        const Span v = bucket.rows[order[i]].*image;
         if (i > from)
             out += ',';
-        out += v.empty() ? std::string("null") : v;
-        any = any || !v.empty();
+        if (v.size == 0)
+            out += "null";
+        else
+            out += bucket.view(v);
+        any = any || v.size != 0;
     }
-    return any ? out + ']' : std::string();
+    if (any)
+        out += ']';
+    else
+        out.clear();
 }
 
 } // namespace
@@ -373,16 +450,19 @@ void BulkCapture::State::write(const Bucket &bucket, Statement &insert) const
     const RecordedTable &t = *shapes[bucket.shape].table;
     const std::string table = t.name.toStdString(), op(1, bucket.op);
     const std::vector<Row> &rows = bucket.rows;
+    const auto text = [&bucket](Span s) { return bucket.view(s); };
     std::vector<size_t> order(rows.size());
     std::iota(order.begin(), order.end(), 0);
-    const auto byKey = [&rows](size_t a, size_t b) { return rows[a].key < rows[b].key; };
+    const auto byKey = [&](size_t a, size_t b) { return text(rows[a].key) < text(rows[b].key); };
     if (!std::is_sorted(order.begin(), order.end(), byKey))
         std::stable_sort(order.begin(), order.end(), byKey);
     // A part keeps one table and period (the line's) and its products' range.
-    const auto samePeriod = [&rows](size_t a, size_t b) {
+    const auto samePeriod = [&](size_t a, size_t b) {
         return (rows[a].itemNull & 3u) == (rows[b].itemNull & 3u) &&
-               rows[a].items[0] == rows[b].items[0] && rows[a].items[1] == rows[b].items[1];
+               text(rows[a].items[0]) == text(rows[b].items[0]) &&
+               text(rows[a].items[1]) == text(rows[b].items[1]);
     };
+    std::string keys, before, after;
     for (size_t from = 0; from < order.size();) {
         size_t to = from + 1;
         while (to < order.size() && to - from < size_t(kPartRows) &&
@@ -392,39 +472,45 @@ void BulkCapture::State::write(const Bucket &bucket, Statement &insert) const
         LineWriter line(db, insert.s);
         line.text(table)
             .text(op)
-            .textOrNull(first.items[0], first.itemNull & 1u)
-            .textOrNull(first.items[1], first.itemNull & 2u);
+            .textOrNull(text(first.items[0]), first.itemNull & 1u)
+            .textOrNull(text(first.items[1]), first.itemNull & 2u);
         if (to - from == 1) {
-            line.textOrNull(first.items[2], first.itemNull & 4u)
-                .textOrNull(first.items[3], first.itemNull & 8u)
-                .text('[' + first.key + ']')
-                .textOrNull(first.before, first.before.empty())
-                .textOrNull(first.after, first.after.empty())
-                .textOrNull(std::string(), true)
+            keys.assign(1, '[');
+            keys += text(first.key);
+            keys += ']';
+            line.textOrNull(text(first.items[2]), first.itemNull & 4u)
+                .textOrNull(text(first.items[3]), first.itemNull & 8u)
+                .text(keys)
+                .textOrNull(text(first.before), first.before.size == 0)
+                .textOrNull(text(first.after), first.after.size == 0)
+                .textOrNull({}, true)
                 .count(0)
                 .run();
         } else {
-            const std::string *low = nullptr, *high = nullptr;
-            std::string keys(1, '[');
+            std::string_view low, high;
+            bool anyProduct = false;
+            keys.assign(1, '[');
             for (size_t i = from; i < to; ++i) {
                 const Row &r = rows[order[i]];
                 if (!(r.itemNull & 4u)) {
-                    low = !low || r.items[2] < *low ? &r.items[2] : low;
-                    high = !high || r.items[2] > *high ? &r.items[2] : high;
+                    const std::string_view product = text(r.items[2]);
+                    low = !anyProduct || product < low ? product : low;
+                    high = !anyProduct || product > high ? product : high;
+                    anyProduct = true;
                 }
                 keys += i > from ? ",[" : "[";
-                keys += r.key;
+                keys += text(r.key);
                 keys += ']';
             }
             keys += ']';
-            const std::string before = images(rows, order, from, to, &Row::before);
-            const std::string after = images(rows, order, from, to, &Row::after);
-            line.textOrNull(low ? *low : std::string(), !low)
-                .textOrNull(std::string(), true)
+            images(before, bucket, order, from, to, &Row::before);
+            images(after, bucket, order, from, to, &Row::after);
+            line.textOrNull(low, !anyProduct)
+                .textOrNull({}, true)
                 .text(keys)
                 .textOrNull(before, before.empty())
                 .textOrNull(after, after.empty())
-                .textOrNull(high ? *high : std::string(), !high)
+                .textOrNull(high, !anyProduct)
                 .count(to - from)
                 .run();
         }

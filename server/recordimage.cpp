@@ -48,20 +48,24 @@ void appendRealText(std::string &out, double v)
 void appendJsonString(std::string &out, const unsigned char *text, size_t n)
 {
     out += '"';
+    size_t from = 0; // the start of the run not yet appended
     for (size_t i = 0; i < n; ++i) {
         const unsigned char c = text[i];
+        if (c != '"' && c != '\\' && c >= 0x20)
+            continue;
+        out.append(reinterpret_cast<const char *>(text) + from, i - from);
+        from = i + 1;
         if (c == '"' || c == '\\') {
             out += '\\';
             out += char(c);
-        } else if (c < 0x20) {
+        } else {
             static const char hex[] = "0123456789abcdef";
             out += "\\u00";
             out += hex[c >> 4];
             out += hex[c & 15];
-        } else {
-            out += char(c);
         }
     }
+    out.append(reinterpret_cast<const char *>(text) + from, n - from);
     out += '"';
 }
 
@@ -95,8 +99,9 @@ bool sameValue(sqlite3_value *a, sqlite3_value *b)
         return false;
     if (ta == SQLITE_NULL)
         return true;
-    const void *pa = ta == SQLITE_BLOB ? sqlite3_value_blob(a) : sqlite3_value_text(a);
-    const void *pb = ta == SQLITE_BLOB ? sqlite3_value_blob(b) : sqlite3_value_text(b);
+    // A text's bytes as they are: asking for text would first copy them to end them.
+    const void *pa = sqlite3_value_blob(a);
+    const void *pb = sqlite3_value_blob(b);
     const int n = sqlite3_value_bytes(a);
     return n == sqlite3_value_bytes(b) && (n == 0 || std::memcmp(pa, pb, size_t(n)) == 0);
 }

@@ -162,6 +162,13 @@ bool generateLines(const QSqlDatabase &db, Dialect dialect, qint64 from, qint64 
                         .arg(start, code, series));
 }
 
+// --only NAME: that measure alone (a method's name, or getHistItemPreco).
+QString g_only;
+bool wanted(const char *name)
+{
+    return g_only.isEmpty() || g_only == QLatin1String(name);
+}
+
 bool measure(const char *title, const QString &url, int rounds, qint64 bigLines)
 {
     std::fprintf(stderr, "%s: loading %d synthetic products...\n", title, kProducts);
@@ -177,7 +184,8 @@ bool measure(const char *title, const QString &url, int rounds, qint64 bigLines)
 
     double on = 0, off = 0;
     int copy = 0;
-    if (!onAgainstOff(
+    if (wanted("setConfirmar") &&
+        !onAgainstOff(
             triggers, rounds,
             [&] {
                 return exec(db,
@@ -189,10 +197,12 @@ bool measure(const char *title, const QString &url, int rounds, qint64 bigLines)
             },
             on, off))
         return false;
-    report("setConfirmar, every product, every period:", on, off, 1.5);
+    if (wanted("setConfirmar"))
+        report("setConfirmar, every product, every period:", on, off, 1.5);
 
     int flip = 0;
-    if (!onAgainstOff(
+    if (wanted("SetUpdItemPrecoAlt") &&
+        !onAgainstOff(
             triggers, rounds, [] { return true; },
             [&] {
                 const char *flag = flip++ % 2 ? "N" : "S";
@@ -201,7 +211,8 @@ bool measure(const char *title, const QString &url, int rounds, qint64 bigLines)
             },
             on, off))
         return false;
-    report("SetUpdItemPrecoAlt, every product:", on, off, 1.5);
+    if (wanted("SetUpdItemPrecoAlt"))
+        report("SetUpdItemPrecoAlt, every product:", on, off, 1.5);
 
     const QDate end = QDate::fromString(
         scalar(db,
@@ -213,7 +224,8 @@ bool measure(const char *title, const QString &url, int rounds, qint64 bigLines)
     data::ValueArray dif{false, false, false, true, true, true, true, true, true, true};
     dif.insert(dif.end(), {false, true, false, 0, 0, "001", "", "", "00:02", "23:59", start, end,
                            start, 1.0, "", nullptr, "T", 1});
-    if (!onAgainstOff(
+    if (wanted("SetPrecDif") &&
+        !onAgainstOff(
             triggers, rounds,
             [&] {
                 return exec(db,
@@ -221,7 +233,8 @@ bool measure(const char *title, const QString &url, int rounds, qint64 bigLines)
             },
             [&] { return timed(client, QStringLiteral("SetPrecDif"), dif); }, on, off))
         return false;
-    report("SetPrecDif, every product, every day:", on, off, 1.5);
+    if (wanted("SetPrecDif"))
+        report("SetPrecDif, every product, every day:", on, off, 1.5);
 
     // One item save, 200 in a row each way, their mean.
     const QString product =
@@ -241,10 +254,14 @@ bool measure(const char *title, const QString &url, int rounds, qint64 bigLines)
                 return -1.0;
         return double(timer.nsecsElapsed()) / n;
     };
-    if (!onAgainstOff(
-            triggers, rounds * 2, [] { return true; }, [&] { return saves(200); }, on, off))
-        return false;
-    report("SetItemPreco, one row (mean of 200):", on, off, 1.2);
+    if (wanted("SetItemPreco")) {
+        if (!onAgainstOff(
+                triggers, rounds * 2, [] { return true; }, [&] { return saves(200); }, on, off))
+            return false;
+        report("SetItemPreco, one row (mean of 200):", on, off, 1.2);
+    }
+    if (!wanted("getHistItemPreco"))
+        return true;
 
     // The history of one item: the record emptied, 10,000 lines, then 10,000,000.
     {
@@ -286,7 +303,7 @@ bool measure(const char *title, const QString &url, int rounds, qint64 bigLines)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    // --rounds N, --lines N: a quicker look.
+    // --rounds N, --lines N, --only NAME: a quicker look.
     int rounds = 3;
     qint64 bigLines = 10000000;
     for (int i = 1; i + 1 < argc; i += 2) {
@@ -294,6 +311,8 @@ int main(int argc, char **argv)
             rounds = std::max(1, atoi(argv[i + 1]));
         if (qstrcmp(argv[i], "--lines") == 0)
             bigLines = std::max<qint64>(20000, atoll(argv[i + 1]));
+        if (qstrcmp(argv[i], "--only") == 0)
+            g_only = QString::fromLocal8Bit(argv[i + 1]);
     }
     if (!measure("SQLite", {}, rounds, bigLines))
         return 1;
