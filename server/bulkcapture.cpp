@@ -421,13 +421,25 @@ private:
     int m_at = 0;
 };
 
-// The rows' images as one array, null where a row has none; empty for none at all.
+// The rows' images as one array, null where a row has none; empty for none at all; an array
+// of one image when every row has that one.
 void images(std::string &out, const Bucket &bucket, const std::vector<size_t> &order, size_t from,
             size_t to, Span Row::*image)
 {
+    const Span first = bucket.rows[order[from]].*image;
+    const auto same = [&](size_t i) {
+        const Span s = bucket.rows[order[i]].*image;
+        return (s.at == first.at && s.size == first.size) || bucket.view(s) == bucket.view(first);
+    };
+    bool shared = true;
+    for (size_t i = from + 1; i < to && shared; ++i)
+        shared = same(i);
+    if (shared && first.size == 0) {
+        out.clear();
+        return;
+    }
     out.assign(1, '[');
-    bool any = false;
-    for (size_t i = from; i < to; ++i) {
+    for (size_t i = from; i < (shared ? from + 1 : to); ++i) {
         const Span v = bucket.rows[order[i]].*image;
         if (i > from)
             out += ',';
@@ -435,12 +447,8 @@ void images(std::string &out, const Bucket &bucket, const std::vector<size_t> &o
             out += "null";
         else
             out += bucket.view(v);
-        any = any || v.size != 0;
     }
-    if (any)
-        out += ']';
-    else
-        out.clear();
+    out += ']';
 }
 
 } // namespace

@@ -56,7 +56,8 @@ bool isBulkMethod(const QString &method);
 // by BulkCapture, where a row trigger costs more than the row's own change; on PostgreSQL by
 // the statement triggers, where a line costs more than packing it with others.
 // DSCHAVE then holds an array of whole keys, DSANTES and DSDEPOIS arrays of the rows'
-// images (null where a row has none), and CDPRODUTO to CDPRODUTOFIM the range of their
+// images (null where a row has none; one image alone when every row has it), and
+// CDPRODUTO to CDPRODUTOFIM the range of their
 // products. Adds those columns and the index of parts.
 QStringList changeRecordParts(Dialect dialect);
 // Rows per part: an item's history parses the part that holds it, once per bulk call.

@@ -119,12 +119,15 @@ QList<PartRow> partRows(const QString &keys, const QString &before, const QStrin
         const QJsonArray out = text.isEmpty() ? QJsonArray()
                                               : jsonArray(text, "change record part images are"
                                                                 " not a JSON array");
-        if (!text.isEmpty() && out.size() != k.size())
+        if (!text.isEmpty() && out.size() != k.size() && out.size() != 1)
             throw std::runtime_error("change record part images do not fit its keys");
         return out;
     };
     const QJsonArray b = images(before), a = images(after);
+    // One image alone stands for every row's.
     const auto image = [](const QJsonArray &all, qsizetype i) {
+        if (all.size() == 1)
+            i = 0;
         if (i >= all.size() || all[i].isNull())
             return QString();
         return QString::fromUtf8(
