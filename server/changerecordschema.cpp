@@ -226,7 +226,9 @@ QStringList postgresTriggers(const RecordedTable &t)
         trigger.arg(t.name, QStringLiteral("A"), QStringLiteral("UPDATE"),
                     QStringLiteral("REFERENCING OLD TABLE AS antigos NEW TABLE AS novos"
                                    " FOR EACH STATEMENT")),
-        trigger.arg(t.name, QStringLiteral("K"), QStringLiteral("UPDATE"),
+        // Only an UPDATE that sets a key column can change the key (no table has a BEFORE
+        // trigger): the others skip the WHEN, which PostgreSQL prepares anew per statement.
+        trigger.arg(t.name, QStringLiteral("K"), QStringLiteral("UPDATE OF ") + joined(t.key),
                     QStringLiteral("FOR EACH ROW WHEN (ROW(%1) IS DISTINCT FROM ROW(%2))")
                         .arg(joined(oldKey), joined(newKey))),
     };
@@ -350,12 +352,22 @@ QString lineTable(Dialect dialect, const QString &name, const QString &operation
              operationCheck);
 }
 
-QString singleItemIndex()
+QString singleItemIndex(Dialect dialect)
 {
     return QStringLiteral(
                "CREATE INDEX HISTALTERACAO_ITEM ON HISTALTERACAO"
                " (CDPRODUTO, CDTABEPREC, DTINIVGPREC, CDPRPAITABPR, NRALTERACAO) WHERE %1")
-        .arg(bulkLine(false));
+        .arg(bulkLine(false, dialect));
+}
+
+QStringList timeIndexes(Dialect dialect)
+{
+    return {QStringLiteral("CREATE INDEX HISTALTERACAO_DATA ON HISTALTERACAO (DTALTERACAO)"
+                           " WHERE %1")
+                .arg(bulkLine(false, dialect)),
+            QStringLiteral("CREATE INDEX HISTALTERACAO_LOTE ON HISTALTERACAO"
+                           " (DTALTERACAO, CDPRODUTO) WHERE %1")
+                .arg(bulkLine(true, dialect))};
 }
 
 } // namespace
@@ -373,7 +385,7 @@ QStringList changeRecordSchema(Dialect dialect)
     return out;
 }
 
-QStringList changeRecordIndexes(Dialect)
+QStringList changeRecordIndexes(Dialect dialect)
 {
     // An item's lines of a single save are found by product. A bulk call's, by product too,
     // went to every page of that index, as many pages read and written again as the call
@@ -381,10 +393,10 @@ QStringList changeRecordIndexes(Dialect)
     // and an item's history looks them up once per bulk call.
     return {
         QStringLiteral("DROP INDEX HISTALTERACAO_ITEM"),
-        singleItemIndex(),
+        singleItemIndex(dialect),
         QStringLiteral("CREATE INDEX HISTALTERACAO_LOTE ON HISTALTERACAO"
                        " (CDTABEPREC, DTINIVGPREC, DTALTERACAO, CDPRODUTO, CDPRPAITABPR) WHERE %1")
-            .arg(bulkLine(true)),
+            .arg(bulkLine(true, dialect)),
     };
 }
 
@@ -408,7 +420,7 @@ QStringList changeRecordLeanLines(Dialect dialect)
                               " WHERE name = 'HISTALTERACAO'")
             << QStringLiteral("DROP TABLE HISTALTERACAO")
             << QStringLiteral("ALTER TABLE HISTALTERACAO_V7 RENAME TO HISTALTERACAO")
-            << singleItemIndex() << guard(dialect);
+            << singleItemIndex(dialect) << guard(dialect);
     } else {
         out << QStringLiteral("DROP INDEX HISTALTERACAO_LOTE")
             << QStringLiteral("DROP INDEX HISTALTERACAO_DATA");
@@ -417,13 +429,17 @@ QStringList changeRecordLeanLines(Dialect dialect)
     // costing most of the line: it goes to one, by time and product only. An item's history
     // finds each bulk call by its time, and its lines by product. Times of other lines are
     // indexed apart.
-    out << QStringLiteral("CREATE INDEX HISTALTERACAO_DATA ON HISTALTERACAO (DTALTERACAO)"
-                          " WHERE %1")
-               .arg(bulkLine(false))
-        << QStringLiteral("CREATE INDEX HISTALTERACAO_LOTE ON HISTALTERACAO"
-                          " (DTALTERACAO, CDPRODUTO) WHERE %1")
-               .arg(bulkLine(true));
-    return out;
+    return out << timeIndexes(dialect);
+}
+
+QStringList changeRecordListedMethods(Dialect dialect)
+{
+    if (dialect == Dialect::Sqlite)
+        return {};
+    return QStringList{QStringLiteral("DROP INDEX HISTALTERACAO_ITEM"),
+                       QStringLiteral("DROP INDEX HISTALTERACAO_DATA"),
+                       QStringLiteral("DROP INDEX HISTALTERACAO_LOTE"), singleItemIndex(dialect)}
+           << timeIndexes(dialect);
 }
 
 const QStringList &bulkMethods()
@@ -445,18 +461,28 @@ bool isBulkMethod(const QString &method)
     return bulkMethods().contains(method);
 }
 
-QString bulkLine(bool bulk)
+QString bulkLine(bool bulk, Dialect dialect)
 {
-    // A CASE, not IN: SQLite builds an IN list's table anew on each trigger run, which cost
-    // more than the line.
-    static const QString methods = [] {
-        QString whens;
+    // On SQLite a CASE, not IN: SQLite builds an IN list's table anew on each trigger run,
+    // which cost more than the line. PostgreSQL prepares each partial index's condition anew
+    // per statement, a CASE of every method at several times the cost of a list.
+    static const QString whens = [] {
+        QString out;
         for (const QString &n : bulkMethods())
-            whens += QStringLiteral(" WHEN '%1' THEN 1").arg(n);
-        return whens;
+            out += QStringLiteral(" WHEN '%1' THEN 1").arg(n);
+        return out;
     }();
+    static const QString list = [] {
+        QStringList out;
+        for (const QString &n : bulkMethods())
+            out << QStringLiteral("'%1'").arg(n);
+        return joined(out);
+    }();
+    if (dialect == Dialect::Postgres)
+        return QStringLiteral("COALESCE(NMMETODO, '') %1IN (%2)")
+            .arg(bulk ? QString() : QStringLiteral("NOT "), list);
     return QStringLiteral("(CASE COALESCE(NMMETODO, '')%1 END) IS %2NULL")
-        .arg(methods, bulk ? QStringLiteral("NOT ") : QString());
+        .arg(whens, bulk ? QStringLiteral("NOT ") : QString());
 }
 
 QStringList changeRecordParts(Dialect)

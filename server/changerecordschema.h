@@ -36,6 +36,9 @@ QStringList changeRecordIndexes(Dialect dialect);
 QStringList changeRecordLeanLines(Dialect dialect);
 // The triggers that write it, in place of those of an earlier version.
 QStringList changeRecordTriggers(Dialect dialect);
+// The partial indexes again, their condition on the method the dialect's cheaper one
+// (bulkLine).
+QStringList changeRecordListedMethods(Dialect dialect);
 
 // The columns a line holds of the item it is about, filled from the row when its table has
 // them: CDTABEPREC, DTINIVGPREC, CDPRODUTO, CDPRPAITABPR.
@@ -47,7 +50,7 @@ QStringList keyBeyondItem(const RecordedTable &table);
 // The condition on a line's method that tells lines of the calls that write many rows at once
 // (bulk) from the others. The record's two item indexes are partial on it, so a query uses
 // one only when it states the condition in these very words.
-QString bulkLine(bool bulk);
+QString bulkLine(bool bulk, Dialect dialect);
 // The methods whose lines are bulk lines.
 const QStringList &bulkMethods();
 bool isBulkMethod(const QString &method);

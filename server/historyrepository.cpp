@@ -99,14 +99,14 @@ bool isItem(const QJsonArray &key, const QList<qsizetype> &places, const QString
 // bulk calls by time and product, one bulk call at a time (each found as the next time after
 // the last), so their count, not the record's, costs; of a bulk call's parts, those whose
 // range holds the product, and in them the item's rows.
-void readItemLines(const QSqlDatabase &db, const ItemKey &item, const QString &extra,
-                   const QVariantList &extraValues, qint64 from,
+void readItemLines(const QSqlDatabase &db, Dialect dialect, const ItemKey &item,
+                   const QString &extra, const QVariantList &extraValues, qint64 from,
                    const std::function<void(const ItemLine &)> &row)
 {
     const QString columns =
         QStringLiteral("NRALTERACAO, DTALTERACAO, CDUSUARIO, NMMETODO, DSENDERECO, NMTABELA,"
                        " IDOPERACAO, DSCHAVE, DSANTES, DSDEPOIS, NRLINHAS");
-    const QString bulk = bulkLine(true);
+    const QString bulk = bulkLine(true, dialect);
     SqlStatement q(
         db, QStringLiteral(
                 "WITH RECURSIVE lote(t) AS ("
@@ -122,7 +122,7 @@ void readItemLines(const QSqlDatabase &db, const ItemKey &item, const QString &e
                 " NRLINHAS IS NOT NULL AND CDPRODUTO <= ? AND CDPRODUTOFIM >= ? AND"
                 " CDTABEPREC = ? AND DTINIVGPREC = ?%2"
                 " ORDER BY 1 DESC")
-                .arg(columns, extra, bulk, bulkLine(false), QLatin1String(kItem)));
+                .arg(columns, extra, bulk, bulkLine(false, dialect), QLatin1String(kItem)));
     q.bind(from);
     for (const QVariant &v : itemValues(item))
         q.bind(v);
@@ -191,10 +191,10 @@ QString partText(const RecordedTable &table, const RowValues &row, int field,
 
 // Lines by time, from both of the indexes that hold their times (`condition` on the line, its
 // values bound twice).
-QString byTime(const QString &select, const QString &condition)
+QString byTime(Dialect dialect, const QString &select, const QString &condition)
 {
     return QStringLiteral("%1 WHERE %2 AND %3 UNION ALL %1 WHERE %2 AND %4")
-        .arg(select, condition, bulkLine(true), bulkLine(false));
+        .arg(select, condition, bulkLine(true, dialect), bulkLine(false, dialect));
 }
 
 } // namespace
@@ -215,7 +215,7 @@ data::DataPacket HistoryRepository::itemHistory(const ItemKey &item) const
                      {QStringLiteral("DSDEPOIS"), FieldType::String, 40}};
     const QStringList items = lineItems(item);
     readItemLines(
-        m_database.connection(), item,
+        m_database.connection(), m_database.dialect(), item,
         QStringLiteral(" AND NMTABELA IN ('ITEMPRECO', 'ITEMPRECODIA')"), {}, 0,
         [&packet, &items](const ItemLine &l) {
             const RecordedTable *t = recordedTable(l.table);
@@ -265,7 +265,7 @@ PacketQuery HistoryRepository::changes(const ChangeFilter &f) const
                        " DSCHAVE, DSANTES, DSDEPOIS, NRLINHAS FROM HISTALTERACAO");
     QString sql = select;
     if (f.from.isValid() || f.to.isValid()) {
-        sql = byTime(select, where.join(QLatin1String(" AND ")));
+        sql = byTime(m_database.dialect(), select, where.join(QLatin1String(" AND ")));
         values += QVariantList(values);
     } else if (!where.isEmpty()) {
         sql += QStringLiteral(" WHERE ") + where.join(QLatin1String(" AND "));
@@ -355,7 +355,8 @@ data::DataPacket HistoryRepository::itemAt(const QString &tableName, const ItemK
     }
     QList<RecordLine> lines;
     {
-        readItemLines(db, item, QStringLiteral(" AND NMTABELA = ?"), {table->name}, afterSecond(at),
+        readItemLines(db, m_database.dialect(), item, QStringLiteral(" AND NMTABELA = ?"),
+                      {table->name}, afterSecond(at),
                       [&, items = lineItems(item)](const ItemLine &l) {
                           lines << recordLine(*table, l.operation, l.key, l.before, l.after, items);
                       });
@@ -373,8 +374,9 @@ qint64 HistoryRepository::prune(QDate before) const
 {
     UnitOfWork work(m_database);
     const qint64 cutoff = micros(before.startOfDay());
-    const QString older = byTime(QStringLiteral("SELECT NRALTERACAO FROM HISTALTERACAO"),
-                                 QStringLiteral("DTALTERACAO < ?"));
+    const QString older =
+        byTime(m_database.dialect(), QStringLiteral("SELECT NRALTERACAO FROM HISTALTERACAO"),
+               QStringLiteral("DTALTERACAO < ?"));
     SqlStatement count(work.db(), QStringLiteral("SELECT COUNT(*) FROM (%1) AS V").arg(older));
     count.bind(cutoff).bind(cutoff).exec();
     const qint64 removed = count.next() ? count.value(0).toLongLong() : 0;

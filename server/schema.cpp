@@ -287,6 +287,10 @@ const Migration kMigrations[] = {
     {{}, {}, changeRecordParts},
     // Again, for PostgreSQL's parts of bulk calls.
     {{}, {}, changeRecordTriggers},
+    // PostgreSQL's partial indexes on a list of methods, and its key trigger only for an
+    // UPDATE that sets a key column: both conditions were prepared anew for every save.
+    {{}, {}, changeRecordListedMethods},
+    {{}, {}, changeRecordTriggers},
 };
 
 // Schema statements run as they are: PostgreSQL cannot prepare DDL.
