@@ -69,6 +69,12 @@ public:
             m_triggers.emplace_back(q.value(0).toString(), q.value(1).toString());
     }
     size_t count() const { return m_triggers.size(); }
+    // SQLite: the log emptied into the file, so that a timed call does not also copy back
+    // what the untimed preparation wrote.
+    bool settle() const
+    {
+        return m_pg || exec(m_db, QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+    }
     bool set(bool on) const
     {
         if (on == m_on)
@@ -113,7 +119,8 @@ bool onAgainstOff(const RecordTriggers &triggers, int rounds, const std::functio
     on = off = 1e18;
     for (int r = 0; r < rounds; ++r)
         for (bool record : {r % 2 == 0, r % 2 != 0}) {
-            if (!triggers.set(false) || !prepare() || (record && !triggers.set(true)))
+            if (!triggers.set(false) || !prepare() || (record && !triggers.set(true)) ||
+                !triggers.settle())
                 return false;
             const double ns = call();
             if (ns < 0)
