@@ -152,8 +152,7 @@ struct BulkCapture::State {
     size_t bytes = 0; // about what the rows hold
     // The row being captured: its texts, placed as its Row says, before they go to a bucket.
     std::string scratch, afterScratch;
-    const char *lastName = nullptr; // the table the last row came from, as SQLite names it
-    size_t lastShape = 0;
+    size_t lastShape = 0; // the shape of the last row's table
 
     void capture(size_t shape, int op);
     void add(size_t shape, char op, const Row &row, Span oldKey);
@@ -170,14 +169,16 @@ void onChange(void *arg, sqlite3 *, int op, const char *schema, const char *name
     auto *state = static_cast<BulkCapture::State *>(arg);
     if (std::strcmp(schema, "main") != 0)
         return;
-    // A bulk statement hands row after row of one table, under the same name.
-    if (name == state->lastName) {
+    // A bulk statement hands row after row of one table: that one is tried first.
+    const auto named = [&](size_t i) {
+        return sqlite3_stricmp(state->shapes[i].name.constData(), name) == 0;
+    };
+    if (state->lastShape < state->shapes.size() && named(state->lastShape)) {
         state->capture(state->lastShape, op);
         return;
     }
     for (size_t i = 0; i < state->shapes.size(); ++i)
-        if (sqlite3_stricmp(state->shapes[i].name.constData(), name) == 0) {
-            state->lastName = name;
+        if (named(i)) {
             state->lastShape = i;
             state->capture(i, op);
             return;
