@@ -24,7 +24,10 @@ struct ServerOptions {
     QString host = QStringLiteral("127.0.0.1");
     int port = 42700;     // 0: any free port
     int threads = 8;      // database workers for reads
-    int writeThreads = 2; // and for writes, apart: a writer waiting for the lock holds no reader
+    // Writes, apart: a writer waiting for the lock holds no reader. One, as writers take turns
+    // on one lock anyway: a second only polled for it, and each SQLite connection read again
+    // every page the other had just written.
+    int writeThreads = 1;
     int ioThreads = 2;    // sockets: idle or slow clients cost one of these nothing
     std::size_t maxBodyBytes = 64u << 20;
     // Values a body may decode into: a value costs 32 bytes or more, a byte of CBOR may be
