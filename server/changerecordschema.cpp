@@ -155,10 +155,11 @@ QString inParts(const RecordedTable &t, char16_t op, const QString &row, const Q
         .arg(from, joined(period << QStringLiteral("(p.nr - 1) / %1").arg(kPartRows)));
 }
 
-// Statement triggers over the transition tables: one INSERT ... SELECT per statement, not
-// one per row, and during a bulk call one line per part. Altered rows pair by key; a row
-// whose key changes is recorded by a row trigger, since nothing in the transition tables
-// pairs it with what it was.
+// A bulk call's statements go to statement triggers over the transition tables: one
+// INSERT ... SELECT per statement, one line per part. Altered rows pair by key; a row whose key
+// changes is recorded by a row trigger, since nothing in the transition tables pairs it with
+// what it was. Every other call's rows go to row triggers, a line each: a statement trigger's
+// queries on the transition tables were planned anew for each save.
 QStringList postgresTriggers(const RecordedTable &t)
 {
     const auto function = [&](const char *suffix, const QString &body,
@@ -167,70 +168,81 @@ QStringList postgresTriggers(const RecordedTable &t)
                               " AS $body$ BEGIN %3; RETURN NULL; END $body$")
             .arg(t.name, QString::fromLatin1(suffix), body, settings);
     };
-    QStringList bulk;
+    QStringList methods;
     for (const QString &m : bulkMethods())
-        bulk << QStringLiteral("'%1'").arg(m);
-    const auto fromRows = [&](char16_t op, const QString &row, const QString &before,
-                              const QString &after, const QString &from) {
-        return QStringLiteral("IF current_setting('vnd42700.metodo', true) IN (%1) THEN %2;"
-                              " ELSE INSERT INTO HISTALTERACAO (%3) SELECT %4, %5, %6, %7"
-                              " FROM %8; END IF")
-            .arg(joined(bulk), inParts(t, op, row, before, after, from), kColumns,
-                 context(Dialect::Postgres), lineHead(t, Dialect::Postgres, op, row), before, after,
-                 from);
+        methods << QStringLiteral("'%1'").arg(m);
+    const auto bulk = [&](bool is) {
+        return QStringLiteral("COALESCE(current_setting('vnd42700.metodo', true), '') %1IN (%2)")
+            .arg(is ? QString() : QStringLiteral("NOT "), joined(methods));
     };
     const QString none = QStringLiteral("NULL");
     const auto o = QStringLiteral("o"), n = QStringLiteral("n");
+    const auto oldRow = QStringLiteral("OLD"), newRow = QStringLiteral("NEW");
     QStringList sameKey, oldKey, newKey;
     for (const QString &c : t.key) {
         sameKey << QStringLiteral("o.%1 = n.%1").arg(c);
         oldKey << QStringLiteral("OLD.%1").arg(c);
         newKey << QStringLiteral("NEW.%1").arg(c);
     }
-    const QString altered =
-        fromRows(kAltered, n, alteredImage(t, Dialect::Postgres, o, n, true),
-                 alteredImage(t, Dialect::Postgres, o, n, false),
-                 QStringLiteral("antigos o JOIN novos n ON %1 WHERE o IS DISTINCT FROM n")
-                     .arg(sameKey.join(QStringLiteral(" AND "))));
-    const QString rekeyed =
-        QStringLiteral("INSERT INTO HISTALTERACAO (%1) VALUES (%2, %3, %4, %5)")
-            .arg(kColumns, context(Dialect::Postgres),
-                 lineHead(t, Dialect::Postgres, kAltered, QStringLiteral("NEW")),
-                 alteredImage(t, Dialect::Postgres, QStringLiteral("OLD"), QStringLiteral("NEW"),
-                              true),
-                 alteredImage(t, Dialect::Postgres, QStringLiteral("OLD"), QStringLiteral("NEW"),
-                              false));
+    const auto line = [&](char16_t op, const QString &row, const QString &before,
+                          const QString &after) {
+        return QStringLiteral("INSERT INTO HISTALTERACAO (%1) VALUES (%2, %3, %4, %5)")
+            .arg(kColumns, context(Dialect::Postgres), lineHead(t, Dialect::Postgres, op, row),
+                 before, after);
+    };
     const QString trigger = QStringLiteral("CREATE TRIGGER %1_HIST_%2 AFTER %3 ON %1 %4"
-                                           " EXECUTE FUNCTION %1_HIST_%2()");
+                                           " EXECUTE FUNCTION %1_HIST_%5()");
+    const auto statement = [&](const char *name, const char *event, const QString &tables) {
+        const QString n = QString::fromLatin1(name);
+        return trigger.arg(t.name, n, QString::fromLatin1(event),
+                           QStringLiteral("REFERENCING %1 FOR EACH STATEMENT WHEN (%2)")
+                               .arg(tables, bulk(true)),
+                           n);
+    };
+    const auto row = [&](const char *name, const QString &event, const QString &when,
+                         const char *function) {
+        return trigger.arg(t.name, QString::fromLatin1(name), event,
+                           QStringLiteral("FOR EACH ROW WHEN (%1)").arg(when),
+                           QString::fromLatin1(function));
+    };
     // A bulk statement's rows are sorted into parts, and altered ones paired, in memory: at
     // the default work_mem 100,000 rows went to disk.
     const QString memory = QStringLiteral(" SET work_mem = '64MB'");
     return {
-        function("I",
-                 fromRows(kInserted, n, none, wholeImage(t, Dialect::Postgres, n),
-                          QStringLiteral("novos n")),
+        function("I", inParts(t, kInserted, n, none, wholeImage(t, Dialect::Postgres, n),
+                              QStringLiteral("novos n")),
                  memory),
-        function("E",
-                 fromRows(kDeleted, o, wholeImage(t, Dialect::Postgres, o), none,
-                          QStringLiteral("antigos o")),
+        function("E", inParts(t, kDeleted, o, wholeImage(t, Dialect::Postgres, o), none,
+                              QStringLiteral("antigos o")),
                  memory),
         // The pairing's plan is kept per connection, made for the first run's rows: by hash,
-        // whatever their count, or a plan made for one saved row pairs 100,000 by nested
-        // loops, for minutes.
-        function("A", altered, memory + QStringLiteral(" SET enable_nestloop = off")),
-        function("K", rekeyed),
-        trigger.arg(t.name, QStringLiteral("I"), QStringLiteral("INSERT"),
-                    QStringLiteral("REFERENCING NEW TABLE AS novos FOR EACH STATEMENT")),
-        trigger.arg(t.name, QStringLiteral("E"), QStringLiteral("DELETE"),
-                    QStringLiteral("REFERENCING OLD TABLE AS antigos FOR EACH STATEMENT")),
-        trigger.arg(t.name, QStringLiteral("A"), QStringLiteral("UPDATE"),
-                    QStringLiteral("REFERENCING OLD TABLE AS antigos NEW TABLE AS novos"
-                                   " FOR EACH STATEMENT")),
+        // whatever their count, or a plan made for few rows pairs 100,000 by nested loops,
+        // for minutes.
+        function("A",
+                 inParts(t, kAltered, n, alteredImage(t, Dialect::Postgres, o, n, true),
+                         alteredImage(t, Dialect::Postgres, o, n, false),
+                         QStringLiteral("antigos o JOIN novos n ON %1 WHERE o IS DISTINCT FROM n")
+                             .arg(sameKey.join(QStringLiteral(" AND ")))),
+                 memory + QStringLiteral(" SET enable_nestloop = off")),
+        function("LI", line(kInserted, newRow, none, wholeImage(t, Dialect::Postgres, newRow))),
+        function("LE", line(kDeleted, oldRow, wholeImage(t, Dialect::Postgres, oldRow), none)),
+        function("LA",
+                 line(kAltered, newRow,
+                      alteredImage(t, Dialect::Postgres, oldRow, newRow, true),
+                      alteredImage(t, Dialect::Postgres, oldRow, newRow, false))),
+        statement("I", "INSERT", QStringLiteral("NEW TABLE AS novos")),
+        statement("E", "DELETE", QStringLiteral("OLD TABLE AS antigos")),
+        statement("A", "UPDATE", QStringLiteral("OLD TABLE AS antigos NEW TABLE AS novos")),
         // Only an UPDATE that sets a key column can change the key (no table has a BEFORE
         // trigger): the others skip the WHEN, which PostgreSQL prepares anew per statement.
-        trigger.arg(t.name, QStringLiteral("K"), QStringLiteral("UPDATE OF ") + joined(t.key),
-                    QStringLiteral("FOR EACH ROW WHEN (ROW(%1) IS DISTINCT FROM ROW(%2))")
-                        .arg(joined(oldKey), joined(newKey))),
+        row("K", QStringLiteral("UPDATE OF ") + joined(t.key),
+            QStringLiteral("%1 AND ROW(%2) IS DISTINCT FROM ROW(%3)")
+                .arg(bulk(true), joined(oldKey), joined(newKey)),
+            "LA"),
+        row("LI", QStringLiteral("INSERT"), bulk(false), "LI"),
+        row("LE", QStringLiteral("DELETE"), bulk(false), "LE"),
+        row("LA", QStringLiteral("UPDATE"),
+            QStringLiteral("%1 AND OLD.* IS DISTINCT FROM NEW.*").arg(bulk(false)), "LA"),
     };
 }
 
@@ -238,7 +250,7 @@ QStringList postgresTriggers(const RecordedTable &t)
 QStringList droppedTriggers(const RecordedTable &t, Dialect dialect)
 {
     QStringList out;
-    const char *const names[] = {"I", "A", "E", "IE", "K"};
+    const char *const names[] = {"I", "A", "E", "IE", "K", "LI", "LA", "LE"};
     for (const char *name : names)
         out << QStringLiteral("DROP TRIGGER IF EXISTS %1_HIST_%2%3")
                    .arg(t.name, QString::fromLatin1(name),

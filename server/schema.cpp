@@ -291,6 +291,8 @@ const Migration kMigrations[] = {
     // UPDATE that sets a key column: both conditions were prepared anew for every save.
     {{}, {}, changeRecordListedMethods},
     {{}, {}, changeRecordTriggers},
+    // Again, for PostgreSQL's row triggers for the lines of calls other than bulk ones.
+    {{}, {}, changeRecordTriggers},
 };
 
 // Schema statements run as they are: PostgreSQL cannot prepare DDL.

@@ -78,9 +78,13 @@ public:
         if (on == m_on)
             return true;
         m_on = on;
+        // PostgreSQL records an import's rows with its row trigger, a bulk call's with the
+        // statement one: both go.
         if (m_db.postgres())
-            return m_db.exec(on ? "ALTER TABLE ITEMPRECO ENABLE TRIGGER ITEMPRECO_HIST_A"
-                                : "ALTER TABLE ITEMPRECO DISABLE TRIGGER ITEMPRECO_HIST_A");
+            return m_db.exec(on ? "ALTER TABLE ITEMPRECO ENABLE TRIGGER ITEMPRECO_HIST_A;"
+                                  " ALTER TABLE ITEMPRECO ENABLE TRIGGER ITEMPRECO_HIST_LA"
+                                : "ALTER TABLE ITEMPRECO DISABLE TRIGGER ITEMPRECO_HIST_A;"
+                                  " ALTER TABLE ITEMPRECO DISABLE TRIGGER ITEMPRECO_HIST_LA");
         return m_db.exec(on ? m_sql.c_str() : "DROP TRIGGER ITEMPRECO_HIST_A");
     }
 
