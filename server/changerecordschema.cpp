@@ -194,10 +194,10 @@ QStringList postgresTriggers(const RecordedTable &t)
                                            " EXECUTE FUNCTION %1_HIST_%5()");
     const auto statement = [&](const char *name, const char *event, const QString &tables) {
         const QString n = QString::fromLatin1(name);
-        return trigger.arg(t.name, n, QString::fromLatin1(event),
-                           QStringLiteral("REFERENCING %1 FOR EACH STATEMENT WHEN (%2)")
-                               .arg(tables, bulk(true)),
-                           n);
+        return trigger.arg(
+            t.name, n, QString::fromLatin1(event),
+            QStringLiteral("REFERENCING %1 FOR EACH STATEMENT WHEN (%2)").arg(tables, bulk(true)),
+            n);
     };
     const auto row = [&](const char *name, const QString &event, const QString &when,
                          const char *function) {
@@ -209,11 +209,13 @@ QStringList postgresTriggers(const RecordedTable &t)
     // the default work_mem 100,000 rows went to disk.
     const QString memory = QStringLiteral(" SET work_mem = '64MB'");
     return {
-        function("I", inParts(t, kInserted, n, none, wholeImage(t, Dialect::Postgres, n),
-                              QStringLiteral("novos n")),
+        function("I",
+                 inParts(t, kInserted, n, none, wholeImage(t, Dialect::Postgres, n),
+                         QStringLiteral("novos n")),
                  memory),
-        function("E", inParts(t, kDeleted, o, wholeImage(t, Dialect::Postgres, o), none,
-                              QStringLiteral("antigos o")),
+        function("E",
+                 inParts(t, kDeleted, o, wholeImage(t, Dialect::Postgres, o), none,
+                         QStringLiteral("antigos o")),
                  memory),
         // The pairing's plan is kept per connection, made for the first run's rows: by hash,
         // whatever their count, or a plan made for few rows pairs 100,000 by nested loops,
@@ -227,8 +229,7 @@ QStringList postgresTriggers(const RecordedTable &t)
         function("LI", line(kInserted, newRow, none, wholeImage(t, Dialect::Postgres, newRow))),
         function("LE", line(kDeleted, oldRow, wholeImage(t, Dialect::Postgres, oldRow), none)),
         function("LA",
-                 line(kAltered, newRow,
-                      alteredImage(t, Dialect::Postgres, oldRow, newRow, true),
+                 line(kAltered, newRow, alteredImage(t, Dialect::Postgres, oldRow, newRow, true),
                       alteredImage(t, Dialect::Postgres, oldRow, newRow, false))),
         statement("I", "INSERT", QStringLiteral("NEW TABLE AS novos")),
         statement("E", "DELETE", QStringLiteral("OLD TABLE AS antigos")),

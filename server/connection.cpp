@@ -3,6 +3,7 @@
 #include "server/answerspool.h"
 #include "server/log.h"
 #include "server/serverstate.h"
+#include "wire/roles.h"
 
 #include <boost/asio/dispatch.hpp>
 #include <boost/asio/post.hpp>
@@ -268,7 +269,9 @@ template <class Stream> void HttpConnection<Stream>::call(const std::string &typ
         Caller{std::string(m_parser->get()[http::field::authorization]), address()});
     // Keeps the I/O loop running while the call is away on a worker.
     auto guard = asio::make_work_guard(m_server.io);
-    auto &pool = read ? m_server.readers : m_server.writers;
+    auto &pool = read                                           ? m_server.readers
+                 : m_method == QStringView(data::kSignInMethod) ? m_server.signIns
+                                                                : m_server.writers;
     const auto arrived = std::chrono::steady_clock::now(); // a write's wait counts from here
     asio::post(pool, [self = self(), body, caller, type, guard, &queued, read, arrived] {
         // A read for a client that has gone is not worth a worker; a write still runs.

@@ -201,6 +201,7 @@ Server::~Server()
     stop();
     m_impl->state.readers.join();
     m_impl->state.writers.join();
+    m_impl->state.signIns.join();
 }
 
 int Server::bind()

@@ -22,13 +22,16 @@ namespace vnd::server
 
 struct ServerOptions {
     QString host = QStringLiteral("127.0.0.1");
-    int port = 42700;     // 0: any free port
-    int threads = 8;      // database workers for reads
+    int port = 42700; // 0: any free port
+    int threads = 8;  // database workers for reads
     // Writes, apart: a writer waiting for the lock holds no reader. One, as writers take turns
     // on one lock anyway: a second only polled for it, and each SQLite connection read again
     // every page the other had just written.
     int writeThreads = 1;
-    int ioThreads = 2;    // sockets: idle or slow clients cost one of these nothing
+    // Sign-ins, apart from the writer: their password checks (a tenth of a second and 64 MiB
+    // each) would hold every write up; at most this many at once.
+    int signInThreads = 2;
+    int ioThreads = 2; // sockets: idle or slow clients cost one of these nothing
     std::size_t maxBodyBytes = 64u << 20;
     // Values a body may decode into: a value costs 32 bytes or more, a byte of CBOR may be
     // one. Eight times the largest real call (a list of 100,000 products, 500,000 values).

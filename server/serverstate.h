@@ -32,7 +32,7 @@ struct ServerState {
     ServerState(const Dispatcher &d, SessionGate *g, const ServerOptions &o)
         : dispatcher(d), gate(g), options(o), io(std::max(1, o.ioThreads)),
           readers(size_t(std::max(1, o.threads))), writers(size_t(std::max(1, o.writeThreads))),
-          spill(o.spill)
+          signIns(size_t(std::max(1, o.signInThreads))), spill(o.spill)
     {
     }
 
@@ -41,7 +41,7 @@ struct ServerState {
     boost::asio::ssl::context *tls = nullptr; // none: plain HTTP
     const ServerOptions &options;
     boost::asio::io_context io;
-    boost::asio::thread_pool readers, writers;
+    boost::asio::thread_pool readers, writers, signIns;
     SpillBudget spill;
     // Calls waiting for or holding a worker, per pool.
     std::atomic<int> queuedReads{0}, queuedWrites{0};
