@@ -155,6 +155,31 @@ QString inParts(const RecordedTable &t, char16_t op, const QString &row, const Q
         .arg(from, joined(period << QStringLiteral("(p.nr - 1) / %1").arg(kPartRows)));
 }
 
+// Whether `method` (an expression that may be NULL) is one of the bulk methods, or not.
+QString bulkMethod(const QString &method, bool bulk, Dialect dialect)
+{
+    // On SQLite a CASE, not IN: SQLite builds an IN list's table anew on each trigger run,
+    // which cost more than the line. PostgreSQL prepares each partial index's condition anew
+    // per statement, a CASE of every method at several times the cost of a list.
+    static const QString whens = [] {
+        QString out;
+        for (const QString &n : bulkMethods())
+            out += QStringLiteral(" WHEN '%1' THEN 1").arg(n);
+        return out;
+    }();
+    static const QString list = [] {
+        QStringList out;
+        for (const QString &n : bulkMethods())
+            out << QStringLiteral("'%1'").arg(n);
+        return joined(out);
+    }();
+    if (dialect == Dialect::Postgres)
+        return QStringLiteral("COALESCE(%1, '') %2IN (%3)")
+            .arg(method, bulk ? QString() : QStringLiteral("NOT "), list);
+    return QStringLiteral("(CASE COALESCE(%1, '')%2 END) IS %3NULL")
+        .arg(method, whens, bulk ? QStringLiteral("NOT ") : QString());
+}
+
 // A bulk call's statements go to statement triggers over the transition tables: one
 // INSERT ... SELECT per statement, one line per part. Altered rows pair by key; a row whose key
 // changes is recorded by a row trigger, since nothing in the transition tables pairs it with
@@ -168,12 +193,9 @@ QStringList postgresTriggers(const RecordedTable &t)
                               " AS $body$ BEGIN %3; RETURN NULL; END $body$")
             .arg(t.name, QString::fromLatin1(suffix), body, settings);
     };
-    QStringList methods;
-    for (const QString &m : bulkMethods())
-        methods << QStringLiteral("'%1'").arg(m);
-    const auto bulk = [&](bool is) {
-        return QStringLiteral("COALESCE(current_setting('vnd42700.metodo', true), '') %1IN (%2)")
-            .arg(is ? QString() : QStringLiteral("NOT "), joined(methods));
+    const auto bulk = [](bool is) {
+        return bulkMethod(QStringLiteral("current_setting('vnd42700.metodo', true)"), is,
+                          Dialect::Postgres);
     };
     const QString none = QStringLiteral("NULL");
     const auto o = QStringLiteral("o"), n = QStringLiteral("n");
@@ -476,26 +498,7 @@ bool isBulkMethod(const QString &method)
 
 QString bulkLine(bool bulk, Dialect dialect)
 {
-    // On SQLite a CASE, not IN: SQLite builds an IN list's table anew on each trigger run,
-    // which cost more than the line. PostgreSQL prepares each partial index's condition anew
-    // per statement, a CASE of every method at several times the cost of a list.
-    static const QString whens = [] {
-        QString out;
-        for (const QString &n : bulkMethods())
-            out += QStringLiteral(" WHEN '%1' THEN 1").arg(n);
-        return out;
-    }();
-    static const QString list = [] {
-        QStringList out;
-        for (const QString &n : bulkMethods())
-            out << QStringLiteral("'%1'").arg(n);
-        return joined(out);
-    }();
-    if (dialect == Dialect::Postgres)
-        return QStringLiteral("COALESCE(NMMETODO, '') %1IN (%2)")
-            .arg(bulk ? QString() : QStringLiteral("NOT "), list);
-    return QStringLiteral("(CASE COALESCE(NMMETODO, '')%1 END) IS %2NULL")
-        .arg(whens, bulk ? QStringLiteral("NOT ") : QString());
+    return bulkMethod(QStringLiteral("NMMETODO"), bulk, dialect);
 }
 
 QStringList changeRecordParts(Dialect)
