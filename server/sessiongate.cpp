@@ -1,8 +1,11 @@
 #include "server/sessiongate.h"
 
+#include "server/dberror.h"
 #include "server/errors.h"
 #include "server/log.h"
 #include "server/secrets.h"
+
+#include <algorithm>
 
 namespace vnd::server
 {
@@ -12,6 +15,9 @@ namespace
 
 // Sessions trusted from memory at most; past it the memory starts afresh.
 constexpr qsizetype kMaxTrusted = 100000;
+
+// How long last uses that found the write lock busy wait before they try again.
+constexpr std::chrono::milliseconds kRetryAfterBusy{500};
 
 const QString kSessionCode = QStringLiteral("session");
 
@@ -144,15 +150,34 @@ void SessionGate::writeUses()
             uses.emplace_back(it.key(), it.value());
         m_uses.clear();
         lock.unlock();
+        QString failure;
+        bool busy = false;
         try {
             SessionStore(m_database).touch(uses);
+        } catch (const DbError &e) {
+            failure = e.text();
+            busy = e.kind() == DbError::Kind::Busy;
         } catch (const std::exception &e) {
-            // Only the idle time is at stake; the next use tries again.
-            logLine(QStringLiteral("último uso de %1 sessão(ões) não registrado: %2")
-                        .arg(uses.size())
-                        .arg(QString::fromUtf8(e.what())));
+            failure = QString::fromUtf8(e.what());
         }
         lock.lock();
+        if (failure.isEmpty())
+            continue;
+        if (busy && !m_stopping) {
+            // A long bulk call holds the write lock: the uses wait for it to end, kept with
+            // any newer ones, rather than lost with a line in the log for every such call.
+            for (const auto &[hash, when] : uses)
+                if (!m_endedAt.contains(hash)) {
+                    qint64 &pending = m_uses[hash];
+                    pending = std::max(pending, when);
+                }
+            m_wake.wait_for(lock, kRetryAfterBusy, [this] { return m_stopping; });
+            continue;
+        }
+        // Only the idle time is at stake; the next use tries again.
+        logLine(QStringLiteral("último uso de %1 sessão(ões) não registrado: %2")
+                    .arg(uses.size())
+                    .arg(failure));
     }
 }
 

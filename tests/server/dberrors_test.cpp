@@ -7,7 +7,9 @@
 
 #include <optional>
 
+#include <QDateTime>
 #include <QElapsedTimer>
+#include <QThread>
 
 #include <future>
 
@@ -112,6 +114,40 @@ TEST_F(BusyTest, AQueuedWriteWaitsNoLongerThanTheBusyTimeoutInAll)
         EXPECT_EQ(status, 503);
         EXPECT_LT(ms, 3 * m_busyTimeoutMs); // five rounds of two writers before
     }
+}
+
+// Every call reads its session and notes its use, so the use's write meets the held lock.
+class BusyLastUseTest : public BusyTest
+{
+protected:
+    void SetUp() override
+    {
+        m_sessions.trustMs = 0;
+        m_sessions.touchSeconds = 0;
+        BusyTest::SetUp();
+    }
+};
+
+// A session's last use that finds another writer holding the lock is written once the lock
+// is free: not lost, and not a line in the log for every long bulk call.
+TEST_F(BusyLastUseTest, ALastUseWaitsForTheWriteLockInsteadOfBeingLost)
+{
+    exec(QStringLiteral("UPDATE SESSAO SET DTULTIMOUSO = DTULTIMOUSO - 1000"));
+    const qint64 used = QDateTime::currentSecsSinceEpoch();
+    {
+        const Database other(databaseUrl());
+        std::optional<UnitOfWork> otherWrites(std::in_place, other);
+        EXPECT_EQ(call(QStringLiteral("getTabGeral"), {}).status, 200);
+        QThread::msleep(3 * m_busyTimeoutMs); // past the use's first try
+    }
+    const QString written = QStringLiteral("SELECT COUNT(*) FROM SESSAO WHERE DTULTIMOUSO >= ?");
+    QElapsedTimer waited;
+    waited.start();
+    while (scalar(written, {used}).toInt() == 0 && waited.elapsed() < 10000)
+        QThread::msleep(50);
+    EXPECT_EQ(scalar(written, {used}).toInt(), 1);
+    EXPECT_TRUE(log().filter(QStringLiteral("não registrado")).isEmpty())
+        << log().join(u'\n').toStdString();
 }
 
 TEST_F(ServerFixture, ReadsAnswerWhileWritersWaitForTheLock)
