@@ -293,6 +293,8 @@ const Migration kMigrations[] = {
     {{}, {}, changeRecordTriggers},
     // Again, for PostgreSQL's row triggers for the lines of calls other than bulk ones.
     {{}, {}, changeRecordTriggers},
+    // Again, for PostgreSQL comparing altered rows column by column.
+    {{}, {}, changeRecordTriggers},
 };
 
 // Schema statements run as they are: PostgreSQL cannot prepare DDL.
