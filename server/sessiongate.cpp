@@ -6,6 +6,7 @@
 #include "server/secrets.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace vnd::server
 {
@@ -150,7 +151,7 @@ void SessionGate::writeUses()
             uses.emplace_back(it.key(), it.value());
         m_uses.clear();
         lock.unlock();
-        QString failure;
+        std::optional<QString> failure;
         bool busy = false;
         try {
             SessionStore(m_database).touch(uses);
@@ -161,7 +162,7 @@ void SessionGate::writeUses()
             failure = QString::fromUtf8(e.what());
         }
         lock.lock();
-        if (failure.isEmpty())
+        if (!failure)
             continue;
         if (busy && !m_stopping) {
             // A long bulk call holds the write lock: the uses wait for it to end, kept with
@@ -177,7 +178,7 @@ void SessionGate::writeUses()
         // Only the idle time is at stake; the next use tries again.
         logLine(QStringLiteral("último uso de %1 sessão(ões) não registrado: %2")
                     .arg(uses.size())
-                    .arg(failure));
+                    .arg(*failure));
     }
 }
 
