@@ -177,8 +177,8 @@ void PgStatement::exec()
         } else {
             // A write returns no rows: it can travel behind the transaction's opening.
             m_running = false;
-            m_affected = sendPostgresWrite(m_db, m_kept->name.constData(), int(values.size()),
-                                           values.data());
+            m_affected =
+                sendPostgresWrite(m_db, PgWrite{m_kept, &m_sql, int(values.size()), values.data()});
             m_values.clear();
             m_nulls.clear();
             m_ended = true;
@@ -230,6 +230,17 @@ bool PgStatement::next()
     }
 }
 
+bool preparedStatementGone(const char *state)
+{
+    return state && (qstrcmp(state, "26000") == 0 || qstrcmp(state, "0A000") == 0);
+}
+
+void prepareAgain(PgKeptStatement &kept)
+{
+    kept.prepared = false;
+    kept.name += '_';
+}
+
 DbError pgFailure(PGconn *conn, const PGresult *result)
 {
     const char *state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
@@ -251,12 +262,8 @@ void PgStatement::fail(PGresult *result)
     clearRow();
     drain();
     m_ended = true;
-    // A statement the server no longer holds as it was prepared (dropped, or its result's
-    // shape changed under it) is prepared again, under a new name, at its next run.
-    if (code == "26000" || code == "0A000") {
-        m_kept->prepared = false;
-        m_kept->name += '_';
-    }
+    if (preparedStatementGone(code.constData()))
+        prepareAgain(*m_kept);
     throw error;
 }
 

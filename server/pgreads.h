@@ -81,6 +81,12 @@ private:
 // the connection is lost, otherwise classified by its SQLSTATE.
 DbError pgFailure(pg_conn *conn, const pg_result *result);
 
+// Whether a failure's SQLSTATE says PostgreSQL no longer holds a statement as it was prepared
+// (deallocated, as a pooler does, or its result's shape changed under it).
+bool preparedStatementGone(const char *state);
+// Marks the statement to be prepared again, under a new name, at its next run.
+void prepareAgain(PgKeptStatement &kept);
+
 // PostgreSQL type OIDs the reads tell apart.
 namespace pgtype
 {

@@ -3,6 +3,7 @@
 #include "server/callcontext.h"
 #include "server/database.h"
 #include "server/dberror.h"
+#include "server/pgplaceholders.h"
 #include "server/pgreads.h"
 
 #include <libpq-fe.h>
@@ -37,11 +38,11 @@ PGconn *connectionOf(const QSqlDatabase &db)
     return conn;
 }
 
-void prepare(PGconn *conn, PgKeptStatement &kept, const QString &sql)
+void prepare(PGconn *conn, PgKeptStatement &kept, const QByteArray &sql)
 {
     if (kept.prepared)
         return;
-    PGresult *r = PQprepare(conn, kept.name.constData(), sql.toUtf8().constData(), 0, nullptr);
+    PGresult *r = PQprepare(conn, kept.name.constData(), sql.constData(), 0, nullptr);
     if (PQresultStatus(r) != PGRES_COMMAND_OK) {
         const DbError e = pgFailure(conn, r);
         PQclear(r);
@@ -55,9 +56,9 @@ void prepare(PGconn *conn, PgKeptStatement &kept, const QString &sql)
 // connection name.
 thread_local std::unordered_map<QString, int> t_pending;
 
-// Reads every result up to the pipeline's sync; the first failure, if any. The rows changed by
-// the statement after the opening's three, when there is one.
-std::optional<DbError> pipelineOutcome(PGconn *conn, int &affected)
+// Reads every result up to the pipeline's sync; the first failure, if any, and its SQLSTATE.
+// The rows changed by the statement after the opening's three, when there is one.
+std::optional<DbError> pipelineOutcome(PGconn *conn, int &affected, QByteArray &state)
 {
     std::optional<DbError> failure;
     int results = 0;
@@ -70,8 +71,10 @@ std::optional<DbError> pipelineOutcome(PGconn *conn, int &affected)
         }
         idle = 0;
         const ExecStatusType status = PQresultStatus(r);
-        if (status == PGRES_FATAL_ERROR && !failure)
+        if (status == PGRES_FATAL_ERROR && !failure) {
             failure = pgFailure(conn, r);
+            state = PQresultErrorField(r, PG_DIAG_SQLSTATE);
+        }
         if (++results == 4 && status == PGRES_COMMAND_OK)
             affected = std::atoi(PQcmdTuples(r));
         PQclear(r);
@@ -88,38 +91,54 @@ QByteArray utf8(const QString &text)
     return text.isNull() ? QByteArray("") : text.toUtf8();
 }
 
-// BEGIN, the call's settings, the lock and the statement that follows, if any, in one round
-// trip; the statement's changed rows.
-int open(const QSqlDatabase &db, int lockWaitMs, const char *name, int count,
-         const char *const *values)
+// BEGIN, the call's settings, the lock and the write that follows, if any, in one round trip;
+// the write's changed rows. Statements PostgreSQL no longer holds as prepared are prepared
+// again and the whole sent once more: nothing had been done.
+int open(const QSqlDatabase &db, int lockWaitMs, const PgWrite &write)
 {
     PGconn *conn = connectionOf(db);
     PgKeptStatement &settings = pgKeptStatement(db, kCallSettings);
     PgKeptStatement &lock = pgKeptStatement(db, kWriteLock);
-    prepare(conn, settings, kCallSettings);
-    prepare(conn, lock, kWriteLock);
     const CallContext &call = currentCall();
     const QByteArray own[] = {QByteArray::number(lockWaitMs),
                               utf8(call.session ? call.session->login : QString()),
                               utf8(call.address), utf8(call.method)};
     const char *params[] = {own[0].constData(), own[1].constData(), own[2].constData(),
                             own[3].constData()};
-    if (!PQenterPipelineMode(conn))
-        throw pgFailure(conn, nullptr);
-    const bool sent =
-        PQsendQueryParams(conn, "BEGIN", 0, nullptr, nullptr, nullptr, nullptr, 0) &&
-        PQsendQueryPrepared(conn, settings.name.constData(), 4, params, nullptr, nullptr, 0) &&
-        PQsendQueryPrepared(conn, lock.name.constData(), 0, nullptr, nullptr, nullptr, 0) &&
-        (!name || PQsendQueryPrepared(conn, name, count, values, nullptr, nullptr, 0)) &&
-        PQpipelineSync(conn);
-    int affected = -1;
-    std::optional<DbError> failure =
-        sent ? pipelineOutcome(conn, affected) : std::optional(pgFailure(conn, nullptr));
-    PQexitPipelineMode(conn);
-    if (failure)
-        throw *failure;
-    countStatement();
-    return affected;
+    for (bool again = false;; again = true) {
+        if (!settings.prepared)
+            prepare(conn, settings, kCallSettings.toUtf8());
+        if (!lock.prepared)
+            prepare(conn, lock, kWriteLock.toUtf8());
+        if (write.kept && !write.kept->prepared)
+            prepare(conn, *write.kept, numberedPlaceholders(*write.sql));
+        if (!PQenterPipelineMode(conn))
+            throw pgFailure(conn, nullptr);
+        const bool sent =
+            PQsendQueryParams(conn, "BEGIN", 0, nullptr, nullptr, nullptr, nullptr, 0) &&
+            PQsendQueryPrepared(conn, settings.name.constData(), 4, params, nullptr, nullptr, 0) &&
+            PQsendQueryPrepared(conn, lock.name.constData(), 0, nullptr, nullptr, nullptr, 0) &&
+            (!write.kept || PQsendQueryPrepared(conn, write.kept->name.constData(), write.count,
+                                                write.values, nullptr, nullptr, 0)) &&
+            PQpipelineSync(conn);
+        int affected = -1;
+        QByteArray state;
+        std::optional<DbError> failure =
+            sent ? pipelineOutcome(conn, affected, state) : std::optional(pgFailure(conn, nullptr));
+        PQexitPipelineMode(conn);
+        if (failure && !again && preparedStatementGone(state.constData())) {
+            PQclear(PQexec(conn, "ROLLBACK"));
+            prepareAgain(settings);
+            prepareAgain(lock);
+            if (write.kept)
+                prepareAgain(*write.kept);
+            continue;
+        }
+        if (failure)
+            throw *failure;
+        countStatement();
+        return affected;
+    }
 }
 
 } // namespace
@@ -127,7 +146,7 @@ int open(const QSqlDatabase &db, int lockWaitMs, const char *name, int count,
 void beginPostgresWrite(const QSqlDatabase &db, int lockWaitMs)
 {
     try {
-        open(db, lockWaitMs, nullptr, 0, nullptr);
+        open(db, lockWaitMs, {});
     } catch (const DbError &) {
         // No unit of work is left to roll it back: its constructor failed.
         PGconn *conn = pgconnOf(db);
@@ -147,13 +166,12 @@ bool postgresWritePending(const QSqlDatabase &db)
     return !t_pending.empty() && t_pending.contains(db.connectionName());
 }
 
-int sendPostgresWrite(const QSqlDatabase &db, const char *name, int count,
-                      const char *const *values)
+int sendPostgresWrite(const QSqlDatabase &db, const PgWrite &write)
 {
     const auto it = t_pending.find(db.connectionName());
     const int waitMs = it->second;
     t_pending.erase(it);
-    return open(db, waitMs, name, count, values);
+    return open(db, waitMs, write);
 }
 
 void endPostgresWrite(const QSqlDatabase &db, bool commit)

@@ -5,9 +5,12 @@
 // connection.
 
 class QSqlDatabase;
+class QString;
 
 namespace vnd::server
 {
+
+struct PgKeptStatement;
 
 // Throws DbError; a transaction begun but not locked is rolled back first.
 void beginPostgresWrite(const QSqlDatabase &db, int lockWaitMs);
@@ -16,11 +19,18 @@ void beginPostgresWrite(const QSqlDatabase &db, int lockWaitMs);
 void deferPostgresWrite(const QSqlDatabase &db, int lockWaitMs);
 // Whether an opening waits on the connection.
 bool postgresWritePending(const QSqlDatabase &db);
-// Sends the waiting opening, followed in the same round trip by the prepared statement `name`
-// with its values when one is given; the rows that statement changed. Throws DbError (the
-// transaction is then left for the caller to roll back).
-int sendPostgresWrite(const QSqlDatabase &db, const char *name = nullptr, int count = 0,
-                      const char *const *values = nullptr);
+// A write statement sent behind the opening, and its SQL, to prepare it again should
+// PostgreSQL no longer hold it.
+struct PgWrite {
+    PgKeptStatement *kept = nullptr;
+    const QString *sql = nullptr;
+    int count = 0;
+    const char *const *values = nullptr;
+};
+// Sends the waiting opening, followed in the same round trip by the write when one is given;
+// the rows that write changed. Throws DbError (the transaction is then left for the caller
+// to roll back).
+int sendPostgresWrite(const QSqlDatabase &db, const PgWrite &write = {});
 // COMMIT, or ROLLBACK. A transaction PostgreSQL had already doomed is rolled back by COMMIT:
 // that throws DbError too, so a lost write never answers as stored. An opening never sent
 // is dropped: there is nothing to end.

@@ -4,10 +4,12 @@
 #include "serverfixture.h"
 
 #include "server/sqlstatement.h"
+#include "server/unitofwork.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QSqlQuery>
 #include <QUrl>
 
 #include <future>
@@ -105,6 +107,30 @@ TEST_F(LostDatabaseTest, TerminatedBackendsAreReplacedWithoutAFailedCall)
     EXPECT_GE(kill.value(0).toInt(), 3); // readers, a writer and this test's own
     everyWorkerAnswers();
     EXPECT_GE(logged("conexão com o banco de dados perdida"), 2);
+}
+
+// Statements deallocated under the server (a pooler in transaction mode does it): each
+// write prepares again what it sends, rather than failing on that connection from then on.
+TEST_F(ServerFixture, WritesPrepareAgainStatementsPostgresNoLongerHolds)
+{
+    if (!onPostgres())
+        GTEST_SKIP() << "PostgreSQL only";
+    const auto rename = [&](const QString &name) {
+        UnitOfWork work(database(), UnitOfWork::Lock::WithFirstStatement);
+        SqlStatement(work.db(), QStringLiteral("UPDATE TABEPRECGER SET NMTABEPREC = ? "
+                                               "WHERE CDTABEPREC = '001'"))
+            .bind(name)
+            .exec();
+        work.commit();
+    };
+    for (const QString &name : {QStringLiteral("PRIMEIRA"), QStringLiteral("SEGUNDA")}) {
+        EXPECT_NO_THROW(rename(name)) << name.toStdString();
+        QSqlQuery(database().connection()).exec(QStringLiteral("DEALLOCATE ALL"));
+    }
+    EXPECT_EQ(scalar(QStringLiteral("SELECT NMTABEPREC FROM TABEPRECGER WHERE CDTABEPREC = "
+                                    "'001'"))
+                  .toString(),
+              QStringLiteral("SEGUNDA"));
 }
 
 TEST_F(LostDatabaseTest, AStoppedServerAnswers503UntilItIsBack)
