@@ -40,8 +40,6 @@ PGconn *connectionOf(const QSqlDatabase &db)
 
 void prepare(PGconn *conn, PgKeptStatement &kept, const QByteArray &sql)
 {
-    if (kept.prepared)
-        return;
     PGresult *r = PQprepare(conn, kept.name.constData(), sql.constData(), 0, nullptr);
     if (PQresultStatus(r) != PGRES_COMMAND_OK) {
         const DbError e = pgFailure(conn, r);
